@@ -1,0 +1,39 @@
+#include "clirunner.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QProcess>
+
+QList<QJsonObject> CliResult::jsonLines() const
+{
+    QList<QJsonObject> objects;
+    const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString &line : lines) {
+        QJsonParseError error{};
+        const QJsonDocument doc = QJsonDocument::fromJson(line.toUtf8(), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
+        EXPECT_TRUE(doc.isObject()) << line.toStdString();
+        objects << doc.object();
+    }
+    return objects;
+}
+
+CliResult runCli(const QStringList &args)
+{
+    QProcess process;
+    process.setProgram(QStringLiteral(TEXTLINK_CLI_PATH));
+    process.setArguments(args);
+    process.start();
+    CliResult result;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        ADD_FAILURE() << "textlink-cli did not finish: " << args.join(' ').toStdString();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}

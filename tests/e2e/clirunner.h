@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Runs textlink-cli as a user would and keeps what it printed.
+struct CliResult
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+
+    // Every stdout line parsed as a JSON object; a line that is not one fails the calling test.
+    QList<QJsonObject> jsonLines() const;
+};
+
+CliResult runCli(const QStringList &args);
