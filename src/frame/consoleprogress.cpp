@@ -152,7 +152,8 @@ bool ConsoleProgress::runWorker(QThread &worker)
         loop.exec();
         worker.wait();
     }
-    if (finish(Outcome::Failed, g_tr("IDS_WORKER_NO_REPORT")))
+    // The worker's thread has ended, so nothing can report any more after this check.
+    if (outcome() == Outcome::Running && finish(Outcome::Failed, g_tr("IDS_WORKER_NO_REPORT")))
         qCWarning(lcFrame) << "worker ended without reporting success or failure";
     return succeeded();
 }
