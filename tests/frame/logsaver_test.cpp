@@ -112,22 +112,6 @@ TEST_F(LogSaver, OneLinePerMessageWithTypeAndTime)
     EXPECT_TRUE(logFiles().first() == expectedName || logFiles().first() == otherDayName);
 }
 
-TEST_F(LogSaver, AppendsToTheDaysFileAcrossInstalls)
-{
-    logsaver_set_echo(false);
-    logsaver_install_msghandler(m_root, 10);
-    qWarning("first run");
-    logsaver_uninstall_msghandler();
-    logsaver_install_msghandler(m_root, 10);
-    qWarning("second run");
-    logsaver_uninstall_msghandler();
-
-    const QStringList lines = logLines();
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines[0].endsWith(") first run"));
-    EXPECT_TRUE(lines[1].endsWith(") second run"));
-}
-
 TEST_F(LogSaver, KeepsTheLastFilesInNameOrder)
 {
     ASSERT_TRUE(QDir().mkpath(m_root));

@@ -32,13 +32,3 @@ TEST(RecordingProgress, CancelsAtTheChosenUpdateAndRecordsInOrder)
     EXPECT_EQ(cancelled.count(), 1);
     EXPECT_TRUE(progress.isFinishedWithoutSuccess());
 }
-
-TEST(RecordingProgress, FirstEndDecides)
-{
-    RecordingProgress progress;
-    progress.invokeErrorOccurred("broken");
-    progress.invokeSucceed("fine");
-    EXPECT_FALSE(progress.succeeded());
-    EXPECT_EQ(progress.endText(), "broken");
-    EXPECT_EQ(progress.endCount(), 2);
-}
