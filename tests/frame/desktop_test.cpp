@@ -1,0 +1,71 @@
+#include "frame/desktop.h"
+
+#include <gtest/gtest.h>
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QObject>
+#include <QUrl>
+
+namespace {
+
+// Stands in for the desktop: receives what would have been opened.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+
+public Q_SLOTS:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+class DesktopOpen : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QDesktopServices::setUrlHandler("file", &m_catcher, "open");
+        QDesktopServices::setUrlHandler("https", &m_catcher, "open");
+        QDesktopServices::setUrlHandler("mailto", &m_catcher, "open");
+    }
+
+    void TearDown() override
+    {
+        QDesktopServices::unsetUrlHandler("file");
+        QDesktopServices::unsetUrlHandler("https");
+        QDesktopServices::unsetUrlHandler("mailto");
+    }
+
+    UrlCatcher m_catcher;
+};
+
+} // namespace
+
+TEST_F(DesktopOpen, LinksKeepTheirScheme)
+{
+    EXPECT_TRUE(g_openLink("https://quorvandale.example/help?topic=backup#top"));
+    EXPECT_TRUE(g_openLink("mailto:support@quorvandale.com"));
+    ASSERT_EQ(m_catcher.urls.size(), 2);
+    EXPECT_EQ(m_catcher.urls[0], QUrl("https://quorvandale.example/help?topic=backup#top"));
+    EXPECT_EQ(m_catcher.urls[1].scheme(), "mailto");
+}
+
+TEST_F(DesktopOpen, FilesAndFoldersBecomeAbsoluteFileUrls)
+{
+    EXPECT_TRUE(g_openFileOrFolder("/tmp/Zoë export/a b#1.html"));
+    EXPECT_TRUE(g_openFileOrFolder("relative/folder"));
+    ASSERT_EQ(m_catcher.urls.size(), 2);
+    EXPECT_EQ(m_catcher.urls[0].toLocalFile(), "/tmp/Zoë export/a b#1.html");
+    EXPECT_EQ(m_catcher.urls[1].toLocalFile(), QDir::current().absoluteFilePath("relative/folder"));
+}
+
+TEST_F(DesktopOpen, EmptyArgumentsAreRefused)
+{
+    EXPECT_FALSE(g_openLink(QString()));
+    EXPECT_FALSE(g_openLink("   "));
+    EXPECT_FALSE(g_openFileOrFolder(QString()));
+    EXPECT_TRUE(m_catcher.urls.isEmpty());
+}
+
+#include "desktop_test.moc"

@@ -1,0 +1,137 @@
+#include "frame/filenames.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace {
+
+void touch(const QString &path)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write("x");
+}
+
+} // namespace
+
+TEST(FormatFileName, RemovesForbiddenCharactersAndOuterBlanks)
+{
+    EXPECT_EQ(g_formatFileName(QStringLiteral("  Ann/Bob: *who?*  ")),
+              QStringLiteral("AnnBob who"));
+    EXPECT_EQ(g_formatFileName(QStringLiteral("a\\b\"c<d>e|f")), QStringLiteral("abcdef"));
+    // Inner blanks, dots and non-ASCII letters are kept.
+    EXPECT_EQ(g_formatFileName(QStringLiteral(" Zoë  & Co. ")), QStringLiteral("Zoë  & Co."));
+    EXPECT_EQ(g_formatFileName(QStringLiteral(" /:*?\"<>| ")), QString());
+}
+
+class ValidFilePath : public ::testing::Test
+{
+protected:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(ValidFilePath, FreeNameIsKept)
+{
+    EXPECT_EQ(g_getValidFilePath(path("x.txt")), path("x.txt"));
+}
+
+TEST_F(ValidFilePath, NumbersUntilFree)
+{
+    touch(path("x.txt"));
+    EXPECT_EQ(g_getValidFilePath(path("x.txt")), path("x(1).txt"));
+    touch(path("x(1).txt"));
+    EXPECT_EQ(g_getValidFilePath(path("x.txt")), path("x(2).txt"));
+}
+
+TEST_F(ValidFilePath, NameWithoutSuffixAndSeveralDots)
+{
+    touch(path("x"));
+    EXPECT_EQ(g_getValidFilePath(path("x")), path("x(1)"));
+    touch(path("a.b.c"));
+    EXPECT_EQ(g_getValidFilePath(path("a.b.c")), path("a(1).c"));
+}
+
+TEST_F(ValidFilePath, FoldersAndDanglingLinksCountAsTaken)
+{
+    ASSERT_TRUE(QDir().mkpath(path("export")));
+    EXPECT_EQ(g_getValidFilePath(path("export")), path("export(1)"));
+
+    // Writing through a dangling link would create its target somewhere else.
+    ASSERT_TRUE(QFile::link(path("nowhere/missing"), path("report.csv")));
+    EXPECT_EQ(g_getValidFilePath(path("report.csv")), path("report(1).csv"));
+}
+
+TEST(PathHash, MatchesReferenceMd5)
+{
+    // Reference digests from the MD5 definition's test suite, and one computed elsewhere over
+    // the UTF-8 bytes of a non-ASCII text.
+    EXPECT_EQ(g_pathHash(QString()), QStringLiteral("d41d8cd98f00b204e9800998ecf8427e"));
+    EXPECT_EQ(g_pathHash(QStringLiteral("abc")),
+              QStringLiteral("900150983cd24fb0d6963f7d28e17f72"));
+    EXPECT_EQ(g_pathHash(QStringLiteral("message digest")),
+              QStringLiteral("f96b697d7cb7938d525a2f31aaf161d0"));
+    EXPECT_EQ(g_pathHash(QStringLiteral("Zoë 日本/ä.jpg")),
+              QStringLiteral("8af7a59df512d2f65efa40bcc89f0fec"));
+}
+
+class DelDirCascade : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_tree = m_dir.filePath("tree");
+        ASSERT_TRUE(QDir().mkpath(m_tree + "/sub/.hidden_dir/deeper"));
+        touch(m_tree + "/.hidden");
+        touch(m_tree + "/plain.txt");
+        touch(m_tree + "/sub/.hidden_dir/deeper/file.db");
+        touch(m_tree + "/sub/.hidden_dir/.dotfile");
+    }
+
+    QTemporaryDir m_dir;
+    QString m_tree;
+};
+
+TEST_F(DelDirCascade, RemovesNestedAndHiddenEntries)
+{
+    EXPECT_TRUE(g_delDirCascade(m_tree));
+    EXPECT_FALSE(QFileInfo::exists(m_tree));
+    EXPECT_TRUE(QFileInfo::exists(m_dir.path()));
+}
+
+TEST_F(DelDirCascade, LinksInsideAreRemovedNotFollowed)
+{
+    const QString outside = m_dir.filePath("outside");
+    ASSERT_TRUE(QDir().mkpath(outside + "/inner"));
+    touch(outside + "/keep.txt");
+    touch(outside + "/inner/keep.txt");
+    touch(m_dir.filePath("single.txt"));
+    ASSERT_TRUE(QFile::link(outside, m_tree + "/sub/link_to_dir"));
+    ASSERT_TRUE(QFile::link(m_dir.filePath("single.txt"), m_tree + "/link_to_file"));
+
+    EXPECT_TRUE(g_delDirCascade(m_tree));
+    EXPECT_FALSE(QFileInfo::exists(m_tree));
+    EXPECT_TRUE(QFileInfo::exists(outside + "/keep.txt"));
+    EXPECT_TRUE(QFileInfo::exists(outside + "/inner/keep.txt"));
+    EXPECT_TRUE(QFileInfo::exists(m_dir.filePath("single.txt")));
+}
+
+TEST_F(DelDirCascade, LinkGivenAsTreeRemovesOnlyTheLink)
+{
+    const QString link = m_dir.filePath("link");
+    ASSERT_TRUE(QFile::link(m_tree, link));
+    EXPECT_TRUE(g_delDirCascade(link));
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(m_tree + "/plain.txt"));
+}
+
+TEST_F(DelDirCascade, MissingFolderIsSuccessAndFileIsRefused)
+{
+    EXPECT_TRUE(g_delDirCascade(m_dir.filePath("never-made")));
+    EXPECT_FALSE(g_delDirCascade(m_tree + "/plain.txt"));
+    EXPECT_TRUE(QFileInfo::exists(m_tree + "/plain.txt"));
+}
