@@ -1,0 +1,5 @@
+#include "model/absmessagedb.h"
+
+AbsMessageDb::AbsMessageDb() = default;
+
+AbsMessageDb::~AbsMessageDb() = default;

@@ -1,0 +1,57 @@
+#include "model/sqlite3cursor.h"
+
+#include "model/sqlite3stmt.h"
+
+#include <utility>
+
+Sqlite3Cursor::Sqlite3Cursor(QSharedPointer<Sqlite3Stmt> stmt) : m_stmt(std::move(stmt)) {}
+
+bool Sqlite3Cursor::moveNext()
+{
+    return m_stmt && m_stmt->step();
+}
+
+int Sqlite3Cursor::indexOf(const QString &column) const
+{
+    return m_stmt ? m_stmt->columnIndex(column) : -1;
+}
+
+int Sqlite3Cursor::getInt(const QString &column) const
+{
+    return m_stmt ? m_stmt->intAt(indexOf(column)) : 0;
+}
+
+qint64 Sqlite3Cursor::getInt64(const QString &column) const
+{
+    return getInt64(indexOf(column));
+}
+
+QString Sqlite3Cursor::getText(const QString &column) const
+{
+    return m_stmt ? m_stmt->textAt(indexOf(column)) : QString();
+}
+
+QByteArray Sqlite3Cursor::getBlob(const QString &column) const
+{
+    return m_stmt ? m_stmt->blobAt(indexOf(column)) : QByteArray();
+}
+
+qint64 Sqlite3Cursor::getInt64(int index) const
+{
+    return m_stmt ? m_stmt->int64At(index) : 0;
+}
+
+bool Sqlite3Cursor::hasColumn(const QString &column) const
+{
+    return indexOf(column) >= 0;
+}
+
+int Sqlite3Cursor::columnCount() const
+{
+    return m_stmt ? m_stmt->columnCount() : 0;
+}
+
+int Sqlite3Cursor::count() const
+{
+    return m_stmt ? m_stmt->countRows() : 0;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSharedPointer>
+#include <QString>
+
+class Sqlite3Stmt;
+
+// The rows of a query, positioned before the first. Copies share one statement, and with it the
+// position: moving one copy moves them all.
+class Sqlite3Cursor
+{
+public:
+    // A cursor without rows.
+    Sqlite3Cursor() = default;
+    explicit Sqlite3Cursor(QSharedPointer<Sqlite3Stmt> stmt);
+
+    // Steps to the next row; false after the last. Throws Sqlite3Exception on a read error.
+    bool moveNext();
+
+    // Values of the current row by column name, matched without regard to case. NULL, a column
+    // the query did not return, or no current row give 0 or empty.
+    int getInt(const QString &column) const;
+    qint64 getInt64(const QString &column) const;
+    QString getText(const QString &column) const;
+    QByteArray getBlob(const QString &column) const;
+    // By position, 0 = first column.
+    qint64 getInt64(int index) const;
+
+    bool hasColumn(const QString &column) const;
+    int columnCount() const;
+    // Number of rows of the whole query, whatever the current position; throws Sqlite3Exception.
+    int count() const;
+
+private:
+    int indexOf(const QString &column) const;
+
+    QSharedPointer<Sqlite3Stmt> m_stmt;
+};

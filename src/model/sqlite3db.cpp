@@ -1,0 +1,148 @@
+#include "model/sqlite3db.h"
+
+#include "frame/translation.h"
+#include "model/sqlite3exception.h"
+#include "model/sqlite3row.h"
+#include "model/sqlite3stmt.h"
+#include "model/sqlitelog.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+Q_LOGGING_CATEGORY(lcSqlite, "textlink.model")
+
+int sqlite_qt_version()
+{
+    return 5;
+}
+
+static_assert(Sqlite3DB::kOpenReadOnly == SQLITE_OPEN_READONLY, "flags are SQLite's own");
+static_assert(Sqlite3DB::kOpenReadWrite == SQLITE_OPEN_READWRITE, "flags are SQLite's own");
+static_assert(Sqlite3DB::kOpenCreate == SQLITE_OPEN_CREATE, "flags are SQLite's own");
+
+Sqlite3DB::Sqlite3DB() = default;
+
+Sqlite3DB::~Sqlite3DB()
+{
+    close();
+}
+
+void Sqlite3DB::openThrow(const QString &path, int flags)
+{
+    close();
+    const bool inMemory = path.isEmpty() || path == QLatin1String(":memory:");
+    if (!(flags & SQLITE_OPEN_CREATE) && !inMemory && !QFileInfo::exists(path)) {
+        throw Sqlite3Exception(path, g_tr("IDS_SQLITE_FILE_MISSING").arg(path), SQLITE_CANTOPEN);
+    }
+
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        // SQLite hands out a handle even on failure; it carries the message and must be closed.
+        const Sqlite3Exception error(
+            path,
+            db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc)), rc);
+        sqlite3_close(db);
+        throw error;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    m_db = db;
+    m_path = path;
+    qCDebug(lcSqlite) << "opened" << path << "flags" << flags;
+}
+
+bool Sqlite3DB::close()
+{
+    if (!m_db)
+        return true;
+    sqlite3 *db = m_db;
+    m_db = nullptr;
+    if (sqlite3_close(db) == SQLITE_OK)
+        return true;
+    // Cursors still hold statements: hand the connection over to them, it closes with the last.
+    qCWarning(lcSqlite) << "closing" << m_path << "while statements are still open";
+    sqlite3_close_v2(db);
+    return false;
+}
+
+sqlite3 *Sqlite3DB::openHandle() const
+{
+    if (!m_db) {
+        throw Sqlite3Exception(m_path, g_tr("IDS_SQLITE_NOT_OPEN"), SQLITE_MISUSE);
+    }
+    return m_db;
+}
+
+Sqlite3Cursor Sqlite3DB::queryThrow(const Sqlite3Sql &sql)
+{
+    return Sqlite3Cursor(QSharedPointer<Sqlite3Stmt>::create(openHandle(), sql));
+}
+
+void Sqlite3DB::executeThrow(const Sqlite3Sql &sql)
+{
+    Sqlite3Stmt(openHandle(), sql).runToEnd();
+}
+
+int Sqlite3DB::exec(const QString &sql, QString &error)
+{
+    if (!m_db) {
+        error = g_tr("IDS_SQLITE_NOT_OPEN");
+        return SQLITE_MISUSE;
+    }
+    char *message = nullptr;
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message);
+    if (rc != SQLITE_OK)
+        error = QString::fromUtf8(message ? message : sqlite3_errstr(rc));
+    sqlite3_free(message);
+    return rc;
+}
+
+void Sqlite3DB::beginTran()
+{
+    executeThrow("begin");
+}
+
+void Sqlite3DB::commitTran()
+{
+    executeThrow("commit");
+}
+
+void Sqlite3DB::rollbackTran()
+{
+    if (inTransaction())
+        executeThrow("rollback");
+}
+
+bool Sqlite3DB::inTransaction() const
+{
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
+
+qint64 Sqlite3DB::lastInsertId() const
+{
+    return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
+}
+
+int Sqlite3DB::changes() const
+{
+    return m_db ? sqlite3_changes(m_db) : 0;
+}
+
+QHash<QString, _SqliteCol> Sqlite3DB::tbInfo(const QString &table)
+{
+    Sqlite3Cursor cursor =
+        queryThrow(QStringLiteral("pragma table_info(%1)").arg(g_sqlIdentifier(table)));
+    QHash<QString, _SqliteCol> columns;
+    while (cursor.moveNext()) {
+        _SqliteCol col;
+        col.name = cursor.getText(QStringLiteral("name"));
+        col.type = cursor.getText(QStringLiteral("type"));
+        col.notNull = cursor.getInt(QStringLiteral("notnull")) != 0;
+        col.defaultValue = cursor.getText(QStringLiteral("dflt_value"));
+        col.primaryKey = cursor.getInt(QStringLiteral("pk"));
+        columns.insert(col.name, col);
+    }
+    return columns;
+}
