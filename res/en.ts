@@ -8,6 +8,26 @@
         <translation>TextLink</translation>
     </message>
     <message>
+        <source>IDS_CONSOLE_ANSWER_NO</source>
+        <translation>(answered no)</translation>
+    </message>
+    <message>
+        <source>IDS_CONSOLE_ANSWER_YES</source>
+        <translation>(answered yes)</translation>
+    </message>
+    <message>
+        <source>IDS_ERROR_CONTACT_SUPPORT</source>
+        <translation>If this keeps happening, please write to support@quorvandale.com for help.</translation>
+    </message>
+    <message>
+        <source>IDS_ERROR_OCCURRED</source>
+        <translation>An Error Occurred.</translation>
+    </message>
+    <message>
+        <source>IDS_OPERATION_CANCELLED</source>
+        <translation>The operation was cancelled.</translation>
+    </message>
+    <message>
         <source>IDS_SQLITE_ERROR</source>
         <translation>Database error in %1: %2</translation>
     </message>
@@ -26,6 +46,10 @@
     <message>
         <source>IDS_SQLITE_PARAM_COUNT</source>
         <translation>The statement takes %1 values but %2 were given.</translation>
+    </message>
+    <message>
+        <source>IDS_WORKER_NO_REPORT</source>
+        <translation>The operation ended without reporting whether it succeeded.</translation>
     </message>
 </context>
 </TS>
