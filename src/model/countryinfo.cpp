@@ -1,11 +1,10 @@
 #include "model/countryinfo.h"
 
-#include <QLoggingCategory>
+#include "model/countrylog.h"
+
 #include <QStringView>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcCountries, "textlink.model")
 
 // Any letter, not only a-z: a sender named in another script must not be stripped down to
 // nothing (or to its digits) and so merged with unrelated senders.
