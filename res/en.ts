@@ -16,6 +16,14 @@
         <translation>(answered yes)</translation>
     </message>
     <message>
+        <source>IDS_COUNTRY_LIB_CANT_CREATE_%1_%2</source>
+        <translation>can not create %1. %2</translation>
+    </message>
+    <message>
+        <source>IDS_COUNTRY_LIB_NOT_FOUND</source>
+        <translation>can not find :res/countries.db.</translation>
+    </message>
+    <message>
         <source>IDS_ERROR_CONTACT_SUPPORT</source>
         <translation>If this keeps happening, please write to support@quorvandale.com for help.</translation>
     </message>
