@@ -28,6 +28,18 @@
         <translation>Type</translation>
     </message>
     <message>
+        <source>IDS_CONSOLE_ANSWER_NO</source>
+        <translation>(answered no)</translation>
+    </message>
+    <message>
+        <source>IDS_CONSOLE_ANSWER_YES</source>
+        <translation>(answered yes)</translation>
+    </message>
+    <message>
+        <source>IDS_ERROR_CONTACT_SUPPORT</source>
+        <translation>If this keeps happening, please write to support@quorvandale.com for help.</translation>
+    </message>
+    <message>
         <source>IDS_ERROR_OCCURRED</source>
         <translation>An Error Occurred.</translation>
     </message>
@@ -50,6 +62,10 @@
 For work without a window, use textlink-cli.</translation>
     </message>
     <message>
+        <source>IDS_OPERATION_CANCELLED</source>
+        <translation>The operation was cancelled.</translation>
+    </message>
+    <message>
         <source>IDS_PROGRESS_PERCENT</source>
         <translation>Progress:%1%</translation>
     </message>
@@ -62,8 +78,8 @@ For work without a window, use textlink-cli.</translation>
         <translation>Local Databases</translation>
     </message>
     <message>
-        <source>IDS_WORKER_NO_RESULT</source>
-        <translation>The operation stopped without reporting its result.</translation>
+        <source>IDS_WORKER_NO_REPORT</source>
+        <translation>The operation ended without reporting whether it succeeded.</translation>
     </message>
 </context>
 </TS>

@@ -1,6 +1,8 @@
 #include "app/startup.h"
 
 #include "frame/abstips.h"
+#include "frame/appdirs.h"
+#include "frame/logsaver.h"
 #include "frame/translation.h"
 #include "ui/mainwindow.h"
 #include "ui/tips.h"
@@ -13,6 +15,8 @@
 namespace {
 
 Q_LOGGING_CATEGORY(lcApp, "textlink.app")
+
+constexpr int kKeptLogFiles = 10;
 
 // Without a display Qt would abort with a terse message about platform plugins; tell the user
 // what to do instead.
@@ -46,15 +50,17 @@ int g_runDesktop(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(TEXTLINK_VERSION));
     if (!g_installTranslation())
         qCWarning(lcApp) << "embedded translation missing; texts show their keys";
+    logsaver_install_msghandler(g_logDir().path(), kKeptLogFiles);
     Tips::installAsAbsTips();
 
     int status = 0;
     {
-        MainWindow window{QString()};
+        MainWindow window(g_localDbDir().path());
         window.show();
         status = QApplication::exec();
     }
     AbsTips::install(nullptr);
     qCInfo(lcApp) << "event loop left with status" << status;
+    logsaver_uninstall_msghandler();
     return status;
 }

@@ -62,8 +62,7 @@ public:
     void setWaiting(bool waiting) { setWaitingForUser(waiting); }
 
 private:
-    template <typename Call>
-    void queue(Call call)
+    template <typename Call> void queue(Call call)
     {
         ProgressForm *const form = &m_form;
         // The dialog is the context: a call still queued when it is destroyed is dropped.
@@ -226,5 +225,5 @@ void ProgressForm::onWorkerFinished()
     if (m_reporter->hasEnded())
         return;
     qCWarning(lcUi) << "worker ended without reporting a result";
-    errorOccurred(g_tr("IDS_WORKER_NO_RESULT"));
+    errorOccurred(g_tr("IDS_WORKER_NO_REPORT"));
 }

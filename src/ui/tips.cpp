@@ -68,8 +68,8 @@ QMessageBox::StandardButton g_showMessageBox(QMessageBox::Icon icon, const QStri
     box.setTextInteractionFlags(Qt::TextBrowserInteraction);
     box.setStyleSheet(getStyleSheet());
     new WinMovable(&box); // owned by the box
-    for (const auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Ok,
-                              QMessageBox::Cancel}) {
+    for (const auto button :
+         {QMessageBox::Yes, QMessageBox::No, QMessageBox::Ok, QMessageBox::Cancel}) {
         if (buttons.testFlag(button))
             box.addButton(button);
     }

@@ -1,0 +1,75 @@
+#include "frame/filenames.h"
+
+#include "frame/framelog.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+bool entryExists(const QFileInfo &info)
+{
+    // exists() follows links and so misses a dangling one, which a writer would follow.
+    return info.exists() || info.isSymLink();
+}
+
+} // namespace
+
+QString g_formatFileName(const QString &name)
+{
+    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    QString result;
+    result.reserve(name.size());
+    for (const QChar c : name) {
+        if (!forbidden.contains(c))
+            result.append(c);
+    }
+    return result.trimmed();
+}
+
+QString g_getValidFilePath(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!entryExists(info))
+        return path;
+    const QString base = info.baseName();
+    const QString suffix = info.suffix();
+    const QDir folder = info.dir();
+    for (int n = 1;; ++n) {
+        QString name = QStringLiteral("%1(%2)").arg(base).arg(n);
+        if (!suffix.isEmpty())
+            name += QLatin1Char('.') + suffix;
+        const QString candidate = folder.filePath(name);
+        if (!entryExists(QFileInfo(candidate)))
+            return candidate;
+    }
+}
+
+QString g_pathHash(const QString &text)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Md5).toHex());
+}
+
+bool g_delDirCascade(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        // A link given as the tree itself: the link goes, its target stays.
+        return QFile::remove(path);
+    }
+    if (!info.exists())
+        return true;
+    if (!info.isDir()) {
+        qCWarning(lcFrame) << "not a folder, not deleted:" << path;
+        return false;
+    }
+    // removeRecursively() removes links to folders as links and does not descend into them.
+    if (!QDir(path).removeRecursively()) {
+        qCWarning(lcFrame) << "cannot delete folder completely:" << path;
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// Removes the characters no file system accepts in a name (\ / : * ? " < > |) and trims white space
+// at both ends; for names built from contacts, chats and attachments.
+QString g_formatFileName(const QString &name);
+
+// The path itself when nothing of that name exists; otherwise the first free name of the form
+// base(n).suffix in the same folder, n = 1, 2, ... The base is the name up to its first dot, the
+// suffix the part after its last dot (a.b.c gives a(1).c). Never returns an existing entry, not
+// even a dangling symbolic link.
+QString g_getValidFilePath(const QString &path);
+
+// MD5 of the UTF-8 bytes as 32 lower-case hexadecimal characters; names cache files.
+QString g_pathHash(const QString &text);
+
+// Deletes a folder tree with its hidden entries. Symbolic links are removed as links, never
+// followed, so nothing outside the tree is touched. True when the folder is gone afterwards
+// (also when it never existed).
+bool g_delDirCascade(const QString &path);

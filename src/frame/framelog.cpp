@@ -1,0 +1,3 @@
+#include "frame/framelog.h"
+
+Q_LOGGING_CATEGORY(lcFrame, "textlink.frame")
