@@ -1,10 +1,6 @@
-#include "frame/translation.h"
-
-#include <QApplication>
+#include "app/startup.h"
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    g_installTranslation();
-    return 0;
+    return g_runDesktop(argc, argv);
 }

@@ -1,0 +1,66 @@
+#include "app/startup.h"
+
+#include "frame/abstips.h"
+#include "frame/appdirs.h"
+#include "frame/logsaver.h"
+#include "frame/translation.h"
+#include "ui/mainwindow.h"
+#include "ui/tips.h"
+
+#include <QApplication>
+#include <QLoggingCategory>
+
+#include <cstdio>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcApp, "textlink.app")
+
+constexpr int kKeptLogFiles = 10;
+
+// Without a display Qt would abort with a terse message about platform plugins; tell the user
+// what to do instead.
+int reportNoDisplay(int argc, char **argv)
+{
+    const QCoreApplication app(argc, argv);
+    g_installTranslation();
+    const QString program = argc > 0 ? QString::fromLocal8Bit(argv[0]) : QStringLiteral("textlink");
+    std::fprintf(stderr, "%s\n", qPrintable(g_tr("IDS_NO_DISPLAY").arg(program)));
+    return 1;
+}
+
+} // namespace
+
+bool g_displayAvailable(const QProcessEnvironment &env)
+{
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (!env.value(QLatin1String(name)).isEmpty())
+            return true;
+    }
+    return false;
+}
+
+int g_runDesktop(int argc, char **argv)
+{
+    if (!g_displayAvailable())
+        return reportNoDisplay(argc, argv);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("TextLink"));
+    QApplication::setApplicationVersion(QStringLiteral(TEXTLINK_VERSION));
+    if (!g_installTranslation())
+        qCWarning(lcApp) << "embedded translation missing; texts show their keys";
+    logsaver_install_msghandler(g_logDir().path(), kKeptLogFiles);
+    Tips::installAsAbsTips();
+
+    int status = 0;
+    {
+        MainWindow window(g_localDbDir().path());
+        window.show();
+        status = QApplication::exec();
+    }
+    AbsTips::install(nullptr);
+    qCInfo(lcApp) << "event loop left with status" << status;
+    logsaver_uninstall_msghandler();
+    return status;
+}

@@ -1,0 +1,3 @@
+#include "ui/uilogging.h"
+
+Q_LOGGING_CATEGORY(lcUi, "textlink.ui")
