@@ -48,6 +48,26 @@ QByteArray typedStreamLength(qsizetype length)
     return result;
 }
 
+// Replaces every match in a text of valid UTF-16.
+QString replaceMatches(const QString &text, const QRegularExpression &rx,
+                       const RxReplaceHandler &handler, void *context)
+{
+    QString result;
+    result.reserve(text.size());
+    qsizetype copied = 0;
+    // The global iterator steps past empty matches, so a pattern that can match nothing still
+    // ends.
+    QRegularExpressionMatchIterator it = rx.globalMatch(text);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch match = it.next();
+        result += QStringView(text).mid(copied, match.capturedStart() - copied);
+        result += handler(match, context);
+        copied = match.capturedEnd();
+    }
+    result += QStringView(text).mid(copied);
+    return result;
+}
+
 } // namespace
 
 QDateTime dtFromDate21(int seconds)
@@ -66,19 +86,25 @@ QString rx_replace(const QString &text, const QRegularExpression &rx,
         qCWarning(lcFunctions) << "invalid pattern" << rx.pattern() << rx.errorString();
         return text;
     }
+    // The matcher refuses a whole text that holds one unpaired surrogate (a message cut inside
+    // a character), so the valid stretches between such units are replaced one by one and the
+    // stray units kept as they are.
     QString result;
     result.reserve(text.size());
-    qsizetype copied = 0;
-    // The global iterator steps past empty matches, so a pattern that can match nothing still
-    // ends.
-    QRegularExpressionMatchIterator it = rx.globalMatch(text);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch match = it.next();
-        result += QStringView(text).mid(copied, match.capturedStart() - copied);
-        result += handler(match, context);
-        copied = match.capturedEnd();
+    qsizetype stretch = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() &&
+            text.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (text.at(i).isSurrogate()) {
+            result += replaceMatches(text.mid(stretch, i - stretch), rx, handler, context);
+            result += text.at(i);
+            stretch = i + 1;
+        }
     }
-    result += QStringView(text).mid(copied);
+    result += replaceMatches(text.mid(stretch), rx, handler, context);
     return result;
 }
 

@@ -256,3 +256,22 @@ TEST(SortMessages, InconsistentNeighbourhoodsStaySafeAndDeterministic)
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(kept, all);
 }
+
+TEST(EmojiReplace, StraySurrogateIsNotDecodedWithItsNeighbour)
+{
+    const QString text = QString(QChar(0xD83D)) + QStringLiteral("a \uE001 \U0001F600");
+    const QString result = emoji_replace(text, tagCode, nullptr);
+    EXPECT_EQ(result, QString(QChar(0xD83D)) + QStringLiteral("a <E001> <1F600>"))
+        << qPrintable(result.toUtf8().toHex());
+}
+
+TEST(RxReplace, StrayLowSurrogateAtEitherEnd)
+{
+    const auto mark = [](const QRegularExpressionMatch &m, void *) {
+        return QLatin1Char('<') + m.captured() + QLatin1Char('>');
+    };
+    const QRegularExpression word(QStringLiteral("\\w+"));
+    const QString text = QString(QChar(0xDC00)) + QStringLiteral("ab cd") + QChar(0xD800);
+    EXPECT_EQ(rx_replace(text, word, mark, nullptr),
+              QString(QChar(0xDC00)) + QStringLiteral("<ab> <cd>") + QChar(0xD800));
+}
