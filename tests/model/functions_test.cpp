@@ -171,16 +171,6 @@ TEST(MessageOrder, Thresholds)
     EXPECT_TRUE(compareMsgMessageAsc(&high, &low));
 }
 
-TEST(MessageOrder, DescendingIsTheMirror)
-{
-    const _MsgMessage a = message(100, 1);
-    const _MsgMessage b = message(90, 2);
-    const _MsgMessage c = message(5000, 3);
-    for (const _MsgMessage *x : {&a, &b, &c})
-        for (const _MsgMessage *y : {&a, &b, &c})
-            EXPECT_EQ(compareMsgMessageDesc(x, y), compareMsgMessageAsc(y, x));
-}
-
 TEST(MessageOrder, OtherPredicates)
 {
     _MsgChatMerge older;

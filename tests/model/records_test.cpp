@@ -45,23 +45,6 @@ void addParticipant(_MsgChat &chat, _MsgHandle &handle)
 
 } // namespace
 
-TEST(MessageRecord, DefaultsMatchTheDatabaseDefaults)
-{
-    const _MsgMessage msg;
-    EXPECT_EQ(msg.version, 10);
-    EXPECT_EQ(msg.other_handle, -1);
-    EXPECT_EQ(msg.item_type, 0);
-    EXPECT_EQ(msg.date, 0);
-    EXPECT_EQ(msg.handle, nullptr);
-    EXPECT_EQ(msg.chat, nullptr);
-    const _MsgChat chat;
-    EXPECT_EQ(chat.style, 45);
-    EXPECT_EQ(chat.state, 3);
-    EXPECT_EQ(chat.service_name, QStringLiteral("SMS"));
-    EXPECT_EQ(chat.account_login, QStringLiteral("E:"));
-    EXPECT_EQ(_MsgAttachment().transfer_state, 5);
-}
-
 TEST(MessageRecord, PlainTextDropsEveryPlaceholder)
 {
     _MsgMessage msg;
