@@ -12,8 +12,32 @@
         <translation>TextLink</translation>
     </message>
     <message>
+        <source>IDS_ATTA_AUDIO</source>
+        <translation>[AUDIO]</translation>
+    </message>
+    <message>
+        <source>IDS_ATTA_IMAGE</source>
+        <translation>[IMAGE]</translation>
+    </message>
+    <message>
+        <source>IDS_ATTA_OTHER</source>
+        <translation>[ATTA]</translation>
+    </message>
+    <message>
+        <source>IDS_ATTA_VCARD</source>
+        <translation>[VCARD]</translation>
+    </message>
+    <message>
+        <source>IDS_ATTA_VIDEO</source>
+        <translation>[VIDEO]</translation>
+    </message>
+    <message>
         <source>IDS_CANCEL</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>IDS_CHAT_UNKNOWN</source>
+        <translation>Unknown</translation>
     </message>
     <message>
         <source>IDS_COL_CONTACT</source>
@@ -36,12 +60,20 @@
         <translation>(answered yes)</translation>
     </message>
     <message>
+        <source>IDS_CONTACT_UNKNOWN</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
         <source>IDS_COUNTRY_LIB_CANT_CREATE_%1_%2</source>
         <translation>can not create %1. %2</translation>
     </message>
     <message>
         <source>IDS_COUNTRY_LIB_NOT_FOUND</source>
         <translation>can not find :res/countries.db.</translation>
+    </message>
+    <message>
+        <source>IDS_EMOJI_PLACEHOLDER</source>
+        <translation>[EMOJI]</translation>
     </message>
     <message>
         <source>IDS_ERROR_CONTACT_SUPPORT</source>
@@ -56,12 +88,49 @@
         <translation>If you need help, please write to us at &lt;a href=&quot;mailto:support@textlink.example&quot;&gt;support@textlink.example&lt;/a&gt;.</translation>
     </message>
     <message>
+        <source>IDS_ITEM_ADDED</source>
+        <translation>%1 Added %2 to the conversation.
+%3</translation>
+    </message>
+    <message>
+        <source>IDS_ITEM_LEFT</source>
+        <translation>%1 left the conversation.
+%2</translation>
+    </message>
+    <message>
+        <source>IDS_ITEM_LOCATION</source>
+        <translation>%1 %2 sharing location with %3.
+%4</translation>
+    </message>
+    <message>
+        <source>IDS_ITEM_LOCATION_STARTED</source>
+        <translation>started</translation>
+    </message>
+    <message>
+        <source>IDS_ITEM_LOCATION_STOPPED</source>
+        <translation>stopped</translation>
+    </message>
+    <message>
+        <source>IDS_ITEM_NAMED</source>
+        <translation>%1 named the conversation &quot;%2&quot;.
+%3</translation>
+    </message>
+    <message>
+        <source>IDS_ITEM_SYSTEM</source>
+        <translation>System Information.
+%1</translation>
+    </message>
+    <message>
         <source>IDS_MENU_ABOUT</source>
         <translation>About</translation>
     </message>
     <message>
         <source>IDS_MENU_HELP</source>
         <translation>Help</translation>
+    </message>
+    <message>
+        <source>IDS_MSG_YOU</source>
+        <translation>You</translation>
     </message>
     <message>
         <source>IDS_NO_DISPLAY</source>

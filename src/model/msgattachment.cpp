@@ -1,0 +1,51 @@
+#include "model/msgattachment.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QLoggingCategory>
+#include <QSaveFile>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcRecords, "textlink.model")
+
+constexpr int kThumbnailSide = 120;
+
+// Cache-file name for a path: the lower-case hexadecimal MD5 of its UTF-8 bytes.
+QString pathHash(const QString &path)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Md5).toHex());
+}
+
+void makeThumbnail(const QString &source, const QString &target)
+{
+    QImage image;
+    const char *format = "JPG";
+    if (!image.load(source, format)) {
+        format = "PNG";
+        if (!image.load(source, format))
+            return;
+    }
+    const QImage scaled = image.height() > image.width()
+                              ? image.scaledToHeight(kThumbnailSide, Qt::FastTransformation)
+                              : image.scaledToWidth(kThumbnailSide, Qt::FastTransformation);
+    // Written aside and renamed, so that a reader never finds a half-written preview and takes
+    // it for a finished one.
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly) || !scaled.save(&file, format) || !file.commit())
+        qCWarning(lcRecords) << "cannot write preview" << target << file.errorString();
+}
+
+} // namespace
+
+QString _MsgAttachment::thumbnail() const
+{
+    const QString path =
+        QDir(QDir::tempPath()).filePath(pathHash(localPath) + QStringLiteral(".thumb"));
+    if (!localPath.isEmpty() && !QFileInfo::exists(path))
+        makeThumbnail(localPath, path);
+    return path;
+}

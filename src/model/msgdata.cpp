@@ -1,0 +1,62 @@
+#include "model/msgdata.h"
+
+#include "model/msgattachment.h"
+#include "model/msgchat.h"
+#include "model/msghandle.h"
+#include "model/msgmessage.h"
+
+#include <QSet>
+
+namespace {
+
+// A loader that stored one record under two row ids must not make it freed twice.
+template <typename Record> void deleteRecords(const QHash<qint64, Record *> &records)
+{
+    const QSet<Record *> unique(records.cbegin(), records.cend());
+    qDeleteAll(unique);
+}
+
+} // namespace
+
+__MsgData::~__MsgData()
+{
+    deleteRecords(attachments);
+    deleteRecords(messages);
+    deleteRecords(handles);
+    deleteRecords(chats);
+}
+
+MsgData::MsgData() : m_d(QSharedPointer<__MsgData>::create()) {}
+
+__MsgData *MsgData::p() const
+{
+    return m_d.data();
+}
+
+QList<_MsgMessage *> MsgData::messages() const
+{
+    return m_d ? m_d->messages.values() : QList<_MsgMessage *>();
+}
+
+QList<_MsgChat *> MsgData::chats() const
+{
+    return m_d ? m_d->chats.values() : QList<_MsgChat *>();
+}
+
+QList<_MsgChatMerge> MsgData::chatMergeList() const
+{
+    QList<_MsgChatMerge> merges;
+    QHash<QString, qsizetype> byIdentifier;
+    for (_MsgChat *chat : chats()) {
+        const auto found = byIdentifier.constFind(chat->chat_identifier);
+        if (found == byIdentifier.cend()) {
+            byIdentifier.insert(chat->chat_identifier, merges.size());
+            merges.append(_MsgChatMerge{{chat}, chat->last});
+            continue;
+        }
+        _MsgChatMerge &merge = merges[*found];
+        merge.chats.append(chat);
+        merge.last = qMax(merge.last, chat->last);
+    }
+    return merges;
+}

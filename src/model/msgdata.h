@@ -1,0 +1,46 @@
+#pragma once
+
+#include "model/msgchatmerge.h"
+
+#include <QHash>
+#include <QList>
+#include <QSharedPointer>
+
+struct _MsgAttachment;
+struct _MsgChat;
+struct _MsgHandle;
+struct _MsgMessage;
+
+// The records of one loaded source, each keyed by its row id in that source. It owns every record
+// in its four hashes; the links between records never own. A record is looked up here before it
+// is created, so a row met twice (a message in two chats) stays one record.
+class __MsgData
+{
+public:
+    __MsgData() = default;
+    ~__MsgData();
+    __MsgData(const __MsgData &) = delete;
+    __MsgData &operator=(const __MsgData &) = delete;
+
+    QHash<qint64, _MsgChat *> chats;
+    QHash<qint64, _MsgHandle *> handles;
+    QHash<qint64, _MsgMessage *> messages;
+    QHash<qint64, _MsgAttachment *> attachments;
+};
+
+// Shares one __MsgData between its copies (thread-safe count); the records live until the last
+// copy goes. Filled by one thread, then handed over; never changed by two threads at once.
+class MsgData
+{
+public:
+    MsgData();
+
+    __MsgData *p() const;
+    QList<_MsgMessage *> messages() const;
+    QList<_MsgChat *> chats() const;
+    // The chats grouped by equal chat identifier (exact text), unsorted.
+    QList<_MsgChatMerge> chatMergeList() const;
+
+private:
+    QSharedPointer<__MsgData> m_d;
+};

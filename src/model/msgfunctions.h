@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QRegularExpression>
+#include <QString>
+
+#include <functional>
+
+struct _MsgAttachment;
+struct _MsgChatMerge;
+struct _MsgMessage;
+
+// A date of the phone's databases (seconds since 2001-01-01 UTC) as a UTC date-time. The sum with
+// the 1970 offset is read as an unsigned 32-bit Unix time, as the phone does.
+QDateTime dtFromDate21(int seconds);
+
+// Called for each match; returns the text that replaces it.
+using RxReplaceHandler =
+    std::function<QString(const QRegularExpressionMatch &match, void *context)>;
+// Replaces every match of rx in text by the handler's result, left to right.
+QString rx_replace(const QString &text, const QRegularExpression &rx,
+                   const RxReplaceHandler &handler, void *context);
+
+// Called for each emoji with its code in upper-case hexadecimal ("E415", "1F600").
+using EmojiHandler = std::function<QString(const QString &code, void *context)>;
+// Replaces the phone's emoji: first the private-use range U+E000..U+E537 and the symbols the
+// phone shows as emoji, then the supplementary-plane emoji U+1F000..U+1F7FF.
+QString emoji_replace(const QString &text, const EmojiHandler &handler, void *context);
+
+// The archived attributed string (typedstream) of a message that consists of one attachment:
+// the text U+FFFC carrying the file-transfer guid and the message-part number 0.
+QByteArray msgAttaAttributeBody(const QString &guid);
+
+// Sort predicates: whether a sorts before b. The message order is not a strict weak ordering;
+// sort messages with g_sortMessages, never std::sort.
+bool compareMsgMessageAsc(const _MsgMessage *a, const _MsgMessage *b);
+bool compareMsgMessageDesc(const _MsgMessage *a, const _MsgMessage *b);
+bool compareMsgChatMergeLastDesc(const _MsgChatMerge &a, const _MsgChatMerge &b);
+bool compareMsgAttachmentAsc(const _MsgAttachment *a, const _MsgAttachment *b);
+
+// Sorts messages by compareMsgMessageAsc (oldest first) or its reverse (newest first), safely.
+void g_sortMessages(QList<_MsgMessage *> &messages, Qt::SortOrder order = Qt::AscendingOrder);

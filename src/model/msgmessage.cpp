@@ -1,0 +1,142 @@
+#include "model/msgmessage.h"
+
+#include "frame/translation.h"
+#include "model/msgattachment.h"
+#include "model/msgchat.h"
+#include "model/msgfunctions.h"
+#include "model/msghandle.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QStringList>
+#include <QtEndian>
+
+#include <algorithm>
+
+namespace {
+
+constexpr QChar kObjectReplacement(0xFFFC);
+
+QString attachmentTag(const QString &mimeType)
+{
+    const char *key = "IDS_ATTA_OTHER";
+    if (mimeType.startsWith(QLatin1String("image/"), Qt::CaseInsensitive))
+        key = "IDS_ATTA_IMAGE";
+    else if (mimeType.startsWith(QLatin1String("video/"), Qt::CaseInsensitive))
+        key = "IDS_ATTA_VIDEO";
+    else if (mimeType.startsWith(QLatin1String("audio/"), Qt::CaseInsensitive))
+        key = "IDS_ATTA_AUDIO";
+    else if (mimeType.compare(QLatin1String("text/x-vCard"), Qt::CaseInsensitive) == 0 ||
+             mimeType.compare(QLatin1String("text/vcard"), Qt::CaseInsensitive) == 0)
+        key = "IDS_ATTA_VCARD";
+    return QLatin1Char(' ') + g_tr(key);
+}
+
+QString handleName(const _MsgHandle *handle)
+{
+    return handle ? handle->displayName(false) : g_tr("IDS_MSG_YOU");
+}
+
+// The sentence shown for a group or system item instead of a text.
+QString itemSummary(const _MsgMessage &msg)
+{
+    // System items are shown in the user's own time zone, like every date in the lists.
+    const QString date =
+        dtFromDate21(msg.date).toLocalTime().toString(QStringLiteral("dd MMM yyyy h:m AP"));
+    const QString adder = handleName(msg.handle);
+    switch (msg.item_type) {
+    case 1:
+        return g_tr("IDS_ITEM_ADDED").arg(adder, handleName(msg.otherHandle), date);
+    case 2:
+        return g_tr("IDS_ITEM_NAMED").arg(adder, msg.group_title, date);
+    case 3:
+        return g_tr("IDS_ITEM_LEFT").arg(adder, date);
+    case 4:
+        return g_tr("IDS_ITEM_LOCATION")
+            .arg(adder,
+                 g_tr(msg.share_status == 0 ? "IDS_ITEM_LOCATION_STARTED"
+                                            : "IDS_ITEM_LOCATION_STOPPED"),
+                 handleName(msg.otherHandle), date);
+    default:
+        return g_tr("IDS_ITEM_SYSTEM").arg(date);
+    }
+}
+
+// Attachment names as they take part in the fingerprint: the last path component, lower-cased,
+// in code-unit order so that the order the attachments were stored in does not matter.
+QStringList fingerprintNames(const QHash<QString, _MsgAttachment *> &attachments)
+{
+    QStringList names;
+    for (const _MsgAttachment *attachment : attachments) {
+        if (attachment->filename.isEmpty())
+            continue;
+        const qsizetype slash = attachment->filename.lastIndexOf(QLatin1Char('/'));
+        names << attachment->filename.mid(slash + 1).toLower();
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+QString _MsgMessage::plainText() const
+{
+    QString result = text;
+    return result.remove(kObjectReplacement);
+}
+
+QList<_MsgAttachment *> _MsgMessage::attachments() const
+{
+    QList<_MsgAttachment *> result = attachmentMap.values();
+    std::sort(result.begin(), result.end(), compareMsgAttachmentAsc);
+    return result;
+}
+
+QString _MsgMessage::summaryRawEmoji() const
+{
+    if (item_type != 0)
+        return itemSummary(*this);
+    QString result = plainText();
+    for (const _MsgAttachment *attachment : attachments())
+        result += attachmentTag(attachment->mime_type);
+    return result.trimmed();
+}
+
+QString _MsgMessage::summary() const
+{
+    return emoji_replace(
+        summaryRawEmoji(), [](const QString &, void *) { return g_tr("IDS_EMOJI_PLACEHOLDER"); },
+        nullptr);
+}
+
+QString _MsgMessage::contactInfo() const
+{
+    if (!chat)
+        return g_tr("IDS_CONTACT_UNKNOWN");
+    QString result = chat->displayName(true);
+    if (chat->isGroup() && handle) {
+        const QString sender = handle->_ct_name.isEmpty() ? handle->id : handle->_ct_name;
+        result += QStringLiteral(" (%1)").arg(sender);
+    }
+    return result;
+}
+
+QString _MsgMessage::logicalHash() const
+{
+    QCryptographicHash md5(QCryptographicHash::Md5);
+    if (item_type != 0) {
+        // The sentence of a group or system item is generated, so only its guid tells it apart.
+        md5.addData(guid.toUtf8());
+        return QString::fromLatin1(md5.result().toHex());
+    }
+    if (handle)
+        md5.addData(handle->id.toUtf8());
+    const qint32 leDate = qToLittleEndian<qint32>(date);
+    md5.addData(QByteArrayView(reinterpret_cast<const char *>(&leDate), sizeof leDate));
+    const char fromMe = static_cast<char>(is_from_me & 0xFF);
+    md5.addData(QByteArrayView(&fromMe, 1));
+    md5.addData(plainText().toUtf8());
+    for (const QString &name : fingerprintNames(attachmentMap))
+        md5.addData(name.toUtf8());
+    return QString::fromLatin1(md5.result().toHex());
+}

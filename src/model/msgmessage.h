@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+struct _MsgAttachment;
+struct _MsgChat;
+struct _MsgHandle;
+
+// One message. The fields up to `was_deduplicated` and from `is_audio_message` to
+// `message_action_type` are the columns of the phone's `message` table, in its order, so that a
+// record can be written back column by column. Dates count seconds since 2001-01-01 UTC; flags
+// (is_, was_, has_, cache_has_attachments) hold 0 or 1.
+//
+// The link fields at the end point at records of the same MsgData and never own them; copying a
+// message copies the links, not the records they point at.
+struct _MsgMessage
+{
+    qint64 rowid = 0;
+    QString guid;
+    QString text; // may hold U+FFFC where attachments stand; see plainText()
+    int replace = 0;
+    QString service_center;
+    qint64 handle_id = 0;
+    QString subject;
+    QString country;
+    QByteArray attributedBody;
+    int version = 10;
+    int type = 0;
+    QString service; // "SMS" or "iMessage"
+    QString account;
+    QString account_guid;
+    int error = 0;
+    int date = 0;
+    int date_read = 0;
+    int date_delivered = 0;
+    int is_delivered = 0;
+    int is_finished = 0;
+    int is_emote = 0;
+    int is_from_me = 0;
+    int is_empty = 0;
+    int is_delayed = 0;
+    int is_auto_reply = 0;
+    int is_prepared = 0;
+    int is_read = 0;
+    int is_system_message = 0;
+    int is_sent = 0;
+    int has_dd_results = 0;
+    int is_service_message = 0;
+    int is_forward = 0;
+    int was_downgraded = 0;
+    int is_archive = 0;
+    int cache_has_attachments = 0;
+    QString cache_roomnames;
+    int was_data_detected = 0;
+    int was_deduplicated = 0;
+    qint64 srcRowId = 0; // row id in the phone database it came from; orders close messages
+    int is_audio_message = 0;
+    int is_played = 0;
+    int date_played = 0;
+    int item_type = 0; // 0 message; 1 added, 2 named, 3 left, 4 location; other: system info
+    int other_handle = -1;
+    QString group_title;
+    int group_action_type = 0;
+    int share_status = 0; // item type 4: 0 started sharing, other stopped
+    int share_direction = 0;
+    int is_expirable = 0;
+    int expire_state = 0;
+    int message_action_type = 0;
+
+    _MsgHandle *handle = nullptr;
+    _MsgChat *chat = nullptr;
+    QHash<QString, _MsgAttachment *> attachmentMap; // by attachment row id in decimal (iOS 5: guid)
+    _MsgHandle *otherHandle = nullptr;
+
+    // The body without the U+FFFC attachment placeholders. (Named apart from the `text` column,
+    // which it reads, since a member function cannot share the field's name.)
+    QString plainText() const;
+    // The attachments in ascending row order.
+    QList<_MsgAttachment *> attachments() const;
+    // One line (or a few) describing the message for lists, exports and printing; emoji kept.
+    QString summaryRawEmoji() const;
+    // summaryRawEmoji() with every emoji replaced by "[EMOJI]".
+    QString summary() const;
+    // Who the other side is: the chat's name, plus the sender in a group chat.
+    QString contactInfo() const;
+    // Content fingerprint (32 lower-case hexadecimal digits) that recognises the same message
+    // read from different sources: address text, date, direction, text and attachment names.
+    QString logicalHash() const;
+};

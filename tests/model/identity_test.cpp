@@ -1,0 +1,189 @@
+#include "model/msgattachment.h"
+#include "model/msghandle.h"
+#include "model/msgidentity.h"
+#include "model/msgmessage.h"
+
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QRegularExpression>
+#include <QSet>
+
+namespace {
+
+QString md5Hex(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+}
+
+// A received message with two attachments, filled as a reader would fill it.
+class LogicalHash : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_handle.id = QStringLiteral("+1 555 0100");
+        m_photo.rowid = 7;
+        m_photo.filename = QStringLiteral("~/Library/SMS/Attachments/ab/07/IMG_0001.JPG");
+        m_card.rowid = 8;
+        m_card.filename = QStringLiteral("Contact.vcf");
+        m_msg = makeMessage();
+    }
+
+    _MsgMessage makeMessage()
+    {
+        _MsgMessage msg;
+        msg.rowid = 41;
+        msg.guid = QStringLiteral("0A1B2C3D-0000-1111-2222-333344445555");
+        msg.service = QStringLiteral("iMessage");
+        msg.handle = &m_handle;
+        msg.date = 0x12345678;
+        msg.is_from_me = 1;
+        msg.text = QStringLiteral("Caf\u00e9 \uFFFC\uFFFC");
+        msg.attachmentMap.insert(QStringLiteral("7"), &m_photo);
+        msg.attachmentMap.insert(QStringLiteral("8"), &m_card);
+        return msg;
+    }
+
+    _MsgHandle m_handle;
+    _MsgAttachment m_photo;
+    _MsgAttachment m_card;
+    _MsgMessage m_msg;
+};
+
+} // namespace
+
+TEST_F(LogicalHash, DigestOfTheDocumentedBytes)
+{
+    // Address, date little-endian, direction byte, text without placeholders, then the attachment
+    // names reduced, lower-cased and in code-unit order ("contact.vcf" < "img_0001.jpg").
+    const QByteArray expected = QByteArray("+1 555 0100") + QByteArray::fromHex("78563412") +
+                                QByteArray::fromHex("01") + QByteArray("Caf\xc3\xa9 ") +
+                                QByteArray("contact.vcfimg_0001.jpg");
+    EXPECT_EQ(m_msg.logicalHash(), md5Hex(expected));
+    EXPECT_EQ(m_msg.logicalHash().size(), 32);
+}
+
+TEST_F(LogicalHash, WithoutHandleOrAttachmentsOnlyTheRestCounts)
+{
+    m_msg.handle = nullptr;
+    m_msg.attachmentMap.clear();
+    m_msg.date = -2;
+    m_msg.is_from_me = 0;
+    m_msg.text = QStringLiteral("ok");
+    EXPECT_EQ(m_msg.logicalHash(), md5Hex(QByteArray::fromHex("FEFFFFFF00") + "ok"));
+}
+
+TEST_F(LogicalHash, IgnoresWhereAndHowTheMessageWasStored)
+{
+    _MsgMessage copy = makeMessage();
+    copy.rowid = 9000;
+    copy.guid = QStringLiteral("FFFFFFFF-0000-1111-2222-333344445555");
+    copy.service = QStringLiteral("SMS");
+    copy.is_read = 1;
+    copy.subject = QStringLiteral("other subject");
+    copy.srcRowId = 12;
+    _MsgAttachment movedPhoto = m_photo;
+    movedPhoto.filename = QStringLiteral("/elsewhere/img_0001.jpg"); // case and folder differ
+    movedPhoto.mime_type = QStringLiteral("image/jpeg");
+    copy.attachmentMap.clear();
+    // Stored in the other order, under other keys.
+    copy.attachmentMap.insert(QStringLiteral("1"), &m_card);
+    copy.attachmentMap.insert(QStringLiteral("2"), &movedPhoto);
+    copy.text = QStringLiteral("\uFFFCCaf\u00e9 ");
+    EXPECT_EQ(copy.logicalHash(), m_msg.logicalHash());
+}
+
+TEST_F(LogicalHash, EveryContentFieldCounts)
+{
+    const QString original = m_msg.logicalHash();
+    QSet<QString> seen{original};
+    const auto expectChanged = [&](const char *what, const std::function<void(_MsgMessage &)> &f) {
+        _MsgMessage changed = makeMessage();
+        f(changed);
+        const QString hash = changed.logicalHash();
+        EXPECT_FALSE(seen.contains(hash)) << what;
+        seen.insert(hash);
+    };
+    _MsgHandle other;
+    other.id = QStringLiteral("+1 555 0101");
+    expectChanged("address", [&](_MsgMessage &m) { m.handle = &other; });
+    expectChanged("date", [](_MsgMessage &m) { m.date += 1; });
+    expectChanged("direction", [](_MsgMessage &m) { m.is_from_me = 0; });
+    expectChanged("text", [](_MsgMessage &m) { m.text += QLatin1Char('!'); });
+    expectChanged("attachment",
+                  [](_MsgMessage &m) { m.attachmentMap.remove(QStringLiteral("8")); });
+}
+
+TEST_F(LogicalHash, OnlyTheLowByteOfTheDirectionCounts)
+{
+    _MsgMessage wide = makeMessage();
+    wide.is_from_me = 0x101;
+    EXPECT_EQ(wide.logicalHash(), m_msg.logicalHash());
+}
+
+TEST_F(LogicalHash, AttachmentsWithoutFileNameDoNotCount)
+{
+    _MsgAttachment nameless;
+    nameless.rowid = 99;
+    nameless.mime_type = QStringLiteral("image/png");
+    _MsgMessage withNameless = makeMessage();
+    withNameless.attachmentMap.insert(QStringLiteral("99"), &nameless);
+    EXPECT_EQ(withNameless.logicalHash(), m_msg.logicalHash());
+
+    _MsgMessage onlyNameless = makeMessage();
+    onlyNameless.attachmentMap.clear();
+    onlyNameless.attachmentMap.insert(QStringLiteral("99"), &nameless);
+    _MsgMessage none = makeMessage();
+    none.attachmentMap.clear();
+    EXPECT_EQ(onlyNameless.logicalHash(), none.logicalHash());
+}
+
+TEST_F(LogicalHash, SystemItemsAreTheirGuid)
+{
+    m_msg.item_type = 2;
+    EXPECT_EQ(m_msg.logicalHash(), md5Hex(m_msg.guid.toUtf8()));
+    _MsgMessage other = makeMessage();
+    other.item_type = 2;
+    other.guid = QStringLiteral("0A1B2C3D-0000-1111-2222-333344445556");
+    EXPECT_NE(other.logicalHash(), m_msg.logicalHash());
+}
+
+TEST(HashUuid, GroupedUpperCaseMd5)
+{
+    EXPECT_EQ(hashUUID(QByteArray()), QStringLiteral("D41D8CD9-8F00-B204-E980-0998ECF8427E"));
+    const QByteArray data("SMS;-;+1 555 0100");
+    EXPECT_EQ(hashUUID(data), hashUUID(data));
+    EXPECT_EQ(QString(hashUUID(data)).remove(QLatin1Char('-')), md5Hex(data).toUpper());
+    EXPECT_NE(hashUUID(data), hashUUID(data + ' '));
+}
+
+TEST(GenUuid, UpperCaseWithoutBraces)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
+    QSet<QString> seen;
+    for (int i = 0; i < 50; ++i) {
+        const QString uuid = genUUID();
+        EXPECT_EQ(uuid.size(), 36);
+        EXPECT_TRUE(form.match(uuid).hasMatch()) << uuid.toStdString();
+        seen.insert(uuid);
+    }
+    EXPECT_EQ(seen.size(), 50);
+}
+
+TEST(GenChatIdentifier, FormAndStability)
+{
+    static const QRegularExpression form(QStringLiteral("^chat[0-9-]{18}$"));
+    QSet<QString> seen;
+    for (int i = 0; i < 200; ++i) {
+        const QString seed = QStringLiteral("group %1 \u00e9").arg(i);
+        const QString id = genChatIdentifier(seed);
+        EXPECT_EQ(id.size(), 22);
+        EXPECT_TRUE(form.match(id).hasMatch()) << id.toStdString();
+        EXPECT_EQ(genChatIdentifier(seed), id);
+        seen.insert(id);
+    }
+    EXPECT_EQ(seen.size(), 200);
+    EXPECT_EQ(genChatIdentifier(QString()).size(), 22);
+}

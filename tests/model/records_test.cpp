@@ -1,0 +1,313 @@
+#include "model/msgattachment.h"
+#include "model/msgchat.h"
+#include "model/msghandle.h"
+#include "model/msgmessage.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QTemporaryDir>
+
+namespace {
+
+constexpr int kSecondsFrom1970To2001 = 978307200;
+
+_MsgAttachment makeAttachment(qint64 rowid, const QString &mimeType)
+{
+    _MsgAttachment attachment;
+    attachment.rowid = rowid;
+    attachment.mime_type = mimeType;
+    return attachment;
+}
+
+void attach(_MsgMessage &msg, _MsgAttachment &attachment)
+{
+    msg.attachmentMap.insert(QString::number(attachment.rowid), &attachment);
+}
+
+_MsgHandle makeHandle(qint64 rowid, const QString &id, const QString &name = QString())
+{
+    _MsgHandle handle;
+    handle.rowid = rowid;
+    handle.id = id;
+    handle._ct_name = name;
+    return handle;
+}
+
+void addParticipant(_MsgChat &chat, _MsgHandle &handle)
+{
+    chat.handleMap.insert(QString::number(handle.rowid), &handle);
+}
+
+} // namespace
+
+TEST(MessageRecord, PlainTextDropsEveryPlaceholder)
+{
+    _MsgMessage msg;
+    msg.text = QStringLiteral("\uFFFCHello\uFFFC world\uFFFC");
+    EXPECT_EQ(msg.plainText(), QStringLiteral("Hello world"));
+    msg.text = QStringLiteral("\uFFFC");
+    EXPECT_TRUE(msg.plainText().isEmpty());
+}
+
+TEST(MessageRecord, AttachmentsComeInRowOrderWhateverTheirKeys)
+{
+    _MsgMessage msg;
+    _MsgAttachment a = makeAttachment(30, {});
+    _MsgAttachment b = makeAttachment(4, {});
+    _MsgAttachment c = makeAttachment(200, {});
+    // Keys compare as text ("200" < "30" < "4"), rows as numbers.
+    attach(msg, a);
+    attach(msg, b);
+    attach(msg, c);
+    const QList<_MsgAttachment *> sorted = msg.attachments();
+    ASSERT_EQ(sorted.size(), 3);
+    EXPECT_EQ(sorted[0], &b);
+    EXPECT_EQ(sorted[1], &a);
+    EXPECT_EQ(sorted[2], &c);
+}
+
+TEST(MessageSummary, OrdinaryMessages)
+{
+    _MsgMessage msg;
+    msg.text = QStringLiteral("  word \n");
+    EXPECT_EQ(msg.summaryRawEmoji(), QStringLiteral("word"));
+
+    msg.text = QStringLiteral("\uFFFC");
+    _MsgAttachment jpeg = makeAttachment(1, QStringLiteral("image/jpeg"));
+    attach(msg, jpeg);
+    EXPECT_EQ(msg.summaryRawEmoji(), QStringLiteral("[IMAGE]"));
+}
+
+TEST(MessageSummary, AttachmentTagsFollowTheMimeTypeIgnoringCase)
+{
+    _MsgMessage msg;
+    msg.text = QStringLiteral("look");
+    _MsgAttachment attachments[] = {
+        makeAttachment(1, QStringLiteral("IMAGE/PNG")),
+        makeAttachment(2, QStringLiteral("Video/mp4")),
+        makeAttachment(3, QStringLiteral("audio/amr")),
+        makeAttachment(4, QStringLiteral("text/X-VCARD")),
+        makeAttachment(5, QStringLiteral("text/vcard")),
+        makeAttachment(6, QStringLiteral("text/vcard2")),
+        makeAttachment(7, QStringLiteral("application/pdf")),
+        makeAttachment(8, QString()),
+    };
+    for (_MsgAttachment &attachment : attachments)
+        attach(msg, attachment);
+    EXPECT_EQ(msg.summaryRawEmoji(),
+              QStringLiteral("look [IMAGE] [VIDEO] [AUDIO] [VCARD] [VCARD] [ATTA] [ATTA] [ATTA]"));
+}
+
+TEST(MessageSummary, EmojiAreReplacedOnlyInTheCookedSummary)
+{
+    _MsgMessage msg;
+    msg.text = QStringLiteral("hi \U0001F600 and \uE415");
+    EXPECT_EQ(msg.summaryRawEmoji(), msg.text);
+    EXPECT_EQ(msg.summary(), QStringLiteral("hi [EMOJI] and [EMOJI]"));
+}
+
+class ItemSummary : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const QDateTime when(QDate(2013, 5, 4), QTime(15, 7), Qt::UTC);
+        m_msg.date = static_cast<int>(when.toSecsSinceEpoch() - kSecondsFrom1970To2001);
+        m_date = when.toLocalTime().toString(QStringLiteral("dd MMM yyyy h:m AP"));
+        m_msg.handle = &m_anna;
+        m_msg.otherHandle = &m_bob;
+    }
+
+    _MsgHandle m_anna = makeHandle(1, QStringLiteral("+1 555 0100"), QStringLiteral("Anna"));
+    _MsgHandle m_bob = makeHandle(2, QStringLiteral("bob@example.com"));
+    _MsgMessage m_msg;
+    QString m_date;
+};
+
+TEST_F(ItemSummary, EachItemTypeHasItsSentence)
+{
+    m_msg.item_type = 1;
+    EXPECT_EQ(m_msg.summaryRawEmoji(),
+              QStringLiteral("Anna Added bob@example.com to the conversation.\n") + m_date);
+    m_msg.item_type = 2;
+    m_msg.group_title = QStringLiteral("Climbing");
+    EXPECT_EQ(m_msg.summaryRawEmoji(),
+              QStringLiteral("Anna named the conversation \"Climbing\".\n") + m_date);
+    m_msg.item_type = 3;
+    EXPECT_EQ(m_msg.summaryRawEmoji(), QStringLiteral("Anna left the conversation.\n") + m_date);
+    m_msg.item_type = 4;
+    m_msg.share_status = 0;
+    EXPECT_EQ(m_msg.summaryRawEmoji(),
+              QStringLiteral("Anna started sharing location with bob@example.com.\n") + m_date);
+    m_msg.share_status = 1;
+    EXPECT_EQ(m_msg.summaryRawEmoji(),
+              QStringLiteral("Anna stopped sharing location with bob@example.com.\n") + m_date);
+    for (const int other : {5, 17, -1}) {
+        m_msg.item_type = other;
+        EXPECT_EQ(m_msg.summaryRawEmoji(), QStringLiteral("System Information.\n") + m_date);
+    }
+}
+
+TEST_F(ItemSummary, MissingHandlesReadAsYou)
+{
+    m_msg.item_type = 1;
+    m_msg.handle = nullptr;
+    EXPECT_TRUE(m_msg.summaryRawEmoji().startsWith(QStringLiteral("You Added bob@example.com")));
+    m_msg.handle = &m_anna;
+    m_msg.otherHandle = nullptr;
+    EXPECT_TRUE(m_msg.summaryRawEmoji().startsWith(QStringLiteral("Anna Added You to")));
+}
+
+TEST_F(ItemSummary, TextAndAttachmentsDoNotShowInItems)
+{
+    m_msg.item_type = 3;
+    m_msg.text = QStringLiteral("ignored");
+    _MsgAttachment image = makeAttachment(1, QStringLiteral("image/png"));
+    attach(m_msg, image);
+    EXPECT_EQ(m_msg.summaryRawEmoji(), QStringLiteral("Anna left the conversation.\n") + m_date);
+}
+
+TEST(HandleName, NameAndNumber)
+{
+    const _MsgHandle named =
+        makeHandle(1, QStringLiteral("+44 20 7946 0000"), QStringLiteral("Cleo"));
+    EXPECT_EQ(named.displayName(false), QStringLiteral("Cleo"));
+    EXPECT_EQ(named.displayName(true), QStringLiteral("Cleo (+44 20 7946 0000)"));
+    const _MsgHandle bare = makeHandle(2, QStringLiteral("dan@example.com"));
+    EXPECT_EQ(bare.displayName(false), QStringLiteral("dan@example.com"));
+    EXPECT_EQ(bare.displayName(true), QStringLiteral("dan@example.com"));
+}
+
+TEST(ChatName, Rules)
+{
+    _MsgChat chat;
+    EXPECT_EQ(chat.displayName(false), QStringLiteral("Unknown"));
+    EXPECT_FALSE(chat.isGroup());
+    chat.display_name = QStringLiteral("Family");
+    EXPECT_EQ(chat.displayName(true), QStringLiteral("Family"));
+
+    _MsgHandle cleo = makeHandle(9, QStringLiteral("+1 555 0109"), QStringLiteral("Cleo"));
+    _MsgHandle dan = makeHandle(3, QStringLiteral("dan@example.com"));
+    addParticipant(chat, cleo);
+    EXPECT_FALSE(chat.isGroup());
+    addParticipant(chat, dan);
+    EXPECT_TRUE(chat.isGroup());
+    // A name the user gave wins over the participants.
+    EXPECT_EQ(chat.displayName(false), QStringLiteral("Family"));
+    chat.display_name.clear();
+    EXPECT_EQ(chat.displayName(false), QStringLiteral("dan@example.com, Cleo"));
+    EXPECT_EQ(chat.displayName(true), QStringLiteral("dan@example.com, Cleo (+1 555 0109)"));
+}
+
+TEST(ContactInfo, NamesTheOtherSide)
+{
+    _MsgMessage msg;
+    EXPECT_EQ(msg.contactInfo(), QStringLiteral("unknown"));
+
+    _MsgChat chat;
+    _MsgHandle cleo = makeHandle(1, QStringLiteral("+1 555 0109"), QStringLiteral("Cleo"));
+    _MsgHandle dan = makeHandle(2, QStringLiteral("dan@example.com"));
+    addParticipant(chat, cleo);
+    msg.chat = &chat;
+    msg.handle = &cleo;
+    // One-to-one: no sender in brackets.
+    EXPECT_EQ(msg.contactInfo(), QStringLiteral("Cleo (+1 555 0109)"));
+
+    addParticipant(chat, dan);
+    EXPECT_EQ(msg.contactInfo(), QStringLiteral("Cleo (+1 555 0109), dan@example.com (Cleo)"));
+    msg.handle = &dan;
+    EXPECT_EQ(msg.contactInfo(),
+              QStringLiteral("Cleo (+1 555 0109), dan@example.com (dan@example.com)"));
+    msg.handle = nullptr;
+    EXPECT_EQ(msg.contactInfo(), QStringLiteral("Cleo (+1 555 0109), dan@example.com"));
+}
+
+class Thumbnail : public ::testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        for (const QString &path : std::as_const(m_made))
+            QFile::remove(path);
+    }
+
+    QString thumbnailOf(const QString &path)
+    {
+        _MsgAttachment attachment;
+        attachment.localPath = path;
+        const QString thumb = attachment.thumbnail();
+        m_made << thumb;
+        return thumb;
+    }
+
+    QString writeImage(const QString &name, QSize size, const char *format)
+    {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        const QString path = m_dir.filePath(name);
+        EXPECT_TRUE(image.save(path, format));
+        return path;
+    }
+
+    QTemporaryDir m_dir;
+    QStringList m_made;
+};
+
+TEST_F(Thumbnail, WidePngShrinksToWidth120AndStaysPng)
+{
+    const QString thumb = thumbnailOf(writeImage(QStringLiteral("wide.png"), {300, 150}, "PNG"));
+    EXPECT_EQ(QFileInfo(thumb).dir(), QDir(QDir::tempPath()));
+    EXPECT_TRUE(thumb.endsWith(QStringLiteral(".thumb")));
+    QImageReader reader(thumb);
+    EXPECT_EQ(reader.format(), QByteArray("png"));
+    EXPECT_EQ(reader.size(), QSize(120, 60));
+}
+
+TEST_F(Thumbnail, TallJpegShrinksToHeight120AndStaysJpeg)
+{
+    const QString thumb = thumbnailOf(writeImage(QStringLiteral("tall.jpg"), {100, 400}, "JPG"));
+    QImageReader reader(thumb);
+    EXPECT_EQ(reader.format(), QByteArray("jpeg"));
+    EXPECT_EQ(reader.size(), QSize(30, 120));
+}
+
+TEST_F(Thumbnail, PngUnderAJpegNameIsStillRecognised)
+{
+    const QString thumb = thumbnailOf(writeImage(QStringLiteral("odd.jpg"), {240, 240}, "PNG"));
+    QImageReader reader(thumb);
+    EXPECT_EQ(reader.format(), QByteArray("png"));
+    EXPECT_EQ(reader.size(), QSize(120, 120));
+}
+
+TEST_F(Thumbnail, NoPreviewForFilesThatAreNoPicture)
+{
+    const QString path = m_dir.filePath(QStringLiteral("note.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a picture");
+    file.close();
+    const QString thumb = thumbnailOf(path);
+    EXPECT_FALSE(thumb.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(thumb));
+    EXPECT_FALSE(QFileInfo::exists(thumbnailOf(m_dir.filePath(QStringLiteral("missing.png")))));
+}
+
+TEST_F(Thumbnail, AnExistingPreviewIsReused)
+{
+    const QString source = writeImage(QStringLiteral("again.png"), {200, 100}, "PNG");
+    const QString thumb = thumbnailOf(source);
+    ASSERT_TRUE(QFileInfo::exists(thumb));
+    // Replace the preview by a marker; a second call must hand it back untouched.
+    QFile marker(thumb);
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    marker.write("marker");
+    marker.close();
+    EXPECT_EQ(thumbnailOf(source), thumb);
+    ASSERT_TRUE(marker.open(QIODevice::ReadOnly));
+    EXPECT_EQ(marker.readAll(), QByteArray("marker"));
+}
