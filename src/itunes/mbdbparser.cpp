@@ -183,7 +183,8 @@ QString MBDBParser::safeOutputPath(const QString &root, const QString &relativeP
         return QString();
     const QString cleanRoot = QDir::cleanPath(root);
     const QString joined = QDir::cleanPath(cleanRoot + QLatin1Char('/') + relativePath);
-    // Belt and braces: the component check above already keeps the result below the root.
+    // Without ".." the cleaned path cannot climb above the root; the prefix test makes sure of
+    // it whatever cleanPath does with odd input.
     const QString rootWithSlash =
         cleanRoot.endsWith(QLatin1Char('/')) ? cleanRoot : cleanRoot + QLatin1Char('/');
     if (joined != cleanRoot && !joined.startsWith(rootWithSlash))

@@ -80,7 +80,8 @@ public:
     static QPlist fromFile(const QString &path);
 
     QPlist clone(bool owned = true) const;
-    // Frees an owned node at once; every copy of this handle becomes null.
+    // Frees an owned node at once; every copy of this handle becomes null, and handles on items
+    // inside it must no longer be used.
     void plistFree();
 
 private:

@@ -210,7 +210,6 @@ TEST(QPlist, FreeingNullsEveryCopy)
     QPlist tree = QPlist::newDict();
     tree.put("k", QPlist::fromBool(true));
     const QPlist copy = tree;
-    const QPlist item = tree.get("k");
     tree.plistFree();
     EXPECT_TRUE(copy.isNull());
     // Letting go of a borrowed item does not free it inside its tree.
@@ -220,7 +219,6 @@ TEST(QPlist, FreeingNullsEveryCopy)
     borrowed.plistFree();
     EXPECT_TRUE(borrowed.isNull());
     EXPECT_TRUE(tree2.get("k").toBool());
-    Q_UNUSED(item);
 }
 
 TEST(QPlist, DatesRoundTripInWholeSeconds)
