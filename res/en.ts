@@ -88,6 +88,14 @@
         <translation>If you need help, please write to us at &lt;a href=&quot;mailto:support@textlink.example&quot;&gt;support@textlink.example&lt;/a&gt;.</translation>
     </message>
     <message>
+        <source>IDS_FILE_KEY_INVALID</source>
+        <translation>The key of an encrypted backup file is not a 256-bit AES key.</translation>
+    </message>
+    <message>
+        <source>IDS_INVALID_PASSWORD</source>
+        <translation>Invalid password.</translation>
+    </message>
+    <message>
         <source>IDS_ITEM_ADDED</source>
         <translation>%1 Added %2 to the conversation.
 %3</translation>
@@ -121,6 +129,30 @@
 %1</translation>
     </message>
     <message>
+        <source>IDS_KEYBAG_DAMAGED</source>
+        <translation>The keybag of the encrypted backup (BackupKeyBag in Manifest.plist) is damaged.</translation>
+    </message>
+    <message>
+        <source>IDS_KEYBAG_NO_SALT</source>
+        <translation>The keybag of the encrypted backup (BackupKeyBag in Manifest.plist) lacks the salt or the iteration count of its password.</translation>
+    </message>
+    <message>
+        <source>IDS_MBDB_NOT_MANIFEST</source>
+        <translation>%1 is not a backup manifest.</translation>
+    </message>
+    <message>
+        <source>IDS_MBDB_OPEN_FAILED</source>
+        <translation>Cannot open %1: %2</translation>
+    </message>
+    <message>
+        <source>IDS_MBDB_READ_FAILED</source>
+        <translation>Cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>IDS_MBDB_TRUNCATED</source>
+        <translation>%1 is damaged: it ends inside a file record.</translation>
+    </message>
+    <message>
         <source>IDS_MENU_ABOUT</source>
         <translation>About</translation>
     </message>
@@ -141,6 +173,14 @@ For work without a window, use textlink-cli.</translation>
     <message>
         <source>IDS_OPERATION_CANCELLED</source>
         <translation>The operation was cancelled.</translation>
+    </message>
+    <message>
+        <source>IDS_PLIST_INVALID</source>
+        <translation>%1 is not a property list.</translation>
+    </message>
+    <message>
+        <source>IDS_PLIST_OPEN_FAILED</source>
+        <translation>Cannot read %1: %2</translation>
     </message>
     <message>
         <source>IDS_PROGRESS_PERCENT</source>

@@ -1,0 +1,3 @@
+#include "itunes/ituneslog.h"
+
+Q_LOGGING_CATEGORY(lcItunes, "textlink.itunes")
