@@ -76,10 +76,6 @@
         <translation>[EMOJI]</translation>
     </message>
     <message>
-        <source>IDS_ERROR_CONTACT_SUPPORT</source>
-        <translation>If this keeps happening, please write to support@quorvandale.com for help.</translation>
-    </message>
-    <message>
         <source>IDS_ERROR_OCCURRED</source>
         <translation>An Error Occurred.</translation>
     </message>

@@ -1,5 +1,7 @@
 #include "frame/abstips.h"
 
+#include "frame/translation.h"
+
 #include <QDebug>
 
 namespace {
@@ -25,6 +27,12 @@ AbsTips *g_installedTips = &g_logTips;
 } // namespace
 
 AbsTips::~AbsTips() = default;
+
+QString AbsTips::errorFrame(const QString &text)
+{
+    return g_tr("IDS_ERROR_OCCURRED") + QStringLiteral("<br/><br/>") + text +
+           QStringLiteral("<br/><br/>") + g_tr("IDS_ERROR_SUPPORT");
+}
 
 AbsTips &AbsTips::instance()
 {

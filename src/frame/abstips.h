@@ -18,6 +18,9 @@ public:
     // True when the user answered yes.
     virtual bool question(const QString &text) = 0;
 
+    // The framing error() gives a text: what happened, and where to ask for help.
+    static QString errorFrame(const QString &text);
+
     // The installed implementation; never null. install(nullptr) restores the logging default.
     // The caller keeps ownership of what it installs and must outlive its use.
     static AbsTips &instance();

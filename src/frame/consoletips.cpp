@@ -21,8 +21,7 @@ ConsoleTips::~ConsoleTips() = default;
 
 void ConsoleTips::error(const QString &text)
 {
-    print(g_tr("IDS_ERROR_OCCURRED") + QStringLiteral("<br/><br/>") + text +
-          QStringLiteral("<br/><br/>") + g_tr("IDS_ERROR_CONTACT_SUPPORT"));
+    print(errorFrame(text));
 }
 
 void ConsoleTips::errorWithoutPrefix(const QString &text)

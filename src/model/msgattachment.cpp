@@ -1,6 +1,7 @@
 #include "model/msgattachment.h"
 
-#include <QCryptographicHash>
+#include "frame/filenames.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -12,13 +13,6 @@ namespace {
 Q_LOGGING_CATEGORY(lcRecords, "textlink.model")
 
 constexpr int kThumbnailSide = 120;
-
-// Cache-file name for a path: the lower-case hexadecimal MD5 of its UTF-8 bytes.
-QString pathHash(const QString &path)
-{
-    return QString::fromLatin1(
-        QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Md5).toHex());
-}
 
 void makeThumbnail(const QString &source, const QString &target)
 {
@@ -44,7 +38,7 @@ void makeThumbnail(const QString &source, const QString &target)
 QString _MsgAttachment::thumbnail() const
 {
     const QString path =
-        QDir(QDir::tempPath()).filePath(pathHash(localPath) + QStringLiteral(".thumb"));
+        QDir(QDir::tempPath()).filePath(g_pathHash(localPath) + QStringLiteral(".thumb"));
     if (!localPath.isEmpty() && !QFileInfo::exists(path))
         makeThumbnail(localPath, path);
     return path;

@@ -77,16 +77,10 @@ QMessageBox::StandardButton g_showMessageBox(QMessageBox::Icon icon, const QStri
     return static_cast<QMessageBox::StandardButton>(pressed);
 }
 
-QString Tips::errorFrame(const QString &text)
-{
-    return g_tr("IDS_ERROR_OCCURRED") + QStringLiteral("<br/><br/>") + text +
-           QStringLiteral("<br/><br/>") + g_tr("IDS_ERROR_SUPPORT");
-}
-
 void Tips::error(const QString &text)
 {
     reportError(text);
-    g_showMessageBox(QMessageBox::Critical, errorFrame(text), QMessageBox::Ok);
+    g_showMessageBox(QMessageBox::Critical, AbsTips::errorFrame(text), QMessageBox::Ok);
 }
 
 void Tips::errorWithoutPrefix(const QString &text)

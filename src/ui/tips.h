@@ -22,7 +22,6 @@ public:
     static bool question(const QString &text);
 
     // The text error() shows for the given text.
-    static QString errorFrame(const QString &text);
 
     // Makes these boxes answer the message-box requests of core code (AbsTips), from any thread.
     static void installAsAbsTips();

@@ -238,7 +238,8 @@ TEST(ConsoleTips, ErrorIsFramedOthersAreNot)
     tips.error("Backup is damaged.");
     const QString framed = QString::fromUtf8(out.data());
     EXPECT_TRUE(framed.startsWith(g_tr("IDS_ERROR_OCCURRED") + "\n\nBackup is damaged.\n\n"));
-    EXPECT_TRUE(framed.endsWith(g_tr("IDS_ERROR_CONTACT_SUPPORT") + "\n"));
+    EXPECT_TRUE(framed.endsWith(ConsoleTips::toPlainText(g_tr("IDS_ERROR_SUPPORT")) + "\n"));
+    EXPECT_TRUE(framed.contains("support@textlink.example"));
 
     out.buffer().clear();
     out.seek(0);

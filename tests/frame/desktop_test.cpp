@@ -45,7 +45,7 @@ protected:
 TEST_F(DesktopOpen, LinksKeepTheirScheme)
 {
     EXPECT_TRUE(g_openLink("https://quorvandale.example/help?topic=backup#top"));
-    EXPECT_TRUE(g_openLink("mailto:support@quorvandale.com"));
+    EXPECT_TRUE(g_openLink("mailto:support@textlink.example"));
     ASSERT_EQ(m_catcher.urls.size(), 2);
     EXPECT_EQ(m_catcher.urls[0], QUrl("https://quorvandale.example/help?topic=backup#top"));
     EXPECT_EQ(m_catcher.urls[1].scheme(), "mailto");
