@@ -73,3 +73,26 @@ bool g_delDirCascade(const QString &path)
     }
     return true;
 }
+
+bool g_isSafeRelativePath(const QString &relativePath)
+{
+    if (relativePath.startsWith(QLatin1Char('/')) || relativePath.contains(QChar(0)))
+        return false;
+    const QStringList components = relativePath.split(QLatin1Char('/'));
+    return !components.contains(QStringLiteral(".."));
+}
+
+QString g_safeChildPath(const QString &root, const QString &relativePath)
+{
+    if (!g_isSafeRelativePath(relativePath))
+        return QString();
+    const QString cleanRoot = QDir::cleanPath(root);
+    const QString joined = QDir::cleanPath(cleanRoot + QLatin1Char('/') + relativePath);
+    // Without ".." the cleaned path cannot climb above the root; the prefix test makes sure of
+    // it whatever cleanPath does with odd input.
+    const QString rootWithSlash =
+        cleanRoot.endsWith(QLatin1Char('/')) ? cleanRoot : cleanRoot + QLatin1Char('/');
+    if (joined != cleanRoot && !joined.startsWith(rootWithSlash))
+        return QString();
+    return joined;
+}

@@ -19,3 +19,10 @@ QString g_pathHash(const QString &text);
 // followed, so nothing outside the tree is touched. True when the folder is gone afterwards
 // (also when it never existed).
 bool g_delDirCascade(const QString &path);
+
+// True for a "/"-separated relative path that stays below the folder it is resolved in: not
+// absolute, no ".." component, no NUL character. The empty path (the folder itself) is safe.
+bool g_isSafeRelativePath(const QString &relativePath);
+
+// The path of relativePath below root, or "" when relativePath is not safe.
+QString g_safeChildPath(const QString &root, const QString &relativePath);

@@ -1,5 +1,7 @@
 #include "itunes/mbdbparser.h"
 
+#include "frame/filenames.h"
+
 #include "frame/translation.h"
 #include "itunes/ituneslog.h"
 
@@ -131,8 +133,8 @@ bool MBDBParser::_MBDBItem::hasSafePath() const
     const QString domainText = domain.toString();
     const QString folder =
         domainText.startsWith(appPrefix) ? domainText.mid(appPrefix.size()) : domainText;
-    return !folder.contains(QLatin1Char('/')) && isSafeRelativePath(folder) &&
-           isSafeRelativePath(path.toString());
+    return !folder.contains(QLatin1Char('/')) && g_isSafeRelativePath(folder) &&
+           g_isSafeRelativePath(path.toString());
 }
 
 MBDBParser::ItemMap MBDBParser::parse(const QString &mbdbPath)
@@ -167,27 +169,4 @@ QString MBDBParser::getFileHashName(const QString &domain, const QString &path)
 {
     const QByteArray text = (domain + QLatin1Char('-') + path).toUtf8();
     return QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha1).toHex());
-}
-
-bool MBDBParser::isSafeRelativePath(const QString &relativePath)
-{
-    if (relativePath.startsWith(QLatin1Char('/')) || relativePath.contains(QChar(0)))
-        return false;
-    const QStringList components = relativePath.split(QLatin1Char('/'));
-    return !components.contains(QStringLiteral(".."));
-}
-
-QString MBDBParser::safeOutputPath(const QString &root, const QString &relativePath)
-{
-    if (!isSafeRelativePath(relativePath))
-        return QString();
-    const QString cleanRoot = QDir::cleanPath(root);
-    const QString joined = QDir::cleanPath(cleanRoot + QLatin1Char('/') + relativePath);
-    // Without ".." the cleaned path cannot climb above the root; the prefix test makes sure of
-    // it whatever cleanPath does with odd input.
-    const QString rootWithSlash =
-        cleanRoot.endsWith(QLatin1Char('/')) ? cleanRoot : cleanRoot + QLatin1Char('/');
-    if (joined != cleanRoot && !joined.startsWith(rootWithSlash))
-        return QString();
-    return joined;
 }

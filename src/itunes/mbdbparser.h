@@ -53,7 +53,7 @@ public:
         bool isFolder() const;
         QString backupFileName() const;
         // False when the domain or the path could lead a file copied out of the backup outside
-        // the folder it is copied into (see isSafeRelativePath); such records are to be skipped.
+        // the folder it is copied into (see g_isSafeRelativePath); such records are to be skipped.
         bool hasSafePath() const;
     };
 
@@ -66,11 +66,4 @@ public:
 
     // SHA-1 of the UTF-8 text domain + "-" + path, as 40 lower-case hexadecimal digits.
     static QString getFileHashName(const QString &domain, const QString &path);
-
-    // True for a "/"-separated relative path that stays below the folder it is resolved in: not
-    // absolute, no ".." component, no NUL character. The empty path (the folder itself) is safe.
-    static bool isSafeRelativePath(const QString &relativePath);
-
-    // The path of relativePath below root, or "" when relativePath is not safe.
-    static QString safeOutputPath(const QString &root, const QString &relativePath);
 };

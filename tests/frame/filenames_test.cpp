@@ -135,3 +135,23 @@ TEST_F(DelDirCascade, MissingFolderIsSuccessAndFileIsRefused)
     EXPECT_FALSE(g_delDirCascade(m_tree + "/plain.txt"));
     EXPECT_TRUE(QFileInfo::exists(m_tree + "/plain.txt"));
 }
+
+TEST(SafePaths, SafeRelativePaths)
+{
+    for (const char *path : {"", "Library/SMS/sms.db", "a/./b", "..a/b..", "a/...", "a//b"})
+        EXPECT_TRUE(g_isSafeRelativePath(QString::fromUtf8(path))) << path;
+    for (const char *path : {"..", "../x", "a/../../x", "a/..", "/etc/passwd", "a/b/../.."})
+        EXPECT_FALSE(g_isSafeRelativePath(QString::fromUtf8(path))) << path;
+    EXPECT_FALSE(g_isSafeRelativePath(QStringLiteral("a") + QChar(0) + "b"));
+}
+
+TEST(SafePaths, OutputPathsStayBelowTheirRoot)
+{
+    const QString root = QStringLiteral("/tmp/cache/file-relay");
+    EXPECT_EQ(g_safeChildPath(root, "Library/SMS/sms.db"), root + "/Library/SMS/sms.db");
+    EXPECT_EQ(g_safeChildPath(root + "/", "./a//b"), root + "/a/b");
+    EXPECT_EQ(g_safeChildPath(root, ""), root);
+    EXPECT_EQ(g_safeChildPath(root, "../file-relay2/x"), "");
+    EXPECT_EQ(g_safeChildPath(root, "a/../../x"), "");
+    EXPECT_EQ(g_safeChildPath(root, "/etc/passwd"), "");
+}
