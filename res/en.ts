@@ -214,5 +214,9 @@ For work without a window, use textlink-cli.</translation>
         <source>IDS_WORKER_NO_REPORT</source>
         <translation>The operation ended without reporting whether it succeeded.</translation>
     </message>
+    <message>
+        <source>invalid libsqlite_qt.</source>
+        <translation>invalid libsqlite_qt.</translation>
+    </message>
 </context>
 </TS>

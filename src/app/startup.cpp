@@ -4,6 +4,7 @@
 #include "frame/appdirs.h"
 #include "frame/logsaver.h"
 #include "frame/translation.h"
+#include "model/sqlite3db.h"
 #include "ui/mainwindow.h"
 #include "ui/tips.h"
 
@@ -17,6 +18,7 @@ namespace {
 Q_LOGGING_CATEGORY(lcApp, "textlink.app")
 
 constexpr int kKeptLogFiles = 10;
+constexpr int kRequiredSqliteWrapperVersion = 5;
 
 // Without a display Qt would abort with a terse message about platform plugins; tell the user
 // what to do instead.
@@ -50,6 +52,11 @@ int g_runDesktop(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(TEXTLINK_VERSION));
     if (!g_installTranslation())
         qCWarning(lcApp) << "embedded translation missing; texts show their keys";
+    // The database layer must be the one this program was written against.
+    if (sqlite_qt_version() != kRequiredSqliteWrapperVersion) {
+        Tips::error(g_tr("invalid libsqlite_qt."));
+        return 1;
+    }
     logsaver_install_msghandler(g_logDir().path(), kKeptLogFiles);
     Tips::installAsAbsTips();
 
