@@ -8,6 +8,10 @@
         <translation>TextLink version %1&lt;br/&gt;&lt;br/&gt;Reads the message history of your phones, keeps it in local archives and exports it.</translation>
     </message>
     <message>
+        <source>IDS_AES_INVALID_INPUT_LENGTH</source>
+        <translation>%1, POLARSSL_ERR_AES_INVALID_INPUT_LENGTH.</translation>
+    </message>
+    <message>
         <source>IDS_APP_TITLE</source>
         <translation>TextLink</translation>
     </message>
@@ -32,8 +36,48 @@
         <translation>[VIDEO]</translation>
     </message>
     <message>
+        <source>IDS_BACKUP_COLUMN_DATE</source>
+        <translation>Backup Date</translation>
+    </message>
+    <message>
+        <source>IDS_BACKUP_COLUMN_NAME</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>IDS_BACKUP_COLUMN_PATH</source>
+        <translation>Path</translation>
+    </message>
+    <message>
+        <source>IDS_BACKUP_FILE_KEY_FAILED</source>
+        <translation>The key of %1 in the encrypted backup cannot be unwrapped; the backup is damaged.</translation>
+    </message>
+    <message>
+        <source>IDS_BACKUP_FILE_READ_FAILED</source>
+        <translation>Cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>IDS_BACKUP_FILE_SHORT</source>
+        <translation>%1 is damaged: it is shorter than the backup manifest says.</translation>
+    </message>
+    <message>
+        <source>IDS_BACKUP_FILE_WRITE_FAILED</source>
+        <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>IDS_BACKUP_LOCKED</source>
+        <translation>The backup is encrypted; its password is needed to read %1.</translation>
+    </message>
+    <message>
         <source>IDS_CANCEL</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>IDS_CANNOT_CREATE_FOLDER</source>
+        <translation>Cannot create the folder %1.</translation>
+    </message>
+    <message>
+        <source>IDS_CANNOT_FIND_FILE</source>
+        <translation>Cannot find %1</translation>
     </message>
     <message>
         <source>IDS_CHAT_UNKNOWN</source>
@@ -131,6 +175,10 @@
     <message>
         <source>IDS_KEYBAG_NO_SALT</source>
         <translation>The keybag of the encrypted backup (BackupKeyBag in Manifest.plist) lacks the salt or the iteration count of its password.</translation>
+    </message>
+    <message>
+        <source>IDS_MANIFEST_PLIST_NO_DICT</source>
+        <translation>%1 holds no backup information.</translation>
     </message>
     <message>
         <source>IDS_MBDB_NOT_MANIFEST</source>

@@ -1,5 +1,6 @@
 #include "cli/cliapp.h"
 
+#include "cli/backupscommand.h"
 #include "cli/clicontext.h"
 #include "cli/sourcescommand.h"
 #include "cli/versioncommand.h"
@@ -26,6 +27,7 @@ CliApp::CliApp()
 {
     m_commands.push_back(std::make_unique<VersionCommand>());
     m_commands.push_back(std::make_unique<SourcesCommand>());
+    m_commands.push_back(std::make_unique<BackupsCommand>());
 }
 
 CliApp::~CliApp() = default;
