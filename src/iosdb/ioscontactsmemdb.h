@@ -33,8 +33,14 @@ public:
     QString lookupPath() const;
     QString addressBookPath() const;
     QString imageBookPath() const;
+    // The newer modification time (ms since the epoch) of the address book and its write-ahead
+    // log; 0 when neither exists.
+    qint64 sourceTimeMs() const;
 
 private:
+    void rebuild(qint64 sourceTime);
+    void fillLookup(const QString &path) const;
+
     const QDir m_folder;
     const QString m_mmc;
     const QString m_countryCode;
