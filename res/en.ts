@@ -136,6 +136,14 @@
         <translation>Invalid password.</translation>
     </message>
     <message>
+        <source>IDS_IOS_CONTACTS_CREATE_%1</source>
+        <translation>create IOSContactsMemDb error. %1</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_CONTACTS_REPLACE_%1_%2</source>
+        <translation>can not replace %1. %2</translation>
+    </message>
+    <message>
         <source>IDS_ITEM_ADDED</source>
         <translation>%1 Added %2 to the conversation.
 %3</translation>

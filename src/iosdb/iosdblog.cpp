@@ -1,0 +1,3 @@
+#include "iosdb/iosdblog.h"
+
+Q_LOGGING_CATEGORY(lcIosdb, "textlink.iosdb")
