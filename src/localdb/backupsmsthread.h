@@ -15,9 +15,10 @@ class BackupSMSThread : public QThread
 {
     Q_OBJECT
 public:
-    // The messages stay owned by their MsgData, which must outlive the thread.
+    // The messages stay owned by their MsgData, which must outlive the thread. mmc: the phone's
+    // mobile country code, empty when saving from a local source.
     BackupSMSThread(const QList<_MsgMessage *> &messages, const QDir &databaseFolder,
-                       AbsProgress &progress, QObject *parent = nullptr);
+                    const QString &mmc, AbsProgress &progress, QObject *parent = nullptr);
 
     // Messages handed over so far, skipped ones included.
     int processedCount() const { return m_processed; }

@@ -1,6 +1,5 @@
 #include "localdb/exportmessagesdb.h"
 
-#include "frame/filenames.h"
 #include "iosdb/ios6messagedb.h"
 #include "localdb/localdblog.h"
 #include "model/msgattachment.h"
@@ -17,8 +16,6 @@
 #include <exception>
 
 namespace {
-
-const char *const kFileRelay = "file-relay";
 
 // Copies source to target without ever replacing an existing file or leaving a partial one at
 // target: the bytes go to a temporary file beside it, which is then renamed (a rename that does
@@ -52,7 +49,6 @@ bool copyFileNoReplace(const QString &source, const QString &target)
 
 ExportMessagesDb::ExportMessagesDb(const QDir &folder, const QString &mmc)
     : m_db(std::make_unique<IOS6MessageDb>(folder, mmc, true))
-    , m_fileRoot(folder.absoluteFilePath(QLatin1String(kFileRelay)))
 {
 }
 
@@ -183,9 +179,8 @@ void ExportMessagesDb::writeAttachments(const _MsgMessage &message, qint64 messa
 void ExportMessagesDb::copyAttachmentFile(const _MsgAttachment &attachment) const
 {
     // The name comes from the source database, so it may try to climb out of the file tree.
-    const QString relative = IOS6MessageDb::attachmentRelativePath(attachment.filename);
-    const QString target = g_safeChildPath(m_fileRoot, relative);
-    if (relative.isEmpty() || target.isEmpty()) {
+    const QString target = m_db->resolveAttachmentPath(attachment.filename);
+    if (target.isEmpty()) {
         qCWarning(lcLocalDb) << "attachment not copied, its name leaves the database folder:"
                              << attachment.filename;
         return;

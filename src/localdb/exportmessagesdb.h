@@ -53,7 +53,6 @@ private:
     void forgetLookups();
 
     std::unique_ptr<IOS6MessageDb> m_db;
-    QString m_fileRoot;
     int m_inserted = 0;
 
     // Row ids found or created during this run. They are only valid inside its transaction, so
