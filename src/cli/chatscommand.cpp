@@ -9,8 +9,8 @@
 #include "model/msghandle.h"
 
 #include <QJsonArray>
-#include <QSet>
 #include <QJsonObject>
+#include <QSet>
 
 #include <algorithm>
 

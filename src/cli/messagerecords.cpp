@@ -22,12 +22,18 @@ QString g_isoDate21(int date)
 
 QStringList g_messageColumns()
 {
-    return {QStringLiteral("rowid"),           QStringLiteral("guid"),
-            QStringLiteral("date"),            QStringLiteral("is_from_me"),
-            QStringLiteral("service"),         QStringLiteral("item_type"),
-            QStringLiteral("chat_identifier"), QStringLiteral("handle"),
-            QStringLiteral("contact_name"),    QStringLiteral("text"),
-            QStringLiteral("subject"),         QStringLiteral("logic_hash"),
+    return {QStringLiteral("rowid"),
+            QStringLiteral("guid"),
+            QStringLiteral("date"),
+            QStringLiteral("is_from_me"),
+            QStringLiteral("service"),
+            QStringLiteral("item_type"),
+            QStringLiteral("chat_identifier"),
+            QStringLiteral("handle"),
+            QStringLiteral("contact_name"),
+            QStringLiteral("text"),
+            QStringLiteral("subject"),
+            QStringLiteral("logic_hash"),
             QStringLiteral("attachments")};
 }
 

@@ -4,10 +4,10 @@
 #include "cli/clicontext.h"
 #include "cli/clisource.h"
 #include "cli/messagerecords.h"
-#include "localdb/backupsmsthread.h"
 #include "frame/appdirs.h"
 #include "frame/consoleprogress.h"
 #include "frame/translation.h"
+#include "localdb/backupsmsthread.h"
 
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -19,8 +19,8 @@ bool SaveCommand::isValidDbName(const QString &name)
 {
     static const QRegularExpression forbidden(QStringLiteral("[\\\\/:*?\"<>|]"));
     const QString trimmed = name.trimmed();
-    return !trimmed.isEmpty() && trimmed != QLatin1String(".") &&
-           trimmed != QLatin1String("..") && !name.contains(forbidden);
+    return !trimmed.isEmpty() && trimmed != QLatin1String(".") && trimmed != QLatin1String("..") &&
+           !name.contains(forbidden);
 }
 
 QDir SaveCommand::databaseFolder(const QString &name)

@@ -7,16 +7,14 @@
 
 #include <exception>
 
-BackupSMSThread::BackupSMSThread(const QList<_MsgMessage *> &messages,
-                                 const QDir &databaseFolder, const QString &mmc,
-                                 AbsProgress &progress, QObject *parent)
+BackupSMSThread::BackupSMSThread(const QList<_MsgMessage *> &messages, const QDir &databaseFolder,
+                                 const QString &mmc, AbsProgress &progress, QObject *parent)
     : QThread(parent)
     , m_messages(messages)
     , m_folder(databaseFolder)
     , m_mmc(mmc)
     , m_progress(progress)
-{
-}
+{}
 
 void BackupSMSThread::run()
 {

@@ -42,15 +42,18 @@ bool copyFileNoReplace(const QString &source, const QString &target)
     if (!out.flush())
         return false;
     out.close();
-    return out.rename(target);
+    if (!out.rename(target))
+        return false;
+    // The temporary object now names the target; its clean-up must not delete the copy.
+    out.setAutoRemove(false);
+    return true;
 }
 
 } // namespace
 
 ExportMessagesDb::ExportMessagesDb(const QDir &folder, const QString &mmc)
     : m_db(std::make_unique<IOS6MessageDb>(folder, mmc, true))
-{
-}
+{}
 
 ExportMessagesDb::~ExportMessagesDb()
 {

@@ -57,7 +57,7 @@ private:
 
     // Row ids found or created during this run. They are only valid inside its transaction, so
     // they are forgotten whenever one begins or ends.
-    QHash<QString, qint64> m_chatIds;                  // by chat guid
+    QHash<QString, qint64> m_chatIds;                   // by chat guid
     QHash<QPair<QString, QString>, qint64> m_handleIds; // by (address, service)
     QSet<QPair<qint64, qint64>> m_chatHandleJoins;      // (chat, handle) known to be joined
     QHash<qint64, QString> m_lastHandles;               // last_addressed_handle set per chat

@@ -5,8 +5,7 @@
 // write() for every message, uninit() once. An exception from any call ends the run; uninit() is
 // then not called, so an implementation must not leave anything half-done that only uninit()
 // would finish (a database writer simply drops its open transaction).
-template<typename T>
-class AbsFormatExport
+template <typename T> class AbsFormatExport
 {
 public:
     virtual ~AbsFormatExport() = default;

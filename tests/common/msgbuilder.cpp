@@ -9,8 +9,7 @@
 
 MsgBuilder::MsgBuilder(qint64 rowBase, const QString &guidPrefix)
     : m_rowBase(rowBase), m_guidPrefix(guidPrefix)
-{
-}
+{}
 
 QString MsgBuilder::guid(const QString &kind, qint64 rowid) const
 {

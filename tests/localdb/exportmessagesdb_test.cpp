@@ -36,12 +36,15 @@ class ExportMessagesDbTest : public ::testing::Test
 protected:
     QString dbFolder() const { return m_dir.filePath(QStringLiteral("archive")); }
     QString fileRelay() const { return dbFolder() + QStringLiteral("/file-relay"); }
-    QString dbPath() const { return fileRelay() + QStringLiteral("/var/mobile/Library/SMS/sms.db"); }
+    QString dbPath() const
+    {
+        return fileRelay() + QStringLiteral("/var/mobile/Library/SMS/sms.db");
+    }
 
     // Saves the messages in one run and returns how many were new.
     int save(const QList<_MsgMessage *> &messages)
     {
-        ExportMessagesDb target(QDir(dbFolder()), QString());
+        ExportMessagesDb target{QDir(dbFolder()), QString()};
         target.init();
         for (_MsgMessage *message : messages)
             target.write(*message);
@@ -213,8 +216,7 @@ TEST_F(AttachmentCopy, HomeRelativeNameIsCopiedBelowTheFileTreeWithoutForbiddenC
     EXPECT_EQ(scalar("select count(*) from message_attachment_join"), 1);
     EXPECT_EQ(scalar("select cache_has_attachments from message"), 1);
     // No temporary file is left beside the copy.
-    EXPECT_EQ(QDir(QFileInfo(copy).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(),
-              1);
+    EXPECT_EQ(QDir(QFileInfo(copy).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 TEST_F(AttachmentCopy, AbsoluteNameLandsAtTheSamePlaceAndExistingFilesAreKept)
@@ -233,8 +235,8 @@ TEST_F(AttachmentCopy, AbsoluteNameLandsAtTheSamePlaceAndExistingFilesAreKept)
 TEST_F(AttachmentCopy, NameClimbingOutOfTheFileTreeIsNotCopiedButTheRowIsKept)
 {
     MsgBuilder b;
-    _MsgMessage *message = messageWithAttachment(
-        b, QStringLiteral("~/../../../../escaped.jpg"), "must stay inside");
+    _MsgMessage *message =
+        messageWithAttachment(b, QStringLiteral("~/../../../../escaped.jpg"), "must stay inside");
     _MsgMessage *other = messageWithAttachment(
         b, QStringLiteral("/var/mobile/Library/SMS/../../../../../escaped2.jpg"), "nor this");
     EXPECT_EQ(save({message, other}), 2);
@@ -306,7 +308,7 @@ TEST_F(ExportMessagesDbTest, AbortLeavesNothingOfTheRun)
     save(messages.mid(0, 2));
     const Counts before = counts();
     {
-        ExportMessagesDb target(QDir(dbFolder()), QString());
+        ExportMessagesDb target{QDir(dbFolder()), QString()};
         target.init();
         for (_MsgMessage *message : messages)
             target.write(*message);
@@ -315,7 +317,7 @@ TEST_F(ExportMessagesDbTest, AbortLeavesNothingOfTheRun)
     EXPECT_TRUE(counts() == before);
     {
         // A run that ends with an exception, never reaching uninit, is dropped as well.
-        ExportMessagesDb target(QDir(dbFolder()), QString());
+        ExportMessagesDb target{QDir(dbFolder()), QString()};
         target.init();
         target.write(*messages.last());
     }
@@ -323,8 +325,7 @@ TEST_F(ExportMessagesDbTest, AbortLeavesNothingOfTheRun)
 }
 
 class BackupSMSThreadTest : public ExportMessagesDbTest
-{
-};
+{};
 
 TEST_F(BackupSMSThreadTest, SavesEveryMessageAndReportsOnce)
 {
