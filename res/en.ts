@@ -36,6 +36,10 @@
         <translation>[VIDEO]</translation>
     </message>
     <message>
+        <source>IDS_BACKING_UP_SMS</source>
+        <translation>Backing up Messages to Local Database...</translation>
+    </message>
+    <message>
         <source>IDS_BACKUP_COLUMN_DATE</source>
         <translation>Backup Date</translation>
     </message>
@@ -84,6 +88,22 @@
         <translation>Unknown</translation>
     </message>
     <message>
+        <source>IDS_CLI_BACKUP_SOURCE_NOT_SUPPORTED_%1</source>
+        <translation>%1 is an iPhone backup folder; reading backups from the command line is not supported yet.</translation>
+    </message>
+    <message>
+        <source>IDS_CLI_IOS5_NOT_SUPPORTED_%1</source>
+        <translation>The message database of %1 has the iOS 5 layout, which is not supported yet.</translation>
+    </message>
+    <message>
+        <source>IDS_CLI_UNKNOWN_CHAT_%1</source>
+        <translation>No conversation has the chat identifier &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>IDS_CLI_UNKNOWN_SOURCE_%1</source>
+        <translation>Unknown source &quot;%1&quot;: neither a local database nor a folder holding file-relay/var/mobile/Library/SMS/sms.db.</translation>
+    </message>
+    <message>
         <source>IDS_COL_CONTACT</source>
         <translation>Contact</translation>
     </message>
@@ -130,6 +150,10 @@
     <message>
         <source>IDS_FILE_KEY_INVALID</source>
         <translation>The key of an encrypted backup file is not a 256-bit AES key.</translation>
+    </message>
+    <message>
+        <source>IDS_INVALID_LOCALDB_NAME</source>
+        <translation>Invalid Local Database name(can&apos;t contain \ / : * ? &quot; &lt; &gt; |).</translation>
     </message>
     <message>
         <source>IDS_INVALID_PASSWORD</source>
@@ -267,6 +291,10 @@ For work without a window, use textlink-cli.</translation>
         <translation>Local Databases</translation>
     </message>
     <message>
+        <source>IDS_SMS_%1_%2</source>
+        <translation>Messages: %1/%2</translation>
+    </message>
+    <message>
         <source>IDS_SQLITE_ERROR</source>
         <translation>Database error in %1: %2</translation>
     </message>
@@ -285,6 +313,10 @@ For work without a window, use textlink-cli.</translation>
     <message>
         <source>IDS_SQLITE_PARAM_COUNT</source>
         <translation>The statement takes %1 values but %2 were given.</translation>
+    </message>
+    <message>
+        <source>IDS_SUC_BACKUP_%1_SMS</source>
+        <translation>Successfully Backup %1 Messages to local Database.</translation>
     </message>
     <message>
         <source>IDS_WORKER_NO_REPORT</source>

@@ -1,7 +1,11 @@
 #include "cli/cliapp.h"
 
 #include "cli/backupscommand.h"
+#include "cli/chatscommand.h"
 #include "cli/clicontext.h"
+#include "cli/messagescommand.h"
+#include "cli/savecommand.h"
+#include "cli/searchcommand.h"
 #include "cli/sourcescommand.h"
 #include "cli/versioncommand.h"
 #include "frame/appdirs.h"
@@ -27,6 +31,10 @@ CliApp::CliApp()
 {
     m_commands.push_back(std::make_unique<VersionCommand>());
     m_commands.push_back(std::make_unique<SourcesCommand>());
+    m_commands.push_back(std::make_unique<ChatsCommand>());
+    m_commands.push_back(std::make_unique<MessagesCommand>());
+    m_commands.push_back(std::make_unique<SearchCommand>());
+    m_commands.push_back(std::make_unique<SaveCommand>());
     m_commands.push_back(std::make_unique<BackupsCommand>());
 }
 

@@ -26,10 +26,12 @@ int VersionCommand::run(CliContext &context, const QStringList &args)
     if (context.isJson()) {
         context.output().record(versions);
     } else {
-        context.output().text(QStringLiteral("textlink-cli %1").arg(QStringLiteral(TEXTLINK_VERSION)));
+        context.output().text(
+            QStringLiteral("textlink-cli %1").arg(QStringLiteral(TEXTLINK_VERSION)));
         for (auto it = versions.begin(); it != versions.end(); ++it) {
             if (it.key() != QLatin1String("program") && it.key() != QLatin1String("version"))
-                context.output().text(QStringLiteral("  %1 %2").arg(it.key(), it.value().toVariant().toString()));
+                context.output().text(
+                    QStringLiteral("  %1 %2").arg(it.key(), it.value().toVariant().toString()));
         }
     }
     return 0;

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "model/msgdata.h"
+
+#include <QDir>
+#include <QSharedPointer>
+#include <QString>
+
+class AbsMessageDb;
+
+// What a SOURCE argument names, opened for reading: a local database of the data folder (by
+// name), or a folder laid out like one (an extracted phone or a copied local database).
+class CliSource
+{
+public:
+    enum class Kind { LocalDb, Folder };
+
+    // Throws std::runtime_error with a text for the user when the source is unknown or of a kind
+    // that cannot be read yet.
+    explicit CliSource(const QString &spec);
+
+    Kind kind() const { return m_kind; }
+    // The database folder (the one holding "file-relay").
+    const QDir &folder() const { return m_folder; }
+    // Loads every chat and message; the database is closed again afterwards, so that a save into
+    // the same database writes through a connection of its own.
+    MsgData load();
+
+    // Where a database folder keeps its message file.
+    static QString smsDbPath(const QDir &folder);
+
+private:
+    void openDb(const QString &spec);
+
+    Kind m_kind = Kind::LocalDb;
+    QDir m_folder;
+    QSharedPointer<AbsMessageDb> m_db;
+};

@@ -1,0 +1,69 @@
+#include "cli/savecommand.h"
+
+#include "cli/cliargs.h"
+#include "cli/clicontext.h"
+#include "cli/clisource.h"
+#include "cli/messagerecords.h"
+#include "frame/appdirs.h"
+#include "frame/consoleprogress.h"
+#include "frame/translation.h"
+#include "localdb/backupsmsthread.h"
+
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTextStream>
+
+#include <stdexcept>
+
+bool SaveCommand::isValidDbName(const QString &name)
+{
+    static const QRegularExpression forbidden(QStringLiteral("[\\\\/:*?\"<>|]"));
+    const QString trimmed = name.trimmed();
+    return !trimmed.isEmpty() && trimmed != QLatin1String(".") && trimmed != QLatin1String("..") &&
+           !name.contains(forbidden);
+}
+
+QDir SaveCommand::databaseFolder(const QString &name)
+{
+    const QDir root = g_localDbDir();
+    const QStringList existing = root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &folder : existing) {
+        if (folder.compare(name, Qt::CaseInsensitive) == 0)
+            return QDir(root.filePath(folder));
+    }
+    return QDir(root.filePath(name));
+}
+
+int SaveCommand::run(CliContext &context, const QStringList &args)
+{
+    QStringList rest = args;
+    const QString name = g_takeOption(rest, QStringLiteral("--to"));
+    const QString chat = g_takeOption(rest, QStringLiteral("--chat"));
+    expectArgCount(rest, 1, 1);
+    if (name.isNull())
+        throw CliUsageError("save: --to NAME is required");
+    if (!isValidDbName(name))
+        throw CliUsageError(g_tr("IDS_INVALID_LOCALDB_NAME").toStdString());
+
+    CliSource source(rest.first());
+    const MsgData data = source.load();
+    const QList<_MsgMessage *> messages = g_selectMessages(data, chat);
+    const QDir folder = databaseFolder(name);
+
+    ConsoleProgress progress(context.isQuiet() ? ConsoleProgress::Output::Quiet
+                                               : ConsoleProgress::Output::Auto);
+    BackupSMSThread worker(messages, folder, QString(), progress);
+    if (!progress.runWorker(worker))
+        throw std::runtime_error(progress.endText().toStdString());
+
+    QTextStream(stderr) << progress.endText() << '\n';
+    context.output().setColumns({QStringLiteral("database"), QStringLiteral("processed"),
+                                 QStringLiteral("saved"), QStringLiteral("path")});
+    if (context.isJson()) {
+        context.output().record({{QStringLiteral("database"), folder.dirName()},
+                                 {QStringLiteral("processed"), worker.processedCount()},
+                                 {QStringLiteral("saved"), worker.insertedCount()},
+                                 {QStringLiteral("path"), folder.absolutePath()}});
+    }
+    return 0;
+}

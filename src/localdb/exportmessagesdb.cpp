@@ -1,0 +1,204 @@
+#include "localdb/exportmessagesdb.h"
+
+#include "iosdb/ios6messagedb.h"
+#include "localdb/localdblog.h"
+#include "model/msgattachment.h"
+#include "model/msgchat.h"
+#include "model/msgfunctions.h"
+#include "model/msghandle.h"
+#include "model/msgmessage.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+// Copies source to target without ever replacing an existing file or leaving a partial one at
+// target: the bytes go to a temporary file beside it, which is then renamed (a rename that does
+// not overwrite, so a target that appears meanwhile is kept).
+bool copyFileNoReplace(const QString &source, const QString &target)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QFileInfo targetInfo(target);
+    if (!QDir().mkpath(targetInfo.absolutePath()))
+        return false;
+    QTemporaryFile out(targetInfo.absolutePath() + QStringLiteral("/.textlink-copy-XXXXXX"));
+    if (!out.open())
+        return false;
+    constexpr qint64 kChunk = 1 << 16;
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(kChunk);
+        if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
+            return false;
+        if (out.write(chunk) != chunk.size())
+            return false;
+    }
+    if (!out.flush())
+        return false;
+    out.close();
+    if (!out.rename(target))
+        return false;
+    // The temporary object now names the target; its clean-up must not delete the copy.
+    out.setAutoRemove(false);
+    return true;
+}
+
+} // namespace
+
+ExportMessagesDb::ExportMessagesDb(const QDir &folder, const QString &mmc)
+    : m_db(std::make_unique<IOS6MessageDb>(folder, mmc, true))
+{}
+
+ExportMessagesDb::~ExportMessagesDb()
+{
+    // Reached with an open transaction only after a failure or a cancel: nothing of the run stays.
+    try {
+        if (m_db->editing())
+            abort();
+    } catch (const std::exception &e) {
+        qCWarning(lcLocalDb) << "dropping an unfinished save failed:" << e.what();
+    }
+}
+
+void ExportMessagesDb::init()
+{
+    forgetLookups();
+    m_inserted = 0;
+    m_db->beginEdit();
+}
+
+void ExportMessagesDb::uninit()
+{
+    forgetLookups();
+    m_db->endEdit(true);
+    m_db->close();
+}
+
+void ExportMessagesDb::abort()
+{
+    forgetLookups();
+    m_inserted = 0;
+    if (m_db->isOpen())
+        m_db->endEdit(false);
+    m_db->close();
+}
+
+void ExportMessagesDb::write(_MsgMessage &message)
+{
+    if (message.item_type != 0 && !m_db->isItemTypeEnabled())
+        return;
+    if (!message.chat) {
+        qCInfo(lcLocalDb) << "IOS6RestoreMessagesThread skip message with empty chat."
+                          << message.guid;
+        return;
+    }
+
+    const qint64 chatId = chatRowId(*message.chat);
+    const qint64 handleId = message.handle ? handleRowId(*message.handle, chatId) : 0;
+
+    qint64 messageId = m_db->findMessageHash(message);
+    if (messageId == 0)
+        messageId = m_db->findMessage(message.guid);
+    if (messageId == 0) {
+        const qint64 otherHandleId =
+            message.otherHandle ? handleRowId(*message.otherHandle, chatId) : 0;
+        messageId = m_db->insertMessage(message, handleId, otherHandleId, QString());
+        m_db->joinChatMessage(chatId, messageId);
+        m_db->updateChatLastDate21(chatId, message.date);
+        ++m_inserted;
+    }
+
+    if (message.chat->isGroup() && message.handle)
+        updateLastHandle(chatId, message.handle->id);
+
+    writeAttachments(message, messageId);
+}
+
+qint64 ExportMessagesDb::chatRowId(const _MsgChat &chat)
+{
+    const auto known = m_chatIds.constFind(chat.guid);
+    if (known != m_chatIds.constEnd())
+        return known.value();
+    qint64 chatId = m_db->findChat(chat.guid);
+    if (chatId == 0)
+        chatId = m_db->insertChatAndHandles(chat);
+    m_chatIds.insert(chat.guid, chatId);
+    return chatId;
+}
+
+qint64 ExportMessagesDb::handleRowId(const _MsgHandle &handle, qint64 chatId)
+{
+    const QPair<QString, QString> key(handle.id, handle.service);
+    qint64 handleId = m_handleIds.value(key);
+    if (handleId == 0) {
+        handleId = m_db->findHandle(handle);
+        if (handleId == 0) {
+            handleId = m_db->insertHandle(handle);
+            m_db->joinChatHandle(chatId, handleId);
+            m_chatHandleJoins.insert(qMakePair(chatId, handleId));
+        }
+        m_handleIds.insert(key, handleId);
+    }
+    const QPair<qint64, qint64> join(chatId, handleId);
+    if (!m_chatHandleJoins.contains(join)) {
+        if (!m_db->isHandleBelong2Chat(chatId, handleId))
+            m_db->joinChatHandle(chatId, handleId);
+        m_chatHandleJoins.insert(join);
+    }
+    return handleId;
+}
+
+void ExportMessagesDb::updateLastHandle(qint64 chatId, const QString &address)
+{
+    // Consecutive messages of one sender would rewrite the same value; the row is only touched
+    // when the value changes.
+    const auto known = m_lastHandles.constFind(chatId);
+    if (known != m_lastHandles.constEnd() && known.value() == address)
+        return;
+    m_db->updateChatLastHandle(chatId, address);
+    m_lastHandles.insert(chatId, address);
+}
+
+void ExportMessagesDb::writeAttachments(const _MsgMessage &message, qint64 messageId)
+{
+    QList<_MsgAttachment *> attachments = message.attachmentMap.values();
+    std::sort(attachments.begin(), attachments.end(), compareMsgAttachmentAsc);
+    for (const _MsgAttachment *attachment : attachments) {
+        if (QFileInfo(attachment->localPath).isFile())
+            copyAttachmentFile(*attachment);
+        qint64 attachmentId = m_db->findAttachment(*attachment);
+        if (attachmentId == 0)
+            attachmentId = m_db->insertAttachment(*attachment);
+        m_db->joinMessageAtta(messageId, attachmentId);
+    }
+}
+
+void ExportMessagesDb::copyAttachmentFile(const _MsgAttachment &attachment) const
+{
+    // The name comes from the source database, so it may try to climb out of the file tree.
+    const QString target = m_db->resolveAttachmentPath(attachment.filename);
+    if (target.isEmpty()) {
+        qCWarning(lcLocalDb) << "attachment not copied, its name leaves the database folder:"
+                             << attachment.filename;
+        return;
+    }
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+        return;
+    // A failed copy only costs the file; the row is still saved, as the phone's own row would be.
+    if (!copyFileNoReplace(attachment.localPath, target))
+        qCWarning(lcLocalDb) << "attachment copy failed:" << attachment.localPath << "to" << target;
+}
+
+void ExportMessagesDb::forgetLookups()
+{
+    m_chatIds.clear();
+    m_handleIds.clear();
+    m_chatHandleJoins.clear();
+    m_lastHandles.clear();
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "model/absformatexport.h"
+
+#include <QDir>
+#include <QHash>
+#include <QPair>
+#include <QSet>
+#include <QString>
+
+#include <memory>
+
+class IOS6MessageDb;
+struct _MsgAttachment;
+struct _MsgChat;
+struct _MsgHandle;
+struct _MsgMessage;
+
+// Writes messages into a local message database (created when missing), one transaction per
+// run, skipping messages the database already holds and copying attachment files into the
+// database's own file tree.
+class ExportMessagesDb : public AbsFormatExport<_MsgMessage>
+{
+public:
+    // folder: the local database's folder; mmc: the phone's mobile country code, empty for a
+    // save from another source.
+    ExportMessagesDb(const QDir &folder, const QString &mmc);
+    ~ExportMessagesDb() override;
+
+    // Opens the database (creating or upgrading it) and begins the one transaction of the run.
+    void init() override;
+    // Saves one message with its chat, addresses and attachments; a message the database already
+    // holds only gets the attachments it lacks. Messages without a chat, and group or system
+    // items the database cannot hold, are skipped.
+    void write(_MsgMessage &message) override;
+    // Commits and closes.
+    void uninit() override;
+    // Drops the open transaction and closes: nothing written in this run stays.
+    void abort();
+
+    // Messages this run added as new rows (duplicates and skipped ones not counted).
+    int insertedCount() const { return m_inserted; }
+    // The database written to.
+    IOS6MessageDb &db() const { return *m_db; }
+
+private:
+    qint64 chatRowId(const _MsgChat &chat);
+    // The handle's row id, inserting it when the database lacks it, and joined to chatId.
+    qint64 handleRowId(const _MsgHandle &handle, qint64 chatId);
+    void updateLastHandle(qint64 chatId, const QString &address);
+    void writeAttachments(const _MsgMessage &message, qint64 messageId);
+    void copyAttachmentFile(const _MsgAttachment &attachment) const;
+    void forgetLookups();
+
+    std::unique_ptr<IOS6MessageDb> m_db;
+    int m_inserted = 0;
+
+    // Row ids found or created during this run. They are only valid inside its transaction, so
+    // they are forgotten whenever one begins or ends.
+    QHash<QString, qint64> m_chatIds;                   // by chat guid
+    QHash<QPair<QString, QString>, qint64> m_handleIds; // by (address, service)
+    QSet<QPair<qint64, qint64>> m_chatHandleJoins;      // (chat, handle) known to be joined
+    QHash<qint64, QString> m_lastHandles;               // last_addressed_handle set per chat
+};

@@ -1,0 +1,3 @@
+#include "localdb/localdblog.h"
+
+Q_LOGGING_CATEGORY(lcLocalDb, "textlink.localdb")

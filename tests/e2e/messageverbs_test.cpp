@@ -1,0 +1,198 @@
+#include "clirunner.h"
+
+#include "fixtures/smsdbwriter.h"
+#include "model/sqlite3db.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QJsonArray>
+#include <QTemporaryDir>
+
+namespace {
+
+SmsDbWriter::Message msg(const QString &text, int date, qint64 sender)
+{
+    SmsDbWriter::Message m;
+    m.text = text;
+    m.date = date;
+    m.fromMe = sender == 0;
+    m.handle = sender;
+    return m;
+}
+
+QString str(const QJsonObject &o, const char *key)
+{
+    return o.value(QLatin1String(key)).toString();
+}
+
+QString iso(int date21)
+{
+    return QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC).addSecs(date21).toString(Qt::ISODate);
+}
+
+// A phone's message folder: Ann (one-to-one, with a picture), Bob (one-to-one) and a group.
+class MessageVerbs : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_phone = m_data.filePath(QStringLiteral("phone"));
+        SmsDbWriter w(QDir(m_phone), SmsDbWriter::Layout::Extended);
+        const qint64 ann = w.addHandle(QStringLiteral("+15550001"));
+        const qint64 bob = w.addHandle(QStringLiteral("+15550002"));
+        const qint64 withAnn = w.addChat(ann);
+        const qint64 withBob = w.addChat(bob);
+        const qint64 group = w.addGroupChat({ann, bob}, QStringLiteral("SMS"));
+        w.addMessage(withAnn, msg(QStringLiteral("Hello World"), 1000, ann));
+        const QByteArray picture("jpeg bytes");
+        const qint64 withPicture = w.addMessage(withAnn, msg(QString(QChar(0xFFFC)), 1010, 0));
+        w.addAttachment(withPicture, QStringLiteral("~/Library/SMS/Attachments/aa/00/p.jpg"),
+                        QStringLiteral("image/jpeg"), &picture);
+        w.addMessage(withBob, msg(QStringLiteral("Lunch today?"), 3000, bob));
+        w.addMessage(group, msg(QStringLiteral("group hello"), 2000, bob));
+        w.close();
+        m_messageCount = 4;
+    }
+
+    CliResult cli(QStringList args)
+    {
+        return runCli(QStringList{"--data-dir", m_data.path(), "--json", "--quiet"} + args);
+    }
+
+    QList<QJsonObject> ok(const QStringList &args)
+    {
+        const CliResult r = cli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return r.jsonLines();
+    }
+
+    QTemporaryDir m_data;
+    QString m_phone;
+    int m_messageCount = 0;
+};
+
+TEST_F(MessageVerbs, ChatsAreMergedConversationsNewestFirst)
+{
+    const QList<QJsonObject> chats = ok({"chats", m_phone});
+    ASSERT_EQ(chats.size(), 3);
+    EXPECT_EQ(str(chats[0], "chat_identifier"), "+15550002");
+    EXPECT_EQ(str(chats[0], "last"), iso(3000));
+    EXPECT_EQ(str(chats[2], "chat_identifier"), "+15550001");
+    EXPECT_EQ(chats[2].value("message_count").toInt(), 2);
+    EXPECT_TRUE(str(chats[1], "chat_identifier").startsWith("chat"));
+    EXPECT_EQ(chats[1].value("participants").toArray().size(), 2);
+    for (const QJsonObject &chat : chats)
+        EXPECT_FALSE(str(chat, "display_name").isEmpty());
+}
+
+TEST_F(MessageVerbs, MessagesAreListedOldestFirstWithTheirFields)
+{
+    const QList<QJsonObject> messages = ok({"messages", m_phone});
+    ASSERT_EQ(messages.size(), m_messageCount);
+    for (int i = 1; i < messages.size(); ++i)
+        EXPECT_LE(str(messages[i - 1], "date"), str(messages[i], "date"));
+    const QJsonObject &first = messages.first();
+    EXPECT_EQ(str(first, "date"), iso(1000));
+    EXPECT_EQ(str(first, "text"), "Hello World");
+    EXPECT_EQ(str(first, "handle"), "+15550001");
+    EXPECT_EQ(first.value("is_from_me").toInt(), 0);
+    EXPECT_EQ(str(first, "logic_hash").size(), 32);
+
+    const QJsonObject &picture = messages.at(1);
+    EXPECT_EQ(picture.value("is_from_me").toInt(), 1);
+    EXPECT_TRUE(str(picture, "text").isEmpty()); // the placeholder is not text
+    const QJsonArray attachments = picture.value("attachments").toArray();
+    ASSERT_EQ(attachments.size(), 1);
+    const QJsonObject attachment = attachments.first().toObject();
+    EXPECT_EQ(str(attachment, "mime_type"), "image/jpeg");
+    EXPECT_TRUE(attachment.value("exists").toBool());
+    EXPECT_TRUE(str(attachment, "local_path").startsWith(m_phone));
+}
+
+TEST_F(MessageVerbs, ChatOptionSelectsOneConversation)
+{
+    const QList<QJsonObject> messages = ok({"messages", m_phone, "--chat", "+15550001"});
+    ASSERT_EQ(messages.size(), 2);
+    for (const QJsonObject &message : messages)
+        EXPECT_EQ(str(message, "chat_identifier"), "+15550001");
+    EXPECT_EQ(cli({"messages", m_phone, "--chat", "+19999999"}).exitCode, 1);
+    EXPECT_EQ(cli({"messages", m_phone, "--chat"}).exitCode, 2);
+}
+
+TEST_F(MessageVerbs, SearchIgnoresLetterCase)
+{
+    const QList<QJsonObject> found = ok({"search", m_phone, "HELLO"});
+    ASSERT_EQ(found.size(), 2);
+    EXPECT_EQ(str(found[0], "text"), "Hello World");
+    EXPECT_EQ(str(found[1], "text"), "group hello");
+    EXPECT_TRUE(ok({"search", m_phone, "no such words"}).isEmpty());
+}
+
+TEST_F(MessageVerbs, SavingTwiceAddsNothingTheSecondTime)
+{
+    const QList<QJsonObject> first = ok({"save", m_phone, "--to", "Archive"});
+    ASSERT_EQ(first.size(), 1);
+    EXPECT_EQ(first[0].value("saved").toInt(), m_messageCount);
+    EXPECT_EQ(first[0].value("processed").toInt(), m_messageCount);
+    const QList<QJsonObject> second = ok({"save", m_phone, "--to", "archive"});
+    ASSERT_EQ(second.size(), 1);
+    EXPECT_EQ(second[0].value("saved").toInt(), 0);
+    EXPECT_EQ(str(second[0], "database"), "Archive"); // same database, any letter case
+
+    // The local database reads back like the phone, by name, with the attachment copied.
+    const QList<QJsonObject> fromPhone = ok({"messages", m_phone});
+    const QList<QJsonObject> saved = ok({"messages", "Archive"});
+    ASSERT_EQ(saved.size(), fromPhone.size());
+    for (int i = 0; i < saved.size(); ++i) {
+        EXPECT_EQ(str(saved[i], "guid"), str(fromPhone[i], "guid"));
+        EXPECT_EQ(str(saved[i], "logic_hash"), str(fromPhone[i], "logic_hash"));
+    }
+    const QJsonObject attachment = saved.at(1).value("attachments").toArray().first().toObject();
+    EXPECT_TRUE(attachment.value("exists").toBool());
+    EXPECT_EQ(ok({"chats", "Archive"}).size(), 3);
+    EXPECT_EQ(ok({"search", "Archive", "lunch"}).size(), 1);
+
+    const QList<QJsonObject> sources = ok({"sources"});
+    ASSERT_EQ(sources.size(), 1);
+    EXPECT_EQ(sources[0].value("messages").toInt(), m_messageCount);
+}
+
+TEST_F(MessageVerbs, SavingOneChatAndTheTextReport)
+{
+    const CliResult r = runCli({"--data-dir", m_data.path(), "--quiet", "save", m_phone, "--to",
+                                "Bob", "--chat", "+15550002"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("Successfully Backup 1 Messages")) << r.err.toStdString();
+    EXPECT_EQ(ok({"messages", "Bob"}).size(), 1);
+}
+
+TEST_F(MessageVerbs, ReadingAPhoneFolderLeavesItsDatabaseAsItWas)
+{
+    ok({"messages", m_phone});
+    Sqlite3DB db;
+    db.openThrow(SmsDbWriter::dbPathIn(QDir(m_phone)), Sqlite3DB::kOpenReadOnly);
+    EXPECT_FALSE(db.tbInfo(QStringLiteral("message")).contains(QStringLiteral("logic_hash")));
+}
+
+TEST_F(MessageVerbs, BadSourcesAndNamesAreRefused)
+{
+    for (const char *verb : {"chats", "messages"}) {
+        const CliResult r = cli({verb, m_data.filePath(QStringLiteral("nowhere"))});
+        EXPECT_EQ(r.exitCode, 1) << verb;
+        EXPECT_FALSE(r.err.isEmpty());
+    }
+    EXPECT_EQ(cli({"search", "NoSuchDb", "x"}).exitCode, 1);
+    for (const char *name : {"", ".", "..", "a/b", "a:b", "why?", "x|y", "back\\slash"}) {
+        const CliResult r = cli({"save", m_phone, "--to", name});
+        EXPECT_EQ(r.exitCode, 2) << name;
+        EXPECT_TRUE(r.err.contains("Invalid Local Database name")) << name;
+    }
+    EXPECT_EQ(cli({"save", m_phone}).exitCode, 2);
+    EXPECT_TRUE(QDir(m_data.filePath(QStringLiteral("local_databases")))
+                    .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                    .isEmpty());
+}
+
+} // namespace

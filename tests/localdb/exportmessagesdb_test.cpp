@@ -1,0 +1,373 @@
+#include "msgbuilder.h"
+#include "recordingprogress.h"
+
+#include "localdb/backupsmsthread.h"
+#include "localdb/exportmessagesdb.h"
+#include "model/msgattachment.h"
+#include "model/msgchat.h"
+#include "model/msghandle.h"
+#include "model/msgmessage.h"
+#include "model/sqlite3db.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+class ExportMessagesDbTest : public ::testing::Test
+{
+protected:
+    QString dbFolder() const { return m_dir.filePath(QStringLiteral("archive")); }
+    QString fileRelay() const { return dbFolder() + QStringLiteral("/file-relay"); }
+    QString dbPath() const
+    {
+        return fileRelay() + QStringLiteral("/var/mobile/Library/SMS/sms.db");
+    }
+
+    // Saves the messages in one run and returns how many were new.
+    int save(const QList<_MsgMessage *> &messages)
+    {
+        ExportMessagesDb target{QDir(dbFolder()), QString()};
+        target.init();
+        for (_MsgMessage *message : messages)
+            target.write(*message);
+        target.uninit();
+        return target.insertedCount();
+    }
+
+    qint64 scalar(const QString &sql)
+    {
+        Sqlite3DB db;
+        db.openThrow(dbPath(), Sqlite3DB::kOpenReadOnly);
+        Sqlite3Cursor cursor = db.queryThrow(sql);
+        return cursor.moveNext() ? cursor.getInt64(0) : -1;
+    }
+
+    QString text(const Sqlite3Sql &sql)
+    {
+        Sqlite3DB db;
+        db.openThrow(dbPath(), Sqlite3DB::kOpenReadOnly);
+        Sqlite3Cursor cursor = db.queryThrow(sql);
+        return cursor.moveNext() ? cursor.getText(QStringLiteral("value")) : QString();
+    }
+
+    struct Counts
+    {
+        qint64 chats, handles, messages, attachments, chatMessages, chatHandles, messageAttas;
+        bool operator==(const Counts &o) const
+        {
+            return chats == o.chats && handles == o.handles && messages == o.messages &&
+                   attachments == o.attachments && chatMessages == o.chatMessages &&
+                   chatHandles == o.chatHandles && messageAttas == o.messageAttas;
+        }
+    };
+
+    Counts counts()
+    {
+        return {scalar("select count(*) from chat"),
+                scalar("select count(*) from handle"),
+                scalar("select count(*) from message"),
+                scalar("select count(*) from attachment"),
+                scalar("select count(*) from chat_message_join"),
+                scalar("select count(*) from chat_handle_join"),
+                scalar("select count(*) from message_attachment_join")};
+    }
+
+    // Two people, a one-to-one chat with each and a group of both; seven messages.
+    QList<_MsgMessage *> conversation(MsgBuilder &b)
+    {
+        _MsgHandle *ann = b.handle(QStringLiteral("+15550001"));
+        _MsgHandle *bob = b.handle(QStringLiteral("bob@example.com"), QStringLiteral("iMessage"));
+        _MsgChat *withAnn = b.chat(ann);
+        _MsgChat *withBob = b.chat(bob);
+        _MsgChat *group = b.groupChat(QStringLiteral("chat100000000000000001"), {ann, bob});
+        return {b.message(withAnn, ann, 1000, QStringLiteral("hello")),
+                b.message(withAnn, nullptr, 1010, QStringLiteral("hi Ann")),
+                b.message(withAnn, ann, 1020, QStringLiteral("hello")), // same text, later
+                b.message(withBob, bob, 1030, QStringLiteral("lunch?")),
+                b.message(withBob, nullptr, 1040, QStringLiteral("sure")),
+                b.message(group, ann, 1050, QStringLiteral("all here")),
+                b.message(group, bob, 1060, QStringLiteral("yes"))};
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(ExportMessagesDbTest, SavingTheSameMessagesTwiceAddsNothing)
+{
+    MsgBuilder b;
+    const QList<_MsgMessage *> messages = conversation(b);
+    EXPECT_EQ(save(messages), messages.size());
+    const Counts first = counts();
+    EXPECT_EQ(first.messages, messages.size());
+    EXPECT_EQ(first.chats, 3);
+    EXPECT_EQ(first.handles, 2);
+    EXPECT_EQ(first.chatMessages, messages.size());
+
+    EXPECT_EQ(save(messages), 0);
+    EXPECT_TRUE(counts() == first);
+}
+
+TEST_F(ExportMessagesDbTest, SameMessagesFromAnotherSourceMergeByContent)
+{
+    MsgBuilder phone(0, QStringLiteral("phone-"));
+    MsgBuilder android(500, QStringLiteral("android-"));
+    const QList<_MsgMessage *> fromPhone = conversation(phone);
+    const QList<_MsgMessage *> fromAndroid = conversation(android);
+    ASSERT_NE(fromPhone.first()->guid, fromAndroid.first()->guid);
+
+    save(fromPhone);
+    const Counts first = counts();
+    EXPECT_EQ(save(fromAndroid), 0);
+    EXPECT_TRUE(counts() == first);
+
+    // A message that differs only in its text is a new one.
+    _MsgMessage *changed = fromAndroid.first();
+    changed->text = QStringLiteral("hello!");
+    EXPECT_EQ(save({changed}), 1);
+    EXPECT_EQ(counts().messages, first.messages + 1);
+}
+
+TEST_F(ExportMessagesDbTest, StoredRowsCarryTheNewDatabasesIdsAndTheLastDate)
+{
+    MsgBuilder b(7000);
+    const QList<_MsgMessage *> messages = conversation(b);
+    save(messages);
+    // Handle links point at rows of this database, not of the source.
+    EXPECT_EQ(scalar("select count(*) from message m where m.is_from_me = 0 and not exists "
+                     "(select 1 from handle h where h.rowid = m.handle_id)"),
+              0);
+    EXPECT_EQ(scalar("select count(*) from message where is_from_me = 1 and handle_id <> 0"), 0);
+    EXPECT_EQ(scalar("select _last from chat where chat_identifier = '+15550001'"), 1020);
+    EXPECT_EQ(scalar("select count(*) from message where logic_hash is null or logic_hash = ''"),
+              0);
+    // Both group members are joined to the group chat.
+    EXPECT_EQ(scalar("select count(*) from chat_handle_join j join chat c on c.rowid = j.chat_id "
+                     "where c.style = 43"),
+              2);
+}
+
+TEST_F(ExportMessagesDbTest, MessageWithoutChatIsSkippedAndTheRestSaved)
+{
+    MsgBuilder b;
+    QList<_MsgMessage *> messages = conversation(b);
+    messages[2]->chat = nullptr;
+    EXPECT_EQ(save(messages), messages.size() - 1);
+    EXPECT_EQ(counts().messages, messages.size() - 1);
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from message where guid = '%1'")
+                         .arg(messages[2]->guid)),
+              0);
+}
+
+TEST_F(ExportMessagesDbTest, GroupItemsAreSkippedWhereTheDatabaseCannotHoldThem)
+{
+    MsgBuilder b;
+    QList<_MsgMessage *> messages = conversation(b);
+    messages[5]->item_type = 1; // "added to the group": the local schema has item_type
+    EXPECT_EQ(save(messages), messages.size());
+    EXPECT_EQ(scalar("select count(*) from message where item_type = 1"), 1);
+}
+
+class AttachmentCopy : public ExportMessagesDbTest
+{
+protected:
+    _MsgMessage *messageWithAttachment(MsgBuilder &b, const QString &filename,
+                                       const QByteArray &content)
+    {
+        const QString local = m_dir.filePath(QStringLiteral("source/file%1").arg(++m_files));
+        writeFile(local, content);
+        _MsgHandle *ann = b.handle(QStringLiteral("+15550001"));
+        _MsgMessage *message = b.message(b.chat(ann), ann, 2000 + m_files, QString(QChar(0xFFFC)));
+        b.attachment(message, filename, local);
+        return message;
+    }
+
+    int m_files = 0;
+};
+
+TEST_F(AttachmentCopy, HomeRelativeNameIsCopiedBelowTheFileTreeWithoutForbiddenCharacters)
+{
+    MsgBuilder b;
+    const QString name = QStringLiteral("~/Library/SMS/Attachments/ab/01/IMG:1?.jpg");
+    _MsgMessage *message = messageWithAttachment(b, name, "picture bytes");
+    save({message});
+
+    const QString copy =
+        fileRelay() + QStringLiteral("/var/mobile/Library/SMS/Attachments/ab/01/IMG1.jpg");
+    EXPECT_EQ(readAll(copy), QByteArray("picture bytes"));
+    EXPECT_EQ(text("select filename as value from attachment"), name);
+    EXPECT_EQ(scalar("select count(*) from message_attachment_join"), 1);
+    EXPECT_EQ(scalar("select cache_has_attachments from message"), 1);
+    // No temporary file is left beside the copy.
+    EXPECT_EQ(QDir(QFileInfo(copy).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST_F(AttachmentCopy, AbsoluteNameLandsAtTheSamePlaceAndExistingFilesAreKept)
+{
+    MsgBuilder b;
+    const QString target =
+        fileRelay() + QStringLiteral("/var/mobile/Library/SMS/Attachments/cd/02/a.jpg");
+    writeFile(target, "already here");
+    _MsgMessage *message = messageWithAttachment(
+        b, QStringLiteral("/var/mobile/Library/SMS/Attachments/cd/02/a.jpg"), "new bytes");
+    save({message});
+    EXPECT_EQ(readAll(target), QByteArray("already here"));
+    EXPECT_EQ(scalar("select count(*) from attachment"), 1);
+}
+
+TEST_F(AttachmentCopy, NameClimbingOutOfTheFileTreeIsNotCopiedButTheRowIsKept)
+{
+    MsgBuilder b;
+    _MsgMessage *message =
+        messageWithAttachment(b, QStringLiteral("~/../../../../escaped.jpg"), "must stay inside");
+    _MsgMessage *other = messageWithAttachment(
+        b, QStringLiteral("/var/mobile/Library/SMS/../../../../../escaped2.jpg"), "nor this");
+    EXPECT_EQ(save({message, other}), 2);
+
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath(QStringLiteral("escaped.jpg"))));
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath(QStringLiteral("escaped2.jpg"))));
+    EXPECT_FALSE(QFileInfo::exists(dbFolder() + QStringLiteral("/escaped.jpg")));
+    EXPECT_EQ(scalar("select count(*) from attachment"), 2);
+    EXPECT_EQ(scalar("select count(*) from message_attachment_join"), 2);
+}
+
+TEST_F(AttachmentCopy, MissingFileOfAFirstSaveIsAddedByTheNext)
+{
+    MsgBuilder b;
+    const QString name = QStringLiteral("~/Library/SMS/Attachments/ef/03/late.jpg");
+    _MsgMessage *message = messageWithAttachment(b, name, "late bytes");
+    _MsgAttachment *attachment = message->attachments().first();
+    const QString local = attachment->localPath;
+    attachment->localPath = m_dir.filePath(QStringLiteral("missing.jpg"));
+    save({message});
+    const QString copy =
+        fileRelay() + QStringLiteral("/var/mobile/Library/SMS/Attachments/ef/03/late.jpg");
+    EXPECT_FALSE(QFileInfo::exists(copy));
+
+    attachment->localPath = local;
+    EXPECT_EQ(save({message}), 0);
+    EXPECT_EQ(readAll(copy), QByteArray("late bytes"));
+    EXPECT_EQ(scalar("select count(*) from attachment"), 1);
+}
+
+TEST_F(ExportMessagesDbTest, DuplicateGroupMessageStillUpdatesTheLastAddressedHandle)
+{
+    MsgBuilder b;
+    const QList<_MsgMessage *> messages = conversation(b);
+    _MsgMessage *fromAnn = messages[5];
+    _MsgMessage *fromBob = messages[6];
+    save(messages);
+    const char *lastHandle = "select last_addressed_handle as value from chat where style = 43";
+    EXPECT_EQ(text(lastHandle), fromBob->handle->id);
+
+    EXPECT_EQ(save({fromAnn}), 0);
+    EXPECT_EQ(text(lastHandle), fromAnn->handle->id);
+}
+
+TEST_F(ExportMessagesDbTest, DatabaseFromBeforeTheHashIsUpgradedAndMatchedByGuid)
+{
+    MsgBuilder b;
+    const QList<_MsgMessage *> messages = conversation(b);
+    save(messages);
+    {
+        Sqlite3DB db;
+        db.openThrow(dbPath(), Sqlite3DB::kOpenReadWrite);
+        db.executeThrow("drop index message_idx_logic_hash");
+        db.executeThrow("alter table message drop column logic_hash");
+    }
+    EXPECT_EQ(save(messages), 0);
+    EXPECT_EQ(counts().messages, messages.size());
+    EXPECT_EQ(scalar("select count(*) from sqlite_master where name = 'message_idx_logic_hash'"),
+              1);
+    EXPECT_EQ(scalar("select count(*) from pragma_table_info('message') "
+                     "where name = 'logic_hash'"),
+              1);
+}
+
+TEST_F(ExportMessagesDbTest, AbortLeavesNothingOfTheRun)
+{
+    MsgBuilder b;
+    const QList<_MsgMessage *> messages = conversation(b);
+    save(messages.mid(0, 2));
+    const Counts before = counts();
+    {
+        ExportMessagesDb target{QDir(dbFolder()), QString()};
+        target.init();
+        for (_MsgMessage *message : messages)
+            target.write(*message);
+        target.abort();
+    }
+    EXPECT_TRUE(counts() == before);
+    {
+        // A run that ends with an exception, never reaching uninit, is dropped as well.
+        ExportMessagesDb target{QDir(dbFolder()), QString()};
+        target.init();
+        target.write(*messages.last());
+    }
+    EXPECT_TRUE(counts() == before);
+}
+
+class BackupSMSThreadTest : public ExportMessagesDbTest
+{};
+
+TEST_F(BackupSMSThreadTest, SavesEveryMessageAndReportsOnce)
+{
+    MsgBuilder b;
+    const QList<_MsgMessage *> messages = conversation(b);
+    RecordingProgress progress;
+    BackupSMSThread worker(messages, QDir(dbFolder()), QString(), progress);
+    ASSERT_TRUE(progress.run(worker)) << progress.endText().toStdString();
+    EXPECT_EQ(progress.endCount(), 1);
+    EXPECT_TRUE(progress.endText().contains(QString::number(messages.size())));
+    EXPECT_EQ(worker.processedCount(), messages.size());
+    EXPECT_EQ(worker.insertedCount(), messages.size());
+    EXPECT_EQ(progress.values().last(), 100);
+    EXPECT_EQ(counts().messages, messages.size());
+}
+
+TEST_F(BackupSMSThreadTest, CancelInTheMiddleRollsEverythingBack)
+{
+    MsgBuilder b;
+    const QList<_MsgMessage *> messages = conversation(b);
+    save(messages.mid(0, 1));
+    RecordingProgress progress;
+    progress.cancelAtUpdate(4);
+    BackupSMSThread worker(messages, QDir(dbFolder()), QString(), progress);
+    EXPECT_FALSE(progress.run(worker));
+    EXPECT_EQ(progress.callsOf(RecordingProgress::Kind::Succeed).size(), 0);
+    EXPECT_EQ(progress.callsOf(RecordingProgress::Kind::Error).size(), 0);
+    EXPECT_GT(worker.processedCount(), 1);
+    EXPECT_EQ(counts().messages, 1);
+}
+
+TEST_F(BackupSMSThreadTest, FailureIsReportedAsAnError)
+{
+    MsgBuilder b;
+    QList<_MsgMessage *> messages = conversation(b);
+    messages[1]->chat->service_name = QStringLiteral("sms"); // refused by the writer
+    RecordingProgress progress;
+    BackupSMSThread worker(messages, QDir(dbFolder()), QString(), progress);
+    EXPECT_FALSE(progress.run(worker));
+    ASSERT_EQ(progress.callsOf(RecordingProgress::Kind::Error).size(), 1);
+    EXPECT_FALSE(progress.endText().isEmpty());
+    EXPECT_EQ(counts().messages, 0);
+}
+
+} // namespace
