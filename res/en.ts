@@ -211,6 +211,22 @@ For work without a window, use textlink-cli.</translation>
         <translation>The statement takes %1 values but %2 were given.</translation>
     </message>
     <message>
+        <source>IDS_VCARD_ADDRESS</source>
+        <translation>Address:</translation>
+    </message>
+    <message>
+        <source>IDS_VCARD_BIRTHDAY</source>
+        <translation>Birthday:</translation>
+    </message>
+    <message>
+        <source>IDS_VCARD_EMAIL</source>
+        <translation>E-Mail:</translation>
+    </message>
+    <message>
+        <source>IDS_VCARD_PHONE</source>
+        <translation>Phone:</translation>
+    </message>
+    <message>
         <source>IDS_WORKER_NO_REPORT</source>
         <translation>The operation ended without reporting whether it succeeded.</translation>
     </message>
