@@ -89,12 +89,13 @@ QString QVCardParser::_Property::toString() const
     for (auto it = params.cbegin(); it != params.cend(); ++it) {
         if (it.key().compare(QLatin1String("CHARSET"), Qt::CaseInsensitive) != 0)
             continue;
-        QStringDecoder named(it.value().toLatin1().constData());
+        QStringDecoder named(it.value().toLatin1().constData(), QStringDecoder::Flag::Stateless);
         if (named.isValid())
             return named.decode(data);
         qCDebug(lcVcard) << "unknown character set" << it.value();
     }
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // Stateless, so that a sequence cut off at the end counts as an error, not as pending.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decodeWith(utf8, data);
     if (!text.isNull() || data.isEmpty())
         return text;
