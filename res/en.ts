@@ -319,6 +319,22 @@ For work without a window, use textlink-cli.</translation>
         <translation>Successfully Backup %1 Messages to local Database.</translation>
     </message>
     <message>
+        <source>IDS_VCARD_ADDRESS</source>
+        <translation>Address:</translation>
+    </message>
+    <message>
+        <source>IDS_VCARD_BIRTHDAY</source>
+        <translation>Birthday:</translation>
+    </message>
+    <message>
+        <source>IDS_VCARD_EMAIL</source>
+        <translation>E-Mail:</translation>
+    </message>
+    <message>
+        <source>IDS_VCARD_PHONE</source>
+        <translation>Phone:</translation>
+    </message>
+    <message>
         <source>IDS_WORKER_NO_REPORT</source>
         <translation>The operation ended without reporting whether it succeeded.</translation>
     </message>

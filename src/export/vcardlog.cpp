@@ -1,0 +1,3 @@
+#include "export/vcardlog.h"
+
+Q_LOGGING_CATEGORY(lcVcard, "textlink.export")
