@@ -3,15 +3,13 @@
 #include <QDir>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QThread>
 
 class AbsProgress;
 class ExportMessagesDb;
 class Sqlite3Cursor;
 class Sqlite3DB;
-struct _MsgAttachment;
-struct _MsgChat;
-struct _MsgHandle;
 struct _MsgMessage;
 
 // Converts the local databases of the old single-file layout (a folder holding "mms.db" and an
