@@ -319,6 +319,18 @@ For work without a window, use textlink-cli.</translation>
         <translation>Successfully Backup %1 Messages to local Database.</translation>
     </message>
     <message>
+        <source>IDS_SUC_UPDATE_LOCALDB</source>
+        <translation>Successfully updated local database. Please restart software.</translation>
+    </message>
+    <message>
+        <source>IDS_UPDATE_LOCALDB_RENAME_FAILED_%1</source>
+        <translation>The local database was updated, but %1 could not be renamed.</translation>
+    </message>
+    <message>
+        <source>IDS_UPDATING_LOCALDB_%1_MESSAGES</source>
+        <translation>Updating local database %1 messages...</translation>
+    </message>
+    <message>
         <source>IDS_VCARD_ADDRESS</source>
         <translation>Address:</translation>
     </message>

@@ -9,13 +9,16 @@
 #include "cli/sourcescommand.h"
 #include "cli/versioncommand.h"
 #include "frame/appdirs.h"
+#include "frame/consoleprogress.h"
 #include "frame/consoletips.h"
 #include "frame/logsaver.h"
+#include "localdb/updatelocaldbthread.h"
 
 #include <QDir>
 #include <QTextStream>
 
 #include <cstdio>
+#include <stdexcept>
 
 namespace {
 
@@ -23,6 +26,21 @@ void printError(const QString &text)
 {
     QTextStream err(stderr);
     err << "textlink-cli: " << text << '\n';
+}
+
+// Converts the local databases of the old single-file layout before a verb looks at the data
+// folder. Unlike the desktop program, which asks for a restart, the verb can go on at once: it
+// lists and opens the local databases only after this.
+void updateOldDatabases(bool quiet)
+{
+    if (UpdateLocalDbThread::oldDatabaseFolders().isEmpty())
+        return;
+    ConsoleProgress progress(quiet ? ConsoleProgress::Output::Quiet
+                                   : ConsoleProgress::Output::Auto);
+    UpdateLocalDbThread worker(progress);
+    if (!progress.runWorker(worker))
+        throw std::runtime_error(progress.endText().toStdString());
+    QTextStream(stderr) << progress.endText() << '\n';
 }
 
 } // namespace
@@ -89,6 +107,9 @@ int CliApp::run(const QStringList &args)
     CliContext context(json, quiet);
     int status = ExitError;
     try {
+        // Only `version` reads nothing from the data folder.
+        if (command->name() != QLatin1String("version"))
+            updateOldDatabases(quiet);
         status = command->run(context, args.mid(i + 1));
     } catch (const CliUsageError &e) {
         printError(QString::fromStdString(e.what()));
