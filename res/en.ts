@@ -136,6 +136,26 @@
         <translation>Invalid password.</translation>
     </message>
     <message>
+        <source>IDS_IOS6DB_CREATE_ERROR</source>
+        <translation>create IOS6MessageDb error. %1</translation>
+    </message>
+    <message>
+        <source>IDS_IOS6DB_DDL_READ_ERROR</source>
+        <translation>read IOS6MessageDb ddl error. %1</translation>
+    </message>
+    <message>
+        <source>IDS_IOS6DB_INVALID_CHAT</source>
+        <translation>IOS6MessageDb::insertChat, invalid chat, service_name:%1</translation>
+    </message>
+    <message>
+        <source>IDS_IOS6DB_MISSING_TABLES</source>
+        <translation>The message database %1 cannot be read: it lacks the tables %2.</translation>
+    </message>
+    <message>
+        <source>IDS_IOS6DB_UPGRADE_ERROR</source>
+        <translation>line:%1, sql:%2, error:%3</translation>
+    </message>
+    <message>
         <source>IDS_IOS_CONTACTS_CREATE_%1</source>
         <translation>create IOSContactsMemDb error. %1</translation>
     </message>

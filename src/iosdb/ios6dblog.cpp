@@ -1,0 +1,3 @@
+#include "iosdb/ios6dblog.h"
+
+Q_LOGGING_CATEGORY(lcIos6Db, "textlink.iosdb")

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "model/absiosmessagedb.h"
+
+#include <QDir>
+#include <QHash>
+#include <QString>
+
+#include <memory>
+
+class CountryLibDb;
+class IOSContactsMemDb;
+class MsgData;
+struct _MsgAttachment;
+struct _MsgChat;
+struct _MsgHandle;
+struct _MsgMessage;
+
+// The phone's message database of the iOS 6 and later layout, read from a folder whose
+// "file-relay" sub-folder mirrors the phone's file system. The same class reads and writes every
+// local message database (local mode), whose schema is the phone's plus a few columns of ours.
+class IOS6MessageDb : public AbsIOSMessageDb
+{
+public:
+    // Where the database lies below the folder's "file-relay" root.
+    static const char *const kDbRelativePath;
+
+    // mmc: the phone's mobile country code, empty when unknown. Opens nothing.
+    IOS6MessageDb(const QDir &folder, const QString &mmc, bool localMode);
+    ~IOS6MessageDb() override;
+
+    // Opens the database, creating it from the local schema when the file is missing and, in
+    // local mode, adding the columns an older local database lacks. Throws std::runtime_error.
+    void openCheck() override;
+    void chats(MsgData &data) override;
+    // chatId <= 0 loads every chat's messages.
+    void messages(MsgData &data, qint64 chatId) override;
+    int type() const override { return kIOS6; }
+
+    // Only then can group and system items be stored here.
+    bool isItemTypeEnabled() const;
+    bool isHandleBelong2Chat(qint64 chatId, qint64 handleId);
+
+    // Row id of the first matching row, 0 when none.
+    qint64 findChat(const QString &guid);
+    qint64 findHandle(const _MsgHandle &handle);
+    qint64 findMessage(const QString &guid);
+    // 0 without a query when the database keeps no logical hashes.
+    qint64 findMessageHash(const _MsgMessage &msg);
+    qint64 findAttachment(const _MsgAttachment &atta);
+
+    void joinChatHandle(qint64 chatId, qint64 handleId);
+    void joinChatMessage(qint64 chatId, qint64 messageId);
+    void joinMessageAtta(qint64 messageId, qint64 attachmentId);
+
+    // Raises the chat's newest-message date; never lowers it. No effect without that column.
+    void updateChatLastDate21(qint64 chatId, int date);
+    void updateChatLastHandle(qint64 chatId, const QString &handleId);
+
+    // Each returns the new row id; a constraint violation throws.
+    qint64 insertChatAndHandles(const _MsgChat &chat);
+    qint64 insertHandle(const _MsgHandle &handle);
+    // handleId and otherHandleId are row ids in this database (0: none); an empty logicHash
+    // stores the message's own logical hash.
+    qint64 insertMessage(const _MsgMessage &msg, qint64 handleId, qint64 otherHandleId,
+                         const QString &logicHash);
+    qint64 insertAttachment(const _MsgAttachment &atta);
+    // Deletes the message with its joins, and its chat when it was the chat's last message.
+    void deleteMessage(const _MsgMessage *msg);
+
+    const QDir &folder() const { return m_folder; }
+    // The "file-relay" folder: root of the mirrored phone file system.
+    const QString &root() const { return m_root; }
+    const QString &dbPath() const { return m_dbPath; }
+    bool localMode() const { return m_localMode; }
+    // Table name to its stored CREATE text; filled by openCheck().
+    const QHash<QString, QString> &tableSql() const { return m_tableSql; }
+    bool tableSqlContains(const QString &table, const QString &text,
+                          Qt::CaseSensitivity cs = Qt::CaseSensitive) const;
+
+    // The attachment's path below the file-relay root as the phone's filename names it: the
+    // leading "/" or "~/" (the phone user's home, var/mobile) goes and characters the extraction
+    // never writes in names are dropped. Not checked for safety; see resolveAttachmentPath.
+    static QString attachmentRelativePath(const QString &filename);
+    // The absolute path of the attachment below root, or "" when the name would lead outside it.
+    static QString resolveAttachmentPath(const QString &root, const QString &filename);
+    QString resolveAttachmentPath(const QString &filename) const;
+
+private:
+    class HandleReader;
+
+    void createFromSchema();
+    void requireTables();
+    void upgradeLocalColumns();
+    void registerFunctions();
+    void readTableSql();
+    void openContacts();
+    qint64 firstRowId(const Sqlite3Sql &sql);
+    void execute(const QString &sql);
+
+    const QDir m_folder;
+    const QString m_mmc;
+    const bool m_localMode;
+    const QString m_root;
+    const QString m_dbPath;
+    std::unique_ptr<CountryLibDb> m_countryLib;
+    std::unique_ptr<IOSContactsMemDb> m_contacts;
+    bool m_contactsOpen = false;
+    QHash<QString, QString> m_tableSql;
+};

@@ -1,0 +1,321 @@
+// Writing rows into databases of the iOS 6 family: phone layouts and local databases, the
+// column tests, duplicates, deletion and the upgrade of older local databases.
+#include "fixtures/smsdbwriter.h"
+#include "iosdb/ios6messagedb.h"
+#include "model/msgattachment.h"
+#include "model/msgchat.h"
+#include "model/msgdata.h"
+#include "model/msghandle.h"
+#include "model/msgmessage.h"
+#include "model/sqlite3db.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <stdexcept>
+
+namespace {
+
+using Layout = SmsDbWriter::Layout;
+
+_MsgHandle handleOf(const QString &id, const QString &service = QStringLiteral("iMessage"))
+{
+    _MsgHandle h;
+    h.id = id;
+    h.service = service;
+    h.country = QStringLiteral("us");
+    h._ct_name = QStringLiteral("Name of ") + id;
+    h._photo = QByteArrayLiteral("\x89PNG");
+    return h;
+}
+
+_MsgChat groupChat(const QString &guid)
+{
+    _MsgChat c;
+    c.guid = guid;
+    c.style = 43;
+    c.chat_identifier = QStringLiteral("chat123456789012345678");
+    c.service_name = QStringLiteral("iMessage");
+    c.display_name = QStringLiteral("Team");
+    return c;
+}
+
+_MsgMessage messageOf(const QString &guid, int date)
+{
+    _MsgMessage m;
+    m.guid = guid;
+    m.text = QStringLiteral("text of ") + guid;
+    m.service = QStringLiteral("iMessage");
+    m.date = date;
+    m.item_type = 2;
+    m.group_title = QStringLiteral("New title");
+    m.is_audio_message = 1;
+    m.message_action_type = 1;
+    return m;
+}
+
+// Values as stored, read back through a connection of its own.
+QString stored(const QString &path, const QString &sql)
+{
+    Sqlite3DB db;
+    db.openThrow(path, Sqlite3DB::kOpenReadOnly);
+    Sqlite3Cursor c = db.queryThrow(sql);
+    return c.moveNext() ? c.getText(QStringLiteral("v")) : QStringLiteral("<no row>");
+}
+
+class IOS6WriterTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    QDir sub(const QString &name) const { return QDir(m_dir.filePath(name)); }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(IOS6WriterTest, LocalDatabaseKeepsEveryColumnAndReadsBack)
+{
+    IOS6MessageDb db(sub(QStringLiteral("local")), QString(), true);
+    _MsgChat chat = groupChat(QStringLiteral("iMessage;+;chat1"));
+    _MsgHandle ann = handleOf(QStringLiteral("+15551230001"));
+    _MsgHandle bob = handleOf(QStringLiteral("bob@example.com"));
+    chat.handleMap.insert(QStringLiteral("1"), &ann);
+    chat.handleMap.insert(QStringLiteral("2"), &bob);
+
+    db.beginEdit();
+    const qint64 chatId = db.insertChatAndHandles(chat);
+    const qint64 annId = db.findHandle(ann);
+    const qint64 bobId = db.findHandle(bob);
+    ASSERT_GT(annId, 0);
+    ASSERT_GT(bobId, 0);
+    EXPECT_TRUE(db.isHandleBelong2Chat(chatId, bobId));
+    const _MsgMessage msg = messageOf(QStringLiteral("M1"), 5000);
+    const qint64 msgId = db.insertMessage(msg, annId, bobId, QString());
+    db.joinChatMessage(chatId, msgId);
+    db.updateChatLastDate21(chatId, msg.date);
+    _MsgAttachment atta;
+    atta.guid = QStringLiteral("A1");
+    atta.filename = QStringLiteral("~/Library/SMS/Attachments/x/a:b.jpg");
+    atta.transfer_name = QStringLiteral("a:b.jpg");
+    atta.total_bytes = 42;
+    const qint64 attaId = db.insertAttachment(atta);
+    db.joinMessageAtta(msgId, attaId);
+    db.joinMessageAtta(msgId, attaId);
+    db.endEdit(true);
+
+    EXPECT_EQ(db.findChat(chat.guid), chatId);
+    EXPECT_EQ(db.findMessage(msg.guid), msgId);
+    EXPECT_EQ(db.findMessageHash(msg), msgId);
+    EXPECT_EQ(db.findAttachment(atta), attaId);
+
+    IOS6MessageDb reader(sub(QStringLiteral("local")), QString(), true);
+    MsgData data;
+    reader.messages(data, 0);
+    const _MsgMessage *m = data.p()->messages.value(msgId);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->text, msg.text);
+    EXPECT_EQ(m->item_type, 2);
+    EXPECT_EQ(m->group_title, msg.group_title);
+    EXPECT_EQ(m->is_audio_message, 1);
+    EXPECT_EQ(m->message_action_type, 1);
+    EXPECT_EQ(m->cache_has_attachments, 1);
+    ASSERT_NE(m->handle, nullptr);
+    EXPECT_EQ(m->handle->_ct_name, ann._ct_name);
+    ASSERT_NE(m->otherHandle, nullptr);
+    EXPECT_EQ(m->otherHandle->rowid, bobId);
+    const _MsgChat *c = data.p()->chats.value(chatId);
+    EXPECT_EQ(c->last, 5000);
+    EXPECT_EQ(c->display_name, QStringLiteral("Team"));
+    EXPECT_EQ(c->handleMap.size(), 2);
+    ASSERT_EQ(m->attachmentMap.size(), 1);
+    const _MsgAttachment *a = m->attachments().first();
+    EXPECT_EQ(a->filename, atta.filename);
+    EXPECT_EQ(a->total_bytes, 42);
+    EXPECT_TRUE(
+        a->localPath.endsWith(QStringLiteral("var/mobile/Library/SMS/Attachments/x/ab.jpg")));
+    EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select logic_hash as v from message")),
+              msg.logicalHash());
+}
+
+TEST_F(IOS6WriterTest, PhoneLayoutsGetOnlyTheirColumns)
+{
+    for (const Layout layout : {Layout::Original, Layout::Extended}) {
+        const QDir dir =
+            sub(layout == Layout::Original ? QStringLiteral("old") : QStringLiteral("new"));
+        SmsDbWriter w(dir, layout);
+        w.close();
+        IOS6MessageDb db(dir, QString(), false);
+        _MsgChat chat = groupChat(QStringLiteral("iMessage;+;chat9"));
+        _MsgHandle ann = handleOf(QStringLiteral("+15551230001"));
+        chat.handleMap.insert(QStringLiteral("1"), &ann);
+        const qint64 chatId = db.insertChatAndHandles(chat);
+        const qint64 annId = db.findHandle(ann);
+        const _MsgMessage msg = messageOf(QStringLiteral("P1"), 700);
+        const qint64 msgId = db.insertMessage(msg, annId, annId, QString());
+        db.joinChatMessage(chatId, msgId);
+        _MsgAttachment atta;
+        atta.guid = QStringLiteral("PA");
+        atta.transfer_name = QStringLiteral("t.jpg");
+        EXPECT_GT(db.insertAttachment(atta), 0);
+        // Neither has a _last column nor logical hashes.
+        EXPECT_NO_THROW(db.updateChatLastDate21(chatId, 900));
+        EXPECT_EQ(db.findMessageHash(msg), 0);
+        EXPECT_EQ(db.findMessage(msg.guid), msgId);
+
+        const bool extended = layout == Layout::Extended;
+        EXPECT_EQ(db.isItemTypeEnabled(), extended);
+        EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select handle_id as v from message")),
+                  QString::number(annId));
+        if (extended) {
+            EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select item_type as v from message")),
+                      QStringLiteral("2"));
+            EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select other_handle as v from message")),
+                      QString::number(annId));
+            EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select display_name as v from chat")),
+                      QStringLiteral("Team"));
+            EXPECT_EQ(
+                stored(db.dbPath(), QStringLiteral("select transfer_name as v from attachment")),
+                QStringLiteral("t.jpg"));
+        }
+    }
+}
+
+TEST_F(IOS6WriterTest, EdgeCasesOfTheRowOperations)
+{
+    IOS6MessageDb db(sub(QStringLiteral("local")), QString(), true);
+    _MsgChat lower = groupChat(QStringLiteral("sms;-;x"));
+    lower.service_name = QStringLiteral("sms");
+    EXPECT_THROW(db.insertChatAndHandles(lower), std::runtime_error);
+    EXPECT_EQ(db.findChat(lower.guid), 0);
+
+    _MsgChat chat = groupChat(QStringLiteral("iMessage;+;chat2"));
+    const qint64 chatId = db.insertChatAndHandles(chat);
+    db.updateChatLastDate21(chatId, 800);
+    db.updateChatLastDate21(chatId, 500);
+    EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select _last as v from chat")),
+              QStringLiteral("800"));
+    db.updateChatLastHandle(chatId, QStringLiteral("+15551230001"));
+    EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select last_addressed_handle as v from chat")),
+              QStringLiteral("+15551230001"));
+
+    const qint64 msgId = db.insertMessage(messageOf(QStringLiteral("E1"), 1), 0, 0, QString());
+    EXPECT_EQ(
+        stored(db.dbPath(),
+               QStringLiteral("select other_handle as v from message where rowid=%1").arg(msgId)),
+        QStringLiteral("-1"));
+    db.insertMessage(messageOf(QStringLiteral("E2"), 1), 0, 0, QStringLiteral("given-hash"));
+    EXPECT_EQ(
+        stored(db.dbPath(), QStringLiteral("select logic_hash as v from message where guid='E2'")),
+        QStringLiteral("given-hash"));
+    EXPECT_ANY_THROW(db.insertMessage(messageOf(QStringLiteral("E1"), 2), 0, 0, QString()));
+
+    // A chat without group id gets the same derived one in every database it is saved into.
+    IOS6MessageDb other(sub(QStringLiteral("other")), QString(), true);
+    other.insertChatAndHandles(chat);
+    const QString groupId = stored(db.dbPath(), QStringLiteral("select group_id as v from chat"));
+    EXPECT_FALSE(groupId.isEmpty());
+    EXPECT_EQ(stored(other.dbPath(), QStringLiteral("select group_id as v from chat")), groupId);
+}
+
+TEST_F(IOS6WriterTest, DeletingTheLastMessageDeletesItsChat)
+{
+    for (const bool local : {true, false}) {
+        const QDir dir = sub(local ? QStringLiteral("local") : QStringLiteral("phone"));
+        if (!local) {
+            SmsDbWriter w(dir, Layout::Extended);
+            w.close();
+        }
+        IOS6MessageDb db(dir, QString(), local);
+        _MsgHandle ann = handleOf(QStringLiteral("+15551230001"));
+        _MsgChat one = groupChat(QStringLiteral("iMessage;+;one"));
+        _MsgChat two = groupChat(QStringLiteral("iMessage;+;two"));
+        one.handleMap.insert(QStringLiteral("1"), &ann);
+        const qint64 oneId = db.insertChatAndHandles(one);
+        const qint64 twoId = db.insertChatAndHandles(two);
+        const qint64 annId = db.findHandle(ann);
+        auto add = [&](qint64 chatId, const QString &guid) {
+            const qint64 id = db.insertMessage(messageOf(guid, 1), annId, 0, QString());
+            db.joinChatMessage(chatId, id);
+            _MsgAttachment atta;
+            atta.guid = guid + QStringLiteral("-a");
+            db.joinMessageAtta(id, db.insertAttachment(atta));
+            return id;
+        };
+        _MsgMessage only = messageOf(QStringLiteral("only"), 1);
+        only.rowid = add(oneId, only.guid);
+        only.chat = &one;
+        one.rowid = oneId;
+        _MsgMessage first = messageOf(QStringLiteral("first"), 1);
+        first.rowid = add(twoId, first.guid);
+        first.chat = &two;
+        two.rowid = twoId;
+        add(twoId, QStringLiteral("second"));
+
+        db.deleteMessage(&only);
+        db.deleteMessage(&first);
+        EXPECT_EQ(db.findChat(one.guid), 0) << local;
+        EXPECT_EQ(db.findChat(two.guid), twoId) << local;
+        EXPECT_EQ(db.findMessage(QStringLiteral("second")) > 0, true) << local;
+        EXPECT_EQ(db.findMessage(first.guid), 0) << local;
+        EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select count(*) as v from attachment")),
+                  QStringLiteral("1"))
+            << local;
+        EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select count(*) as v from chat_handle_join")),
+                  QStringLiteral("0"))
+            << local;
+    }
+}
+
+TEST_F(IOS6WriterTest, OlderLocalDatabaseIsUpgradedOnOpen)
+{
+    // A local database from before the group columns and logical hashes: the phone's first
+    // layout plus the contact and last-date columns.
+    const QDir dir = sub(QStringLiteral("old"));
+    {
+        SmsDbWriter w(dir, Layout::Original);
+        w.exec(QStringLiteral("alter table handle add column _ct_name TEXT; "
+                              "alter table handle add column _photo BLOB; "
+                              "alter table chat add column _last INTEGER DEFAULT 0"));
+        const qint64 h = w.addHandle(QStringLiteral("+15551230001"));
+        const qint64 chat = w.addChat(h);
+        SmsDbWriter::Message m;
+        m.guid = QStringLiteral("OLD-1");
+        m.text = QStringLiteral("from before");
+        m.handle = h;
+        w.addMessage(chat, m);
+        w.close();
+    }
+    {
+        IOS6MessageDb phoneView(dir, QString(), false);
+        phoneView.openCheck();
+        EXPECT_FALSE(phoneView.isItemTypeEnabled());
+    }
+    IOS6MessageDb db(dir, QString(), true);
+    db.openCheck();
+    EXPECT_TRUE(db.isItemTypeEnabled());
+    const auto columns = db.tbInfo(QStringLiteral("message"));
+    for (const char *name :
+         {"is_audio_message", "is_played", "date_played", "item_type", "other_handle",
+          "group_title", "group_action_type", "share_status", "share_direction", "is_expirable",
+          "expire_state", "message_action_type", "logic_hash"})
+        EXPECT_TRUE(columns.contains(QLatin1String(name))) << name;
+    EXPECT_TRUE(db.tbInfo(QStringLiteral("chat")).contains(QStringLiteral("group_id")));
+    EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select count(*) as v from sqlite_master where "
+                                                 "name='message_idx_logic_hash'")),
+              QStringLiteral("1"));
+    EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select other_handle as v from message")),
+              QStringLiteral("-1"));
+    // Older rows carry no hash: found by guid only.
+    _MsgMessage old;
+    old.guid = QStringLiteral("OLD-1");
+    old.text = QStringLiteral("from before");
+    EXPECT_EQ(db.findMessageHash(old), 0);
+    EXPECT_GT(db.findMessage(old.guid), 0);
+
+    // A second open finds nothing left to add.
+    db.close();
+    IOS6MessageDb again(dir, QString(), true);
+    EXPECT_NO_THROW(again.openCheck());
+}
+
+} // namespace
