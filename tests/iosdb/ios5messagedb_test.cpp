@@ -499,4 +499,35 @@ TEST_F(IOS5ReaderTest, MissingDatabaseIsAnErrorAndCreatesNothing)
     EXPECT_FALSE(db.isOpen());
 }
 
+TEST_F(IOS5ReaderTest, DamagedParticipantListsLeaveTheChatWithoutParticipants)
+{
+    IOS5SmsDbWriter w(folder());
+    const qint64 garbage = w.addIMessageChat(QStringLiteral("+13105551234"), {kBenMail});
+    const qint64 dict = w.addIMessageChat(QStringLiteral("ben@example.com"), {kBenMail});
+    const qint64 xml = w.addIMessageChat(QStringLiteral("chat1"), {});
+    w.exec(QStringLiteral("update madrid_chat set participants=x'62706c6973743030ffff' "
+                          "where ROWID=%1")
+               .arg(garbage));
+    // A dictionary where an array belongs, and an XML list (which readers accept as well).
+    w.exec(QStringLiteral("update madrid_chat set participants=CAST('<plist><dict><key>a</key>"
+                          "<string>b</string></dict></plist>' AS BLOB) where ROWID=%1")
+               .arg(dict));
+    w.exec(QStringLiteral("update madrid_chat set participants=CAST('<plist><array><string>"
+                          "a@example.com</string><integer>3</integer><string>b@example.com"
+                          "</string></array></plist>' AS BLOB) where ROWID=%1")
+               .arg(xml));
+    w.close();
+    const MsgData data = loadAll();
+    for (const qint64 id : {garbage, dict}) {
+        const _MsgChat *chat = data.p()->chats.value(-id);
+        ASSERT_NE(chat, nullptr) << id;
+        EXPECT_TRUE(chat->handleMap.isEmpty()) << id;
+        EXPECT_TRUE(chat->guid.startsWith(QStringLiteral("iMessage;-;"))) << id;
+    }
+    const _MsgChat *listed = data.p()->chats.value(-xml);
+    ASSERT_NE(listed, nullptr);
+    EXPECT_EQ(listed->handleMap.size(), 2);
+    EXPECT_TRUE(listed->guid.startsWith(QStringLiteral("iMessage;+;")));
+}
+
 } // namespace
