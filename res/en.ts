@@ -192,10 +192,6 @@
         <translation>Invalid password.</translation>
     </message>
     <message>
-        <source>IDS_IOS5_BACKUP_NOT_SUPPORTED</source>
-        <translation>This backup holds a message database of iOS 5 or earlier, which cannot be read yet.</translation>
-    </message>
-    <message>
         <source>IDS_IOS6DB_CREATE_ERROR</source>
         <translation>create IOS6MessageDb error. %1</translation>
     </message>

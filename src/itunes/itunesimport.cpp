@@ -3,6 +3,7 @@
 #include "frame/absprogress.h"
 #include "frame/filenames.h"
 #include "frame/translation.h"
+#include "iosdb/ios5messagedb.h"
 #include "iosdb/ios6messagedb.h"
 #include "itunes/backupmanifest.h"
 #include "itunes/itunescachesmsthread.h"
@@ -18,12 +19,6 @@ namespace {
 // Where each layout keeps an address's country: the iOS 6 handles, the iOS 5 group members, and
 // the messages themselves as a last resort.
 const char *const kCountryTables[] = {"handle", "group_member", "message"};
-
-QSharedPointer<AbsIOSMessageDb> openIOS5(const QDir &, const QString &)
-{
-    // The reader of the older layout is not part of this build yet.
-    throw std::runtime_error(g_tr("IDS_IOS5_BACKUP_NOT_SUPPORTED").toStdString());
-}
 
 } // namespace
 
@@ -102,6 +97,6 @@ QSharedPointer<AbsIOSMessageDb> ITunesImport::openCachedDb(const QDir &cacheFold
     if (type == AbsIOSMessageDb::kIOS6)
         return QSharedPointer<IOS6MessageDb>::create(cacheFolder, QString(), false, country);
     if (type == AbsIOSMessageDb::kIOS5)
-        return openIOS5(cacheFolder, country);
+        return QSharedPointer<IOS5MessageDb>::create(cacheFolder, QString(), country);
     throw std::runtime_error(g_tr("IDS_INVALID_IOS_DB").toStdString());
 }

@@ -1,8 +1,12 @@
+#include "fixtures/backupwriter.h"
+#include "fixtures/ios5smsdbwriter.h"
+#include "fixtures/phonetreebackup.h"
 #include "fixtures/smsdbwriter.h"
 #include "iosdb/ios6messagedb.h"
 #include "itunes/backupmanifest.h"
 #include "itunes/itunesimport.h"
 #include "model/msgattachment.h"
+#include "model/msgchat.h"
 #include "model/msgdata.h"
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
@@ -14,6 +18,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -137,4 +142,77 @@ TEST(ITunesImport, DefaultDatabaseNameIsUsableAsFolderName)
     BackupManifest backup(dir.filePath(QStringLiteral("backup")));
     backup.readManifestInfo();
     EXPECT_EQ(ITunesImport::defaultDbName(backup), QStringLiteral("AnnLee's iPhone_Backup"));
+}
+
+TEST(ITunesImport, IOS5BackupLoadsGroupsIMessagesAndEveryMmsPicture)
+{
+    QTemporaryDir dir;
+    const QByteArray first("first picture bytes");
+    const QByteArray second("second picture, other bytes");
+    {
+        QTemporaryDir phone;
+        {
+            IOS5SmsDbWriter sms{QDir(phone.path())};
+            const qint64 group = sms.addGroup(
+                {{QStringLiteral("+13105551234")}, {QStringLiteral("(201) 555-0123")}});
+            IOS5SmsDbWriter::Sms hello;
+            hello.text = QStringLiteral("hello group");
+            hello.unixDate = 1400000000;
+            hello.address = QStringLiteral("+13105551234");
+            sms.addSms(group, hello);
+            IOS5SmsDbWriter::Sms mms = hello;
+            mms.text.clear();
+            mms.unixDate = 1400000100;
+            sms.addMms(group, mms,
+                       {{QStringLiteral("application/smil"), QStringLiteral("s.smil"), "<smil/>"},
+                        {QStringLiteral("text/plain"), QStringLiteral("t.txt"), "look"},
+                        {QStringLiteral("image/jpeg"), QStringLiteral("a.jpg"), first},
+                        {QStringLiteral("image/jpeg"), QStringLiteral("b.jpg"), second}});
+            sms.addIMessageChat(QStringLiteral("+13105551234"), {QStringLiteral("+13105551234")});
+            IOS5SmsDbWriter::IMessage im;
+            im.text = QStringLiteral("over iMessage");
+            im.date = 420000000;
+            im.handle = QStringLiteral("+13105551234");
+            sms.addIMessage(im);
+        }
+        BackupWriter writer;
+        ASSERT_EQ(PhoneTreeBackup::addHome(writer, QDir(phone.path())), 1);
+        ASSERT_TRUE(writer.write(dir.filePath(QStringLiteral("backup"))));
+    }
+    BackupManifest backup(dir.filePath(QStringLiteral("backup")));
+    backup.readManifestInfo();
+
+    auto load = [&](MsgData &data) {
+        RecordingProgress progress;
+        ITunesImport import(backup, QDir(dir.filePath(QStringLiteral("cache"))), progress);
+        ASSERT_TRUE(import.run(runner(progress), data)) << progress.endText().toStdString();
+        EXPECT_EQ(import.openMessageDb()->type(), AbsIOSMessageDb::kIOS5);
+    };
+    MsgData once;
+    MsgData twice;
+    load(once);
+    load(twice);
+
+    QStringList texts;
+    QList<QByteArray> pictures;
+    for (const _MsgMessage *message : once.messages()) {
+        texts << message->text;
+        for (const _MsgAttachment *attachment : message->attachmentMap)
+            pictures << readAll(attachment->localPath);
+    }
+    texts.sort();
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("hello group"), QStringLiteral("look\uFFFC"),
+                                  QStringLiteral("over iMessage"), QStringLiteral("\uFFFC")}));
+    std::sort(pictures.begin(), pictures.end());
+    EXPECT_EQ(pictures, (QList<QByteArray>{first, second}));
+
+    auto identifiers = [](const MsgData &data) {
+        QStringList ids;
+        for (const _MsgChat *chat : data.chats())
+            ids << chat->guid + QLatin1Char('|') + chat->chat_identifier;
+        ids.sort();
+        return ids;
+    };
+    EXPECT_EQ(identifiers(once), identifiers(twice));
+    EXPECT_TRUE(identifiers(once).join(' ').contains(QStringLiteral("SMS;+;chat")));
 }
