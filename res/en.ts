@@ -72,6 +72,22 @@
         <translation>The backup is encrypted; its password is needed to read %1.</translation>
     </message>
     <message>
+        <source>IDS_BACKUP_NEEDS_PASSWORD_%1</source>
+        <translation>The iTunes Backup %1 is encrypted; its password is needed to load it.</translation>
+    </message>
+    <message>
+        <source>IDS_CACHE_DB_CREATE_%1</source>
+        <translation>create backup cache database error. %1</translation>
+    </message>
+    <message>
+        <source>IDS_CACHE_DB_SCHEMA_READ_%1</source>
+        <translation>read backup cache schema error. %1</translation>
+    </message>
+    <message>
+        <source>IDS_CACHING_BACKUP_FILE_%1</source>
+        <translation>Caching %1...</translation>
+    </message>
+    <message>
         <source>IDS_CANCEL</source>
         <translation>Cancel</translation>
     </message>
@@ -88,12 +104,24 @@
         <translation>Unknown</translation>
     </message>
     <message>
-        <source>IDS_CLI_BACKUP_SOURCE_NOT_SUPPORTED_%1</source>
-        <translation>%1 is an iPhone backup folder; reading backups from the command line is not supported yet.</translation>
+        <source>IDS_CLI_BACKUP_NEEDS_PASSWORD_%1</source>
+        <translation>%1 is an encrypted iPhone backup: import it with &quot;import-backup %1 --password PW&quot; (or --password-file FILE) and read the local database it makes.</translation>
     </message>
     <message>
         <source>IDS_CLI_IOS5_NOT_SUPPORTED_%1</source>
         <translation>The message database of %1 has the iOS 5 layout, which is not supported yet.</translation>
+    </message>
+    <message>
+        <source>IDS_CLI_NOT_A_BACKUP_%1</source>
+        <translation>%1 is not an iPhone backup folder (it needs Manifest.plist and Manifest.mbdb).</translation>
+    </message>
+    <message>
+        <source>IDS_CLI_NO_BACKUP_PASSWORD</source>
+        <translation>This iPhone backup is encrypted: give its password with --password PW or --password-file FILE.</translation>
+    </message>
+    <message>
+        <source>IDS_CLI_PASSWORD_FILE_%1_%2</source>
+        <translation>Cannot read the password file %1. %2</translation>
     </message>
     <message>
         <source>IDS_CLI_UNKNOWN_CHAT_%1</source>
@@ -150,6 +178,10 @@
     <message>
         <source>IDS_FILE_KEY_INVALID</source>
         <translation>The key of an encrypted backup file is not a 256-bit AES key.</translation>
+    </message>
+    <message>
+        <source>IDS_INVALID_IOS_DB</source>
+        <translation>invalid IOS db.</translation>
     </message>
     <message>
         <source>IDS_INVALID_LOCALDB_NAME</source>
@@ -229,6 +261,10 @@
         <translation>The keybag of the encrypted backup (BackupKeyBag in Manifest.plist) lacks the salt or the iteration count of its password.</translation>
     </message>
     <message>
+        <source>IDS_LOADING_ITUNES_BACKUP</source>
+        <translation>Loading iTunes backup...</translation>
+    </message>
+    <message>
         <source>IDS_MANIFEST_PLIST_NO_DICT</source>
         <translation>%1 holds no backup information.</translation>
     </message>
@@ -259,6 +295,10 @@
     <message>
         <source>IDS_MSG_YOU</source>
         <translation>You</translation>
+    </message>
+    <message>
+        <source>IDS_NOT_CONTAIN_SMS_DB_IN_ITUNES_BACKUP</source>
+        <translation>Found no message database file in this iTunes backup.</translation>
     </message>
     <message>
         <source>IDS_NO_DISPLAY</source>

@@ -3,6 +3,7 @@
 #include "cli/backupscommand.h"
 #include "cli/chatscommand.h"
 #include "cli/clicontext.h"
+#include "cli/importbackupcommand.h"
 #include "cli/messagescommand.h"
 #include "cli/savecommand.h"
 #include "cli/searchcommand.h"
@@ -54,6 +55,7 @@ CliApp::CliApp()
     m_commands.push_back(std::make_unique<SearchCommand>());
     m_commands.push_back(std::make_unique<SaveCommand>());
     m_commands.push_back(std::make_unique<BackupsCommand>());
+    m_commands.push_back(std::make_unique<ImportBackupCommand>());
 }
 
 CliApp::~CliApp() = default;

@@ -1,9 +1,13 @@
 #include "cli/clisource.h"
 
 #include "frame/appdirs.h"
+#include "frame/consoleprogress.h"
 #include "frame/translation.h"
 #include "iosdb/ios6messagedb.h"
+#include "itunes/backupmanifest.h"
+#include "itunes/itunesimport.h"
 #include "model/absiosmessagedb.h"
+#include "model/absmessagedb.h"
 #include "model/sqlite3db.h"
 
 #include <QFileInfo>
@@ -49,13 +53,30 @@ CliSource::CliSource(const QString &spec)
         m_kind = Kind::Folder;
         m_folder = QDir(QDir(spec).absolutePath());
     } else if (QFileInfo(QDir(spec).filePath(QStringLiteral("Manifest.plist"))).isFile()) {
-        // iPhone backup folders are read after their extraction into the cache; until that path
-        // exists here, say so rather than calling the folder unknown.
-        fail(g_tr("IDS_CLI_BACKUP_SOURCE_NOT_SUPPORTED_%1").arg(spec));
+        openBackup(spec);
+        return;
     } else {
         fail(g_tr("IDS_CLI_UNKNOWN_SOURCE_%1").arg(spec));
     }
     openDb(spec);
+}
+
+void CliSource::openBackup(const QString &spec)
+{
+    m_kind = Kind::Backup;
+    BackupManifest backup(spec);
+    backup.readManifestInfo();
+    // A source has no place for a password; the import verb has.
+    if (backup.isEncrypted())
+        fail(g_tr("IDS_CLI_BACKUP_NEEDS_PASSWORD_%1").arg(spec));
+    // Read quietly: the verbs reading a source print records, and the extraction of an unchanged
+    // backup is quick.
+    ConsoleProgress progress(ConsoleProgress::Output::Quiet);
+    ITunesImport import(backup, progress);
+    if (!import.extract([&progress](QThread &worker) { return progress.runWorker(worker); }))
+        fail(progress.endText());
+    m_folder = import.cacheDir();
+    m_db = import.openMessageDb();
 }
 
 QString CliSource::smsDbPath(const QDir &folder)

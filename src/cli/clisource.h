@@ -9,18 +9,19 @@
 class AbsMessageDb;
 
 // What a SOURCE argument names, opened for reading: a local database of the data folder (by
-// name), or a folder laid out like one (an extracted phone or a copied local database).
+// name), a folder laid out like one (an extracted phone or a copied local database), or an iPhone
+// backup folder, which is extracted into its cache in the data folder first.
 class CliSource
 {
 public:
-    enum class Kind { LocalDb, Folder };
+    enum class Kind { LocalDb, Folder, Backup };
 
     // Throws std::runtime_error with a text for the user when the source is unknown or of a kind
     // that cannot be read yet.
     explicit CliSource(const QString &spec);
 
     Kind kind() const { return m_kind; }
-    // The database folder (the one holding "file-relay").
+    // The database folder (the one holding "file-relay"); a backup's cache folder.
     const QDir &folder() const { return m_folder; }
     // Loads every chat and message; the database is closed again afterwards, so that a save into
     // the same database writes through a connection of its own.
@@ -31,6 +32,7 @@ public:
 
 private:
     void openDb(const QString &spec);
+    void openBackup(const QString &spec);
 
     Kind m_kind = Kind::LocalDb;
     QDir m_folder;

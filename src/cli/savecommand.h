@@ -19,8 +19,6 @@ public:
 
     // Whether name can name a local database folder.
     static bool isValidDbName(const QString &name);
-
-private:
     // The folder of the database called name: an existing one whose name differs only in letter
     // case is the same database.
     static QDir databaseFolder(const QString &name);

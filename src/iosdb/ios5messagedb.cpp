@@ -209,8 +209,8 @@ private:
         m.date_delivered = c.getInt(QStringLiteral("madrid_date_delivered"));
         m.is_from_me = m.date_delivered > 0 ? 1 : 0;
         const QString room = c.getText(QStringLiteral("madrid_roomname"));
-        const QString handle = m_db.m_countryLib->defCountryInfo().formatNumber(
-            c.getText(QStringLiteral("madrid_handle")));
+        const QString handle =
+            m_db.defaultCountry().formatNumber(c.getText(QStringLiteral("madrid_handle")));
         if (_MsgChat *chat = m_imessageChats.value(room.isEmpty() ? handle : room))
             link(m, chat, handle);
         if (m_db.m_tableSql.contains(QStringLiteral("madrid_attachment")))
@@ -362,15 +362,25 @@ private:
     QHash<QString, _MsgChat *> m_imessageChats;
 };
 
-IOS5MessageDb::IOS5MessageDb(const QDir &folder, const QString &mmc)
+IOS5MessageDb::IOS5MessageDb(const QDir &folder, const QString &mmc, const QString &countryCode)
     : m_folder(folder)
     , m_root(folder.filePath(QStringLiteral("file-relay")))
     , m_dbPath(QDir(m_root).filePath(QString::fromLatin1(IOS6MessageDb::kDbRelativePath)))
+    , m_countryCode(countryCode)
     , m_countryLib(std::make_unique<CountryLibDb>(mmc))
-    , m_contacts(std::make_unique<IOSContactsMemDb>(folder, mmc))
+    , m_contacts(std::make_unique<IOSContactsMemDb>(folder, mmc, countryCode))
 {}
 
 IOS5MessageDb::~IOS5MessageDb() = default;
+
+const _CountryInfo &IOS5MessageDb::defaultCountry()
+{
+    if (!m_defaultCountry) {
+        m_defaultCountry = m_countryCode.isEmpty() ? m_countryLib->defCountryInfo()
+                                                   : m_countryLib->infoByCode(m_countryCode);
+    }
+    return *m_defaultCountry;
+}
 
 void IOS5MessageDb::openCheck()
 {
@@ -502,7 +512,7 @@ void IOS5MessageDb::smsMembers(MsgData &data)
 void IOS5MessageDb::imessageChats(MsgData &data)
 {
     __MsgData &d = *data.p();
-    const _CountryInfo &defCountry = m_countryLib->defCountryInfo();
+    const _CountryInfo &defCountry = defaultCountry();
     // By the identifier as the phone stores it: the message rows name their chat that way.
     QHash<QString, _MsgChat *> created;
     Sqlite3Cursor c = queryThrow("select * from madrid_chat");

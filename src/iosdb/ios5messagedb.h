@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class CountryLibDb;
 class IOSContactsMemDb;
@@ -32,8 +33,10 @@ public:
     // The row id of the extra message made for MMS part p is kExtraMessageBase - p.
     static constexpr qint64 kExtraMessageBase = -1647483648LL;
 
-    // mmc: the phone's mobile country code, empty when unknown. Opens nothing.
-    IOS5MessageDb(const QDir &folder, const QString &mmc);
+    // mmc: the phone's mobile country code, empty when unknown. countryCode: a lower-case short
+    // code ("us") that, when not empty, is the phone's country instead of the mmc's: it formats
+    // iMessage addresses and the numbers of the address book. Opens nothing.
+    IOS5MessageDb(const QDir &folder, const QString &mmc, const QString &countryCode = QString());
     ~IOS5MessageDb() override;
 
     // Opens the existing database; a missing file is an error and no file is made for it.
@@ -66,6 +69,11 @@ private:
     const QDir m_folder;
     const QString m_root;
     const QString m_dbPath;
+    // The country of addresses the phone stores without one; looked up once.
+    const _CountryInfo &defaultCountry();
+
+    const QString m_countryCode;
+    std::optional<_CountryInfo> m_defaultCountry;
     std::unique_ptr<CountryLibDb> m_countryLib;
     std::unique_ptr<IOSContactsMemDb> m_contacts;
     bool m_contactsOpen = false;

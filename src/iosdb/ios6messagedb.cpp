@@ -22,6 +22,7 @@
 
 #include <sqlite3.h>
 
+#include <optional>
 #include <stdexcept>
 
 const char *const IOS6MessageDb::kDbRelativePath = "var/mobile/Library/SMS/sms.db";
@@ -189,9 +190,10 @@ private:
     void format(_MsgHandle &handle)
     {
         if (handle.country.isEmpty()) {
-            const _CountryInfo &def = m_db.m_countryLib->defCountryInfo();
-            handle.country = def.sn.toLower();
-            handle.id = def.formatNumber(handle.id);
+            if (!m_default)
+                m_default = m_db.defaultCountry();
+            handle.country = m_default->sn.toLower();
+            handle.id = m_default->formatNumber(handle.id);
             return;
         }
         auto it = m_countries.constFind(handle.country);
@@ -216,17 +218,26 @@ private:
     IOS6MessageDb &m_db;
     MsgData &m_data;
     QHash<QString, _CountryInfo> m_countries;
+    std::optional<_CountryInfo> m_default;
 };
 
-IOS6MessageDb::IOS6MessageDb(const QDir &folder, const QString &mmc, bool localMode)
+IOS6MessageDb::IOS6MessageDb(const QDir &folder, const QString &mmc, bool localMode,
+                             const QString &countryCode)
     : m_folder(folder)
     , m_mmc(mmc)
+    , m_countryCode(countryCode)
     , m_localMode(localMode)
     , m_root(folder.filePath(QStringLiteral("file-relay")))
     , m_dbPath(QDir(m_root).filePath(QString::fromLatin1(kDbRelativePath)))
     , m_countryLib(std::make_unique<CountryLibDb>(mmc))
-    , m_contacts(std::make_unique<IOSContactsMemDb>(folder, mmc))
+    , m_contacts(std::make_unique<IOSContactsMemDb>(folder, mmc, countryCode))
 {}
+
+_CountryInfo IOS6MessageDb::defaultCountry()
+{
+    return m_countryCode.isEmpty() ? m_countryLib->defCountryInfo()
+                                   : m_countryLib->infoByCode(m_countryCode);
+}
 
 IOS6MessageDb::~IOS6MessageDb() = default;
 

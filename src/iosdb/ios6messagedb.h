@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/absiosmessagedb.h"
+#include "model/countryinfo.h"
 
 #include <QDir>
 #include <QHash>
@@ -25,8 +26,11 @@ public:
     // Where the database lies below the folder's "file-relay" root.
     static const char *const kDbRelativePath;
 
-    // mmc: the phone's mobile country code, empty when unknown. Opens nothing.
-    IOS6MessageDb(const QDir &folder, const QString &mmc, bool localMode);
+    // mmc: the phone's mobile country code, empty when unknown. countryCode: a lower-case short
+    // code ("us") that, when not empty, is the phone's country instead of the mmc's: it formats
+    // addresses stored without a country and the numbers of the address book. Opens nothing.
+    IOS6MessageDb(const QDir &folder, const QString &mmc, bool localMode,
+                  const QString &countryCode = QString());
     ~IOS6MessageDb() override;
 
     // Opens the database, creating it from the local schema when the file is missing and, in
@@ -96,10 +100,13 @@ private:
     void readTableSql();
     void openContacts();
     qint64 firstRowId(const Sqlite3Sql &sql);
+    // The country of addresses stored without one.
+    _CountryInfo defaultCountry();
     void execute(const QString &sql);
 
     const QDir m_folder;
     const QString m_mmc;
+    const QString m_countryCode;
     const bool m_localMode;
     const QString m_root;
     const QString m_dbPath;

@@ -1,0 +1,100 @@
+#include "cli/importbackupcommand.h"
+
+#include "cli/cliargs.h"
+#include "cli/clicontext.h"
+#include "cli/messagerecords.h"
+#include "cli/savecommand.h"
+#include "frame/consoleprogress.h"
+#include "frame/translation.h"
+#include "itunes/backupmanifest.h"
+#include "itunes/itunesimport.h"
+#include "localdb/backupsmsthread.h"
+
+#include <QFile>
+#include <QJsonObject>
+#include <QTextStream>
+
+#include <stdexcept>
+
+namespace {
+
+ConsoleProgress::Output progressOutput(const CliContext &context)
+{
+    return context.isQuiet() ? ConsoleProgress::Output::Quiet : ConsoleProgress::Output::Auto;
+}
+
+} // namespace
+
+QString ImportBackupCommand::readPasswordFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(
+            g_tr("IDS_CLI_PASSWORD_FILE_%1_%2").arg(path, file.errorString()).toStdString());
+    QByteArray bytes = file.readAll();
+    if (bytes.endsWith('\n'))
+        bytes.chop(1);
+    if (bytes.endsWith('\r'))
+        bytes.chop(1);
+    return QString::fromUtf8(bytes);
+}
+
+QString ImportBackupCommand::password(QStringList &args)
+{
+    const QString given = g_takeOption(args, QStringLiteral("--password"));
+    const QString file = g_takeOption(args, QStringLiteral("--password-file"));
+    if (!given.isNull() && !file.isNull())
+        throw CliUsageError("import-backup: give either --password or --password-file");
+    return file.isNull() ? given : readPasswordFile(file);
+}
+
+void ImportBackupCommand::openBackup(BackupManifest &backup, const QString &password)
+{
+    if (!BackupManifest::isBackupFolder(backup.folder()))
+        throw std::runtime_error(g_tr("IDS_CLI_NOT_A_BACKUP_%1").arg(backup.path()).toStdString());
+    backup.readManifestInfo();
+    if (!backup.isEncrypted())
+        return;
+    if (password.isNull())
+        throw std::runtime_error(g_tr("IDS_CLI_NO_BACKUP_PASSWORD").toStdString());
+    backup.unlock(password);
+}
+
+int ImportBackupCommand::run(CliContext &context, const QStringList &args)
+{
+    QStringList rest = args;
+    const QString target = g_takeOption(rest, QStringLiteral("--to"));
+    const QString pw = password(rest);
+    expectArgCount(rest, 1, 1);
+    if (!target.isNull() && !SaveCommand::isValidDbName(target))
+        throw CliUsageError(g_tr("IDS_INVALID_LOCALDB_NAME").toStdString());
+
+    BackupManifest backup(rest.first());
+    openBackup(backup, pw);
+    const QString dbName = target.isNull() ? ITunesImport::defaultDbName(backup) : target;
+    if (!SaveCommand::isValidDbName(dbName))
+        throw std::runtime_error(g_tr("IDS_INVALID_LOCALDB_NAME").toStdString());
+
+    ConsoleProgress extraction(progressOutput(context));
+    ITunesImport import(backup, extraction);
+    MsgData data;
+    if (!import.run([&extraction](QThread &worker) { return extraction.runWorker(worker); }, data))
+        throw std::runtime_error(extraction.endText().toStdString());
+
+    const QList<_MsgMessage *> messages = g_selectMessages(data, QString());
+    const QDir folder = SaveCommand::databaseFolder(dbName);
+    ConsoleProgress saving(progressOutput(context));
+    BackupSMSThread worker(messages, folder, QString(), saving);
+    if (!saving.runWorker(worker))
+        throw std::runtime_error(saving.endText().toStdString());
+
+    QTextStream(stderr) << saving.endText() << '\n';
+    CliOutput &output = context.output();
+    output.setColumns({QStringLiteral("database"), QStringLiteral("processed"),
+                       QStringLiteral("saved"), QStringLiteral("path")});
+    output.record({{QStringLiteral("database"), folder.dirName()},
+                   {QStringLiteral("processed"), worker.processedCount()},
+                   {QStringLiteral("saved"), worker.insertedCount()},
+                   {QStringLiteral("path"), folder.absolutePath()}});
+    return 0;
+}

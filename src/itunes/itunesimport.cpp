@@ -1,0 +1,102 @@
+#include "itunes/itunesimport.h"
+
+#include "frame/absprogress.h"
+#include "frame/filenames.h"
+#include "frame/translation.h"
+#include "iosdb/ios5messagedb.h"
+#include "iosdb/ios6messagedb.h"
+#include "itunes/backupmanifest.h"
+#include "itunes/itunescachesmsthread.h"
+#include "itunes/ituneslog.h"
+#include "model/absiosmessagedb.h"
+#include "model/sqlite3cursor.h"
+#include "model/sqlite3db.h"
+
+#include <stdexcept>
+
+namespace {
+
+// Where each layout keeps an address's country: the iOS 6 handles, the iOS 5 group members, and
+// the messages themselves as a last resort.
+const char *const kCountryTables[] = {"handle", "group_member", "message"};
+
+} // namespace
+
+ITunesImport::ITunesImport(BackupManifest &backup, AbsProgress &progress)
+    : ITunesImport(backup, ITunesCacheSMSThread::defaultCacheDir(backup), progress)
+{}
+
+ITunesImport::ITunesImport(BackupManifest &backup, const QDir &cacheFolder, AbsProgress &progress)
+    : m_backup(backup), m_cacheDir(cacheFolder.absolutePath()), m_progress(progress)
+{}
+
+bool ITunesImport::extract(const WorkerRunner &runWorker)
+{
+    if (m_backup.isEncrypted() && !m_backup.isUnlocked())
+        throw std::runtime_error(
+            g_tr("IDS_BACKUP_NEEDS_PASSWORD_%1").arg(m_backup.displayName()).toStdString());
+    m_backup.parseInfo();
+    ITunesCacheSMSThread worker(m_backup, m_cacheDir, m_progress);
+    const bool succeeded = runWorker(worker);
+    worker.wait();
+    return succeeded && !m_progress.isFinishedWithoutSuccess();
+}
+
+QSharedPointer<AbsIOSMessageDb> ITunesImport::openMessageDb(const QString &countryCode) const
+{
+    return openCachedDb(m_cacheDir, countryCode);
+}
+
+bool ITunesImport::run(const WorkerRunner &runWorker, MsgData &data)
+{
+    if (!extract(runWorker))
+        return false;
+    const QSharedPointer<AbsIOSMessageDb> db = openMessageDb();
+    db->messages(data, 0);
+    db->close();
+    return true;
+}
+
+QString ITunesImport::defaultDbName(const BackupManifest &backup)
+{
+    QString device = g_formatFileName(backup.info().deviceName);
+    if (device.isEmpty())
+        device = g_formatFileName(backup.displayName());
+    return device + QStringLiteral("_Backup");
+}
+
+QString ITunesImport::phoneCountryCode(const QString &dbPath)
+{
+    Sqlite3DB db;
+    db.openThrow(dbPath, Sqlite3DB::kOpenReadWrite);
+    for (const char *table : kCountryTables) {
+        const QString name = QString::fromLatin1(table);
+        if (!db.tbInfo(name).contains(QStringLiteral("country")))
+            continue;
+        // Ties go to the alphabetically first code, so that the answer never depends on row
+        // order.
+        Sqlite3Cursor cursor = db.queryThrow(
+            QStringLiteral("select lower(trim(country)) as code, count(*) as n from %1 "
+                           "where trim(ifnull(country,'')) <> '' group by code "
+                           "order by n desc, code limit 1")
+                .arg(name));
+        if (cursor.moveNext())
+            return cursor.getText(QStringLiteral("code"));
+    }
+    return QString();
+}
+
+QSharedPointer<AbsIOSMessageDb> ITunesImport::openCachedDb(const QDir &cacheFolder,
+                                                           const QString &countryCode)
+{
+    const QString dbPath = ITunesCacheSMSThread::smsDbPath(cacheFolder);
+    const int type = AbsIOSMessageDb::checkDbType(dbPath);
+    const QString country = countryCode.isEmpty() ? phoneCountryCode(dbPath) : countryCode;
+    qCInfo(lcItunes) << "cached message database" << dbPath << "layout" << type << "country"
+                     << country;
+    if (type == AbsIOSMessageDb::kIOS6)
+        return QSharedPointer<IOS6MessageDb>::create(cacheFolder, QString(), false, country);
+    if (type == AbsIOSMessageDb::kIOS5)
+        return QSharedPointer<IOS5MessageDb>::create(cacheFolder, QString(), country);
+    throw std::runtime_error(g_tr("IDS_INVALID_IOS_DB").toStdString());
+}
