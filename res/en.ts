@@ -108,10 +108,6 @@
         <translation>%1 is an encrypted iPhone backup: import it with &quot;import-backup %1 --password PW&quot; (or --password-file FILE) and read the local database it makes.</translation>
     </message>
     <message>
-        <source>IDS_CLI_IOS5_NOT_SUPPORTED_%1</source>
-        <translation>The message database of %1 has the iOS 5 layout, which is not supported yet.</translation>
-    </message>
-    <message>
         <source>IDS_CLI_NOT_A_BACKUP_%1</source>
         <translation>%1 is not an iPhone backup folder (it needs Manifest.plist and Manifest.mbdb).</translation>
     </message>

@@ -16,8 +16,6 @@
 
 namespace {
 
-const char *const kSmsDbRelativePath = "file-relay/var/mobile/Library/SMS/sms.db";
-
 [[noreturn]] void fail(const QString &text)
 {
     throw std::runtime_error(text.toStdString());
@@ -39,36 +37,36 @@ bool writtenByUs(const QString &dbPath)
 
 } // namespace
 
-CliSource::CliSource(const QString &spec)
+CliSource::CliSource(const QString &source)
 {
-    if (spec.isEmpty())
-        fail(g_tr("IDS_CLI_UNKNOWN_SOURCE_%1").arg(spec));
+    if (source.isEmpty())
+        fail(g_tr("IDS_CLI_UNKNOWN_SOURCE_%1").arg(source));
     const QDir localDbs = g_localDbDir();
-    const bool plainName = !spec.contains(QLatin1Char('/')) && spec != QLatin1String(".") &&
-                           spec != QLatin1String("..");
-    if (plainName && holdsSmsDb(QDir(localDbs.filePath(spec)))) {
+    const bool plainName = !source.contains(QLatin1Char('/')) && source != QLatin1String(".") &&
+                           source != QLatin1String("..");
+    if (plainName && holdsSmsDb(QDir(localDbs.filePath(source)))) {
         m_kind = Kind::LocalDb;
-        m_folder = QDir(localDbs.filePath(spec));
-    } else if (holdsSmsDb(QDir(spec))) {
+        m_folder = QDir(localDbs.filePath(source));
+    } else if (holdsSmsDb(QDir(source))) {
         m_kind = Kind::Folder;
-        m_folder = QDir(QDir(spec).absolutePath());
-    } else if (QFileInfo(QDir(spec).filePath(QStringLiteral("Manifest.plist"))).isFile()) {
-        openBackup(spec);
+        m_folder = QDir(QDir(source).absolutePath());
+    } else if (QFileInfo(QDir(source).filePath(QStringLiteral("Manifest.plist"))).isFile()) {
+        openBackup(source);
         return;
     } else {
-        fail(g_tr("IDS_CLI_UNKNOWN_SOURCE_%1").arg(spec));
+        fail(g_tr("IDS_CLI_UNKNOWN_SOURCE_%1").arg(source));
     }
-    openDb(spec);
+    openDb();
 }
 
-void CliSource::openBackup(const QString &spec)
+void CliSource::openBackup(const QString &source)
 {
     m_kind = Kind::Backup;
-    BackupManifest backup(spec);
+    BackupManifest backup(source);
     backup.readManifestInfo();
     // A source has no place for a password; the import verb has.
     if (backup.isEncrypted())
-        fail(g_tr("IDS_CLI_BACKUP_NEEDS_PASSWORD_%1").arg(spec));
+        fail(g_tr("IDS_CLI_BACKUP_NEEDS_PASSWORD_%1").arg(source));
     // Read quietly: the verbs reading a source print records, and the extraction of an unchanged
     // backup is quick.
     ConsoleProgress progress(ConsoleProgress::Output::Quiet);
@@ -81,17 +79,19 @@ void CliSource::openBackup(const QString &spec)
 
 QString CliSource::smsDbPath(const QDir &folder)
 {
-    return folder.filePath(QLatin1String(kSmsDbRelativePath));
+    return IOS6MessageDb::dbPathIn(folder);
 }
 
-void CliSource::openDb(const QString &spec)
+void CliSource::openDb()
 {
     const QString dbPath = smsDbPath(m_folder);
-    const int type = AbsIOSMessageDb::checkDbType(dbPath);
-    if (type != AbsIOSMessageDb::kIOS6)
-        fail(g_tr("IDS_CLI_IOS5_NOT_SUPPORTED_%1").arg(spec));
-    const bool localMode = m_kind == Kind::LocalDb || writtenByUs(dbPath);
-    m_db = QSharedPointer<IOS6MessageDb>::create(m_folder, QString(), localMode);
+    if (m_kind == Kind::LocalDb || writtenByUs(dbPath)) {
+        m_db = QSharedPointer<IOS6MessageDb>::create(m_folder, QString(), true);
+        return;
+    }
+    // A phone's files, copied by hand or by another tool: read them as a backup's cache is read,
+    // in whichever layout the phone wrote and with the phone's own country.
+    m_db = ITunesImport::openCachedDb(m_folder);
 }
 
 MsgData CliSource::load()

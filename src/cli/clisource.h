@@ -18,7 +18,7 @@ public:
 
     // Throws std::runtime_error with a text for the user when the source is unknown or of a kind
     // that cannot be read yet.
-    explicit CliSource(const QString &spec);
+    explicit CliSource(const QString &source);
 
     Kind kind() const { return m_kind; }
     // The database folder (the one holding "file-relay"); a backup's cache folder.
@@ -31,8 +31,8 @@ public:
     static QString smsDbPath(const QDir &folder);
 
 private:
-    void openDb(const QString &spec);
-    void openBackup(const QString &spec);
+    void openDb();
+    void openBackup(const QString &source);
 
     Kind m_kind = Kind::LocalDb;
     QDir m_folder;

@@ -27,6 +27,12 @@
 
 const char *const IOS6MessageDb::kDbRelativePath = "var/mobile/Library/SMS/sms.db";
 
+QString IOS6MessageDb::dbPathIn(const QDir &folder)
+{
+    return QDir(folder.filePath(QStringLiteral("file-relay")))
+        .filePath(QString::fromLatin1(kDbRelativePath));
+}
+
 namespace {
 
 const QString kChat = QStringLiteral("chat");

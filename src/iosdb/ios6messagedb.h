@@ -25,6 +25,8 @@ class IOS6MessageDb : public AbsIOSMessageDb
 public:
     // Where the database lies below the folder's "file-relay" root.
     static const char *const kDbRelativePath;
+    // The message database of a source folder (local database, cache or copied phone files).
+    static QString dbPathIn(const QDir &folder);
 
     // mmc: the phone's mobile country code, empty when unknown. countryCode: a lower-case short
     // code ("us") that, when not empty, is the phone's country instead of the mmc's: it formats

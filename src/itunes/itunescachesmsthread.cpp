@@ -1,5 +1,7 @@
 #include "itunes/itunescachesmsthread.h"
 
+#include "iosdb/ios6messagedb.h"
+
 #include "frame/absprogress.h"
 #include "frame/appdirs.h"
 #include "frame/filenames.h"
@@ -16,7 +18,6 @@
 namespace {
 
 const char *const kLibraryRelativePath = "file-relay/var/mobile/Library";
-const char *const kSmsRelativePath = "file-relay/var/mobile/Library/SMS/sms.db";
 const char *const kCacheDbName = "manifest.db";
 // The status comes long before any measurable share of the work.
 constexpr int kStartValue = 99;
@@ -57,7 +58,7 @@ QDir ITunesCacheSMSThread::defaultCacheDir(const BackupManifest &backup)
 
 QString ITunesCacheSMSThread::smsDbPath(const QDir &cacheFolder)
 {
-    return cacheFolder.filePath(QLatin1String(kSmsRelativePath));
+    return IOS6MessageDb::dbPathIn(cacheFolder);
 }
 
 void ITunesCacheSMSThread::run()
