@@ -85,7 +85,8 @@ QString CliSource::smsDbPath(const QDir &folder)
 void CliSource::openDb()
 {
     const QString dbPath = smsDbPath(m_folder);
-    if (m_kind == Kind::LocalDb || writtenByUs(dbPath)) {
+    m_localDatabase = m_kind == Kind::LocalDb || writtenByUs(dbPath);
+    if (m_localDatabase) {
         m_db = QSharedPointer<IOS6MessageDb>::create(m_folder, QString(), true);
         return;
     }
