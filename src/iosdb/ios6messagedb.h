@@ -96,7 +96,8 @@ private:
     void readTableSql();
     void openContacts();
     qint64 firstRowId(const Sqlite3Sql &sql);
-    void execute(const QString &sql);
+    bool messageSqlContains(const char *text);
+    void execute(const Sqlite3Sql &sql);
 
     const QDir m_folder;
     const QString m_mmc;
@@ -107,4 +108,5 @@ private:
     std::unique_ptr<IOSContactsMemDb> m_contacts;
     bool m_contactsOpen = false;
     QHash<QString, QString> m_tableSql;
+    QHash<QString, bool> m_messageSqlContains;
 };
