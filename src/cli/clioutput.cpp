@@ -1,13 +1,17 @@
 #include "cli/clioutput.h"
 
+#include "cli/jsonline.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 
 #include <cstdio>
 
-CliOutput::CliOutput(bool json) : m_json(json), m_out(stdout)
+CliOutput::CliOutput(bool json) : m_json(json) {}
+
+CliOutput::~CliOutput()
 {
-    m_out.setEncoding(QStringConverter::Utf8);
+    std::fflush(stdout);
 }
 
 void CliOutput::setColumns(const QStringList &columns)
@@ -16,33 +20,45 @@ void CliOutput::setColumns(const QStringList &columns)
     m_headerDone = false;
 }
 
+void CliOutput::writeLine(const QByteArray &line)
+{
+    // Buffered by the C library: one write per buffer, not per record, for long listings.
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    std::fputc('\n', stdout);
+}
+
 void CliOutput::record(const QJsonObject &object)
 {
     if (m_json) {
-        m_out << QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) << '\n';
-        m_out.flush();
+        writeLine(QJsonDocument(object).toJson(QJsonDocument::Compact));
         return;
     }
     const QStringList columns = m_columns.isEmpty() ? object.keys() : m_columns;
     if (!m_headerDone) {
-        m_out << columns.join(QLatin1Char('\t')) << '\n';
+        writeLine(columns.join(QLatin1Char('\t')).toUtf8());
         m_headerDone = true;
     }
     QStringList values;
     for (const QString &column : columns)
         values << plain(object.value(column));
-    m_out << values.join(QLatin1Char('\t')) << '\n';
-    m_out.flush();
+    writeLine(values.join(QLatin1Char('\t')).toUtf8());
+}
+
+void CliOutput::record(const JsonLine &line)
+{
+    if (m_json) {
+        writeLine(line.bytes());
+        return;
+    }
+    record(QJsonDocument::fromJson(line.bytes()).object());
 }
 
 void CliOutput::text(const QString &line)
 {
     if (m_json)
         return;
-    m_out << line << '\n';
-    m_out.flush();
+    writeLine(line.toUtf8());
 }
-
 QString CliOutput::plain(const QJsonValue &value)
 {
     switch (value.type()) {

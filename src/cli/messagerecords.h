@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class CliOutput;
+class JsonLine;
 class MsgData;
 struct _MsgMessage;
 
@@ -15,6 +16,8 @@ struct _MsgMessage;
 QString g_isoDate21(int date);
 QStringList g_messageColumns();
 QJsonObject g_messageRecord(const _MsgMessage &message);
+// The same record appended to line as a JSON object, without building a QJsonObject.
+void g_appendMessageRecord(JsonLine &line, const _MsgMessage &message);
 
 // Every message of data, or of the conversation chatIdentifier names (all chats that share it)
 // when it is not null, oldest first. Throws std::runtime_error when no chat has that identifier.

@@ -13,6 +13,7 @@
 #include "model/msgidentity.h"
 #include "model/msgmessage.h"
 #include "model/sqlite3cursor.h"
+#include "model/sqlite3recordreader.h"
 #include "model/sqlite3row.h"
 
 #include <QFile>
@@ -71,95 +72,94 @@ const UpgradeStep kMessageUpgrades[] = {
     {"logic_hash", "ALTER TABLE message ADD COLUMN logic_hash TEXT;"},
 };
 
-void readMessageRow(const Sqlite3Cursor &c, _MsgMessage &m)
+Sqlite3RecordReader<_MsgMessage> messageReader()
 {
-    m.rowid = c.getInt64(QStringLiteral("rowid"));
-    m.guid = c.getText(QStringLiteral("guid"));
-    m.text = c.getText(QStringLiteral("text"));
-    m.replace = c.getInt(QStringLiteral("replace"));
-    m.service_center = c.getText(QStringLiteral("service_center"));
-    m.handle_id = c.getInt64(QStringLiteral("handle_id"));
-    m.subject = c.getText(QStringLiteral("subject"));
-    m.country = c.getText(QStringLiteral("country"));
-    m.attributedBody = c.getBlob(QStringLiteral("attributedBody"));
-    m.version = c.getInt(QStringLiteral("version"));
-    m.type = c.getInt(QStringLiteral("type"));
-    m.service = c.getText(QStringLiteral("service"));
-    m.account = c.getText(QStringLiteral("account"));
-    m.account_guid = c.getText(QStringLiteral("account_guid"));
-    m.error = c.getInt(QStringLiteral("error"));
-    m.date = c.getInt(QStringLiteral("date"));
-    m.date_read = c.getInt(QStringLiteral("date_read"));
-    m.date_delivered = c.getInt(QStringLiteral("date_delivered"));
-    m.is_delivered = c.getInt(QStringLiteral("is_delivered"));
-    m.is_finished = c.getInt(QStringLiteral("is_finished"));
-    m.is_emote = c.getInt(QStringLiteral("is_emote"));
-    m.is_from_me = c.getInt(QStringLiteral("is_from_me"));
-    m.is_empty = c.getInt(QStringLiteral("is_empty"));
-    m.is_delayed = c.getInt(QStringLiteral("is_delayed"));
-    m.is_auto_reply = c.getInt(QStringLiteral("is_auto_reply"));
-    m.is_prepared = c.getInt(QStringLiteral("is_prepared"));
-    m.is_read = c.getInt(QStringLiteral("is_read"));
-    m.is_system_message = c.getInt(QStringLiteral("is_system_message"));
-    m.is_sent = c.getInt(QStringLiteral("is_sent"));
-    m.has_dd_results = c.getInt(QStringLiteral("has_dd_results"));
-    m.is_service_message = c.getInt(QStringLiteral("is_service_message"));
-    m.is_forward = c.getInt(QStringLiteral("is_forward"));
-    m.was_downgraded = c.getInt(QStringLiteral("was_downgraded"));
-    m.is_archive = c.getInt(QStringLiteral("is_archive"));
-    m.cache_has_attachments = c.getInt(QStringLiteral("cache_has_attachments"));
-    m.cache_roomnames = c.getText(QStringLiteral("cache_roomnames"));
-    m.was_data_detected = c.getInt(QStringLiteral("was_data_detected"));
-    m.was_deduplicated = c.getInt(QStringLiteral("was_deduplicated"));
-    m.is_audio_message = c.getInt(QStringLiteral("is_audio_message"));
-    m.is_played = c.getInt(QStringLiteral("is_played"));
-    m.date_played = c.getInt(QStringLiteral("date_played"));
-    m.item_type = c.getInt(QStringLiteral("item_type"));
-    // A phone without the column has no other party; the record's "none" is -1, not 0.
-    m.other_handle =
-        c.hasColumn(QStringLiteral("other_handle")) ? c.getInt(QStringLiteral("other_handle")) : -1;
-    m.group_title = c.getText(QStringLiteral("group_title"));
-    m.group_action_type = c.getInt(QStringLiteral("group_action_type"));
-    m.share_status = c.getInt(QStringLiteral("share_status"));
-    m.share_direction = c.getInt(QStringLiteral("share_direction"));
-    m.is_expirable = c.getInt(QStringLiteral("is_expirable"));
-    m.expire_state = c.getInt(QStringLiteral("expire_state"));
-    m.message_action_type = c.getInt(QStringLiteral("message_action_type"));
+    return {{"rowid", &_MsgMessage::rowid},
+            {"guid", &_MsgMessage::guid},
+            {"text", &_MsgMessage::text},
+            {"replace", &_MsgMessage::replace},
+            {"service_center", &_MsgMessage::service_center},
+            {"handle_id", &_MsgMessage::handle_id},
+            {"subject", &_MsgMessage::subject},
+            {"country", &_MsgMessage::country},
+            {"attributedBody", &_MsgMessage::attributedBody},
+            {"version", &_MsgMessage::version},
+            {"type", &_MsgMessage::type},
+            {"service", &_MsgMessage::service},
+            {"account", &_MsgMessage::account},
+            {"account_guid", &_MsgMessage::account_guid},
+            {"error", &_MsgMessage::error},
+            {"date", &_MsgMessage::date},
+            {"date_read", &_MsgMessage::date_read},
+            {"date_delivered", &_MsgMessage::date_delivered},
+            {"is_delivered", &_MsgMessage::is_delivered},
+            {"is_finished", &_MsgMessage::is_finished},
+            {"is_emote", &_MsgMessage::is_emote},
+            {"is_from_me", &_MsgMessage::is_from_me},
+            {"is_empty", &_MsgMessage::is_empty},
+            {"is_delayed", &_MsgMessage::is_delayed},
+            {"is_auto_reply", &_MsgMessage::is_auto_reply},
+            {"is_prepared", &_MsgMessage::is_prepared},
+            {"is_read", &_MsgMessage::is_read},
+            {"is_system_message", &_MsgMessage::is_system_message},
+            {"is_sent", &_MsgMessage::is_sent},
+            {"has_dd_results", &_MsgMessage::has_dd_results},
+            {"is_service_message", &_MsgMessage::is_service_message},
+            {"is_forward", &_MsgMessage::is_forward},
+            {"was_downgraded", &_MsgMessage::was_downgraded},
+            {"is_archive", &_MsgMessage::is_archive},
+            {"cache_has_attachments", &_MsgMessage::cache_has_attachments},
+            {"cache_roomnames", &_MsgMessage::cache_roomnames},
+            {"was_data_detected", &_MsgMessage::was_data_detected},
+            {"was_deduplicated", &_MsgMessage::was_deduplicated},
+            {"is_audio_message", &_MsgMessage::is_audio_message},
+            {"is_played", &_MsgMessage::is_played},
+            {"date_played", &_MsgMessage::date_played},
+            {"item_type", &_MsgMessage::item_type},
+            // A phone without the column has no other party; the record's "none" is -1, not 0.
+            {"other_handle", &_MsgMessage::other_handle, -1},
+            {"group_title", &_MsgMessage::group_title},
+            {"group_action_type", &_MsgMessage::group_action_type},
+            {"share_status", &_MsgMessage::share_status},
+            {"share_direction", &_MsgMessage::share_direction},
+            {"is_expirable", &_MsgMessage::is_expirable},
+            {"expire_state", &_MsgMessage::expire_state},
+            {"message_action_type", &_MsgMessage::message_action_type}};
 }
 
-void readChatRow(const Sqlite3Cursor &c, _MsgChat &chat)
+Sqlite3RecordReader<_MsgChat> chatReader()
 {
-    chat.rowid = c.getInt64(QStringLiteral("rowid"));
-    chat.guid = c.getText(QStringLiteral("guid"));
-    chat.style = c.getInt(QStringLiteral("style"));
-    chat.state = c.getInt(QStringLiteral("state"));
-    chat.account_id = c.getText(QStringLiteral("account_id"));
-    chat.properties = c.getBlob(QStringLiteral("properties"));
-    chat.chat_identifier = c.getText(QStringLiteral("chat_identifier"));
-    chat.service_name = c.getText(QStringLiteral("service_name"));
-    chat.room_name = c.getText(QStringLiteral("room_name"));
-    chat.account_login = c.getText(QStringLiteral("account_login"));
-    chat.is_archived = c.getInt(QStringLiteral("is_archived"));
-    chat.last_addressed_handle = c.getText(QStringLiteral("last_addressed_handle"));
-    chat.display_name = c.getText(QStringLiteral("display_name"));
-    chat.last = c.getInt(QStringLiteral("_last"));
-    chat.group_id = c.getText(QStringLiteral("group_id"));
+    return {{"rowid", &_MsgChat::rowid},
+            {"guid", &_MsgChat::guid},
+            {"style", &_MsgChat::style},
+            {"state", &_MsgChat::state},
+            {"account_id", &_MsgChat::account_id},
+            {"properties", &_MsgChat::properties},
+            {"chat_identifier", &_MsgChat::chat_identifier},
+            {"service_name", &_MsgChat::service_name},
+            {"room_name", &_MsgChat::room_name},
+            {"account_login", &_MsgChat::account_login},
+            {"is_archived", &_MsgChat::is_archived},
+            {"last_addressed_handle", &_MsgChat::last_addressed_handle},
+            {"display_name", &_MsgChat::display_name},
+            {"_last", &_MsgChat::last},
+            {"group_id", &_MsgChat::group_id}};
 }
 
-void readAttachmentRow(const Sqlite3Cursor &c, _MsgAttachment &a)
+Sqlite3RecordReader<_MsgAttachment> attachmentReader()
 {
-    a.rowid = c.getInt64(QStringLiteral("rowid"));
-    a.guid = c.getText(QStringLiteral("guid"));
-    a.created_date = c.getInt(QStringLiteral("created_date"));
-    a.start_date = c.getInt(QStringLiteral("start_date"));
-    a.filename = c.getText(QStringLiteral("filename"));
-    a.uti = c.getText(QStringLiteral("uti"));
-    a.mime_type = c.getText(QStringLiteral("mime_type"));
-    a.transfer_state = c.getInt(QStringLiteral("transfer_state"));
-    a.is_outgoing = c.getInt(QStringLiteral("is_outgoing"));
-    a.user_info = c.getBlob(QStringLiteral("user_info"));
-    a.transfer_name = c.getText(QStringLiteral("transfer_name"));
-    a.total_bytes = c.getInt(QStringLiteral("total_bytes"));
+    return {{"rowid", &_MsgAttachment::rowid},
+            {"guid", &_MsgAttachment::guid},
+            {"created_date", &_MsgAttachment::created_date},
+            {"start_date", &_MsgAttachment::start_date},
+            {"filename", &_MsgAttachment::filename},
+            {"uti", &_MsgAttachment::uti},
+            {"mime_type", &_MsgAttachment::mime_type},
+            {"transfer_state", &_MsgAttachment::transfer_state},
+            {"is_outgoing", &_MsgAttachment::is_outgoing},
+            {"user_info", &_MsgAttachment::user_info},
+            {"transfer_name", &_MsgAttachment::transfer_name},
+            {"total_bytes", &_MsgAttachment::total_bytes}};
 }
 
 } // namespace
@@ -174,17 +174,15 @@ public:
     // The handle of the row, read and added when data does not hold it yet.
     _MsgHandle *read(const Sqlite3Cursor &c)
     {
-        const qint64 rowid = c.getInt64(QStringLiteral("rowid"));
+        if (c.layoutId() != m_rowidLayout) {
+            m_rowidColumn = c.columnIndex(QStringLiteral("rowid"));
+            m_rowidLayout = c.layoutId();
+        }
+        const qint64 rowid = c.getInt64(m_rowidColumn);
         if (_MsgHandle *known = m_data.p()->handles.value(rowid))
             return known;
         auto handle = std::make_unique<_MsgHandle>();
-        handle->rowid = rowid;
-        handle->id = c.getText(QStringLiteral("id"));
-        handle->country = c.getText(QStringLiteral("country"));
-        handle->service = c.getText(QStringLiteral("service"));
-        handle->uncanonicalized_id = c.getText(QStringLiteral("uncanonicalized_id"));
-        handle->_ct_name = c.getText(QStringLiteral("_ct_name"));
-        handle->_photo = c.getBlob(QStringLiteral("_photo"));
+        m_reader.read(c, *handle);
         format(*handle);
         nameFromContacts(*handle);
         _MsgHandle *owned = handle.release();
@@ -225,6 +223,16 @@ private:
     MsgData &m_data;
     QHash<QString, _CountryInfo> m_countries;
     std::optional<_CountryInfo> m_default;
+    Sqlite3RecordReader<_MsgHandle> m_reader{
+        {"rowid", &_MsgHandle::rowid},
+        {"id", &_MsgHandle::id},
+        {"country", &_MsgHandle::country},
+        {"service", &_MsgHandle::service},
+        {"uncanonicalized_id", &_MsgHandle::uncanonicalized_id},
+        {"_ct_name", &_MsgHandle::_ct_name},
+        {"_photo", &_MsgHandle::_photo}};
+    quint64 m_rowidLayout = 0;
+    int m_rowidColumn = -1;
 };
 
 IOS6MessageDb::IOS6MessageDb(const QDir &folder, const QString &mmc, bool localMode,
@@ -267,6 +275,7 @@ void IOS6MessageDb::openCheck()
         // Closed again, so that the next use tries afresh instead of reading a half-opened file.
         close();
         m_tableSql.clear();
+        m_messageSqlContains.clear();
         throw;
     }
 }
@@ -349,6 +358,7 @@ void IOS6MessageDb::registerFunctions()
 void IOS6MessageDb::readTableSql()
 {
     m_tableSql.clear();
+    m_messageSqlContains.clear();
     Sqlite3Cursor c = queryThrow("select * from sqlite_master where type='table'");
     while (c.moveNext())
         m_tableSql.insert(c.getText(QStringLiteral("name")), c.getText(QStringLiteral("sql")));
@@ -358,6 +368,16 @@ bool IOS6MessageDb::tableSqlContains(const QString &table, const QString &text,
                                      Qt::CaseSensitivity cs) const
 {
     return m_tableSql.value(table).contains(text, cs);
+}
+
+bool IOS6MessageDb::messageSqlContains(const char *text)
+{
+    // Asked a dozen times for every message saved; the table's text only changes on opening.
+    const QString key = QString::fromLatin1(text);
+    auto it = m_messageSqlContains.constFind(key);
+    if (it == m_messageSqlContains.constEnd())
+        it = m_messageSqlContains.insert(key, tableSqlContains(kMessage, key));
+    return it.value();
 }
 
 bool IOS6MessageDb::isItemTypeEnabled() const
@@ -386,12 +406,14 @@ void IOS6MessageDb::chats(MsgData &data)
     __MsgData &d = *data.p();
 
     Sqlite3Cursor c = queryThrow("select * from chat");
+    Sqlite3RecordReader<_MsgChat> chatRows = chatReader();
+    const int chatRowId = c.columnIndex(QStringLiteral("rowid"));
     while (c.moveNext()) {
-        const qint64 rowid = c.getInt64(QStringLiteral("rowid"));
+        const qint64 rowid = c.getInt64(chatRowId);
         if (d.chats.contains(rowid))
             continue;
         auto chat = std::make_unique<_MsgChat>();
-        readChatRow(c, *chat);
+        chatRows.read(c, *chat);
         d.chats.insert(rowid, chat.release());
     }
 
@@ -408,9 +430,10 @@ void IOS6MessageDb::chats(MsgData &data)
     HandleReader handles(*this, data);
     c = queryThrow("select j.chat_id, h.* from chat_handle_join as j inner join handle as h on "
                    "j.handle_id = h.rowid");
+    const int joinChatId = c.columnIndex(QStringLiteral("chat_id"));
     while (c.moveNext()) {
         _MsgHandle *handle = handles.read(c);
-        if (_MsgChat *chat = d.chats.value(c.getInt64(QStringLiteral("chat_id"))))
+        if (_MsgChat *chat = d.chats.value(c.getInt64(joinChatId)))
             chat->handleMap.insert(QString::number(handle->rowid), handle);
     }
 
@@ -437,16 +460,19 @@ void IOS6MessageDb::messages(MsgData &data, qint64 chatId)
     if (chatId > 0)
         sql.appendSql(QStringLiteral(" and j.chat_id=%1").arg(chatId));
     Sqlite3Cursor c = queryThrow(sql);
+    Sqlite3RecordReader<_MsgMessage> messageRows = messageReader();
+    const int chatColumn = c.columnIndex(QStringLiteral("chat_id"));
+    const int rowidColumn = c.columnIndex(QStringLiteral("rowid"));
     while (c.moveNext()) {
         // A join row left behind by a chat that is gone has nothing to show the message in.
-        _MsgChat *chat = d.chats.value(c.getInt64(QStringLiteral("chat_id")));
+        _MsgChat *chat = d.chats.value(c.getInt64(chatColumn));
         if (!chat)
             continue;
-        const qint64 rowid = c.getInt64(QStringLiteral("rowid"));
+        const qint64 rowid = c.getInt64(rowidColumn);
         _MsgMessage *msg = d.messages.value(rowid);
         if (!msg) {
             auto created = std::make_unique<_MsgMessage>();
-            readMessageRow(c, *created);
+            messageRows.read(c, *created);
             created->srcRowId = rowid;
             msg = created.release();
             d.messages.insert(rowid, msg);
@@ -469,16 +495,19 @@ void IOS6MessageDb::messages(MsgData &data, qint64 chatId)
     if (chatId > 0)
         attaSql.appendSql(QStringLiteral(" and cm.chat_id=%1").arg(chatId));
     c = queryThrow(attaSql);
+    Sqlite3RecordReader<_MsgAttachment> attachmentRows = attachmentReader();
+    const int messageColumn = c.columnIndex(QStringLiteral("message_id"));
+    const int attachmentColumn = c.columnIndex(QStringLiteral("attachment_id"));
     while (c.moveNext()) {
         // Only attachments of loaded messages: the rest would be records nobody reaches.
-        _MsgMessage *msg = d.messages.value(c.getInt64(QStringLiteral("message_id")));
+        _MsgMessage *msg = d.messages.value(c.getInt64(messageColumn));
         if (!msg)
             continue;
-        const qint64 attaId = c.getInt64(QStringLiteral("attachment_id"));
+        const qint64 attaId = c.getInt64(attachmentColumn);
         _MsgAttachment *atta = d.attachments.value(attaId);
         if (!atta) {
             auto created = std::make_unique<_MsgAttachment>();
-            readAttachmentRow(c, *created);
+            attachmentRows.read(c, *created);
             if (!created->filename.isEmpty())
                 created->localPath = resolveAttachmentPath(created->filename);
             atta = created.release();
@@ -517,10 +546,10 @@ QString IOS6MessageDb::resolveAttachmentPath(const QString &filename) const
 bool IOS6MessageDb::isHandleBelong2Chat(qint64 chatId, qint64 handleId)
 {
     openCheck();
-    Sqlite3Cursor c = queryThrow(
-        QStringLiteral("select 1 from chat_handle_join where chat_id=%1 and handle_id=%2")
-            .arg(chatId)
-            .arg(handleId));
+    Sqlite3Cursor c = queryThrow(Sqlite3Sql("select 1 from chat_handle_join where chat_id=? and "
+                                            "handle_id=?")
+                                     .addInt64Param(chatId)
+                                     .addInt64Param(handleId));
     return c.moveNext();
 }
 
@@ -531,7 +560,7 @@ qint64 IOS6MessageDb::firstRowId(const Sqlite3Sql &sql)
     return c.moveNext() ? c.getInt64(0) : 0;
 }
 
-void IOS6MessageDb::execute(const QString &sql)
+void IOS6MessageDb::execute(const Sqlite3Sql &sql)
 {
     openCheck();
     executeThrow(sql);
@@ -571,24 +600,23 @@ qint64 IOS6MessageDb::findAttachment(const _MsgAttachment &atta)
 
 void IOS6MessageDb::joinChatHandle(qint64 chatId, qint64 handleId)
 {
-    execute(QStringLiteral("replace into chat_handle_join(chat_id,handle_id) values(%1,%2)")
-                .arg(chatId)
-                .arg(handleId));
+    execute(Sqlite3Sql("replace into chat_handle_join(chat_id,handle_id) values(?,?)")
+                .addInt64Param(chatId)
+                .addInt64Param(handleId));
 }
 
 void IOS6MessageDb::joinChatMessage(qint64 chatId, qint64 messageId)
 {
-    execute(QStringLiteral("replace into chat_message_join(chat_id,message_id) values(%1,%2)")
-                .arg(chatId)
-                .arg(messageId));
+    execute(Sqlite3Sql("replace into chat_message_join(chat_id,message_id) values(?,?)")
+                .addInt64Param(chatId)
+                .addInt64Param(messageId));
 }
 
 void IOS6MessageDb::joinMessageAtta(qint64 messageId, qint64 attachmentId)
 {
-    execute(QStringLiteral(
-                "replace into message_attachment_join(message_id,attachment_id) values(%1,%2)")
-                .arg(messageId)
-                .arg(attachmentId));
+    execute(Sqlite3Sql("replace into message_attachment_join(message_id,attachment_id) values(?,?)")
+                .addInt64Param(messageId)
+                .addInt64Param(attachmentId));
 }
 
 void IOS6MessageDb::updateChatLastDate21(qint64 chatId, int date)
@@ -596,10 +624,10 @@ void IOS6MessageDb::updateChatLastDate21(qint64 chatId, int date)
     openCheck();
     if (!tableSqlContains(kChat, QStringLiteral("_last INTEGER"), Qt::CaseInsensitive))
         return;
-    execute(QStringLiteral("update chat set _last=%1 where rowid=%2 and _last < %3")
-                .arg(date)
-                .arg(chatId)
-                .arg(date));
+    execute(Sqlite3Sql("update chat set _last=? where rowid=? and _last < ?")
+                .addIntParam(date)
+                .addInt64Param(chatId)
+                .addIntParam(date));
 }
 
 void IOS6MessageDb::updateChatLastHandle(qint64 chatId, const QString &handleId)
@@ -676,8 +704,7 @@ qint64 IOS6MessageDb::insertMessage(const _MsgMessage &msg, qint64 handleId, qin
         if (!value.isEmpty())
             put(column, value);
     };
-    const QString &create = m_tableSql.value(kMessage);
-    auto has = [&create](const char *column) { return create.contains(QLatin1String(column)); };
+    auto has = [this](const char *column) { return messageSqlContains(column); };
 
     put("guid", msg.guid);
     put("text", msg.text);

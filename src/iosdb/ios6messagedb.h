@@ -104,7 +104,8 @@ private:
     qint64 firstRowId(const Sqlite3Sql &sql);
     // The country of addresses stored without one.
     _CountryInfo defaultCountry();
-    void execute(const QString &sql);
+    bool messageSqlContains(const char *text);
+    void execute(const Sqlite3Sql &sql);
 
     const QDir m_folder;
     const QString m_mmc;
@@ -116,4 +117,5 @@ private:
     std::unique_ptr<IOSContactsMemDb> m_contacts;
     bool m_contactsOpen = false;
     QHash<QString, QString> m_tableSql;
+    QHash<QString, bool> m_messageSqlContains;
 };

@@ -11,29 +11,49 @@ bool Sqlite3Cursor::moveNext()
     return m_stmt && m_stmt->step();
 }
 
-int Sqlite3Cursor::indexOf(const QString &column) const
+int Sqlite3Cursor::columnIndex(const QString &column) const
 {
     return m_stmt ? m_stmt->columnIndex(column) : -1;
 }
 
 int Sqlite3Cursor::getInt(const QString &column) const
 {
-    return m_stmt ? m_stmt->intAt(indexOf(column)) : 0;
+    return getInt(columnIndex(column));
 }
 
 qint64 Sqlite3Cursor::getInt64(const QString &column) const
 {
-    return getInt64(indexOf(column));
+    return getInt64(columnIndex(column));
 }
 
 QString Sqlite3Cursor::getText(const QString &column) const
 {
-    return m_stmt ? m_stmt->textAt(indexOf(column)) : QString();
+    return getText(columnIndex(column));
 }
 
 QByteArray Sqlite3Cursor::getBlob(const QString &column) const
 {
-    return m_stmt ? m_stmt->blobAt(indexOf(column)) : QByteArray();
+    return getBlob(columnIndex(column));
+}
+
+int Sqlite3Cursor::getInt(int index) const
+{
+    return m_stmt ? m_stmt->intAt(index) : 0;
+}
+
+QString Sqlite3Cursor::getText(int index) const
+{
+    return m_stmt ? m_stmt->textAt(index) : QString();
+}
+
+QByteArray Sqlite3Cursor::getBlob(int index) const
+{
+    return m_stmt ? m_stmt->blobAt(index) : QByteArray();
+}
+
+quint64 Sqlite3Cursor::layoutId() const
+{
+    return m_stmt ? m_stmt->layoutId() : 0;
 }
 
 qint64 Sqlite3Cursor::getInt64(int index) const
@@ -43,7 +63,7 @@ qint64 Sqlite3Cursor::getInt64(int index) const
 
 bool Sqlite3Cursor::hasColumn(const QString &column) const
 {
-    return indexOf(column) >= 0;
+    return columnIndex(column) >= 0;
 }
 
 int Sqlite3Cursor::columnCount() const

@@ -24,8 +24,17 @@ public:
     qint64 getInt64(const QString &column) const;
     QString getText(const QString &column) const;
     QByteArray getBlob(const QString &column) const;
-    // By position, 0 = first column.
+    // By position, 0 = first column, as columnIndex() gives it: readers of many rows look the
+    // names up once per query instead of once per row. -1 or out of range give 0 or empty.
+    int getInt(int index) const;
     qint64 getInt64(int index) const;
+    QString getText(int index) const;
+    QByteArray getBlob(int index) const;
+    // Position of the column, matched without regard to case; -1 when the query lacks it.
+    int columnIndex(const QString &column) const;
+    // Changes when the positions columnIndex() gave may no longer hold; 0 for a cursor without
+    // a statement.
+    quint64 layoutId() const;
 
     bool hasColumn(const QString &column) const;
     int columnCount() const;
@@ -33,7 +42,5 @@ public:
     int count() const;
 
 private:
-    int indexOf(const QString &column) const;
-
     QSharedPointer<Sqlite3Stmt> m_stmt;
 };

@@ -4,6 +4,7 @@
 #include "model/sqlite3exception.h"
 #include "model/sqlite3row.h"
 #include "model/sqlite3stmt.h"
+#include "model/sqlite3stmtcache.h"
 #include "model/sqlitelog.h"
 
 #include <QFile>
@@ -49,6 +50,7 @@ void Sqlite3DB::openThrow(const QString &path, int flags)
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     m_db = db;
+    m_cache = QSharedPointer<Sqlite3StmtCache>::create();
     m_path = path;
     qCDebug(lcSqlite) << "opened" << path << "flags" << flags;
 }
@@ -59,6 +61,9 @@ bool Sqlite3DB::close()
         return true;
     sqlite3 *db = m_db;
     m_db = nullptr;
+    // Statements waiting for reuse would keep the connection open; those in use by cursors are
+    // finalised by their cursors, no longer returning here.
+    m_cache.reset();
     if (sqlite3_close(db) == SQLITE_OK)
         return true;
     // Cursors still hold statements: hand the connection over to them, it closes with the last.
@@ -75,14 +80,40 @@ sqlite3 *Sqlite3DB::openHandle() const
     return m_db;
 }
 
+std::unique_ptr<Sqlite3Stmt> Sqlite3DB::preparedStatement(const Sqlite3Sql &sql)
+{
+    sqlite3 *db = openHandle();
+    std::unique_ptr<Sqlite3Stmt> stmt = m_cache->take(sql.sql());
+    if (!stmt)
+        return std::make_unique<Sqlite3Stmt>(db, sql);
+    stmt->rebind(sql);
+    return stmt;
+}
+
 Sqlite3Cursor Sqlite3DB::queryThrow(const Sqlite3Sql &sql)
 {
-    return Sqlite3Cursor(QSharedPointer<Sqlite3Stmt>::create(openHandle(), sql));
+    // Texts without values are mostly built once (values spliced in, or schema work): caching
+    // them would only push out the statements that repeat.
+    if (sql.params().isEmpty())
+        return Sqlite3Cursor(QSharedPointer<Sqlite3Stmt>::create(openHandle(), sql));
+    const QWeakPointer<Sqlite3StmtCache> cache = m_cache;
+    return Sqlite3Cursor(
+        QSharedPointer<Sqlite3Stmt>(preparedStatement(sql).release(), [cache](Sqlite3Stmt *stmt) {
+            std::unique_ptr<Sqlite3Stmt> owned(stmt);
+            if (const QSharedPointer<Sqlite3StmtCache> live = cache.toStrongRef())
+                live->put(std::move(owned));
+        }));
 }
 
 void Sqlite3DB::executeThrow(const Sqlite3Sql &sql)
 {
-    Sqlite3Stmt(openHandle(), sql).runToEnd();
+    if (sql.params().isEmpty()) {
+        Sqlite3Stmt(openHandle(), sql).runToEnd();
+        return;
+    }
+    std::unique_ptr<Sqlite3Stmt> stmt = preparedStatement(sql);
+    stmt->runToEnd();
+    m_cache->put(std::move(stmt));
 }
 
 int Sqlite3DB::exec(const QString &sql, QString &error)
@@ -128,6 +159,11 @@ qint64 Sqlite3DB::lastInsertId() const
 int Sqlite3DB::changes() const
 {
     return m_db ? sqlite3_changes(m_db) : 0;
+}
+
+int Sqlite3DB::cachedStatementCount() const
+{
+    return m_cache ? m_cache->size() : 0;
 }
 
 QHash<QString, _SqliteCol> Sqlite3DB::tbInfo(const QString &table)

@@ -5,9 +5,14 @@
 #include "model/sqlitecol.h"
 
 #include <QHash>
+#include <QSharedPointer>
 #include <QString>
 
+#include <memory>
+
 struct sqlite3;
+class Sqlite3Stmt;
+class Sqlite3StmtCache;
 
 // The version of this database layer; start-up refuses any other.
 int sqlite_qt_version();
@@ -32,8 +37,9 @@ public:
     // Opens path (closing any file open before). Without the create flag a missing file is an
     // error rather than a new empty database.
     void openThrow(const QString &path, int flags);
-    // The handle becomes null. Returns false when cursors still hold statements: the connection
-    // then really closes when the last of them goes.
+    // The handle becomes null and the statements kept for reuse are finalised. Returns false when
+    // cursors still hold statements: the connection then really closes when the last of them
+    // goes, and those cursors stay readable until then.
     bool close();
     bool isOpen() const { return m_db != nullptr; }
     // The raw connection for SQLite calls of its own (sqlite3_create_function_v2); null while
@@ -42,6 +48,8 @@ public:
     // The path given to openThrow.
     const QString &path() const { return m_path; }
 
+    // SQL with bound values reuses the statement prepared for the same text earlier, once the
+    // cursors of that earlier run are gone: repeated look-ups and inserts skip the preparing.
     Sqlite3Cursor queryThrow(const Sqlite3Sql &sql);
     void executeThrow(const Sqlite3Sql &sql);
     // Runs SQL text of any number of statements; returns SQLite's result code (0 = success) and
@@ -59,10 +67,17 @@ public:
     int changes() const;
     // The table's columns by name; empty for a table that does not exist.
     QHash<QString, _SqliteCol> tbInfo(const QString &table);
+    // Statements waiting for reuse (for tests and diagnostics).
+    int cachedStatementCount() const;
 
 private:
     sqlite3 *openHandle() const;
+    // A statement for sql with its values bound: a waiting one of the same text, or a new one.
+    std::unique_ptr<Sqlite3Stmt> preparedStatement(const Sqlite3Sql &sql);
 
     sqlite3 *m_db = nullptr;
+    // Shared with the cursors' statements only weakly: one outliving close() is finalised when
+    // its cursors go instead of returning to a cache of a connection that is gone.
+    QSharedPointer<Sqlite3StmtCache> m_cache;
     QString m_path;
 };

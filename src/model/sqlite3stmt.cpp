@@ -5,6 +5,18 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+
+namespace {
+
+quint64 nextLayoutId()
+{
+    static std::atomic<quint64> counter{0};
+    return ++counter;
+}
+
+} // namespace
+
 void Sqlite3Stmt::Finalizer::operator()(sqlite3_stmt *stmt) const
 {
     sqlite3_finalize(stmt);
@@ -26,13 +38,7 @@ Sqlite3Stmt::Sqlite3Stmt(sqlite3 *db, const Sqlite3Sql &sql) : m_db(db), m_sql(s
                                    SQLITE_RANGE);
         return;
     }
-    if (sql.bindTo(m_stmt.get()) == SQLITE_RANGE) {
-        throw Sqlite3Exception(Sqlite3Exception::fileNameOf(db),
-                               g_tr("IDS_SQLITE_PARAM_COUNT")
-                                   .arg(sqlite3_bind_parameter_count(m_stmt.get()))
-                                   .arg(sql.params().size()),
-                               SQLITE_RANGE);
-    }
+    bind(sql);
     buildColumnIndex();
 }
 
@@ -60,8 +66,45 @@ void Sqlite3Stmt::prepare(const QByteArray &utf8)
     }
 }
 
+void Sqlite3Stmt::bind(const Sqlite3Sql &sql)
+{
+    if (sql.bindTo(m_stmt.get()) == SQLITE_RANGE) {
+        throw Sqlite3Exception(Sqlite3Exception::fileNameOf(m_db),
+                               g_tr("IDS_SQLITE_PARAM_COUNT")
+                                   .arg(sqlite3_bind_parameter_count(m_stmt.get()))
+                                   .arg(sql.params().size()),
+                               SQLITE_RANGE);
+    }
+}
+
+void Sqlite3Stmt::reset()
+{
+    m_hasRow = false;
+    m_done = !m_stmt;
+    // The values stay referenced by neither side while the statement waits.
+    m_sql = Sqlite3Sql(m_sql.sql());
+    if (!m_stmt)
+        return;
+    // The result code repeats the last step's error, which that step already reported.
+    sqlite3_reset(m_stmt.get());
+    sqlite3_clear_bindings(m_stmt.get());
+    m_checkLayout = true;
+}
+
+void Sqlite3Stmt::rebind(const Sqlite3Sql &sql)
+{
+    reset();
+    m_sql = sql;
+    if (m_stmt)
+        bind(sql);
+}
+
 void Sqlite3Stmt::buildColumnIndex()
 {
+    m_layoutId = nextLayoutId();
+    m_prepareCount = sqlite3_stmt_status(m_stmt.get(), SQLITE_STMTSTATUS_REPREPARE, 0);
+    m_columns.clear();
+    m_lowerColumns.clear();
     m_columnCount = sqlite3_column_count(m_stmt.get());
     m_columns.reserve(m_columnCount);
     m_lowerColumns.reserve(m_columnCount);
@@ -81,6 +124,8 @@ bool Sqlite3Stmt::step()
     if (m_done)
         return false;
     const int rc = sqlite3_step(m_stmt.get());
+    if (m_checkLayout)
+        checkReprepared();
     if (rc == SQLITE_ROW) {
         m_hasRow = true;
         return true;
@@ -90,6 +135,15 @@ bool Sqlite3Stmt::step()
     if (rc != SQLITE_DONE)
         throw Sqlite3Exception::fromHandle(m_db, rc);
     return false;
+}
+
+void Sqlite3Stmt::checkReprepared()
+{
+    // A statement run again after the schema changed ("select *" after "alter table") is
+    // prepared anew by its first step and may return other columns than before.
+    m_checkLayout = false;
+    if (sqlite3_stmt_status(m_stmt.get(), SQLITE_STMTSTATUS_REPREPARE, 0) != m_prepareCount)
+        buildColumnIndex();
 }
 
 void Sqlite3Stmt::runToEnd()

@@ -28,11 +28,23 @@ public:
     bool step();
     // Runs the statement to its end, for statements whose rows nobody reads.
     void runToEnd();
+    // Rewinds the statement and drops its parameter values, releasing whatever it holds of the
+    // database, so that it can wait unused for the next run of the same text.
+    void reset();
+    // Rewinds the statement and binds the values of sql, whose text must be the one prepared.
+    // Throws Sqlite3Exception when the values do not fit the placeholders.
+    void rebind(const Sqlite3Sql &sql);
     bool hasRow() const { return m_hasRow; }
+    // The text prepared, with the values last bound.
+    const Sqlite3Sql &sql() const { return m_sql; }
 
     // Position of a result column, matching the name without regard to case; -1 when absent.
     int columnIndex(const QString &name) const;
     int columnCount() const { return m_columnCount; }
+    // Changes whenever the result columns may have changed (another statement, or this one
+    // prepared again by SQLite after a schema change), so that readers caching column positions
+    // know when to look them up again. Never 0.
+    quint64 layoutId() const { return m_layoutId; }
 
     // Values of the current row; 0 or empty when there is no current row or no such column.
     int intAt(int index) const;
@@ -51,7 +63,9 @@ private:
     };
 
     void prepare(const QByteArray &utf8);
+    void bind(const Sqlite3Sql &sql);
     void buildColumnIndex();
+    void checkReprepared();
     bool readable(int index) const;
 
     sqlite3 *m_db;
@@ -61,6 +75,9 @@ private:
     QHash<QString, int> m_columns;
     QHash<QString, int> m_lowerColumns;
     int m_columnCount = 0;
+    quint64 m_layoutId = 0;
+    int m_prepareCount = 0;
+    bool m_checkLayout = true;
     bool m_hasRow = false;
     bool m_done = false;
 };

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "model/sqlite3cursor.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <initializer_list>
+#include <variant>
+#include <vector>
+
+// Fills records from the rows of a query through a table of {column, member} pairs. The column
+// positions are looked up once for each query the reader meets, not once per row: with dozens of
+// columns and many thousands of rows the lookups by name would cost more than reading the values.
+// A column the query lacks leaves the member at its missing value (0 or empty unless given),
+// as reading it by name would.
+template <typename Record> class Sqlite3RecordReader
+{
+public:
+    class Field
+    {
+    public:
+        Field(const char *column, int Record::*member, int missing = 0)
+            : m_column(QString::fromLatin1(column)), m_member(member), m_missing(missing)
+        {}
+        Field(const char *column, qint64 Record::*member)
+            : m_column(QString::fromLatin1(column)), m_member(member)
+        {}
+        Field(const char *column, QString Record::*member)
+            : m_column(QString::fromLatin1(column)), m_member(member)
+        {}
+        Field(const char *column, QByteArray Record::*member)
+            : m_column(QString::fromLatin1(column)), m_member(member)
+        {}
+
+    private:
+        friend class Sqlite3RecordReader;
+
+        void read(const Sqlite3Cursor &cursor, int index, Record &record) const;
+
+        QString m_column;
+        std::variant<int Record::*, qint64 Record::*, QString Record::*, QByteArray Record::*>
+            m_member;
+        int m_missing = 0;
+    };
+
+    Sqlite3RecordReader(std::initializer_list<Field> fields) : m_fields(fields) {}
+
+    // Fills record from the cursor's current row.
+    void read(const Sqlite3Cursor &cursor, Record &record)
+    {
+        if (!m_bound || cursor.layoutId() != m_layoutId)
+            bind(cursor);
+        for (size_t i = 0; i < m_fields.size(); ++i)
+            m_fields[i].read(cursor, m_positions[i], record);
+    }
+
+private:
+    void bind(const Sqlite3Cursor &cursor)
+    {
+        m_positions.clear();
+        m_positions.reserve(m_fields.size());
+        for (const Field &field : m_fields)
+            m_positions.push_back(cursor.columnIndex(field.m_column));
+        m_layoutId = cursor.layoutId();
+        m_bound = true;
+    }
+
+    const std::vector<Field> m_fields;
+    std::vector<int> m_positions;
+    quint64 m_layoutId = 0;
+    bool m_bound = false;
+};
+
+template <typename Record>
+void Sqlite3RecordReader<Record>::Field::read(const Sqlite3Cursor &cursor, int index,
+                                              Record &record) const
+{
+    switch (m_member.index()) {
+    case 0:
+        record.*std::get<0>(m_member) = index < 0 ? m_missing : cursor.getInt(index);
+        break;
+    case 1:
+        record.*std::get<1>(m_member) = cursor.getInt64(index);
+        break;
+    case 2:
+        record.*std::get<2>(m_member) = cursor.getText(index);
+        break;
+    default:
+        record.*std::get<3>(m_member) = cursor.getBlob(index);
+        break;
+    }
+}
