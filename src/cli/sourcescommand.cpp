@@ -2,6 +2,7 @@
 
 #include "cli/clicontext.h"
 #include "frame/appdirs.h"
+#include "iosdb/ios6messagedb.h"
 #include "model/sqlite3cursor.h"
 #include "model/sqlite3db.h"
 #include "model/sqlite3sql.h"
@@ -11,9 +12,6 @@
 #include <QJsonValue>
 
 namespace {
-
-// Where every local database and device cache keeps its messages, relative to its folder.
-const char *const kSmsDbPath = "file-relay/var/mobile/Library/SMS/sms.db";
 
 qint64 countOf(Sqlite3DB &db, const char *sql)
 {
@@ -48,7 +46,7 @@ void SourcesCommand::listFolder(CliOutput &output, const QDir &root, const QStri
                            {QStringLiteral("path"), folder.absolutePath()}};
         QJsonValue chats;
         QJsonValue messages;
-        const QString dbPath = folder.filePath(QLatin1String(kSmsDbPath));
+        const QString dbPath = IOS6MessageDb::dbPathIn(folder);
         if (QFileInfo::exists(dbPath)) {
             try {
                 Sqlite3DB db;
