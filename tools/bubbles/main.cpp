@@ -65,9 +65,9 @@ bool saveCells(const QImage &bubble, const QString &folder, const QString &prefi
     static const char *const columns[] = {"left", "middle", "right"};
     for (int row = 0; row < 3; ++row) {
         for (int column = 0; column < 3; ++column) {
-            const QString name = QStringLiteral("%1_%2_%3.png")
-                                     .arg(prefix, QLatin1String(rows[row]),
-                                          QLatin1String(columns[column]));
+            const QString name =
+                QStringLiteral("%1_%2_%3.png")
+                    .arg(prefix, QLatin1String(rows[row]), QLatin1String(columns[column]));
             const QImage cell = bubble.copy(column * kCell, row * kCell, kCell, kCell);
             if (!cell.save(QDir(folder).filePath(name), "PNG"))
                 return false;
