@@ -96,12 +96,20 @@
         <translation>%1 is an iPhone backup folder; reading backups from the command line is not supported yet.</translation>
     </message>
     <message>
+        <source>IDS_CLI_DELETE_LOCAL_ONLY_%1</source>
+        <translation>%1 is not a local database; messages can only be deleted from local databases.</translation>
+    </message>
+    <message>
         <source>IDS_CLI_IOS5_NOT_SUPPORTED_%1</source>
         <translation>The message database of %1 has the iOS 5 layout, which is not supported yet.</translation>
     </message>
     <message>
         <source>IDS_CLI_UNKNOWN_CHAT_%1</source>
         <translation>No conversation has the chat identifier &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>IDS_CLI_UNKNOWN_MESSAGE_%1</source>
+        <translation>No message has the row id %1.</translation>
     </message>
     <message>
         <source>IDS_CLI_UNKNOWN_SOURCE_%1</source>
@@ -140,6 +148,10 @@
         <translation>can not find :res/countries.db.</translation>
     </message>
     <message>
+        <source>IDS_DELETING_MMS</source>
+        <translation>Deleting Messages...</translation>
+    </message>
+    <message>
         <source>IDS_EMOJI_PLACEHOLDER</source>
         <translation>[EMOJI]</translation>
     </message>
@@ -150,6 +162,42 @@
     <message>
         <source>IDS_ERROR_SUPPORT</source>
         <translation>If you need help, please write to us at &lt;a href=&quot;mailto:support@textlink.example&quot;&gt;support@textlink.example&lt;/a&gt;.</translation>
+    </message>
+    <message>
+        <source>IDS_EXPORTING_MESSAGES_TO_FILE</source>
+        <translation>Exporting Messages...</translation>
+    </message>
+    <message>
+        <source>IDS_EXPORT_FILTER_CSV</source>
+        <translation>CSV Files(*.csv)</translation>
+    </message>
+    <message>
+        <source>IDS_EXPORT_FILTER_DOC</source>
+        <translation>Doc Files(*.doc)</translation>
+    </message>
+    <message>
+        <source>IDS_EXPORT_FILTER_HTML</source>
+        <translation>HTML Files(*.html)</translation>
+    </message>
+    <message>
+        <source>IDS_EXPORT_FILTER_PDF</source>
+        <translation>PDF Files(*.pdf)</translation>
+    </message>
+    <message>
+        <source>IDS_EXPORT_FILTER_TXT</source>
+        <translation>Text Files(*.txt)</translation>
+    </message>
+    <message>
+        <source>IDS_EXPORT_FORMAT_NOT_AVAILABLE_%1</source>
+        <translation>Export to %1 is not available yet.</translation>
+    </message>
+    <message>
+        <source>IDS_EXPORT_WRITE_FAILED_%1_%2</source>
+        <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>IDS_EXTRACTING_MEDIA_FILES</source>
+        <translation>Extracting MMS attachment now.Please wait...</translation>
     </message>
     <message>
         <source>IDS_FILE_KEY_INVALID</source>
@@ -321,6 +369,42 @@ For work without a window, use textlink-cli.</translation>
     <message>
         <source>IDS_SUC_BACKUP_%1_SMS</source>
         <translation>Successfully Backup %1 Messages to local Database.</translation>
+    </message>
+    <message>
+        <source>IDS_SUC_DELETE_%1_MESSAGES</source>
+        <translation>Successfully Deleted %1 Messages.</translation>
+    </message>
+    <message>
+        <source>IDS_SUC_EXPORT_%1_MMS</source>
+        <translation>Successfully exported %1 Messages.</translation>
+    </message>
+    <message>
+        <source>IDS_SUC_EXTRACT_%1_MEDIA_FILES_TO_%2</source>
+        <translation>Successfully extacted %1 MMS attachment to %2.</translation>
+    </message>
+    <message>
+        <source>IDS_TXT_COL_DATE</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>IDS_TXT_COL_FLAG</source>
+        <translation>Flag</translation>
+    </message>
+    <message>
+        <source>IDS_TXT_COL_MESSAGE</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>IDS_TXT_COL_NAME</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>IDS_TXT_FLAG_FROM</source>
+        <translation>From</translation>
+    </message>
+    <message>
+        <source>IDS_TXT_FLAG_TO</source>
+        <translation>To</translation>
     </message>
     <message>
         <source>IDS_VCARD_ADDRESS</source>

@@ -3,6 +3,9 @@
 #include "cli/backupscommand.h"
 #include "cli/chatscommand.h"
 #include "cli/clicontext.h"
+#include "cli/deletecommand.h"
+#include "cli/exportcommand.h"
+#include "cli/extractcommand.h"
 #include "cli/messagescommand.h"
 #include "cli/savecommand.h"
 #include "cli/searchcommand.h"
@@ -35,6 +38,9 @@ CliApp::CliApp()
     m_commands.push_back(std::make_unique<MessagesCommand>());
     m_commands.push_back(std::make_unique<SearchCommand>());
     m_commands.push_back(std::make_unique<SaveCommand>());
+    m_commands.push_back(std::make_unique<ExportCommand>());
+    m_commands.push_back(std::make_unique<ExtractCommand>());
+    m_commands.push_back(std::make_unique<DeleteCommand>());
     m_commands.push_back(std::make_unique<BackupsCommand>());
 }
 

@@ -69,8 +69,8 @@ void CliSource::openDb(const QString &spec)
     const int type = AbsIOSMessageDb::checkDbType(dbPath);
     if (type != AbsIOSMessageDb::kIOS6)
         fail(g_tr("IDS_CLI_IOS5_NOT_SUPPORTED_%1").arg(spec));
-    const bool localMode = m_kind == Kind::LocalDb || writtenByUs(dbPath);
-    m_db = QSharedPointer<IOS6MessageDb>::create(m_folder, QString(), localMode);
+    m_localDatabase = m_kind == Kind::LocalDb || writtenByUs(dbPath);
+    m_db = QSharedPointer<IOS6MessageDb>::create(m_folder, QString(), m_localDatabase);
 }
 
 MsgData CliSource::load()

@@ -20,6 +20,9 @@ public:
     explicit CliSource(const QString &spec);
 
     Kind kind() const { return m_kind; }
+    // A database this program keeps (named in the data folder, or a folder holding one), as
+    // opposed to a phone's own database.
+    bool isLocalDatabase() const { return m_localDatabase; }
     // The database folder (the one holding "file-relay").
     const QDir &folder() const { return m_folder; }
     // Loads every chat and message; the database is closed again afterwards, so that a save into
@@ -35,4 +38,5 @@ private:
     Kind m_kind = Kind::LocalDb;
     QDir m_folder;
     QSharedPointer<AbsMessageDb> m_db;
+    bool m_localDatabase = false;
 };

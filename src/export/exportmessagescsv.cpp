@@ -1,0 +1,47 @@
+#include "export/exportmessagescsv.h"
+
+#include "export/csvformat.h"
+#include "model/msgchat.h"
+#include "model/msgfunctions.h"
+#include "model/msghandle.h"
+#include "model/msgmessage.h"
+
+ExportMessagesCsv::ExportMessagesCsv(const QString &path) : TextFileExport(path) {}
+
+void ExportMessagesCsv::writeHeader(QTextStream &out)
+{
+    out << "date"
+        << ",send"
+        << ",person"
+        << ",number"
+        << ",content" << '\n';
+}
+
+void ExportMessagesCsv::write(_MsgMessage &message)
+{
+    QString person;
+    QString number;
+    if (message.chat && message.chat->isGroup()) {
+        person = message.chat->chat_identifier;
+        number = person;
+    } else if (const _MsgHandle *handle = firstHandle(message)) {
+        person = handle->_ct_name;
+        number = handle->id;
+    }
+    QTextStream &out = stream();
+    out << dtFromDate21(message.date).toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
+        << ',' << (message.is_from_me ? '1' : '0') << ',' << g_csvFormat(person) << ','
+        << g_csvFormat(number) << ',' << g_csvFormat(message.summary()) << '\n';
+}
+
+const _MsgHandle *ExportMessagesCsv::firstHandle(const _MsgMessage &message)
+{
+    if (!message.chat)
+        return nullptr;
+    const _MsgHandle *first = nullptr;
+    for (const _MsgHandle *handle : message.chat->handleMap) {
+        if (!first || handle->rowid < first->rowid)
+            first = handle;
+    }
+    return first;
+}

@@ -1,0 +1,139 @@
+#include "export/exportmessagesthread.h"
+
+#include "export/chatorder.h"
+#include "export/exportlog.h"
+#include "export/progressstep.h"
+#include "frame/absprogress.h"
+#include "frame/filenames.h"
+#include "frame/translation.h"
+#include "model/msgchat.h"
+#include "model/msgfunctions.h"
+#include "model/msgmessage.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <exception>
+#include <stdexcept>
+
+namespace {
+
+void makeFolder(const QString &path)
+{
+    if (!QDir().mkpath(path))
+        throw std::runtime_error(g_tr("IDS_CANNOT_CREATE_FOLDER").arg(path).toStdString());
+}
+
+// Copies the files (not the sub-folders) of from into to; files already there are kept.
+void copyFolderFiles(const QDir &from, const QString &to)
+{
+    if (!from.exists())
+        return;
+    makeFolder(to);
+    const QStringList names = from.entryList(QDir::Files);
+    for (const QString &name : names)
+        QFile::copy(from.filePath(name), QDir(to).filePath(name));
+}
+
+} // namespace
+
+ExportMessagesThread::ExportMessagesThread(const QList<_MsgMessage *> &messages,
+                                           const QString &path, FormatType format,
+                                           AbsProgress &progress, QObject *parent)
+    : QThread(parent), m_messages(messages), m_path(path), m_format(format), m_progress(progress)
+{}
+
+void ExportMessagesThread::run()
+{
+    try {
+        m_progress.invokeUpdateProgress(g_tr("IDS_EXPORTING_MESSAGES_TO_FILE"), -1, QString());
+        exportAll();
+        m_progress.invokeSucceed(g_tr("IDS_SUC_EXPORT_%1_MMS").arg(m_exported));
+    } catch (int code) {
+        if (code != kUserCancelled)
+            throw;
+        m_exporter.reset();
+        qCInfo(lcExport) << "export cancelled after" << m_exported << "messages";
+    } catch (const std::exception &e) {
+        m_exporter.reset();
+        m_progress.invokeErrorOccurred(QString::fromUtf8(e.what()));
+    }
+}
+
+void ExportMessagesThread::exportAll()
+{
+    g_requireExportFormat(m_format);
+    const bool perChat = g_isPerChatFormat(m_format);
+    if (perChat) {
+        makeFolder(m_path);
+        g_sortMessagesByChat(m_messages);
+    } else {
+        g_sortMessages(m_messages, Qt::AscendingOrder);
+        // Made before the first message, so that an empty selection still gives a file.
+        m_exporter = g_createExporter(m_format, m_path);
+        m_exporter->init();
+    }
+    const int total = static_cast<int>(m_messages.size());
+    int done = 0;
+    for (_MsgMessage *message : std::as_const(m_messages)) {
+        m_progress.throwIfCancelled();
+        reportProgress(++done, total);
+        if (perChat && (!m_exporter || g_exportChatKey(*message) != m_chatKey))
+            switchChat(*message);
+        m_exporter->write(*message);
+        ++m_exported;
+    }
+    if (m_exporter) {
+        m_exporter->uninit();
+        m_exporter.reset();
+    }
+}
+
+void ExportMessagesThread::switchChat(const _MsgMessage &message)
+{
+    if (m_exporter) {
+        m_exporter->uninit();
+        m_exporter.reset();
+    } else if (m_format == ExportFormat::Html) {
+        copyPageResources();
+    }
+    m_chatKey = g_exportChatKey(message);
+    // Two chats can share a name (or a name can be left over from an earlier export); neither
+    // may overwrite the other's file.
+    const QString unique = g_getValidFilePath(QDir(m_path).filePath(chatFileName(message)));
+    m_exporter = g_createExporter(m_format, m_path, QFileInfo(unique).fileName());
+    m_exporter->init();
+}
+
+QString ExportMessagesThread::chatFileName(const _MsgMessage &message) const
+{
+    QString base;
+    if (message.chat)
+        base = message.chat->isGroup() ? message.chat->chat_identifier
+                                       : message.chat->displayName(true);
+    base = g_formatFileName(base);
+    // A name made only of characters no file name may hold, or one that names a folder link.
+    if (base.isEmpty() || base == QLatin1String(".") || base == QLatin1String(".."))
+        base = QStringLiteral("unknown-chat");
+    return base + g_chatFileSuffix(m_format);
+}
+
+void ExportMessagesThread::copyPageResources() const
+{
+    const QDir appDir(QCoreApplication::applicationDirPath());
+    const QDir target(m_path);
+    copyFolderFiles(QDir(appDir.filePath(QStringLiteral("bubble"))),
+                    target.filePath(QStringLiteral("files")));
+    copyFolderFiles(QDir(appDir.filePath(QStringLiteral("emoji"))),
+                    target.filePath(QStringLiteral("emoji")));
+}
+
+void ExportMessagesThread::reportProgress(int done, int total)
+{
+    if (!g_isProgressStep(done, total))
+        return;
+    m_progress.invokeUpdateProgress(QString(), g_progressPercent(done, total),
+                                    g_tr("IDS_SMS_%1_%2").arg(done).arg(total));
+}

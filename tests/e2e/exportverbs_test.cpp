@@ -1,0 +1,149 @@
+#include "clirunner.h"
+
+#include "fixtures/smsdbwriter.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A phone folder with Ann (two messages, one with a picture) and Bob (one message), saved into
+// the local database "archive" through the command line.
+class ExportVerbs : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_phone = m_data.filePath(QStringLiteral("phone"));
+        SmsDbWriter w(QDir(m_phone), SmsDbWriter::Layout::Extended);
+        const qint64 ann = w.addHandle(QStringLiteral("+15550001"));
+        const qint64 bob = w.addHandle(QStringLiteral("+15550002"));
+        const qint64 withAnn = w.addChat(ann);
+        const qint64 withBob = w.addChat(bob);
+        SmsDbWriter::Message m;
+        m.handle = ann;
+        m.text = QStringLiteral("Hello, \"World\"\nsecond line");
+        m.date = 1000;
+        w.addMessage(withAnn, m);
+        m.text = QString(QChar(0xFFFC));
+        m.date = 5000;
+        const qint64 withPicture = w.addMessage(withAnn, m);
+        w.addAttachment(withPicture, QStringLiteral("~/Library/SMS/Attachments/aa/p.jpg"),
+                        QStringLiteral("image/jpeg"), &m_picture);
+        m.handle = bob;
+        m.text = QStringLiteral("=1+1");
+        m.date = 9000;
+        w.addMessage(withBob, m);
+        w.close();
+        const CliResult saved = cli({"save", m_phone, "--to", "archive"});
+        ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
+    }
+
+    CliResult cli(const QStringList &args)
+    {
+        return runCli(QStringList{"--data-dir", m_data.path(), "--json", "--quiet"} + args);
+    }
+
+    QString out(const char *name) const { return m_data.filePath(QLatin1String(name)); }
+
+    int messageCount() { return static_cast<int>(cli({"messages", "archive"}).jsonLines().size()); }
+
+    QTemporaryDir m_data;
+    QString m_phone;
+    const QByteArray m_picture{"\xFF\xD8\xFF picture bytes", 17};
+};
+
+} // namespace
+
+TEST_F(ExportVerbs, ExportWritesCsvAndTxtWithTheDialogPathRules)
+{
+    const CliResult csv = cli({"export", "archive", "--format", "csv", "--out", out("all")});
+    ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+    ASSERT_EQ(csv.jsonLines().size(), 1);
+    EXPECT_EQ(csv.jsonLines().first().value("messages").toInt(), 3);
+    EXPECT_EQ(csv.jsonLines().first().value("path").toString(), out("all.csv"));
+    const QString text = QString::fromUtf8(readAll(out("all.csv")));
+    EXPECT_TRUE(text.startsWith("date,send,person,number,content\n"));
+    EXPECT_TRUE(text.contains("\"Hello, \"\"World\"\"\nsecond line\""));
+    EXPECT_TRUE(text.contains(",[IMAGE]\n"));
+    EXPECT_TRUE(text.endsWith(",'=1+1\n"));
+
+    const CliResult doc =
+        cli({"export", "archive", "--format", "doc", "--out", out("bob"), "--chat", "+15550002"});
+    ASSERT_EQ(doc.exitCode, 0) << doc.err.toStdString();
+    const QStringList lines = QString::fromUtf8(readAll(out("bob.doc"))).split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[1].endsWith("=1+1"));
+}
+
+TEST_F(ExportVerbs, ExportErrorsHaveTheirExitCodes)
+{
+    const CliResult html = cli({"export", "archive", "--format", "html", "--out", out("p")});
+    EXPECT_EQ(html.exitCode, 1);
+    EXPECT_TRUE(html.err.contains("not available yet"));
+    EXPECT_FALSE(QFileInfo::exists(out("p-html")));
+
+    EXPECT_EQ(cli({"export", "archive", "--format", "xls", "--out", out("x")}).exitCode, 2);
+    EXPECT_EQ(cli({"export", "archive", "--format", "csv"}).exitCode, 2);
+    EXPECT_EQ(cli({"export", "nosuchdb", "--format", "csv", "--out", out("x")}).exitCode, 1);
+    EXPECT_EQ(cli({"export", "archive", "--format", "csv", "--out", out("x"), "--chat", "nobody"})
+                  .exitCode,
+              1);
+}
+
+TEST_F(ExportVerbs, ExtractCopiesAttachmentsIntoANewFolder)
+{
+    const CliResult r = cli({"extract", m_phone, "--out", out("media")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.jsonLines().size(), 1);
+    const QString folder = r.jsonLines().first().value("folder").toString();
+    EXPECT_TRUE(QFileInfo(folder).fileName().startsWith("attachments("));
+    EXPECT_EQ(QFileInfo(folder).absolutePath(), out("media"));
+    EXPECT_EQ(r.jsonLines().first().value("files").toInt(), 1);
+    EXPECT_EQ(readAll(QDir(folder).filePath("p.jpg")), m_picture);
+
+    // A second run never mixes its files into the first one's folder.
+    const CliResult again = cli({"extract", m_phone, "--out", out("media"), "--chat", "+15550002"});
+    ASSERT_EQ(again.exitCode, 0);
+    EXPECT_NE(again.jsonLines().first().value("folder").toString(), folder);
+    EXPECT_EQ(again.jsonLines().first().value("files").toInt(), 0);
+}
+
+TEST_F(ExportVerbs, DeleteChangesLocalDatabasesOnly)
+{
+    const CliResult phone = cli({"delete", m_phone, "--chat", "+15550002"});
+    EXPECT_EQ(phone.exitCode, 1);
+    EXPECT_TRUE(phone.err.contains("not a local database"));
+
+    EXPECT_EQ(cli({"delete", "archive"}).exitCode, 2);
+    EXPECT_EQ(cli({"delete", "archive", "--message", "x"}).exitCode, 2);
+    EXPECT_EQ(cli({"delete", "archive", "--message", "1", "--chat", "+15550002"}).exitCode, 2);
+    EXPECT_EQ(cli({"delete", "archive", "--message", "1", "999"}).exitCode, 1);
+    EXPECT_EQ(messageCount(), 3); // an unknown row id deletes nothing
+
+    const CliResult chat = cli({"delete", "archive", "--chat", "+15550002"});
+    ASSERT_EQ(chat.exitCode, 0) << chat.err.toStdString();
+    EXPECT_EQ(chat.jsonLines().first().value("deleted").toInt(), 1);
+    EXPECT_EQ(cli({"chats", "archive"}).jsonLines().size(), 1);
+
+    const QList<QJsonObject> left = cli({"messages", "archive"}).jsonLines();
+    ASSERT_EQ(left.size(), 2);
+    const QString rowids = QStringLiteral("%1,%2")
+                               .arg(left[0].value("rowid").toInteger())
+                               .arg(left[1].value("rowid").toInteger());
+    const CliResult both = cli({"delete", "archive", "--message", rowids});
+    ASSERT_EQ(both.exitCode, 0) << both.err.toStdString();
+    EXPECT_EQ(both.jsonLines().first().value("files_removed").toInt(), 1);
+    EXPECT_EQ(messageCount(), 0);
+    EXPECT_EQ(cli({"chats", "archive"}).jsonLines().size(), 0);
+}
