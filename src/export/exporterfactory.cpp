@@ -1,6 +1,7 @@
 #include "export/exporterfactory.h"
 
 #include "export/exportmessagescsv.h"
+#include "export/exportmessageshtml.h"
 #include "export/exportmessagestxt.h"
 #include "frame/translation.h"
 
@@ -8,7 +9,8 @@
 
 bool g_isExportFormatAvailable(ExportFormat format)
 {
-    return format == ExportFormat::Text || format == ExportFormat::Csv;
+    return format == ExportFormat::Text || format == ExportFormat::Csv ||
+           format == ExportFormat::Html;
 }
 
 void g_requireExportFormat(ExportFormat format)
@@ -23,14 +25,14 @@ void g_requireExportFormat(ExportFormat format)
 MessageExporter g_createExporter(ExportFormat format, const QString &target,
                                  const QString &fileName)
 {
-    Q_UNUSED(fileName)
     switch (format) {
     case ExportFormat::Text:
         return QSharedPointer<ExportMessagesTxt>::create(target);
     case ExportFormat::Csv:
         return QSharedPointer<ExportMessagesCsv>::create(target);
-    case ExportFormat::Pdf:
     case ExportFormat::Html:
+        return QSharedPointer<ExportMessagesHtml>::create(target, fileName);
+    case ExportFormat::Pdf:
         break;
     }
     g_requireExportFormat(format);

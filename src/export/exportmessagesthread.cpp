@@ -2,6 +2,7 @@
 
 #include "export/chatorder.h"
 #include "export/exportlog.h"
+#include "export/exportmessageshtml.h"
 #include "export/progressstep.h"
 #include "frame/absprogress.h"
 #include "frame/filenames.h"
@@ -10,7 +11,6 @@
 #include "model/msgfunctions.h"
 #include "model/msgmessage.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,17 +24,6 @@ void makeFolder(const QString &path)
 {
     if (!QDir().mkpath(path))
         throw std::runtime_error(g_tr("IDS_CANNOT_CREATE_FOLDER").arg(path).toStdString());
-}
-
-// Copies the files (not the sub-folders) of from into to; files already there are kept.
-void copyFolderFiles(const QDir &from, const QString &to)
-{
-    if (!from.exists())
-        return;
-    makeFolder(to);
-    const QStringList names = from.entryList(QDir::Files);
-    for (const QString &name : names)
-        QFile::copy(from.filePath(name), QDir(to).filePath(name));
 }
 
 } // namespace
@@ -122,12 +111,8 @@ QString ExportMessagesThread::chatFileName(const _MsgMessage &message) const
 
 void ExportMessagesThread::copyPageResources() const
 {
-    const QDir appDir(QCoreApplication::applicationDirPath());
-    const QDir target(m_path);
-    copyFolderFiles(QDir(appDir.filePath(QStringLiteral("bubble"))),
-                    target.filePath(QStringLiteral("files")));
-    copyFolderFiles(QDir(appDir.filePath(QStringLiteral("emoji"))),
-                    target.filePath(QStringLiteral("emoji")));
+    makeFolder(m_path);
+    ExportMessagesHtml::copySharedPictures(m_path);
 }
 
 void ExportMessagesThread::reportProgress(int done, int total)

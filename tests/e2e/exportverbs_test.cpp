@@ -86,12 +86,22 @@ TEST_F(ExportVerbs, ExportWritesCsvAndTxtWithTheDialogPathRules)
     EXPECT_TRUE(lines[1].endsWith("=1+1"));
 }
 
-TEST_F(ExportVerbs, ExportErrorsHaveTheirExitCodes)
+TEST_F(ExportVerbs, HtmlExportWritesPagesWithTheirPictures)
 {
     const CliResult html = cli({"export", "archive", "--format", "html", "--out", out("p")});
-    EXPECT_EQ(html.exitCode, 1);
-    EXPECT_TRUE(html.err.contains("not available yet"));
-    EXPECT_FALSE(QFileInfo::exists(out("p-html")));
+    ASSERT_EQ(html.exitCode, 0) << qPrintable(html.err);
+    const QDir folder(out("p-html"));
+    EXPECT_FALSE(folder.entryList({"*.html"}, QDir::Files).isEmpty());
+    EXPECT_TRUE(folder.exists("files/style.css"));
+    EXPECT_TRUE(folder.exists("emoji/1F604.png"));
+}
+
+TEST_F(ExportVerbs, ExportErrorsHaveTheirExitCodes)
+{
+    const CliResult pdf = cli({"export", "archive", "--format", "pdf", "--out", out("p")});
+    EXPECT_EQ(pdf.exitCode, 1);
+    EXPECT_TRUE(pdf.err.contains("not available yet"));
+    EXPECT_FALSE(QFileInfo::exists(out("p-pdf")));
 
     EXPECT_EQ(cli({"export", "archive", "--format", "xls", "--out", out("x")}).exitCode, 2);
     EXPECT_EQ(cli({"export", "archive", "--format", "csv"}).exitCode, 2);
