@@ -89,6 +89,14 @@ QSharedPointer<AbsMessageDb> localSource(const QString &folder)
     return QSharedPointer<AbsMessageDb>(new IOS6MessageDb(QDir(folder), QString(), true));
 }
 
+void addMenuCommand(QMenu &menu, MainWindow *window, const char *key, void (MainWindow::*slot)(),
+                    bool enabled)
+{
+    QAction *action = menu.addAction(g_tr(key));
+    action->setEnabled(enabled);
+    QObject::connect(action, &QAction::triggered, window, slot);
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
@@ -871,9 +879,7 @@ std::unique_ptr<QMenu> MainWindow::treeContextMenu(AbsTreeItemModel::_ItemNode *
     auto menu = std::make_unique<QMenu>();
     const auto add = [this, &menu](const char *key, void (MainWindow::*slot)(),
                                    bool enabled = true) {
-        QAction *action = menu->addAction(g_tr(key));
-        action->setEnabled(enabled);
-        connect(action, &QAction::triggered, this, slot);
+        addMenuCommand(*menu, this, key, slot, enabled);
     };
     const bool android = androidConnected();
     const int parentType = node->parent ? node->parent->type : 0;
@@ -932,9 +938,7 @@ std::unique_ptr<QMenu> MainWindow::smsContextMenu()
     auto menu = std::make_unique<QMenu>();
     const auto add = [this, &menu](const char *key, void (MainWindow::*slot)(),
                                    bool enabled = true) {
-        QAction *action = menu->addAction(g_tr(key));
-        action->setEnabled(enabled);
-        connect(action, &QAction::triggered, this, slot);
+        addMenuCommand(*menu, this, key, slot, enabled);
     };
     const bool android = androidConnected();
     if (source->type == ITEMNODE_LOCALDB) {
