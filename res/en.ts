@@ -12,6 +12,10 @@
         <translation>%1, POLARSSL_ERR_AES_INVALID_INPUT_LENGTH.</translation>
     </message>
     <message>
+        <source>IDS_ALL_MESSAGES</source>
+        <translation>All</translation>
+    </message>
+    <message>
         <source>IDS_APP_TITLE</source>
         <translation>TextLink</translation>
     </message>
@@ -104,8 +108,28 @@
         <translation>Cannot find %1</translation>
     </message>
     <message>
+        <source>IDS_CANT_CONTINUE_WITHOUT_SEL_ONE_COUNTRY</source>
+        <translation>Please select a cuntry code first to continue.</translation>
+    </message>
+    <message>
+        <source>IDS_CAN_NOT_FOUNDCONTACT_KEYWORD_%0</source>
+        <translation>Find no contact with keyword %1.</translation>
+    </message>
+    <message>
+        <source>IDS_CAN_NOT_FOUNDSMS_KEYWORD_%0</source>
+        <translation>Find no Message with keyword %1.</translation>
+    </message>
+    <message>
+        <source>IDS_CAN_NOT_FOUND_AND_MESSAGES</source>
+        <translation>Can&apos;t find any Message.</translation>
+    </message>
+    <message>
         <source>IDS_CHAT_UNKNOWN</source>
         <translation>Unknown</translation>
+    </message>
+    <message>
+        <source>IDS_CLEAR_CACHE_FAILED_%1</source>
+        <translation>Failed to delete the cache files:&lt;br/&gt;%1</translation>
     </message>
     <message>
         <source>IDS_CLI_BACKUP_NEEDS_PASSWORD_%1</source>
@@ -118,6 +142,10 @@
     <message>
         <source>IDS_CLI_DELETE_LOCAL_ONLY_%1</source>
         <translation>%1 is not a local database; messages can only be deleted from local databases.</translation>
+    </message>
+    <message>
+        <source>IDS_CLI_IOS5_NOT_SUPPORTED_%1</source>
+        <translation>The message database of %1 has the iOS 5 layout, which is not supported yet.</translation>
     </message>
     <message>
         <source>IDS_CLI_NOT_A_BACKUP_%1</source>
@@ -148,12 +176,32 @@
         <translation>Contact</translation>
     </message>
     <message>
+        <source>IDS_COL_CONTENT</source>
+        <translation>Content</translation>
+    </message>
+    <message>
         <source>IDS_COL_DATE</source>
         <translation>Date</translation>
     </message>
     <message>
+        <source>IDS_COL_FLAG</source>
+        <translation>Flag</translation>
+    </message>
+    <message>
         <source>IDS_COL_TYPE</source>
         <translation>Type</translation>
+    </message>
+    <message>
+        <source>IDS_CONFIRM</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>IDS_CONFIRM_DEL_THIS_LOCALDB</source>
+        <translation>Confirm to delete this Database?</translation>
+    </message>
+    <message>
+        <source>IDS_CONFIRM_SEL_COUNTRY_%1</source>
+        <translation>Confirm to select %1?</translation>
     </message>
     <message>
         <source>IDS_CONSOLE_ANSWER_NO</source>
@@ -168,6 +216,14 @@
         <translation>unknown</translation>
     </message>
     <message>
+        <source>IDS_CONVERSATION</source>
+        <translation>Conversation</translation>
+    </message>
+    <message>
+        <source>IDS_COUNTRY_%1_CODE_%2</source>
+        <translation>%1 (+%2)</translation>
+    </message>
+    <message>
         <source>IDS_COUNTRY_LIB_CANT_CREATE_%1_%2</source>
         <translation>can not create %1. %2</translation>
     </message>
@@ -178,6 +234,14 @@
     <message>
         <source>IDS_DELETING_MMS</source>
         <translation>Deleting Messages...</translation>
+    </message>
+    <message>
+        <source>IDS_DEL_LOCALDB_FAILED_%1</source>
+        <translation>Failed to delete the Database folder of %1.</translation>
+    </message>
+    <message>
+        <source>IDS_DEL_LOCALDB_SUC</source>
+        <translation>Successfully Deleted Database %1.</translation>
     </message>
     <message>
         <source>IDS_EMOJI_PLACEHOLDER</source>
@@ -317,6 +381,18 @@
         <translation>Loading iTunes backup...</translation>
     </message>
     <message>
+        <source>IDS_LOCALDB_SEL_HINT</source>
+        <translation>Selecting current Database will merge messages;entering new DB name will create a new Database.</translation>
+    </message>
+    <message>
+        <source>IDS_LOCALDB_SEL_PROMPT</source>
+        <translation>Select current database to merge or enter a new database name:</translation>
+    </message>
+    <message>
+        <source>IDS_LOCALDB_SEL_TITLE</source>
+        <translation>Select one Database for backup</translation>
+    </message>
+    <message>
         <source>IDS_MANIFEST_PLIST_NO_DICT</source>
         <translation>%1 holds no backup information.</translation>
     </message>
@@ -341,12 +417,164 @@
         <translation>About</translation>
     </message>
     <message>
+        <source>IDS_MENU_FILE</source>
+        <translation>File</translation>
+    </message>
+    <message>
         <source>IDS_MENU_HELP</source>
         <translation>Help</translation>
     </message>
     <message>
+        <source>IDS_MENU_TOOLS</source>
+        <translation>Tools</translation>
+    </message>
+    <message>
+        <source>IDS_MI_BACKUP</source>
+        <translation>Backup Messages to Local Database</translation>
+    </message>
+    <message>
+        <source>IDS_MI_BACKUP_CHAT</source>
+        <translation>Backup Messages with this contact to Local Database</translation>
+    </message>
+    <message>
+        <source>IDS_MI_BACKUP_SEL</source>
+        <translation>Backup selected Messages to Local Database</translation>
+    </message>
+    <message>
+        <source>IDS_MI_CHECK_UPDATE</source>
+        <translation>Check for Update</translation>
+    </message>
+    <message>
+        <source>IDS_MI_CLEAR_CACHE</source>
+        <translation>Clear Cache files</translation>
+    </message>
+    <message>
+        <source>IDS_MI_CONNECT_WIFI</source>
+        <translation>Connect Android Phone via WiFi</translation>
+    </message>
+    <message>
+        <source>IDS_MI_DB2A</source>
+        <translation>Transfer Messages from Database to Android</translation>
+    </message>
+    <message>
+        <source>IDS_MI_DB2A_CHAT</source>
+        <translation>Transfer Messages with this contact to Android</translation>
+    </message>
+    <message>
+        <source>IDS_MI_DB2A_SEL</source>
+        <translation>Transfer selected Messages to Android</translation>
+    </message>
+    <message>
+        <source>IDS_MI_DELETE</source>
+        <translation>Delete Messages</translation>
+    </message>
+    <message>
+        <source>IDS_MI_DELETE_CHAT</source>
+        <translation>Delete Messages with this contact</translation>
+    </message>
+    <message>
+        <source>IDS_MI_DELETE_DB</source>
+        <translation>Delete this Database</translation>
+    </message>
+    <message>
+        <source>IDS_MI_DELETE_SEL</source>
+        <translation>Delete selected Messages</translation>
+    </message>
+    <message>
+        <source>IDS_MI_DISCONNECT</source>
+        <translation>Disconnect Device</translation>
+    </message>
+    <message>
+        <source>IDS_MI_EXIT</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>IDS_MI_EXPORT</source>
+        <translation>Export Messages to File</translation>
+    </message>
+    <message>
+        <source>IDS_MI_EXPORT_CHAT</source>
+        <translation>Export Messages with this contact to File</translation>
+    </message>
+    <message>
+        <source>IDS_MI_EXPORT_SEL</source>
+        <translation>Export selected Messages to File</translation>
+    </message>
+    <message>
+        <source>IDS_MI_EXTRACT</source>
+        <translation>Extract MMS attachment</translation>
+    </message>
+    <message>
+        <source>IDS_MI_EXTRACT_CHAT</source>
+        <translation>Extract attachment from MMS with this contact</translation>
+    </message>
+    <message>
+        <source>IDS_MI_EXTRACT_SEL</source>
+        <translation>Extract attachment from selected Messages</translation>
+    </message>
+    <message>
+        <source>IDS_MI_FEEDBACK</source>
+        <translation>Feedback and Support</translation>
+    </message>
+    <message>
+        <source>IDS_MI_HELP</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>IDS_MI_I2A</source>
+        <translation>Transfer iPhone Messages to Android</translation>
+    </message>
+    <message>
+        <source>IDS_MI_I2A_CHAT</source>
+        <translation>Transfer Messages with this contact to Android</translation>
+    </message>
+    <message>
+        <source>IDS_MI_I2A_SEL</source>
+        <translation>Transfer selected Messages to Android</translation>
+    </message>
+    <message>
+        <source>IDS_MI_IMPORT_ITUNES</source>
+        <translation>Import Messages from iTunes Backup to Local Database</translation>
+    </message>
+    <message>
+        <source>IDS_MI_IMPORT_TO_LOCALDB</source>
+        <translation>Import Messages from iTunes Backup to this Local Database</translation>
+    </message>
+    <message>
+        <source>IDS_MI_OPEN_DB_FOLDER</source>
+        <translation>Open Database Folder</translation>
+    </message>
+    <message>
+        <source>IDS_MI_PRINT</source>
+        <translation>Print Messages</translation>
+    </message>
+    <message>
+        <source>IDS_MI_PRINT_CHAT</source>
+        <translation>Print Messages with this contact</translation>
+    </message>
+    <message>
+        <source>IDS_MI_PRINT_SEL</source>
+        <translation>Print selected Messages</translation>
+    </message>
+    <message>
+        <source>IDS_MI_VIEW_CACHE</source>
+        <translation>View Cache Files</translation>
+    </message>
+    <message>
+        <source>IDS_MSG_FROM</source>
+        <translation>From</translation>
+    </message>
+    <message>
+        <source>IDS_MSG_TO</source>
+        <translation>To</translation>
+    </message>
+    <message>
         <source>IDS_MSG_YOU</source>
         <translation>You</translation>
+    </message>
+    <message>
+        <source>IDS_NOT_AVAILABLE_YET</source>
+        <translation>This command is not available yet.</translation>
     </message>
     <message>
         <source>IDS_NOT_CONTAIN_SMS_DB_IN_ITUNES_BACKUP</source>
@@ -359,8 +587,20 @@
 For work without a window, use textlink-cli.</translation>
     </message>
     <message>
+        <source>IDS_OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
         <source>IDS_OPERATION_CANCELLED</source>
         <translation>The operation was cancelled.</translation>
+    </message>
+    <message>
+        <source>IDS_PLEASE_SELECT_DATABASE_OR_INPUT_NEW_NAME</source>
+        <translation>Select one Database or enter a new Database name</translation>
+    </message>
+    <message>
+        <source>IDS_PLEASE_SELECT_ONE_DATASOURCE</source>
+        <translation>Need to select a Device to continue.</translation>
     </message>
     <message>
         <source>IDS_PLIST_INVALID</source>
@@ -383,8 +623,20 @@ For work without a window, use textlink-cli.</translation>
         <translation>Local Databases</translation>
     </message>
     <message>
+        <source>IDS_SEARCH</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>IDS_SEL_YOUR_PHONE_COUNTRY</source>
+        <translation>Select your country code:</translation>
+    </message>
+    <message>
         <source>IDS_SMS_%1_%2</source>
         <translation>Messages: %1/%2</translation>
+    </message>
+    <message>
+        <source>IDS_SMS_COUNT_%1</source>
+        <translation>Messages: %1</translation>
     </message>
     <message>
         <source>IDS_SQLITE_ERROR</source>
@@ -411,6 +663,10 @@ For work without a window, use textlink-cli.</translation>
         <translation>Successfully Backup %1 Messages to local Database.</translation>
     </message>
     <message>
+        <source>IDS_SUC_CLEAR_CACHE</source>
+        <translation>Successfully cleared cache files.</translation>
+    </message>
+    <message>
         <source>IDS_SUC_DELETE_%1_MESSAGES</source>
         <translation>Successfully Deleted %1 Messages.</translation>
     </message>
@@ -425,6 +681,10 @@ For work without a window, use textlink-cli.</translation>
     <message>
         <source>IDS_SUC_UPDATE_LOCALDB</source>
         <translation>Successfully updated local database. Please restart software.</translation>
+    </message>
+    <message>
+        <source>IDS_TITLE_SELECT_ONE_DEVICE_TO_TRANSFER</source>
+        <translation>Please select a Device.</translation>
     </message>
     <message>
         <source>IDS_TXT_COL_DATE</source>

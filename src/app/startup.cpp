@@ -4,8 +4,10 @@
 #include "frame/appdirs.h"
 #include "frame/logsaver.h"
 #include "frame/translation.h"
+#include "localdb/updatelocaldbthread.h"
 #include "model/sqlite3db.h"
 #include "ui/mainwindow.h"
+#include "ui/progressform.h"
 #include "ui/tips.h"
 
 #include <QApplication>
@@ -29,6 +31,18 @@ int reportNoDisplay(int argc, char **argv)
     const QString program = argc > 0 ? QString::fromLocal8Bit(argv[0]) : QStringLiteral("textlink");
     std::fprintf(stderr, "%s\n", qPrintable(g_tr("IDS_NO_DISPLAY").arg(program)));
     return 1;
+}
+
+// Converts the local databases of the old single-file layout; true when that succeeded and the
+// program has to be restarted, as the success message tells the user.
+bool convertOldLocalDbs(QWidget *window)
+{
+    if (UpdateLocalDbThread::oldDatabaseFolders().isEmpty())
+        return false;
+    ProgressForm progress(QString(), window);
+    progress.setCancelable(false);
+    UpdateLocalDbThread worker(progress.progress());
+    return progress.runWorker(worker);
 }
 
 } // namespace
@@ -62,8 +76,12 @@ int g_runDesktop(int argc, char **argv)
 
     int status = 0;
     {
-        MainWindow window(g_localDbDir().path());
+        MainWindow window;
         window.show();
+        if (convertOldLocalDbs(&window)) {
+            qCInfo(lcApp) << "old local databases converted; closing for the restart";
+            QMetaObject::invokeMethod(&window, "close", Qt::QueuedConnection);
+        }
         status = QApplication::exec();
     }
     AbsTips::install(nullptr);

@@ -1,34 +1,172 @@
 #pragma once
 
+#include "ui/abstreeitemmodel.h"
+
+#include <QItemSelection>
+#include <QList>
 #include <QMainWindow>
 #include <QString>
 
-class QStandardItem;
-class QStandardItemModel;
-class QTreeView;
+#include <functional>
+#include <memory>
 
-// The program's window: the source tree, the message list and the conversation pane side by side.
+class ItemModelMain;
+class ItemModelSms;
+class MyListView;
+class MyTreeView;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QWebEngineView;
+class _AbsDBItemNode;
+class _LocalDBItemNode;
+struct _MsgChat;
+struct _MsgMessage;
+
+// The program's window: the source tree, the message list and the conversation pane side by side,
+// with the commands that act on the current source, conversation or selected messages.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    // localDbDir: the folder whose sub-folders are the local databases; empty lists none.
-    explicit MainWindow(const QString &localDbDir, QWidget *parent = nullptr);
+    // Lists every local database and virtual device of the data folder.
+    explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    QStandardItem *devicesRoot() const;
-    QStandardItem *localDbRoot() const;
+    ItemModelMain *treeModel() const { return m_treeModel; }
+    ItemModelSms *smsModel() const { return m_smsModel; }
+    MyTreeView *treeView() const { return m_treeView; }
+    MyListView *listView() const { return m_listView; }
+    // The conversation shown in the list; null when a whole source is shown.
+    _MsgChat *currentChat() const { return m_currentChat; }
+    // The node the commands act on: the selected one, else null.
+    AbsTreeItemModel::_ItemNode *currentNode() const;
+
+    // Entry of every save command: into a local database the user picks, named after the source
+    // by default.
+    void backupMessages(const QList<_MsgMessage *> &messages);
+    // The same with a given default name (empty: none).
+    void backupMessages(const QString &defaultName, const QList<_MsgMessage *> &messages);
 
 public Q_SLOTS:
+    void onMainTreeSelected(const QItemSelection &selected, const QItemSelection &deselected);
+    void onSMSItemSelected(const QItemSelection &selected, const QItemSelection &deselected);
+    void onSMSSortIndicatorChanged(int column, Qt::SortOrder order);
+    void onMainTreeContextMenu();
+    void onSMSContextMenu();
+    void searchCotnact();
+    void searchMessages();
+
+    // Menu bar and toolbar: the selection, else the shown conversation, else the whole source.
+    void miBackup();
+    void miI2A();
+    void miDb2A();
+    void miExtractMedia();
+    void miExport();
+    void miPrint();
+    void miDel();
+    // Every message of the current source.
+    void miBackupAll();
+    void miI2AAll();
+    void miDb2AAll();
+    void miExtractMediaAll();
+    void miExportAll();
+    void miPrintAll();
+    void miDelAll();
+    // The conversation shown in the list.
+    void miBackupChat();
+    void miI2AChat();
+    void miDb2AChat();
+    void miExtractMediaChat();
+    void miExportChat();
+    void miPrintChat();
+    void miDelChat();
+    // The selected messages.
+    void miBackupSel();
+    void miI2ASel();
+    void miDb2ASel();
+    void miExtractMediaSel();
+    void miExportSel();
+    void miPrintSel();
+    void miDelSel();
+
+    void miImportItunes();
+    void miImportToLocalDb();
+    void miOpenDbFolder();
+    void miClearCache();
+    void miConnectWifi();
+    void miViewCache();
+    void miUnmoutDevice();
+    void checkForUpdate();
+    void showHelp();
+    void showFeedback();
     void showAbout();
 
 private:
-    void buildPanes();
-    void buildMenus();
-    void listLocalDbs(const QString &localDbDir);
+    enum class Command { Backup, I2A, Db2A, ExtractMedia, Export, Print, Del };
 
-    QStandardItemModel *m_sourceModel = nullptr;
-    QStandardItem *m_devicesRoot = nullptr;
-    QStandardItem *m_localDbRoot = nullptr;
-    QTreeView *m_sourceTree = nullptr;
+    void buildForm();
+    void buildMessageList();
+    void buildBubblePane(QWidget *parent);
+    void buildMenus();
+    QAction *addCommand(QMenu *menu, const char *objectName, const char *textKey,
+                        void (MainWindow::*slot)());
+    void listLocalDbs();
+    void listVirtualDevices();
+    void updateMenuActionState();
+
+    void showNode(AbsTreeItemModel::_ItemNode *node);
+    void showLocalDb(_AbsDBItemNode *node);
+    void showMessages(const QList<_MsgMessage *> &messages, _MsgChat *chat);
+    void resetDisplay();
+    void selectNode(AbsTreeItemModel::_ItemNode *node);
+    void refreshLocalDb(_LocalDBItemNode *node);
+    void deleteLocalDb(_LocalDBItemNode *node);
+
+    // The messages a command form hands on.
+    QList<_MsgMessage *> selectedMessages() const;
+    QList<_MsgMessage *> allMessagesOfCurrentSource();
+    void runAuto(Command command);
+    void runAll(Command command);
+    void runOn(Command command, const QList<_MsgMessage *> &messages);
+
+    // The operations of the commands; those whose workers are not part of the program yet say so.
+    void restore2android(const QList<_MsgMessage *> &messages);
+    void extractMediaFiles(const QList<_MsgMessage *> &messages);
+    void exportMessages(const QList<_MsgMessage *> &messages);
+    void printMMS(const QList<_MsgMessage *> &messages);
+    void deleteMessages(const QList<_MsgMessage *> &messages);
+    void importFromiTunes(const QString &localDbName);
+    void notAvailableYet(const char *command);
+
+    // Hooks of the conversation pane: the bubble renderer draws into m_webView here.
+    void showBubble(const QList<_MsgMessage *> &messages);
+    void scrollBubbleTo(int row);
+
+    std::unique_ptr<QMenu> treeContextMenu(AbsTreeItemModel::_ItemNode *node);
+    std::unique_ptr<QMenu> smsContextMenu();
+    bool androidConnected() const;
+    // Runs work, showing a std::exception as an error box; false when it threw.
+    bool runGuarded(const std::function<void()> &work);
+
+    ItemModelMain *m_treeModel = nullptr;
+    ItemModelSms *m_smsModel = nullptr;
+    MyTreeView *m_treeView = nullptr;
+    MyListView *m_listView = nullptr;
+    QLineEdit *m_txtHandleKeyword = nullptr;
+    QLineEdit *m_txtSMSKeyword = nullptr;
+    QLabel *m_lbSMSCount = nullptr;
+    QLabel *m_lbChatName = nullptr;
+    QWebEngineView *m_webView = nullptr;
+    _MsgChat *m_currentChat = nullptr;
+
+    QAction *m_actBackup = nullptr;
+    QAction *m_actI2A = nullptr;
+    QAction *m_actDb2A = nullptr;
+    QAction *m_actExtract = nullptr;
+    QAction *m_actExport = nullptr;
+    QAction *m_actPrint = nullptr;
+    QAction *m_actDelete = nullptr;
 };

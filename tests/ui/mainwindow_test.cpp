@@ -1,67 +1,389 @@
 #include "messageboxcloser.h"
+#include "uitestdata.h"
 
+#include "frame/appdirs.h"
+#include "model/msgchat.h"
+#include "model/msgmessage.h"
+#include "ui/abstreeitemmodel.h"
+#include "ui/itemmodelmain.h"
+#include "ui/itemmodelsms.h"
+#include "ui/itemnodetype.h"
+#include "ui/localdbitemnode.h"
+#include "ui/localdbselform.h"
 #include "ui/mainwindow.h"
+#include "ui/mylistview.h"
+#include "ui/mytreeview.h"
+#include "ui/rootdeviceitemnode.h"
+#include "ui/rootlocaldbitemnode.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QDir>
+#include <QComboBox>
 #include <QFile>
-#include <QStandardItem>
-#include <QTemporaryDir>
-#include <QTreeView>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
 
 namespace {
 
-QStringList childTexts(const QStandardItem *item)
+using Node = AbsTreeItemModel::_ItemNode;
+
+QStringList titles(const QList<Node *> &nodes)
+{
+    QStringList list;
+    for (const Node *node : nodes)
+        list << node->title;
+    return list;
+}
+
+QStringList shownTexts(const MainWindow &window)
 {
     QStringList texts;
-    for (int row = 0; row < item->rowCount(); ++row)
-        texts << item->child(row)->text();
+    for (const _MsgMessage *message : window.smsModel()->messages())
+        texts << message->text;
     return texts;
+}
+
+void select(MainWindow &window, Node *node)
+{
+    window.treeView()->selectionModel()->setCurrentIndex(window.treeModel()->indexOfItemNode(node),
+                                                         QItemSelectionModel::ClearAndSelect);
+}
+
+Node *localDb(const MainWindow &window, int row)
+{
+    return window.treeModel()->localDbRoot()->child(row);
+}
+
+QString labelText(const MainWindow &window, const char *name)
+{
+    const auto *label = window.findChild<QLabel *>(QLatin1String(name));
+    return label ? label->text() : QStringLiteral("<missing>");
+}
+
+QMap<QString, bool> toolbarState(const MainWindow &window)
+{
+    QMap<QString, bool> state;
+    for (const char *name : {"actionBackup", "actionI2A", "actionDb2A", "actionExtract",
+                             "actionExport", "actionPrint", "actionDelete"})
+        state[QLatin1String(name)] = window.findChild<QAction *>(QLatin1String(name))->isEnabled();
+    return state;
+}
+
+QMap<QString, bool> enabledOnly(std::initializer_list<const char *> names)
+{
+    QMap<QString, bool> state;
+    for (const char *name : {"actionBackup", "actionI2A", "actionDb2A", "actionExtract",
+                             "actionExport", "actionPrint", "actionDelete"})
+        state[QLatin1String(name)] = false;
+    for (const char *name : names)
+        state[QLatin1String(name)] = true;
+    return state;
 }
 
 } // namespace
 
-TEST(MainWindow, SourceTreeListsTheLocalDatabaseFoldersUnderTheirRoot)
+TEST(MainWindow, ListsLocalDatabaseFoldersAndTheTwoRoots)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Work phone")));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Archive 2012")));
-    QFile stray(dir.filePath(QStringLiteral("notes.txt")));
+    const ScopedDataFolder data;
+    ASSERT_TRUE(g_localDbDir().mkdir(QStringLiteral("Work phone")));
+    ASSERT_TRUE(g_localDbDir().mkdir(QStringLiteral("Archive 2012")));
+    QFile stray(g_localDbDir().filePath(QStringLiteral("notes.txt")));
     ASSERT_TRUE(stray.open(QIODevice::WriteOnly));
     stray.close();
 
-    const MainWindow window(dir.path());
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("TextLink"));
-    EXPECT_EQ(window.devicesRoot()->text(), QStringLiteral("Devices"));
-    EXPECT_EQ(window.localDbRoot()->text(), QStringLiteral("Local Databases"));
-    EXPECT_EQ(window.devicesRoot()->rowCount(), 0);
-    EXPECT_EQ(childTexts(window.localDbRoot()),
+    const MainWindow window;
+    EXPECT_EQ(titles(window.treeModel()->topLevelNodes()),
+              QStringList({QStringLiteral("Devices"), QStringLiteral("Local Databases")}));
+    EXPECT_EQ(window.treeModel()->localDbNames(),
               QStringList({QStringLiteral("Archive 2012"), QStringLiteral("Work phone")}));
-
-    const auto *tree = window.findChild<QTreeView *>(QStringLiteral("treeViewDS"));
-    ASSERT_NE(tree, nullptr);
-    EXPECT_EQ(tree->model()->rowCount(), 2);
-    EXPECT_NE(window.findChild<QTreeView *>(QStringLiteral("treeViewSMS")), nullptr);
+    EXPECT_EQ(window.treeModel()->devicesRoot()->childCount(), 0);
 }
 
-TEST(MainWindow, MissingOrUnnamedLocalDatabaseFolderListsNothing)
+TEST(MainWindow, SelectingLocalDatabaseListsChatsNewestFirstAndShowsAllMessages)
 {
-    const MainWindow unnamed{QString()};
-    EXPECT_EQ(unnamed.localDbRoot()->rowCount(), 0);
-    const MainWindow missing(QDir::temp().filePath(QStringLiteral("textlink-no-such-folder")));
-    EXPECT_EQ(missing.localDbRoot()->rowCount(), 0);
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    MainWindow window;
+    Node *db = localDb(window, 0);
+    ASSERT_NE(db, nullptr);
+    ASSERT_EQ(db->childCount(), 0);
+
+    select(window, db);
+    EXPECT_EQ(titles(db->children()),
+              QStringList({QStringLiteral("+15550002222"), QStringLiteral("+15550001111")}));
+    EXPECT_EQ(shownTexts(window),
+              QStringList({QStringLiteral("hello alice"), QStringLiteral("bob says hi"),
+                           QStringLiteral("alice again"), QStringLiteral("bye bob")}));
+    EXPECT_EQ(window.currentChat(), nullptr);
+    EXPECT_EQ(labelText(window, "lbSMSCount"), QStringLiteral("Messages: 4"));
+    EXPECT_EQ(labelText(window, "lbChatName"), QStringLiteral("All"));
+    QTRY_VERIFY(window.treeView()->isExpanded(window.treeModel()->indexOfItemNode(db)));
+
+    select(window, db->child(1));
+    EXPECT_EQ(shownTexts(window),
+              QStringList({QStringLiteral("hello alice"), QStringLiteral("alice again")}));
+    ASSERT_NE(window.currentChat(), nullptr);
+    EXPECT_EQ(labelText(window, "lbChatName"), QStringLiteral("+15550001111"));
+
+    // Selecting the database again shows everything without rebuilding its chats.
+    Node *firstChat = db->child(0);
+    select(window, db);
+    EXPECT_EQ(db->child(0), firstChat);
+    EXPECT_EQ(window.smsModel()->rowCount(), 4);
+
+    select(window, window.treeModel()->localDbRoot());
+    EXPECT_EQ(window.smsModel()->rowCount(), 0);
+    EXPECT_EQ(labelText(window, "lbSMSCount"), QStringLiteral("Messages: 0"));
+    EXPECT_EQ(labelText(window, "lbChatName"), QString());
+}
+
+TEST(MainWindow, SortingByAnotherColumnFallsBackToTheDate)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    MainWindow window;
+    select(window, localDb(window, 0));
+    QHeaderView *header = window.listView()->header();
+
+    header->setSortIndicator(ItemModelSms::ColDate, Qt::DescendingOrder);
+    EXPECT_EQ(shownTexts(window).first(), QStringLiteral("bye bob"));
+
+    for (const int column : {int(ItemModelSms::ColFlag), int(ItemModelSms::ColContact),
+                             int(ItemModelSms::ColContent)}) {
+        header->setSortIndicator(column, Qt::DescendingOrder);
+        EXPECT_EQ(header->sortIndicatorSection(), int(ItemModelSms::ColDate)) << column;
+        EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder) << column;
+        EXPECT_EQ(shownTexts(window).first(), QStringLiteral("hello alice")) << column;
+        EXPECT_EQ(shownTexts(window).last(), QStringLiteral("bye bob")) << column;
+    }
+}
+
+TEST(MainWindow, ContactSearchWrapsAroundAndFindsTheCurrentChatAgain)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    MainWindow window;
+    Node *db = localDb(window, 0);
+    select(window, db);
+    auto *keyword = window.findChild<QLineEdit *>(QStringLiteral("txtHandleKeyword"));
+    ASSERT_NE(keyword, nullptr);
+
+    keyword->setText(QStringLiteral(" 555000 "));
+    window.searchCotnact();
+    EXPECT_EQ(window.currentNode(), db->child(0));
+    window.searchCotnact();
+    EXPECT_EQ(window.currentNode(), db->child(1));
+    window.searchCotnact(); // past the last chat: back to the first
+    EXPECT_EQ(window.currentNode(), db->child(0));
+
+    keyword->setText(QStringLiteral("1111"));
+    window.searchCotnact();
+    EXPECT_EQ(window.currentNode(), db->child(1));
+    window.searchCotnact(); // the only match is the current chat
+    EXPECT_EQ(window.currentNode(), db->child(1));
+
+    MessageBoxCloser closer;
+    keyword->setText(QStringLiteral("<b>carol"));
+    window.searchCotnact();
+    ASSERT_EQ(closer.count(), 1);
+    EXPECT_EQ(closer.last().text, QStringLiteral("Find no contact with keyword &lt;b&gt;carol."));
+    EXPECT_EQ(window.currentNode(), db->child(1));
+}
+
+TEST(MainWindow, MessageSearchWrapsAroundTheList)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    MainWindow window;
+    auto *keyword = window.findChild<QLineEdit *>(QStringLiteral("txtSMSKeyword"));
+    ASSERT_NE(keyword, nullptr);
+
+    MessageBoxCloser closer;
+    keyword->setText(QStringLiteral("bob"));
+    window.searchMessages();
+    ASSERT_EQ(closer.count(), 1);
+    EXPECT_EQ(closer.last().text, QStringLiteral("Can't find any Message."));
+
+    select(window, localDb(window, 0));
+    const auto currentText = [&window] {
+        return window.smsModel()->messageAt(window.listView()->currentIndex().row())->text;
+    };
+    keyword->setText(QStringLiteral("BOB"));
+    window.searchMessages();
+    EXPECT_EQ(currentText(), QStringLiteral("bob says hi"));
+    window.searchMessages();
+    EXPECT_EQ(currentText(), QStringLiteral("bye bob"));
+    window.searchMessages();
+    EXPECT_EQ(currentText(), QStringLiteral("bob says hi"));
+
+    keyword->setText(QStringLiteral("nobody"));
+    window.searchMessages();
+    ASSERT_EQ(closer.count(), 2);
+    EXPECT_EQ(closer.last().text, QStringLiteral("Find no Message with keyword nobody."));
+    EXPECT_EQ(currentText(), QStringLiteral("bob says hi"));
+}
+
+TEST(MainWindow, ToolbarFollowsTheSelectedSource)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    ASSERT_TRUE(QDir(data.path()).mkpath(QStringLiteral("virtual_ios/Test iPhone")));
+    MainWindow window;
+    EXPECT_EQ(toolbarState(window), enabledOnly({}));
+
+    Node *db = localDb(window, 0);
+    select(window, db);
+    const auto localDbState =
+        enabledOnly({"actionExtract", "actionExport", "actionPrint", "actionDelete"});
+    EXPECT_EQ(toolbarState(window), localDbState);
+    select(window, db->child(0));
+    EXPECT_EQ(toolbarState(window), localDbState);
+
+    Node *iPhone = window.treeModel()->devicesRoot()->child(0);
+    ASSERT_NE(iPhone, nullptr);
+    EXPECT_EQ(iPhone->type, int(ITEMNODE_IOS_DEVICE));
+    EXPECT_EQ(iPhone->title, QStringLiteral("Test iPhone"));
+    select(window, iPhone);
+    // Without an Android phone nothing can be transferred.
+    EXPECT_EQ(toolbarState(window),
+              enabledOnly({"actionBackup", "actionExtract", "actionExport", "actionPrint"}));
+
+    select(window, window.treeModel()->devicesRoot());
+    EXPECT_EQ(toolbarState(window), enabledOnly({}));
+}
+
+TEST(MainWindow, CommandsWithoutTheirOperationSaySo)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    MainWindow window;
+    select(window, localDb(window, 0));
+    for (const char *name : {"actionExport", "actionPrint", "actionExtract"}) {
+        MessageBoxCloser closer;
+        window.findChild<QAction *>(QLatin1String(name))->trigger();
+        ASSERT_EQ(closer.count(), 1) << name;
+        EXPECT_EQ(closer.last().text, QStringLiteral("This command is not available yet."));
+    }
+}
+
+TEST(MainWindow, SavingSelectedMessagesIntoNewDatabaseCreatesAndListsIt)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    MainWindow window;
+    Node *source = localDb(window, 0);
+    select(window, source);
+    select(window, source->child(0)); // Bob's chat
+    const ItemModelSms &list = *window.smsModel();
+    window.listView()->selectionModel()->select(
+        QItemSelection(list.index(0, 0), list.index(list.rowCount() - 1, 0)),
+        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    ASSERT_EQ(window.listView()->selectedRowsInOrder().size(), 2);
+
+    QStringList offered;
+    g_whenModal([&offered](QWidget *modal) {
+        auto *form = qobject_cast<LocalDbSelForm *>(modal);
+        if (!form)
+            return false;
+        auto *names = form->findChild<QComboBox *>(QStringLiteral("cbLocalDbNames"));
+        for (int i = 0; i < names->count(); ++i)
+            offered << names->itemText(i);
+        offered << names->currentText();
+        names->setEditText(QStringLiteral("Bob only"));
+        form->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+        return true;
+    });
+    MessageBoxCloser closer; // the success box of the save
+    window.miBackupSel();
+
+    EXPECT_EQ(offered,
+              QStringList({QString(), QStringLiteral("phone"), QStringLiteral("phone_Backup")}));
+    ASSERT_GE(closer.count(), 1);
+    EXPECT_TRUE(closer.last().text.contains(QStringLiteral("2")))
+        << closer.last().text.toStdString();
+    EXPECT_TRUE(QFile::exists(g_localDbDir().filePath(
+        QStringLiteral("Bob only/file-relay/var/mobile/Library/SMS/sms.db"))));
+
+    Node *saved = window.treeModel()->findLocalDb(QStringLiteral("bob ONLY"));
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(saved->title, QStringLiteral("Bob only"));
+    EXPECT_EQ(titles(saved->children()), QStringList({QStringLiteral("+15550002222")}));
+    EXPECT_EQ(window.currentNode(), saved);
+    EXPECT_EQ(shownTexts(window),
+              QStringList({QStringLiteral("bob says hi"), QStringLiteral("bye bob")}));
+}
+
+TEST(MainWindow, SavingIntoExistingNameInOtherCaseMergesIntoIt)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    g_writeSampleLocalDb(QStringLiteral("Archive"));
+    MainWindow window;
+    Node *source = window.treeModel()->findLocalDb(QStringLiteral("phone"));
+    select(window, source);
+
+    g_whenModal([](QWidget *modal) {
+        auto *form = qobject_cast<LocalDbSelForm *>(modal);
+        if (!form)
+            return false;
+        form->findChild<QComboBox *>(QStringLiteral("cbLocalDbNames"))
+            ->setEditText(QStringLiteral("ARCHIVE"));
+        form->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+        return true;
+    });
+    MessageBoxCloser closer;
+    window.miBackupAll();
+
+    EXPECT_EQ(window.treeModel()->localDbNames(),
+              QStringList({QStringLiteral("Archive"), QStringLiteral("phone")}));
+    EXPECT_FALSE(QDir(g_localDbDir().filePath(QStringLiteral("ARCHIVE"))).exists() &&
+                 !QDir(g_localDbDir().filePath(QStringLiteral("Archive"))).exists());
+    // The same messages again: nothing is added twice.
+    EXPECT_EQ(window.smsModel()->rowCount(), 4);
+}
+
+TEST(MainWindow, DeletingLocalDatabaseRemovesNodeAndFolder)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("keep"));
+    g_writeSampleLocalDb(QStringLiteral("doomed"));
+    MainWindow window;
+    Node *doomed = window.treeModel()->findLocalDb(QStringLiteral("doomed"));
+    select(window, doomed->parent);
+    {
+        // Only a local database can be deleted.
+        MessageBoxCloser closer(QMessageBox::Yes);
+        window.miDelAll();
+        EXPECT_EQ(closer.count(), 0);
+    }
+    select(window, doomed);
+    {
+        MessageBoxCloser closer(QMessageBox::No);
+        window.miDelAll();
+        ASSERT_EQ(closer.count(), 1);
+        EXPECT_EQ(closer.last().text, QStringLiteral("Confirm to delete this Database?"));
+        EXPECT_TRUE(QDir(g_localDbDir().filePath(QStringLiteral("doomed"))).exists());
+    }
+    MessageBoxCloser closer(QMessageBox::Yes);
+    window.miDelAll();
+    ASSERT_EQ(closer.count(), 2);
+    EXPECT_EQ(closer.last().text, QStringLiteral("Successfully Deleted Database doomed."));
+    EXPECT_FALSE(QDir(g_localDbDir().filePath(QStringLiteral("doomed"))).exists());
+    EXPECT_TRUE(QDir(g_localDbDir().filePath(QStringLiteral("keep"))).exists());
+    EXPECT_EQ(window.treeModel()->localDbNames(), QStringList({QStringLiteral("keep")}));
 }
 
 TEST(MainWindow, AboutShowsTheVersion)
 {
-    MainWindow window{QString()};
-    auto *about = window.findChild<QAction *>(QStringLiteral("actionAbout"));
-    ASSERT_NE(about, nullptr);
+    const ScopedDataFolder data;
+    MainWindow window;
     MessageBoxCloser closer;
-    about->trigger();
+    window.findChild<QAction *>(QStringLiteral("actionAbout"))->trigger();
     ASSERT_EQ(closer.count(), 1);
     EXPECT_TRUE(closer.last().text.contains(QStringLiteral(TEXTLINK_VERSION)));
 }

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ui/abstreeitemmodel.h"
+
+#include <QSharedPointer>
+
+class AbsMessageDb;
+class _AbsDBItemNode;
+class _AndroidDeviceItemNode;
+class _IOSDeviceItemNode;
+class _LocalDBItemNode;
+class _RootDeviceItemNode;
+class _RootLocalDBItemNode;
+
+// The source tree: the "Devices" and "Local Databases" roots, the sources under them and each
+// source's conversations.
+class ItemModelMain : public AbsTreeItemModel
+{
+    Q_OBJECT
+public:
+    explicit ItemModelMain(QObject *parent = nullptr);
+    ~ItemModelMain() override;
+
+    QVariant data(const QModelIndex &index, int role) const override;
+
+    _RootDeviceItemNode *devicesRoot() const { return m_devicesRoot; }
+    _RootLocalDBItemNode *localDbRoot() const { return m_localDbRoot; }
+
+    _IOSDeviceItemNode *addIOSDevice(QSharedPointer<AbsMessageDb> db, const QString &name,
+                                     const QString &deviceId);
+    _AndroidDeviceItemNode *addAndroidDevice(QSharedPointer<AbsMessageDb> db, const QString &name,
+                                             const QString &deviceId);
+    _LocalDBItemNode *addLocalDb(QSharedPointer<AbsMessageDb> db, const QString &name);
+
+    // Rebuilds the source's chat nodes from its MsgData, latest conversation first.
+    void listChats(_AbsDBItemNode *source);
+
+    // The local database of that name, ignoring case; null when there is none.
+    _LocalDBItemNode *findLocalDb(const QString &name) const;
+    QStringList localDbNames() const;
+
+    // The source a node stands for: itself for a device or local database, the parent for a
+    // chat, null for anything else.
+    static _AbsDBItemNode *sourceOf(AbsTreeItemModel::_ItemNode *node);
+
+private:
+    _RootDeviceItemNode *m_devicesRoot = nullptr;
+    _RootLocalDBItemNode *m_localDbRoot = nullptr;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QItemSelection>
+#include <QTreeView>
+
+// The source tree's view; reports context-menu requests and selection changes as signals.
+class MyTreeView : public QTreeView
+{
+    Q_OBJECT
+public:
+    explicit MyTreeView(QWidget *parent = nullptr);
+
+Q_SIGNALS:
+    void createContextMenu();
+    void onSelectionChanged(const QItemSelection &selected, const QItemSelection &deselected);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void selectionChanged(const QItemSelection &selected,
+                          const QItemSelection &deselected) override;
+};

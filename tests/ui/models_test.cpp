@@ -1,0 +1,135 @@
+#include "msgbuilder.h"
+
+#include "model/msgchat.h"
+#include "model/msgmessage.h"
+#include "ui/chatsessionitemnode.h"
+#include "ui/itemmodelmain.h"
+#include "ui/itemmodelsms.h"
+#include "ui/itemnodetype.h"
+#include "ui/localdbitemnode.h"
+#include "ui/rootdeviceitemnode.h"
+#include "ui/rootlocaldbitemnode.h"
+#include "ui/wrappedsearch.h"
+
+#include <gtest/gtest.h>
+
+#include <QSharedPointer>
+
+namespace {
+
+using Node = AbsTreeItemModel::_ItemNode;
+
+QStringList titles(const QList<Node *> &nodes)
+{
+    QStringList list;
+    for (const Node *node : nodes)
+        list << node->title;
+    return list;
+}
+
+} // namespace
+
+TEST(WrappedSearch, ContinuesAfterTheCurrentPositionAndWrapsAround)
+{
+    const QList<bool> hits = {true, false, true, false};
+    const auto matches = [&hits](int i) { return hits.at(i); };
+    EXPECT_EQ(g_findWrapped(4, -1, matches), 0);
+    EXPECT_EQ(g_findWrapped(4, 0, matches), 2);
+    EXPECT_EQ(g_findWrapped(4, 2, matches), 0);
+    EXPECT_EQ(g_findWrapped(4, 3, matches), 0);
+    // The current item is tried last, so being the only match it is found again.
+    EXPECT_EQ(g_findWrapped(4, 1, [](int i) { return i == 1; }), 1);
+    EXPECT_EQ(g_findWrapped(4, 1, [](int) { return false; }), -1);
+    EXPECT_EQ(g_findWrapped(0, -1, [](int) { return true; }), -1);
+}
+
+TEST(ItemModelMain, ListsChatsLatestFirstAndKeepsRowsRightAfterRemovals)
+{
+    ItemModelMain model;
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.devicesRoot()->type, int(ITEMNODE_ROOT_DEVICE));
+    EXPECT_EQ(model.localDbRoot()->type, int(ITEMNODE_ROOT_LOCALDB));
+
+    _LocalDBItemNode *empty = model.addLocalDb({}, QStringLiteral("empty"));
+    model.listChats(empty);
+    EXPECT_EQ(empty->childCount(), 0);
+
+    _LocalDBItemNode *db = model.addLocalDb({}, QStringLiteral("db"));
+    MsgBuilder builder;
+    for (const auto &[address, date] :
+         {std::pair{"+1001", 50}, std::pair{"+1002", 900}, std::pair{"+1003", 400}}) {
+        _MsgHandle *handle = builder.handle(QLatin1String(address));
+        builder.message(builder.chat(handle), handle, date, QStringLiteral("hi"));
+    }
+    db->data = builder.data();
+    model.listChats(db);
+    EXPECT_EQ(titles(db->children()), QStringList({QStringLiteral("+1002"), QStringLiteral("+1003"),
+                                                   QStringLiteral("+1001")}));
+    EXPECT_EQ(ItemModelMain::sourceOf(db->child(0)), db);
+    EXPECT_EQ(ItemModelMain::sourceOf(model.localDbRoot()), nullptr);
+
+    Node *last = db->child(2);
+    EXPECT_EQ(model.indexOfItemNode(last).row(), 2);
+    model.removeNode(db->child(0));
+    EXPECT_EQ(model.indexOfItemNode(last).row(), 1);
+    EXPECT_EQ(AbsTreeItemModel::nodeOf(model.index(1, 0, model.indexOfItemNode(db))), last);
+    EXPECT_EQ(model.parent(model.indexOfItemNode(last)), model.indexOfItemNode(db));
+
+    EXPECT_EQ(titles(model.nodes()),
+              QStringList({QStringLiteral("Devices"), QStringLiteral("Local Databases"),
+                           QStringLiteral("empty"), QStringLiteral("db"), QStringLiteral("+1003"),
+                           QStringLiteral("+1001")}));
+    EXPECT_EQ(model.findLocalDb(QStringLiteral("DB")), db);
+    model.removeNode(db);
+    EXPECT_EQ(model.localDbNames(), QStringList({QStringLiteral("empty")}));
+    EXPECT_FALSE(model.indexOfItemNode(nullptr).isValid());
+}
+
+TEST(ItemModelMain, CountsDevicesByKind)
+{
+    ItemModelMain model;
+    model.addIOSDevice({}, QStringLiteral("iPhone"), QStringLiteral("udid"));
+    model.addAndroidDevice({}, QStringLiteral("Pixel"), QStringLiteral("serial"));
+    model.addAndroidDevice({}, QStringLiteral("Galaxy"), QStringLiteral("serial2"));
+    EXPECT_EQ(model.devicesRoot()->deviceCount(ITEMNODE_IOS_DEVICE), 1);
+    EXPECT_EQ(model.devicesRoot()->deviceCount(ITEMNODE_ANDROID_DEVICE), 2);
+}
+
+TEST(ItemModelSms, ShowsFlagsContactsAndFallsBackToTheDateWhenSorted)
+{
+    MsgBuilder builder;
+    _MsgHandle *ann = builder.handle(QStringLiteral("+2001"));
+    _MsgChat *chat = builder.chat(ann);
+    _MsgMessage *received = builder.message(chat, ann, 3 * 86400, QStringLiteral("zulu"));
+    _MsgMessage *sent = builder.message(chat, nullptr, 1 * 86400, QStringLiteral("alpha"));
+    _MsgMessage *system = builder.message(chat, ann, 2 * 86400, QString());
+    system->item_type = 2;
+
+    ItemModelSms model;
+    model.loadSMS({received, sent, system});
+    EXPECT_EQ(model.columnCount(), 4);
+    QStringList headers;
+    for (int column = 0; column < 4; ++column)
+        headers << model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    EXPECT_EQ(headers, QStringList({QStringLiteral("Date"), QStringLiteral("Flag"),
+                                    QStringLiteral("Contact"), QStringLiteral("Content")}));
+    const auto cell = [&model](int row, int column) {
+        return model.data(model.index(row, column), Qt::DisplayRole).toString();
+    };
+    EXPECT_EQ(cell(0, ItemModelSms::ColFlag), QStringLiteral("From"));
+    EXPECT_EQ(cell(1, ItemModelSms::ColFlag), QStringLiteral("To"));
+    EXPECT_EQ(cell(2, ItemModelSms::ColFlag), QString());
+    EXPECT_EQ(cell(2, ItemModelSms::ColContact), chat->displayName(false));
+    EXPECT_EQ(cell(0, ItemModelSms::ColContent), QStringLiteral("zulu"));
+    EXPECT_NE(model.data(model.index(0, 0), Qt::BackgroundRole),
+              model.data(model.index(1, 0), Qt::BackgroundRole));
+
+    model.sort(ItemModelSms::ColContent, Qt::DescendingOrder);
+    EXPECT_EQ(model.messages(), QList<_MsgMessage *>({sent, system, received}));
+    model.sort(ItemModelSms::ColDate, Qt::DescendingOrder);
+    EXPECT_EQ(model.messages(), QList<_MsgMessage *>({received, system, sent}));
+    EXPECT_FALSE(model.indexOfPos(3).isValid());
+    EXPECT_EQ(model.messageAt(-1), nullptr);
+    model.clear();
+    EXPECT_EQ(model.rowCount(), 0);
+}
