@@ -57,3 +57,13 @@ function(textlink_test name)
   # The executables a test drives must be built before it runs.
   add_dependencies(${target} textlink-cli textlink)
 endfunction()
+
+# The pictures of the bubble pages ("bubble" and "emoji" folders) are shipped beside a program.
+function(textlink_ship_pictures target)
+  foreach(folder bubble emoji)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND "${CMAKE_COMMAND}" -E copy_directory
+        "${PROJECT_SOURCE_DIR}/res/${folder}" "$<TARGET_FILE_DIR:${target}>/${folder}"
+      VERBATIM)
+  endforeach()
+endfunction()

@@ -16,6 +16,10 @@
         <translation>TextLink</translation>
     </message>
     <message>
+        <source>IDS_ATTA_ATTACHMENT</source>
+        <translation>[ATTACHMENT]</translation>
+    </message>
+    <message>
         <source>IDS_ATTA_AUDIO</source>
         <translation>[AUDIO]</translation>
     </message>

@@ -1,0 +1,67 @@
+#include "export/exportmessageshtml.h"
+
+#include "export/htmllog.h"
+#include "export/htmlmarkup.h"
+#include "export/picturedirs.h"
+#include "frame/translation.h"
+
+#include <QDir>
+
+#include <stdexcept>
+
+namespace {
+
+void copyFiles(const QString &from, const QString &to)
+{
+    if (from.isEmpty())
+        return;
+    if (!QDir().mkpath(to)) {
+        qCWarning(lcHtml) << "cannot create" << to;
+        return;
+    }
+    const QDir source(from);
+    const QStringList names = source.entryList(QDir::Files);
+    for (const QString &name : names)
+        QFile::copy(source.filePath(name), QDir(to).filePath(name)); // an existing copy is kept
+}
+
+} // namespace
+
+ExportMessagesHtml::ExportMessagesHtml(const QString &exportDir, const QString &fileName)
+    : m_files(exportDir), m_markup(m_files), m_page(QDir(exportDir).filePath(fileName))
+{}
+
+ExportMessagesHtml::~ExportMessagesHtml() = default;
+
+void ExportMessagesHtml::copySharedPictures(const QString &exportDir)
+{
+    copyFiles(g_bubblePictureDir(), HtmlExportFiles::filesDirOf(exportDir));
+    const QString emoji = g_emojiPictureDir();
+    if (!emoji.isEmpty())
+        copyFiles(emoji, QDir(exportDir).filePath(QStringLiteral("emoji")));
+}
+
+void ExportMessagesHtml::init()
+{
+    if (!m_page.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error(m_page.errorString().toStdString());
+    m_stream.setDevice(&m_page);
+    m_stream.setEncoding(QStringConverter::Utf8);
+    m_markup.restartDateLines();
+    m_stream << g_bubblePageHead(g_tr("IDS_APP_TITLE"), QStringLiteral("files/style.css"));
+}
+
+void ExportMessagesHtml::write(_MsgMessage &message)
+{
+    m_stream << m_markup.message(message) << '\n';
+}
+
+void ExportMessagesHtml::uninit()
+{
+    m_stream << g_bubblePageTail();
+    m_stream.flush();
+    const bool written = m_stream.status() == QTextStream::Ok;
+    m_page.close();
+    if (!written || m_page.error() != QFileDevice::NoError)
+        throw std::runtime_error(m_page.errorString().toStdString());
+}

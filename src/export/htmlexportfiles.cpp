@@ -1,0 +1,61 @@
+#include "export/htmlexportfiles.h"
+
+#include "export/htmllog.h"
+#include "export/htmlmarkup.h"
+#include "frame/filenames.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString kFilesFolder = QStringLiteral("files");
+const QString kEmptyPhoto = QStringLiteral("empty_photo.jpg");
+
+} // namespace
+
+HtmlExportFiles::HtmlExportFiles(const QString &exportDir) : m_files(filesDirOf(exportDir))
+{
+    if (!QDir().mkpath(m_files.path()))
+        qCWarning(lcHtml) << "cannot create" << m_files.path();
+}
+
+QString HtmlExportFiles::filesDirOf(const QString &exportDir)
+{
+    return QDir(exportDir).filePath(kFilesFolder);
+}
+
+bool HtmlExportFiles::isExistingFile(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+QString HtmlExportFiles::saveAttaFile(const QString &path)
+{
+    const QString target = g_getValidFilePath(m_files.filePath(QFileInfo(path).fileName()));
+    if (!QFile::copy(path, target)) {
+        qCWarning(lcHtml) << "cannot copy" << path << "to" << target;
+        return QString();
+    }
+    return QFileInfo(target).fileName();
+}
+
+QString HtmlExportFiles::fileLink(const QString &localPath)
+{
+    if (!isExistingFile(localPath))
+        return QStringLiteral("#");
+    const QString stored = saveAttaFile(localPath);
+    return stored.isEmpty() ? QStringLiteral("#")
+                            : g_relativeLinkAttribute(kFilesFolder + '/' + stored);
+}
+
+QString HtmlExportFiles::pictureLink(const QString &picturePath)
+{
+    const QString stored = isExistingFile(picturePath) ? saveAttaFile(picturePath) : QString();
+    if (!stored.isEmpty())
+        return g_relativeLinkAttribute(kFilesFolder + '/' + stored);
+    // The bubble pictures, the empty photo among them, are copied into "files" before the pages.
+    if (m_files.exists(kEmptyPhoto))
+        return g_relativeLinkAttribute(kFilesFolder + '/' + kEmptyPhoto);
+    return QString();
+}

@@ -1,0 +1,3 @@
+#include "export/htmllog.h"
+
+Q_LOGGING_CATEGORY(lcHtml, "textlink.export")

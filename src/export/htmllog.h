@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// Messages of the bubble markup and the HTML export.
+Q_DECLARE_LOGGING_CATEGORY(lcHtml)
