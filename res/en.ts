@@ -371,6 +371,10 @@ For work without a window, use textlink-cli.</translation>
         <translation>Cannot read %1: %2</translation>
     </message>
     <message>
+        <source>IDS_PRINT_MMS</source>
+        <translation>Print Messages</translation>
+    </message>
+    <message>
         <source>IDS_PROGRESS_PERCENT</source>
         <translation>Progress:%1%</translation>
     </message>

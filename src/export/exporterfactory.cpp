@@ -1,14 +1,18 @@
 #include "export/exporterfactory.h"
 
 #include "export/exportmessagescsv.h"
+#include "export/exportmessagespdf.h"
 #include "export/exportmessagestxt.h"
 #include "frame/translation.h"
+
+#include <QDir>
 
 #include <stdexcept>
 
 bool g_isExportFormatAvailable(ExportFormat format)
 {
-    return format == ExportFormat::Text || format == ExportFormat::Csv;
+    return format == ExportFormat::Text || format == ExportFormat::Csv ||
+           format == ExportFormat::Pdf;
 }
 
 void g_requireExportFormat(ExportFormat format)
@@ -23,13 +27,13 @@ void g_requireExportFormat(ExportFormat format)
 MessageExporter g_createExporter(ExportFormat format, const QString &target,
                                  const QString &fileName)
 {
-    Q_UNUSED(fileName)
     switch (format) {
     case ExportFormat::Text:
         return QSharedPointer<ExportMessagesTxt>::create(target);
     case ExportFormat::Csv:
         return QSharedPointer<ExportMessagesCsv>::create(target);
     case ExportFormat::Pdf:
+        return QSharedPointer<ExportMessagesPdf>::create(QDir(target).filePath(fileName));
     case ExportFormat::Html:
         break;
     }
