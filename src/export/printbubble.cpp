@@ -103,6 +103,9 @@ const QFont &PrintBubble::bubbleFont()
     static const QFont font = [] {
         QFont f(QStringLiteral("DejaVu Sans"));
         f.setPixelSize(16);
+        // Any letter spacing turns ligatures off: a PDF reader would otherwise find "ﬁrst"
+        // where the message says "first", and searching the document would miss it.
+        f.setLetterSpacing(QFont::AbsoluteSpacing, 0.05);
         return f;
     }();
     return font;
