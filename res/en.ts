@@ -280,10 +280,6 @@
         <translation>Text Files(*.txt)</translation>
     </message>
     <message>
-        <source>IDS_EXPORT_FORMAT_NOT_AVAILABLE_%1</source>
-        <translation>Export to %1 is not available yet.</translation>
-    </message>
-    <message>
         <source>IDS_EXPORT_WRITE_FAILED_%1_%2</source>
         <translation>Cannot write %1: %2</translation>
     </message>
@@ -609,6 +605,10 @@ For work without a window, use textlink-cli.</translation>
     <message>
         <source>IDS_PLIST_OPEN_FAILED</source>
         <translation>Cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>IDS_PRINT_MMS</source>
+        <translation>Print Messages</translation>
     </message>
     <message>
         <source>IDS_PROGRESS_PERCENT</source>

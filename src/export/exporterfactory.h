@@ -13,14 +13,9 @@ struct _MsgMessage;
 
 using MessageExporter = QSharedPointer<AbsFormatExport<_MsgMessage>>;
 
-// Whether this build can export in the format.
-bool g_isExportFormatAvailable(ExportFormat format);
-// Throws std::runtime_error ("... not available yet") unless the format is available.
-void g_requireExportFormat(ExportFormat format);
-
 // A new exporter, not yet initialised. For single-file formats (TXT, CSV) target is the file path
 // and fileName is ignored; for per-chat formats target is the folder and fileName the chat's file
-// in it. Throws std::runtime_error for a format this build cannot export.
+// in it.
 MessageExporter g_createExporter(ExportFormat format, const QString &target,
                                  const QString &fileName = QString());
 

@@ -53,7 +53,6 @@ void ExportMessagesThread::run()
 
 void ExportMessagesThread::exportAll()
 {
-    g_requireExportFormat(m_format);
     const bool perChat = g_isPerChatFormat(m_format);
     if (perChat) {
         makeFolder(m_path);

@@ -160,14 +160,3 @@ TEST_F(ExportThreadTest, UnwritableTargetIsReportedAsError)
     ASSERT_EQ(m_progress.callsOf(RecordingProgress::Kind::Error).size(), 1);
     EXPECT_TRUE(m_progress.endText().contains(QLatin1String("out.csv")));
 }
-
-TEST_F(ExportThreadTest, PageFormatsAreNotAvailableYet)
-{
-    for (const ExportFormat format : {ExportFormat::Pdf}) {
-        RecordingProgress progress;
-        ExportMessagesThread worker(m_b.data().messages(), path("pages-html"), format, progress);
-        EXPECT_FALSE(progress.run(worker));
-        EXPECT_TRUE(progress.endText().contains(QLatin1String("not available yet")));
-        EXPECT_FALSE(QFileInfo::exists(path("pages-html")));
-    }
-}

@@ -1,0 +1,55 @@
+#include "export/exportmessagespdf.h"
+
+#include "export/exportlog.h"
+#include "frame/translation.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+
+#include <stdexcept>
+
+ExportMessagesPdf::ExportMessagesPdf(const QString &path) : m_path(path), m_file(path) {}
+
+ExportMessagesPdf::~ExportMessagesPdf()
+{
+    m_layout.end();
+}
+
+void ExportMessagesPdf::setUpWriter(QPdfWriter &writer)
+{
+    writer.setResolution(96);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(20, 20, 20, 20), QPageLayout::Point));
+    writer.setCreator(g_tr("IDS_APP_TITLE"));
+}
+
+void ExportMessagesPdf::init()
+{
+    if (!m_file.open(QIODevice::WriteOnly))
+        fail(m_file.errorString());
+    m_writer = std::make_unique<QPdfWriter>(&m_file);
+    setUpWriter(*m_writer);
+    if (!m_layout.reset(m_writer.get()))
+        fail(m_file.errorString());
+}
+
+void ExportMessagesPdf::write(_MsgMessage &message)
+{
+    m_layout.print(&message);
+}
+
+void ExportMessagesPdf::uninit()
+{
+    const bool drawn = m_layout.end();
+    m_writer.reset();
+    if (!drawn || !m_file.commit())
+        fail(m_file.errorString());
+    qCDebug(lcExport) << "PDF written:" << m_path << m_layout.pageNumber() << "pages";
+}
+
+void ExportMessagesPdf::fail(const QString &reason) const
+{
+    throw std::runtime_error(
+        g_tr("IDS_EXPORT_WRITE_FAILED_%1_%2").arg(m_path, reason).toStdString());
+}

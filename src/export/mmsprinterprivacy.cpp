@@ -1,0 +1,282 @@
+#include "export/mmsprinterprivacy.h"
+
+#include "export/bubblepictures.h"
+#include "export/exportlog.h"
+#include "export/printbubble.h"
+#include "export/vcardthumbnail.h"
+#include "frame/translation.h"
+#include "model/msgattachment.h"
+#include "model/msgchat.h"
+#include "model/msgfunctions.h"
+#include "model/msghandle.h"
+#include "model/msgmessage.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QPageLayout>
+#include <QPagedPaintDevice>
+
+namespace {
+
+constexpr qreal kLayoutDpi = 96;
+constexpr int kDateLineHeight = 24;
+constexpr int kNameLineHeight = 19;
+constexpr int kGroupEventGap = 8;
+constexpr int kBubbleGap = 10;
+constexpr int kImageMaxSize = 120;
+
+const QColor kBackground(219, 226, 237);
+const QColor kTextColor(146, 146, 165);
+
+QFont pageFont(int pixelSize)
+{
+    QFont font(PrintBubble::bubbleFont());
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+// 12 and 10 points on the 96-units-per-inch page.
+const QFont &normalFont()
+{
+    static const QFont font = pageFont(16);
+    return font;
+}
+
+const QFont &smallFont()
+{
+    static const QFont font = pageFont(13);
+    return font;
+}
+
+bool isCard(const QString &mimeType)
+{
+    return mimeType.compare(QLatin1String("text/x-vCard"), Qt::CaseInsensitive) == 0 ||
+           mimeType.compare(QLatin1String("text/vcard"), Qt::CaseInsensitive) == 0;
+}
+
+QString senderName(const _MsgMessage &message)
+{
+    if (message.is_from_me != 0 || !message.handle || !message.chat || !message.chat->isGroup())
+        return QString();
+    return message.handle->displayName(false);
+}
+
+// A picture file as shown in a bubble: the placeholder when it cannot be loaded.
+QImage pictureOrPlaceholder(const QString &path)
+{
+    const QImage picture = BubblePictures::loadPicture(path);
+    return picture.isNull() ? BubblePictures::instance().emptyPhoto() : picture;
+}
+
+} // namespace
+
+MMSPrinterPrivacy::~MMSPrinterPrivacy()
+{
+    end();
+}
+
+bool MMSPrinterPrivacy::reset(QPagedPaintDevice *device)
+{
+    end();
+    m_device = device;
+    const qreal scale = device->logicalDpiX() / kLayoutDpi;
+    const QMarginsF margins = device->pageLayout().margins(QPageLayout::Point);
+    const int width = static_cast<int>(device->width() / scale);
+    const int height = static_cast<int>(device->height() / scale);
+    m_top = static_cast<int>(margins.top());
+    m_left = static_cast<int>(margins.left());
+    m_bottom = height - static_cast<int>(margins.bottom()) - 1;
+    m_right = width - static_cast<int>(margins.right()) - 1;
+    m_y = m_top;
+    m_pageNumber = 1;
+    m_lastDateLine = 0;
+    if (!m_painter.begin(device)) {
+        qCWarning(lcExport) << "cannot start painting a document";
+        return false;
+    }
+    m_painter.scale(scale, scale);
+    m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    startPage();
+    return true;
+}
+
+bool MMSPrinterPrivacy::end()
+{
+    if (!m_painter.isActive())
+        return true;
+    return m_painter.end();
+}
+
+void MMSPrinterPrivacy::startPage()
+{
+    m_painter.setFont(normalFont());
+    m_painter.setPen(kTextColor);
+    m_painter.fillRect(contentRect(), kBackground);
+    m_painter.drawText(QRect(m_left, m_bottom + 2, m_right + 1 - m_left, 18),
+                       Qt::AlignRight | Qt::AlignVCenter, QString::number(m_pageNumber));
+}
+
+int MMSPrinterPrivacy::spaceLeft() const
+{
+    // Measured from the content height rather than the bottom edge, as the page has always been
+    // laid out: the last item of a page ends up to the top margin above the bottom.
+    return (m_bottom + 1 - m_top) - m_y;
+}
+
+void MMSPrinterPrivacy::checkAndNextPage(int height)
+{
+    if (!isActive() || spaceLeft() >= height)
+        return;
+    m_device->newPage();
+    m_y = m_top;
+    ++m_pageNumber;
+    startPage();
+}
+
+int MMSPrinterPrivacy::bubbleMaxWidth() const
+{
+    return static_cast<int>((m_right + 1 - m_left) * 0.8);
+}
+
+void MMSPrinterPrivacy::print(const _MsgMessage *message)
+{
+    if (!isActive() || !message)
+        return;
+    if (message->item_type != 0) {
+        printGroupEvent(*message);
+        return;
+    }
+    const bool fromMe = message->is_from_me != 0;
+    const QString name = senderName(*message);
+    printDateLine(*message);
+
+    QString body;
+    if (!message->subject.isEmpty())
+        body = QStringLiteral("<Subject:%1>\n").arg(message->subject);
+    body += message->plainText();
+    const QList<_MsgAttachment *> attachments = message->attachments();
+    if (!body.isEmpty() || attachments.isEmpty()) {
+        printNameLine(name);
+        place(PrintBubble::text_bubble(body, bubbleMaxWidth(), fromMe), fromMe);
+    }
+    for (const _MsgAttachment *attachment : attachments) {
+        printNameLine(name);
+        printAttachment(*attachment, fromMe);
+    }
+}
+
+void MMSPrinterPrivacy::printGroupEvent(const _MsgMessage &message)
+{
+    m_painter.setFont(smallFont());
+    const QString text = message.summary();
+    const int width = m_right + 1 - m_left;
+    const int flags = Qt::AlignHCenter | Qt::TextWordWrap;
+    const int height =
+        QFontMetrics(smallFont()).boundingRect(0, 0, width, 1 << 20, flags, text).height();
+    checkAndNextPage(height + kGroupEventGap);
+    m_painter.setFont(smallFont());
+    m_painter.drawText(QRect(m_left, m_y, width, height), flags, text);
+    m_y += height + kGroupEventGap;
+    m_painter.setFont(normalFont());
+}
+
+void MMSPrinterPrivacy::printDateLine(const _MsgMessage &message)
+{
+    const QDateTime time = dtFromDate21(message.date);
+    const qint64 seconds = time.toSecsSinceEpoch();
+    if (seconds - m_lastDateLine <= kDateLineGap)
+        return;
+    m_lastDateLine = seconds;
+    checkAndNextPage(kDateLineHeight);
+    m_painter.drawText(QRect(m_left, m_y, m_right + 1 - m_left, kDateLineHeight - 2),
+                       Qt::AlignCenter,
+                       time.toLocalTime().toString(QStringLiteral("dd MMM yyyy h:m AP")));
+    m_y += kDateLineHeight;
+}
+
+void MMSPrinterPrivacy::printNameLine(const QString &name)
+{
+    if (name.isEmpty())
+        return;
+    checkAndNextPage(kNameLineHeight);
+    m_painter.drawText(QRect(m_left + 25, m_y, m_right - 49 - m_left, kNameLineHeight - 1),
+                       Qt::AlignLeft | Qt::AlignVCenter, name);
+    m_y += kNameLineHeight;
+}
+
+void MMSPrinterPrivacy::printAttachment(const _MsgAttachment &attachment, bool fromMe)
+{
+    const QString &mime = attachment.mime_type;
+    const auto label = [&](const char *key) {
+        place(PrintBubble::text_bubble(g_tr(key), bubbleMaxWidth(), fromMe), fromMe);
+    };
+    if (mime.startsWith(QLatin1String("image/"), Qt::CaseInsensitive)) {
+        place(
+            PrintBubble::pm_bubble(fitOnPage(pictureOrPlaceholder(attachment.thumbnail())), fromMe),
+            fromMe);
+    } else if (mime.startsWith(QLatin1String("video/"), Qt::CaseInsensitive)) {
+        label("IDS_ATTA_VIDEO");
+    } else if (mime.startsWith(QLatin1String("audio/"), Qt::CaseInsensitive)) {
+        label("IDS_ATTA_AUDIO");
+    } else if (isCard(mime)) {
+        const QString card =
+            attachment.localPath.isEmpty() ? QString() : vcard_thumbnail(attachment.localPath);
+        if (card.isEmpty() || !QFileInfo(card).isFile())
+            label("IDS_ATTA_VCARD");
+        else
+            place(PrintBubble::pm_bubble(fitOnPage(pictureOrPlaceholder(card)), fromMe), fromMe);
+    } else if (mime.compare(QLatin1String("text/plain"), Qt::CaseInsensitive) == 0) {
+        QFile file(attachment.localPath);
+        if (!attachment.localPath.isEmpty() && file.open(QIODevice::ReadOnly)) {
+            place(PrintBubble::text_bubble(QString::fromUtf8(file.readAll()), bubbleMaxWidth(),
+                                           fromMe, PrintBubble::Emoji::Keep),
+                  fromMe);
+        } else {
+            place(PrintBubble(), fromMe);
+        }
+    } else {
+        label("IDS_ATTA_ATTACHMENT");
+    }
+}
+
+QImage MMSPrinterPrivacy::fitOnPage(const QImage &picture) const
+{
+    // Previews are small already; a placeholder or card of unusual size must still fit in a
+    // bubble on one page.
+    const QSize limit(bubbleMaxWidth() - 50, (m_bottom + 1 - 2 * m_top) - 30);
+    if (picture.isNull() ||
+        (picture.width() <= limit.width() && picture.height() <= limit.height()))
+        return picture;
+    return picture.scaled(limit, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+void MMSPrinterPrivacy::place(PrintBubble bubble, bool fromMe)
+{
+    // A text taller than a whole page is cut between lines over as many pages as it needs;
+    // everything else moves to the next page whole.
+    const int pageSpace = (m_bottom + 1 - m_top) - m_top;
+    while (bubble.height() > pageSpace) {
+        PrintBubble top = bubble.takeTop(spaceLeft());
+        if (top.isEmpty()) {
+            if (m_y == m_top)
+                break; // not even one line fits on an empty page: draw it as it is
+            checkAndNextPage(spaceLeft() + 1);
+            continue;
+        }
+        drawBubble(top, fromMe);
+        checkAndNextPage(spaceLeft() + 1);
+    }
+    checkAndNextPage(bubble.height());
+    drawBubble(bubble, fromMe);
+    m_y += kBubbleGap;
+}
+
+void MMSPrinterPrivacy::drawBubble(const PrintBubble &bubble, bool fromMe)
+{
+    const int x = fromMe ? m_right - bubble.width() : m_left;
+    bubble.paint(m_painter, QPoint(x, m_y));
+    m_painter.setFont(normalFont());
+    m_painter.setPen(kTextColor);
+    m_y += bubble.height();
+}
