@@ -196,6 +196,14 @@
         <translation>Confirm</translation>
     </message>
     <message>
+        <source>IDS_CONFIRM_DEL_CHAT_MMS</source>
+        <translation>Confirm to delete Messages with this contact?</translation>
+    </message>
+    <message>
+        <source>IDS_CONFIRM_DEL_SEL_MMS</source>
+        <translation>Confirm to delete the selected Messages?</translation>
+    </message>
+    <message>
         <source>IDS_CONFIRM_DEL_THIS_LOCALDB</source>
         <translation>Confirm to delete this Database?</translation>
     </message>
@@ -246,6 +254,10 @@
     <message>
         <source>IDS_EMOJI_PLACEHOLDER</source>
         <translation>[EMOJI]</translation>
+    </message>
+    <message>
+        <source>IDS_ENTER_PASSWORD</source>
+        <translation>Enter password</translation>
     </message>
     <message>
         <source>IDS_ERROR_OCCURRED</source>
@@ -373,8 +385,24 @@
         <translation>The keybag of the encrypted backup (BackupKeyBag in Manifest.plist) lacks the salt or the iteration count of its password.</translation>
     </message>
     <message>
+        <source>IDS_LOAD</source>
+        <translation>Load</translation>
+    </message>
+    <message>
         <source>IDS_LOADING_ITUNES_BACKUP</source>
         <translation>Loading iTunes backup...</translation>
+    </message>
+    <message>
+        <source>IDS_LOAD_BK_ADD_OTHER</source>
+        <translation>Can't find your iTunes Backup on the list? Please manually import it by clicking &lt;a href=&quot;#&quot;&gt;HERE&lt;/a&gt;.</translation>
+    </message>
+    <message>
+        <source>IDS_LOAD_BK_ERROR_%1_%2</source>
+        <translation>load %1 error. %2</translation>
+    </message>
+    <message>
+        <source>IDS_LOAD_BK_EXISTS</source>
+        <translation>This iTunes Backup has been listed on the left.</translation>
     </message>
     <message>
         <source>IDS_LOCALDB_SEL_HINT</source>
@@ -591,12 +619,20 @@ For work without a window, use textlink-cli.</translation>
         <translation>The operation was cancelled.</translation>
     </message>
     <message>
+        <source>IDS_PLEASE_ENTER_PASSWORD_TO_LOAD_BACKUP</source>
+        <translation>This iTunes Backup is encrypted. Please enter password:</translation>
+    </message>
+    <message>
         <source>IDS_PLEASE_SELECT_DATABASE_OR_INPUT_NEW_NAME</source>
         <translation>Select one Database or enter a new Database name</translation>
     </message>
     <message>
         <source>IDS_PLEASE_SELECT_ONE_DATASOURCE</source>
         <translation>Need to select a Device to continue.</translation>
+    </message>
+    <message>
+        <source>IDS_PLEASE_SELECT_ONE_ITUNES_BACKUP</source>
+        <translation>Need to select an iTunes Backup to continue.</translation>
     </message>
     <message>
         <source>IDS_PLIST_INVALID</source>
@@ -615,6 +651,10 @@ For work without a window, use textlink-cli.</translation>
         <translation>Progress:%1%</translation>
     </message>
     <message>
+        <source>IDS_PWD_IS_NULL</source>
+        <translation>Password is required.</translation>
+    </message>
+    <message>
         <source>IDS_ROOT_DEVICE</source>
         <translation>Devices</translation>
     </message>
@@ -625,6 +665,14 @@ For work without a window, use textlink-cli.</translation>
     <message>
         <source>IDS_SEARCH</source>
         <translation>Search</translation>
+    </message>
+    <message>
+        <source>IDS_SELECT_AN_ITUNES_BACKUP_TO_LOAD</source>
+        <translation>Please select an iTunes Backup to load.</translation>
+    </message>
+    <message>
+        <source>IDS_SEL_EXPORT_MESSAGES_PATH</source>
+        <translation>Please select Save Path for messages.</translation>
     </message>
     <message>
         <source>IDS_SEL_YOUR_PHONE_COUNTRY</source>
@@ -683,8 +731,16 @@ For work without a window, use textlink-cli.</translation>
         <translation>Successfully updated local database. Please restart software.</translation>
     </message>
     <message>
+        <source>IDS_TITLE_EXTRACT_MEDIA_FILES</source>
+        <translation>Extracting media files now...</translation>
+    </message>
+    <message>
         <source>IDS_TITLE_SELECT_ONE_DEVICE_TO_TRANSFER</source>
         <translation>Please select a Device.</translation>
+    </message>
+    <message>
+        <source>IDS_TITLE_SEL_OUTPUT_FOLDER_EXTRACT_MEDIA_FILES</source>
+        <translation>Please select Save Path for media files.</translation>
     </message>
     <message>
         <source>IDS_TXT_COL_DATE</source>

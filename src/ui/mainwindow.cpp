@@ -1,10 +1,17 @@
 #include "ui/mainwindow.h"
 
+#include "export/attachmentextractthread.h"
+#include "export/deletemmsthread.h"
+#include "export/exportmessagesthread.h"
+#include "export/exportpaths.h"
 #include "frame/appdirs.h"
 #include "frame/desktop.h"
 #include "frame/filenames.h"
 #include "frame/translation.h"
 #include "iosdb/ios6messagedb.h"
+#include "itunes/backupmanifest.h"
+#include "itunes/itemmodelloadbk.h"
+#include "itunes/itunesimport.h"
 #include "localdb/backupsmsthread.h"
 #include "model/msgchat.h"
 #include "model/msgfunctions.h"
@@ -14,10 +21,12 @@
 #include "ui/itemmodelmain.h"
 #include "ui/itemmodelsms.h"
 #include "ui/itemnodetype.h"
+#include "ui/loaditunesbackupdlg.h"
 #include "ui/localdbitemnode.h"
 #include "ui/localdbselform.h"
 #include "ui/mylistview.h"
 #include "ui/mytreeview.h"
+#include "ui/passcodedlg.h"
 #include "ui/progressform.h"
 #include "ui/rootdeviceitemnode.h"
 #include "ui/rootlocaldbitemnode.h"
@@ -27,6 +36,9 @@
 #include "ui/wrappedsearch.h"
 
 #include <QCursor>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -34,6 +46,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSet>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -42,6 +55,8 @@
 #include <QWebEngineView>
 
 #include <exception>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -99,7 +114,8 @@ void addMenuCommand(QMenu &menu, MainWindow *window, const char *key, void (Main
 
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent), m_backupFolders(ItemModelLoadBk::defaultBackupDirs())
 {
     setWindowTitle(g_tr("IDS_APP_TITLE"));
     setStyleSheet(getStyleSheet());
@@ -538,7 +554,8 @@ void MainWindow::runOn(Command command, const QList<_MsgMessage *> &messages)
         printMMS(messages);
         break;
     case Command::Del:
-        deleteMessages(messages);
+        if (Tips::question(g_tr("IDS_CONFIRM_DEL_SEL_MMS")))
+            deleteMessages(messages);
         break;
     }
 }
@@ -653,16 +670,24 @@ void MainWindow::miDel()
 
 void MainWindow::miDelSel()
 {
+    const _AbsDBItemNode *source = ItemModelMain::sourceOf(currentNode());
     const QList<_MsgMessage *> messages = selectedMessages();
-    if (!messages.isEmpty())
+    if (!source || source->type != ITEMNODE_LOCALDB || messages.isEmpty())
+        return;
+    if (Tips::question(g_tr("IDS_CONFIRM_DEL_SEL_MMS")))
         deleteMessages(messages);
 }
 
 void MainWindow::miDelChat()
 {
     const AbsTreeItemModel::_ItemNode *node = currentNode();
-    if (node && node->type == ITEMNODE_CHAT_SESSION)
-        deleteMessages(m_smsModel->messages());
+    if (!node || node->type != ITEMNODE_CHAT_SESSION || !node->parent ||
+        node->parent->type != ITEMNODE_LOCALDB)
+        return;
+    const QList<_MsgMessage *> messages =
+        static_cast<const _ChatSessionItemNode *>(node)->merge.messages();
+    if (!messages.isEmpty() && Tips::question(g_tr("IDS_CONFIRM_DEL_CHAT_MMS")))
+        deleteMessages(messages);
 }
 
 void MainWindow::miDelAll()
@@ -804,25 +829,166 @@ void MainWindow::restore2android(const QList<_MsgMessage *> &)
 {
     notAvailableYet("transfer");
 }
-void MainWindow::extractMediaFiles(const QList<_MsgMessage *> &)
-{
-    notAvailableYet("extract");
-}
-void MainWindow::exportMessages(const QList<_MsgMessage *> &)
-{
-    notAvailableYet("export");
-}
 void MainWindow::printMMS(const QList<_MsgMessage *> &)
 {
     notAvailableYet("print");
 }
-void MainWindow::deleteMessages(const QList<_MsgMessage *> &)
+
+// ---- export, extraction and deletion
+
+QString MainWindow::askExportPath(const QString &title, const QString &proposedPath,
+                                  const QStringList &filters, QString *chosenFilter)
 {
-    notAvailableYet("delete");
+    return QFileDialog::getSaveFileName(this, title, proposedPath,
+                                        filters.join(QStringLiteral(";;")), chosenFilter);
 }
-void MainWindow::importFromiTunes(const QString &)
+
+QString MainWindow::askFolder(const QString &title, const QString &startFolder)
 {
-    notAvailableYet("import backup");
+    return QFileDialog::getExistingDirectory(this, title, startFolder, QFileDialog::ShowDirsOnly);
+}
+
+void MainWindow::exportMessages(const QList<_MsgMessage *> &messages)
+{
+    QString filter;
+    const QString chosen =
+        askExportPath(g_tr("IDS_SEL_EXPORT_MESSAGES_PATH"),
+                      g_defaultExportPath(QDir::homePath(), QDateTime::currentDateTime()),
+                      g_exportFileFilters(), &filter);
+    if (chosen.isEmpty())
+        return;
+    // A dialog that reports no filter still names the format by the file's suffix.
+    const ExportFileType type = g_exportFileTypeOfFilter(filter).value_or(
+        g_exportFileTypeOfName(QFileInfo(chosen).suffix()).value_or(ExportFileType::Txt));
+    const QString target = g_exportTargetPath(chosen, type);
+    qCInfo(lcUi) << "exporting" << messages.size() << "messages to" << target;
+
+    ProgressForm progress(QString(), this);
+    ExportMessagesThread worker(messages, target, g_exportFormatOf(type), progress.progress());
+    progress.runWorker(worker);
+}
+
+void MainWindow::extractMediaFiles(const QList<_MsgMessage *> &messages)
+{
+    const QString chosen =
+        askFolder(g_tr("IDS_TITLE_SEL_OUTPUT_FOLDER_EXTRACT_MEDIA_FILES"), QDir::homePath());
+    if (chosen.isEmpty())
+        return;
+    const QString target = g_extractionFolderPath(chosen, QDateTime::currentDateTime());
+    qCInfo(lcUi) << "extracting attachments of" << messages.size() << "messages to" << target;
+
+    ProgressForm progress(g_tr("IDS_TITLE_EXTRACT_MEDIA_FILES"), this);
+    AttachmentExtractThread worker(progress.progress(), messages, target);
+    progress.runWorker(worker);
+}
+
+bool MainWindow::deleteMessages(const QList<_MsgMessage *> &messages)
+{
+    _AbsDBItemNode *source = ItemModelMain::sourceOf(currentNode());
+    if (!source || source->type != ITEMNODE_LOCALDB || messages.isEmpty())
+        return false;
+    // Only the worker may write the file while it runs.
+    source->db->close();
+    ProgressForm progress(QString(), this);
+    DeleteMMSThread worker(QDir(g_localDbDir().filePath(source->title)), messages,
+                           progress.progress());
+    if (!progress.runWorker(worker))
+        return false;
+    forgetDeletedMessages(source, messages);
+    return true;
+}
+
+void MainWindow::forgetDeletedMessages(_AbsDBItemNode *source, const QList<_MsgMessage *> &messages)
+{
+    const AbsTreeItemModel::_ItemNode *current = currentNode();
+    const bool chatWasShown = current && current->type == ITEMNODE_CHAT_SESSION;
+    const QString shownChatId =
+        chatWasShown && m_currentChat ? m_currentChat->chat_identifier : QString();
+    // The list and the conversation pane point at the records about to go.
+    resetDisplay();
+
+    __MsgData &records = *source->data.p();
+    QSet<_MsgMessage *> doomed;
+    for (_MsgMessage *message : messages) {
+        if (records.messages.value(message->rowid) == message)
+            doomed.insert(message);
+    }
+    // The database drops a chat together with its last message; so do the records. The chats
+    // are freed only after the chat nodes that point at them have been rebuilt.
+    std::vector<std::unique_ptr<_MsgChat>> emptiedChats;
+    for (auto chat = records.chats.begin(); chat != records.chats.end();) {
+        const qsizetype before = (*chat)->messageMap.size();
+        (*chat)->messageMap.removeIf(
+            [&doomed](const auto &entry) { return doomed.contains(entry.value()); });
+        if (before > 0 && (*chat)->messageMap.isEmpty()) {
+            emptiedChats.emplace_back(*chat);
+            chat = records.chats.erase(chat);
+        } else {
+            ++chat;
+        }
+    }
+    for (_MsgMessage *message : std::as_const(doomed)) {
+        records.messages.remove(message->rowid);
+        delete message;
+    }
+    if (!emptiedChats.empty())
+        m_treeModel->listChats(source);
+    emptiedChats.clear();
+
+    AbsTreeItemModel::_ItemNode *next = chatWasShown ? chatNodeOf(source, shownChatId) : source;
+    if (!next) {
+        // The conversation shown is gone with its last message.
+        m_treeView->selectionModel()->clearSelection();
+        updateMenuActionState();
+        return;
+    }
+    selectNode(next);
+    // Selecting the node again does not count as a change when it already was the selection.
+    showNode(next);
+}
+
+AbsTreeItemModel::_ItemNode *MainWindow::chatNodeOf(_AbsDBItemNode *source,
+                                                    const QString &chatId) const
+{
+    for (AbsTreeItemModel::_ItemNode *node : source->children()) {
+        const _MsgChat *chat = static_cast<_ChatSessionItemNode *>(node)->firstChat();
+        if (chat && chat->chat_identifier == chatId)
+            return node;
+    }
+    return nullptr;
+}
+
+// ---- importing backups
+
+void MainWindow::importFromiTunes(const QString &localDbName)
+{
+    LoadItunesBackupDlg chooser(m_backupFolders, this);
+    const QSharedPointer<BackupManifest> backup = chooser.execSelect();
+    if (!backup)
+        return;
+    if (backup->isEncrypted() && !backup->isUnlocked()) {
+        PasscodeDlg passcode(backup.data(), this);
+        if (passcode.exec() != QDialog::Accepted)
+            return;
+    }
+    // Holds the loaded records until the save below has written them.
+    MsgData data;
+    if (!loadBackup(*backup, data))
+        return;
+    const QString name = localDbName.isEmpty() ? ITunesImport::defaultDbName(*backup) : localDbName;
+    backupMessages(name, data.messages());
+}
+
+bool MainWindow::loadBackup(BackupManifest &backup, MsgData &data)
+{
+    bool loaded = false;
+    runGuarded([this, &backup, &data, &loaded] {
+        ProgressForm progress(QString(), this);
+        ITunesImport import(backup, progress.progress());
+        loaded =
+            import.run([&progress](QThread &worker) { return progress.runWorker(worker); }, data);
+    });
+    return loaded;
 }
 
 void MainWindow::notAvailableYet(const char *command)

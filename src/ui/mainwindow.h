@@ -2,15 +2,19 @@
 
 #include "ui/abstreeitemmodel.h"
 
+#include <QDir>
 #include <QItemSelection>
 #include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
 
+class BackupManifest;
 class ItemModelMain;
+class MsgData;
 class ItemModelSms;
 class MyListView;
 class MyTreeView;
@@ -49,6 +53,9 @@ public:
     void backupMessages(const QList<_MsgMessage *> &messages);
     // The same with a given default name (empty: none).
     void backupMessages(const QString &defaultName, const QList<_MsgMessage *> &messages);
+
+    // Where the backup dialog looks for backups; the phone software's backup folder unless set.
+    void setBackupFolders(const QList<QDir> &folders) { m_backupFolders = folders; }
 
 public Q_SLOTS:
     void onMainTreeSelected(const QItemSelection &selected, const QItemSelection &deselected);
@@ -104,6 +111,15 @@ public Q_SLOTS:
     void showFeedback();
     void showAbout();
 
+protected:
+    // The file dialogs of the commands, kept apart so that tests can answer them. Both return ""
+    // when the user cancels.
+    // Asks where an export goes; chosenFilter receives the filter picked (one of filters).
+    virtual QString askExportPath(const QString &title, const QString &proposedPath,
+                                  const QStringList &filters, QString *chosenFilter);
+    // Asks for an existing folder.
+    virtual QString askFolder(const QString &title, const QString &startFolder);
+
 private:
     enum class Command { Backup, I2A, Db2A, ExtractMedia, Export, Print, Del };
 
@@ -137,8 +153,14 @@ private:
     void extractMediaFiles(const QList<_MsgMessage *> &messages);
     void exportMessages(const QList<_MsgMessage *> &messages);
     void printMMS(const QList<_MsgMessage *> &messages);
-    void deleteMessages(const QList<_MsgMessage *> &messages);
+    // Deletes the messages from the current local database, then from its records and views.
+    // True when the deletion succeeded.
+    bool deleteMessages(const QList<_MsgMessage *> &messages);
+    void forgetDeletedMessages(_AbsDBItemNode *source, const QList<_MsgMessage *> &messages);
+    AbsTreeItemModel::_ItemNode *chatNodeOf(_AbsDBItemNode *source, const QString &chatId) const;
     void importFromiTunes(const QString &localDbName);
+    // Extracts and loads a chosen backup's messages into data; false when it did not succeed.
+    bool loadBackup(BackupManifest &backup, MsgData &data);
     void notAvailableYet(const char *command);
 
     // Hooks of the conversation pane: the bubble renderer draws into m_webView here.
@@ -169,4 +191,6 @@ private:
     QAction *m_actExport = nullptr;
     QAction *m_actPrint = nullptr;
     QAction *m_actDelete = nullptr;
+
+    QList<QDir> m_backupFolders;
 };

@@ -1,0 +1,369 @@
+#include "messageboxcloser.h"
+#include "msgbuilder.h"
+#include "phonebackupsample.h"
+#include "recordingprogress.h"
+#include "uitestdata.h"
+
+#include "frame/appdirs.h"
+#include "iosdb/ios6messagedb.h"
+#include "localdb/backupsmsthread.h"
+#include "model/msgchat.h"
+#include "model/msgmessage.h"
+#include "ui/itemmodelmain.h"
+#include "ui/itemmodelsms.h"
+#include "ui/loaditunesbackupdlg.h"
+#include "ui/localdbitemnode.h"
+#include "ui/localdbselform.h"
+#include "ui/mainwindow.h"
+#include "ui/mylistview.h"
+#include "ui/mytreeview.h"
+#include "ui/passcodedlg.h"
+#include "ui/rootdeviceitemnode.h"
+#include "ui/rootlocaldbitemnode.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeView>
+
+namespace {
+
+using Node = AbsTreeItemModel::_ItemNode;
+
+// The main window with its file dialogs answered by the test.
+class AnsweredWindow : public MainWindow
+{
+public:
+    QString exportPath;
+    QString exportFilter;
+    QString folder;
+    QStringList titlesAsked;
+
+protected:
+    QString askExportPath(const QString &title, const QString &, const QStringList &filters,
+                          QString *chosenFilter) override
+    {
+        titlesAsked << title;
+        EXPECT_TRUE(filters.contains(exportFilter)) << exportFilter.toStdString();
+        *chosenFilter = exportFilter;
+        return exportPath;
+    }
+    QString askFolder(const QString &title, const QString &) override
+    {
+        titlesAsked << title;
+        return folder;
+    }
+};
+
+void select(MainWindow &window, Node *node)
+{
+    window.treeView()->selectionModel()->setCurrentIndex(window.treeModel()->indexOfItemNode(node),
+                                                         QItemSelectionModel::ClearAndSelect);
+}
+
+void selectRows(MainWindow &window, const QList<int> &rows)
+{
+    const ItemModelSms &list = *window.smsModel();
+    window.listView()->selectionModel()->clearSelection();
+    for (const int row : rows)
+        window.listView()->selectionModel()->select(
+            list.index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+QStringList shownTexts(const MainWindow &window)
+{
+    QStringList texts;
+    for (const _MsgMessage *message : window.smsModel()->messages())
+        texts << message->text;
+    return texts;
+}
+
+QStringList titles(const QList<Node *> &nodes)
+{
+    QStringList list;
+    for (const Node *node : nodes)
+        list << node->title;
+    return list;
+}
+
+// What the database in a local database folder holds now, read afresh.
+struct Stored
+{
+    QStringList texts;
+    int chats = 0;
+};
+
+Stored stored(const QString &name)
+{
+    IOS6MessageDb db(QDir(g_localDbDir().filePath(name)), QString(), true);
+    MsgData data;
+    db.messages(data, 0);
+    Stored result;
+    for (const _MsgMessage *message : data.messages())
+        result.texts << message->text;
+    result.texts.sort();
+    result.chats = data.chats().size();
+    return result;
+}
+
+QStringList readLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("<unreadable>")};
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+TEST(MainWindowCommands, ImportingEncryptedBackupCreatesAndListsLocalDatabase)
+{
+    const ScopedDataFolder data;
+    QTemporaryDir backups;
+    const PhoneBackupSample sample;
+    sample.write(backups.filePath(QStringLiteral("phone")), true);
+    MainWindow window;
+    window.setBackupFolders({QDir(backups.path())});
+
+    QString presetName;
+    int passwordTries = 0;
+    g_whenModal([&](QWidget *modal) {
+        if (auto *chooser = qobject_cast<LoadItunesBackupDlg *>(modal)) {
+            auto *list = chooser->findChild<QTreeView *>(QStringLiteral("listBackups"));
+            list->selectionModel()->select(chooser->model().index(0, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            chooser->findChild<QPushButton *>(QStringLiteral("btnLoad"))->click();
+        } else if (auto *passcode = qobject_cast<PasscodeDlg *>(modal)) {
+            ++passwordTries;
+            passcode->findChild<QLineEdit *>(QStringLiteral("txtPasscode"))
+                ->setText(QString::fromLatin1(PhoneBackupSample::kPassword));
+            passcode->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+        } else if (auto *form = qobject_cast<LocalDbSelForm *>(modal)) {
+            presetName =
+                form->findChild<QComboBox *>(QStringLiteral("cbLocalDbNames"))->currentText();
+            form->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+            return true;
+        }
+        return false;
+    });
+    MessageBoxCloser closer; // the save's success box
+    window.findChild<QAction *>(QStringLiteral("actionImportItunes"))->trigger();
+
+    EXPECT_EQ(passwordTries, 1);
+    const QString expectedName = sample.device.deviceName + QStringLiteral("_Backup");
+    EXPECT_EQ(presetName, expectedName);
+    EXPECT_EQ(window.treeModel()->localDbNames(), QStringList({expectedName}));
+    Node *db = window.treeModel()->findLocalDb(expectedName);
+    ASSERT_NE(db, nullptr);
+    EXPECT_EQ(window.currentNode(), db);
+    QStringList shown = shownTexts(window);
+    shown.sort();
+    QStringList expected = sample.texts();
+    expected.sort();
+    EXPECT_EQ(shown, expected);
+    EXPECT_GT(db->childCount(), 0);
+    EXPECT_EQ(stored(expectedName).texts, expected);
+}
+
+TEST(MainWindowCommands, ImportIntoLocalDatabasePresetsItsNameAndStopsWhenCancelled)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    QTemporaryDir backups;
+    PhoneBackupSample().write(backups.filePath(QStringLiteral("plain")), false);
+    MainWindow window;
+    window.setBackupFolders({QDir(backups.path())});
+    select(window, window.treeModel()->findLocalDb(QStringLiteral("phone")));
+
+    QString presetName;
+    g_whenModal([&](QWidget *modal) {
+        if (auto *chooser = qobject_cast<LoadItunesBackupDlg *>(modal)) {
+            chooser->findChild<QTreeView *>(QStringLiteral("listBackups"))
+                ->selectionModel()
+                ->select(chooser->model().index(0, 0),
+                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            chooser->accept();
+        } else if (auto *form = qobject_cast<LocalDbSelForm *>(modal)) {
+            presetName =
+                form->findChild<QComboBox *>(QStringLiteral("cbLocalDbNames"))->currentText();
+            form->findChild<QPushButton *>(QStringLiteral("btnClose"))->click();
+            return true;
+        }
+        return false;
+    });
+    MessageBoxCloser closer;
+    window.miImportToLocalDb();
+
+    EXPECT_EQ(presetName, QStringLiteral("phone"));
+    EXPECT_EQ(closer.count(), 0);
+    EXPECT_EQ(stored(QStringLiteral("phone")).texts.size(), 4);
+}
+
+TEST(MainWindowCommands, ExportingSelectedChatWritesItsMessagesToCsv)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    QTemporaryDir out;
+    AnsweredWindow window;
+    Node *db = window.treeModel()->findLocalDb(QStringLiteral("phone"));
+    select(window, db);
+    select(window, db->child(0)); // Bob
+
+    window.exportPath = out.filePath(QStringLiteral("bob"));
+    window.exportFilter = QStringLiteral("CSV Files(*.csv)");
+    MessageBoxCloser closer;
+    window.findChild<QAction *>(QStringLiteral("actionExport"))->trigger();
+
+    EXPECT_EQ(window.titlesAsked,
+              QStringList({QStringLiteral("Please select Save Path for messages.")}));
+    const QStringList lines = readLines(out.filePath(QStringLiteral("bob.csv")));
+    ASSERT_EQ(lines.size(), 3) << lines.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(lines.at(0), QStringLiteral("date,send,person,number,content"));
+    EXPECT_TRUE(lines.at(1).endsWith(QStringLiteral(",bob says hi")));
+    EXPECT_TRUE(lines.at(2).endsWith(QStringLiteral(",bye bob")));
+    ASSERT_EQ(closer.count(), 1);
+    EXPECT_EQ(closer.last().text, QStringLiteral("Successfully exported 2 Messages."));
+
+    // A cancelled save dialog writes nothing and says nothing.
+    window.exportPath.clear();
+    window.miExportAll();
+    EXPECT_EQ(closer.count(), 1);
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList({QStringLiteral("bob.csv")}));
+}
+
+TEST(MainWindowCommands, ExtractionCopiesTheAttachmentFilesIntoANewFolder)
+{
+    const ScopedDataFolder data;
+    QTemporaryDir files;
+    const QString photoPath = files.filePath(QStringLiteral("source.jpg"));
+    const QByteArray photo("\xff\xd8\xff\xe0 picture bytes", 20);
+    {
+        QFile file(photoPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(photo);
+    }
+    MsgBuilder builder;
+    _MsgHandle *carol = builder.handle(QStringLiteral("+15550003333"));
+    _MsgChat *chat = builder.chat(carol);
+    _MsgMessage *withPhoto = builder.message(chat, carol, 86400, QString(QChar(0xFFFC)));
+    builder.attachment(withPhoto, QStringLiteral("~/Library/SMS/Attachments/0a/10/x/IMG_7.JPG"),
+                       photoPath);
+    builder.message(chat, nullptr, 2 * 86400, QStringLiteral("nice"));
+    RecordingProgress saving;
+    BackupSMSThread saver(builder.data().messages(),
+                          QDir(g_localDbDir().filePath(QStringLiteral("media"))), QString(),
+                          saving);
+    ASSERT_TRUE(saving.run(saver)) << saving.endText().toStdString();
+
+    QTemporaryDir out;
+    AnsweredWindow window;
+    select(window, window.treeModel()->findLocalDb(QStringLiteral("media")));
+    window.folder = out.path();
+    MessageBoxCloser closer;
+    window.miExtractMediaAll();
+
+    EXPECT_EQ(window.titlesAsked,
+              QStringList({QStringLiteral("Please select Save Path for media files.")}));
+    const QStringList made = QDir(out.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(made.size(), 1);
+    EXPECT_TRUE(made.first().startsWith(QStringLiteral("attachments(")));
+    const QDir target(out.filePath(made.first()));
+    ASSERT_EQ(target.entryList(QDir::Files), QStringList({QStringLiteral("IMG_7.JPG")}));
+    QFile copy(target.filePath(QStringLiteral("IMG_7.JPG")));
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), photo);
+    ASSERT_EQ(closer.count(), 1);
+    EXPECT_TRUE(closer.last().text.startsWith(QStringLiteral("Successfully extacted 1 ")))
+        << closer.last().text.toStdString();
+}
+
+TEST(MainWindowCommands, DeletingMessagesAndChatsUpdatesTreeListAndDatabase)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    MainWindow window;
+    Node *db = window.treeModel()->findLocalDb(QStringLiteral("phone"));
+    select(window, db);
+    select(window, db->child(0)); // Bob: "bob says hi", "bye bob"
+    selectRows(window, {0});
+
+    {
+        MessageBoxCloser refuse(QMessageBox::No);
+        window.miDelSel();
+        ASSERT_EQ(refuse.count(), 1);
+        EXPECT_EQ(refuse.last().text, QStringLiteral("Confirm to delete the selected Messages?"));
+        EXPECT_EQ(stored(QStringLiteral("phone")).texts.size(), 4);
+    }
+    {
+        MessageBoxCloser confirm(QMessageBox::Yes);
+        window.miDelSel();
+        EXPECT_EQ(shownTexts(window), QStringList({QStringLiteral("bye bob")}));
+        EXPECT_EQ(window.currentNode(), db->child(0));
+        EXPECT_EQ(titles(db->children()),
+                  QStringList({QStringLiteral("+15550002222"), QStringLiteral("+15550001111")}));
+        const Stored now = stored(QStringLiteral("phone"));
+        EXPECT_FALSE(now.texts.contains(QStringLiteral("bob says hi")));
+        EXPECT_EQ(now.texts.size(), 3);
+    }
+    {
+        // Bob's last message takes his chat with it.
+        MessageBoxCloser confirm(QMessageBox::Yes);
+        selectRows(window, {0});
+        window.miDelSel();
+        EXPECT_EQ(titles(db->children()), QStringList({QStringLiteral("+15550001111")}));
+        EXPECT_EQ(window.smsModel()->rowCount(), 0);
+        const Stored now = stored(QStringLiteral("phone"));
+        EXPECT_EQ(now.texts,
+                  QStringList({QStringLiteral("alice again"), QStringLiteral("hello alice")}));
+        EXPECT_EQ(now.chats, 1);
+    }
+    {
+        MessageBoxCloser confirm(QMessageBox::Yes);
+        select(window, db->child(0)); // Alice
+        window.miDelChat();
+        ASSERT_GE(confirm.count(), 1);
+        EXPECT_TRUE(confirm.last().text.contains(QStringLiteral("Successfully Deleted 2 Messages")))
+            << confirm.last().text.toStdString();
+        EXPECT_EQ(db->childCount(), 0);
+        EXPECT_EQ(window.smsModel()->rowCount(), 0);
+        EXPECT_EQ(window.currentChat(), nullptr);
+        const Stored now = stored(QStringLiteral("phone"));
+        EXPECT_TRUE(now.texts.isEmpty());
+        EXPECT_EQ(now.chats, 0);
+    }
+}
+
+TEST(MainWindowCommands, DeletionAndItsMenusOnlyActOnLocalDatabases)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    // A device whose messages lie in a folder like a local database's: never deleted from here.
+    ASSERT_TRUE(g_dataSaveDir().mkpath(QStringLiteral("virtual_ios")));
+    const QString deviceFolder = g_dataSaveDir().filePath(QStringLiteral("virtual_ios/Phone"));
+    ASSERT_TRUE(QDir().rename(g_localDbDir().filePath(QStringLiteral("phone")), deviceFolder));
+    MainWindow window;
+    Node *iPhone = window.treeModel()->devicesRoot()->child(0);
+    ASSERT_NE(iPhone, nullptr);
+    select(window, iPhone);
+    ASSERT_EQ(window.smsModel()->rowCount(), 4);
+    EXPECT_FALSE(window.findChild<QAction *>(QStringLiteral("actionDelete"))->isEnabled());
+    EXPECT_TRUE(window.findChild<QAction *>(QStringLiteral("actionExport"))->isEnabled());
+    EXPECT_TRUE(window.findChild<QAction *>(QStringLiteral("actionExtract"))->isEnabled());
+
+    MessageBoxCloser closer(QMessageBox::Yes);
+    selectRows(window, {0});
+    window.miDelSel();
+    select(window, iPhone->child(0));
+    window.miDelChat();
+    window.miDel();
+    EXPECT_EQ(closer.count(), 0);
+    IOS6MessageDb db{QDir(deviceFolder), QString(), true};
+    MsgData left;
+    db.messages(left, 0);
+    EXPECT_EQ(left.messages().size(), 4);
+}
