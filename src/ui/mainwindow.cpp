@@ -24,6 +24,7 @@
 #include "ui/loaditunesbackupdlg.h"
 #include "ui/localdbitemnode.h"
 #include "ui/localdbselform.h"
+#include "ui/mmsprinter.h"
 #include "ui/mylistview.h"
 #include "ui/mytreeview.h"
 #include "ui/passcodedlg.h"
@@ -829,9 +830,12 @@ void MainWindow::restore2android(const QList<_MsgMessage *> &)
 {
     notAvailableYet("transfer");
 }
-void MainWindow::printMMS(const QList<_MsgMessage *> &)
+void MainWindow::printMMS(const QList<_MsgMessage *> &messages)
 {
-    notAvailableYet("print");
+    if (messages.isEmpty())
+        return;
+    MMSPrinter printer;
+    printer.printMMS(messages);
 }
 
 // ---- export, extraction and deletion
