@@ -241,7 +241,7 @@ TEST(MainWindowCommands, ExtractionCopiesTheAttachmentFilesIntoANewFolder)
     const ScopedDataFolder data;
     QTemporaryDir files;
     const QString photoPath = files.filePath(QStringLiteral("source.jpg"));
-    const QByteArray photo("\xff\xd8\xff\xe0 picture bytes", 20);
+    const QByteArray photo = QByteArrayLiteral("\xff\xd8\xff\xe0 picture bytes");
     {
         QFile file(photoPath);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));

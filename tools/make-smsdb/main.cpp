@@ -36,7 +36,7 @@ void writeDemo(SmsDbWriter &w)
     message(annaSms, 0, QStringLiteral("Yes, at eight."));
     message(annaChat, annaIm, QStringLiteral("Switched to iMessage"));
     const qint64 photo = message(annaChat, 0, QStringLiteral("\uFFFC"));
-    const QByteArray jpeg("\xFF\xD8\xFF\xE0 demo picture", 19);
+    const QByteArray jpeg = QByteArrayLiteral("\xFF\xD8\xFF\xE0 demo picture");
     w.addAttachment(photo, QStringLiteral("~/Library/SMS/Attachments/ab/01/IMG_0001.JPG"),
                     QStringLiteral("image/jpeg"), &jpeg);
     message(group, ben, QStringLiteral("Who brings the tent?"));
