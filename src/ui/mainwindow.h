@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class BubbleViewMgr;
 class ItemModelMain;
 class ItemModelSms;
 class MyListView;
@@ -39,6 +40,7 @@ public:
     ItemModelSms *smsModel() const { return m_smsModel; }
     MyTreeView *treeView() const { return m_treeView; }
     MyListView *listView() const { return m_listView; }
+    BubbleViewMgr *bubbleView() const { return m_bubbleView; }
     // The conversation shown in the list; null when a whole source is shown.
     _MsgChat *currentChat() const { return m_currentChat; }
     // The node the commands act on: the selected one, else null.
@@ -141,7 +143,7 @@ private:
     void importFromiTunes(const QString &localDbName);
     void notAvailableYet(const char *command);
 
-    // Hooks of the conversation pane: the bubble renderer draws into m_webView here.
+    // The conversation pane: the bubble view draws into m_webView.
     void showBubble(const QList<_MsgMessage *> &messages);
     void scrollBubbleTo(int row);
 
@@ -160,6 +162,7 @@ private:
     QLabel *m_lbSMSCount = nullptr;
     QLabel *m_lbChatName = nullptr;
     QWebEngineView *m_webView = nullptr;
+    BubbleViewMgr *m_bubbleView = nullptr;
     _MsgChat *m_currentChat = nullptr;
 
     QAction *m_actBackup = nullptr;
