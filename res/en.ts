@@ -112,6 +112,10 @@
         <translation>Please select a cuntry code first to continue.</translation>
     </message>
     <message>
+        <source>IDS_CAN_NOT_FIND_ATTACHMENT_%1</source>
+        <translation>can not find %1.</translation>
+    </message>
+    <message>
         <source>IDS_CAN_NOT_FOUNDCONTACT_KEYWORD_%0</source>
         <translation>Find no contact with keyword %1.</translation>
     </message>
@@ -290,6 +294,10 @@
     <message>
         <source>IDS_EXPORT_FILTER_TXT</source>
         <translation>Text Files(*.txt)</translation>
+    </message>
+    <message>
+        <source>IDS_EXPORT_FORMAT_NOT_AVAILABLE_%1</source>
+        <translation>Export to %1 is not available yet.</translation>
     </message>
     <message>
         <source>IDS_EXPORT_WRITE_FAILED_%1_%2</source>
@@ -597,6 +605,10 @@
         <translation>You</translation>
     </message>
     <message>
+        <source>IDS_NEXT_PAGE</source>
+        <translation>&gt;&gt;Next Page</translation>
+    </message>
+    <message>
         <source>IDS_NOT_AVAILABLE_YET</source>
         <translation>This command is not available yet.</translation>
     </message>
@@ -643,6 +655,10 @@ For work without a window, use textlink-cli.</translation>
         <translation>Cannot read %1: %2</translation>
     </message>
     <message>
+        <source>IDS_PREVIOUS_PAGE</source>
+        <translation>&lt;&lt;Previous Page</translation>
+    </message>
+    <message>
         <source>IDS_PRINT_MMS</source>
         <translation>Print Messages</translation>
     </message>
@@ -661,6 +677,18 @@ For work without a window, use textlink-cli.</translation>
     <message>
         <source>IDS_ROOT_LOCALDB</source>
         <translation>Local Databases</translation>
+    </message>
+    <message>
+        <source>IDS_SAVE_ATTACHMENT</source>
+        <translation>Save Attachment</translation>
+    </message>
+    <message>
+        <source>IDS_SAVE_ATTACHMENT_FILE_ERROR</source>
+        <translation>Failed to save attachment.</translation>
+    </message>
+    <message>
+        <source>IDS_SAVE_ATTACHMENT_SUC</source>
+        <translation>Attachment saved successfully.</translation>
     </message>
     <message>
         <source>IDS_SEARCH</source>

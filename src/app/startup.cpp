@@ -6,8 +6,11 @@
 #include "frame/translation.h"
 #include "localdb/updatelocaldbthread.h"
 #include "model/sqlite3db.h"
+#include "ui/itemmodelmain.h"
 #include "ui/mainwindow.h"
+#include "ui/mytreeview.h"
 #include "ui/progressform.h"
+#include "ui/rootlocaldbitemnode.h"
 #include "ui/tips.h"
 
 #include <QApplication>
@@ -45,6 +48,29 @@ bool convertOldLocalDbs(QWidget *window)
     return progress.runWorker(worker);
 }
 
+// Opens the window on a local database or one of its conversations, named by titles as
+// "database/conversation" in TEXTLINK_SELECT: demonstrations and screenshots start where they
+// are meant to without anyone clicking.
+void preselect(MainWindow &window, const QString &path)
+{
+    AbsTreeItemModel::_ItemNode *parent = window.treeModel()->localDbRoot();
+    for (const QString &title : path.split(QLatin1Char('/'))) {
+        AbsTreeItemModel::_ItemNode *found = nullptr;
+        for (AbsTreeItemModel::_ItemNode *child : parent->children()) {
+            if (child->title == title)
+                found = child;
+        }
+        if (!found) {
+            qCWarning(lcApp) << "nothing named" << title << "to select";
+            return;
+        }
+        // Selecting a database lists its conversations, so the next title can be found.
+        window.treeView()->selectionModel()->setCurrentIndex(
+            window.treeModel()->indexOfItemNode(found), QItemSelectionModel::ClearAndSelect);
+        parent = found;
+    }
+}
+
 } // namespace
 
 bool g_displayAvailable(const QProcessEnvironment &env)
@@ -78,6 +104,9 @@ int g_runDesktop(int argc, char **argv)
     {
         MainWindow window;
         window.show();
+        const QString selection = qEnvironmentVariable("TEXTLINK_SELECT");
+        if (!selection.isEmpty())
+            preselect(window, selection);
         if (convertOldLocalDbs(&window)) {
             qCInfo(lcApp) << "old local databases converted; closing for the restart";
             QMetaObject::invokeMethod(&window, "close", Qt::QueuedConnection);

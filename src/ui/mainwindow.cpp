@@ -16,6 +16,7 @@
 #include "model/msgchat.h"
 #include "model/msgfunctions.h"
 #include "model/msgmessage.h"
+#include "ui/bubbleviewmgr.h"
 #include "ui/chatsessionitemnode.h"
 #include "ui/iosdeviceitemnode.h"
 #include "ui/itemmodelmain.h"
@@ -214,6 +215,8 @@ void MainWindow::buildBubblePane(QWidget *parent)
     m_lbChatName->setTextFormat(Qt::PlainText);
     m_webView = new QWebEngineView(pane);
     m_webView->setObjectName(QStringLiteral("webViewSMS"));
+    m_bubbleView = new BubbleViewMgr(this);
+    m_bubbleView->setWebview(m_webView);
     m_webView->setUrl(QUrl(QStringLiteral("about:blank")));
     layout->addWidget(title);
     layout->addWidget(m_lbChatName);
@@ -396,13 +399,13 @@ void MainWindow::resetDisplay()
 
 void MainWindow::showBubble(const QList<_MsgMessage *> &messages)
 {
-    // The bubble renderer takes the list here; until then the pane stays blank.
     qCDebug(lcUi) << "conversation pane:" << messages.size() << "messages";
+    m_bubbleView->showBubble(messages);
 }
 
 void MainWindow::scrollBubbleTo(int row)
 {
-    qCDebug(lcUi) << "conversation pane: row" << row;
+    m_bubbleView->scrollToPos(row);
 }
 
 void MainWindow::onSMSItemSelected(const QItemSelection &selected, const QItemSelection &)

@@ -13,6 +13,7 @@
 #include <memory>
 
 class BackupManifest;
+class BubbleViewMgr;
 class ItemModelMain;
 class MsgData;
 class ItemModelSms;
@@ -43,6 +44,7 @@ public:
     ItemModelSms *smsModel() const { return m_smsModel; }
     MyTreeView *treeView() const { return m_treeView; }
     MyListView *listView() const { return m_listView; }
+    BubbleViewMgr *bubbleView() const { return m_bubbleView; }
     // The conversation shown in the list; null when a whole source is shown.
     _MsgChat *currentChat() const { return m_currentChat; }
     // The node the commands act on: the selected one, else null.
@@ -163,7 +165,7 @@ private:
     bool loadBackup(BackupManifest &backup, MsgData &data);
     void notAvailableYet(const char *command);
 
-    // Hooks of the conversation pane: the bubble renderer draws into m_webView here.
+    // The conversation pane: the bubble view draws into m_webView.
     void showBubble(const QList<_MsgMessage *> &messages);
     void scrollBubbleTo(int row);
 
@@ -182,6 +184,7 @@ private:
     QLabel *m_lbSMSCount = nullptr;
     QLabel *m_lbChatName = nullptr;
     QWebEngineView *m_webView = nullptr;
+    BubbleViewMgr *m_bubbleView = nullptr;
     _MsgChat *m_currentChat = nullptr;
 
     QAction *m_actBackup = nullptr;

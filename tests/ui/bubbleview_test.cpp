@@ -1,0 +1,515 @@
+// The conversation pane: page markup and paging as text, link handling without a browser, one
+// page loaded into a real web view, and the icons of the tree and the message list.
+#include "messageboxcloser.h"
+#include "msgbuilder.h"
+#include "uitestdata.h"
+
+#include "model/msgattachment.h"
+#include "model/msgchat.h"
+#include "model/msgmessage.h"
+#include "ui/attachmentsave.h"
+#include "ui/bubbleviewmgr.h"
+#include "ui/itemmodelmain.h"
+#include "ui/itemmodelsms.h"
+#include "ui/localdbitemnode.h"
+#include "ui/mainwindow.h"
+#include "ui/mylistview.h"
+#include "ui/mytreeview.h"
+#include "ui/rootlocaldbitemnode.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPixmap>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+namespace {
+
+using LinkAction = BubbleViewMgr::LinkAction;
+
+// Seconds from 2001 to a day of 2020, so that date lines have a real date.
+constexpr int kBaseDate = 600000000;
+
+int countOf(const QString &html, const QString &piece)
+{
+    return html.count(piece);
+}
+
+int messageAnchors(const QString &html)
+{
+    return countOf(html, QStringLiteral("<a name=\"sms_"));
+}
+
+int bubbles(const QString &html)
+{
+    return countOf(html, QStringLiteral("<div class=\"bb1\">")) +
+           countOf(html, QStringLiteral("<div class=\"bb2\">"));
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A one-to-one conversation of count messages a given number of seconds apart.
+class Conversation
+{
+public:
+    explicit Conversation(int count, int gapSeconds = 3600)
+    {
+        m_alice = m_builder.handle(QStringLiteral("+15550001111"));
+        m_chat = m_builder.chat(m_alice);
+        for (int i = 0; i < count; ++i)
+            add(kBaseDate + i * gapSeconds, QStringLiteral("message %1").arg(i), i % 2 == 0);
+    }
+
+    _MsgMessage *add(int date, const QString &text, bool received = true)
+    {
+        _MsgMessage *message = m_builder.message(m_chat, received ? m_alice : nullptr, date, text);
+        m_messages << message;
+        return message;
+    }
+
+    _MsgAttachment *attach(_MsgMessage *message, const QString &mime, const QString &path)
+    {
+        _MsgAttachment *attachment =
+            m_builder.attachment(message, QFileInfo(path).fileName(), path);
+        attachment->mime_type = mime;
+        return attachment;
+    }
+
+    const QList<_MsgMessage *> &messages() const { return m_messages; }
+
+private:
+    MsgBuilder m_builder;
+    _MsgHandle *m_alice = nullptr;
+    _MsgChat *m_chat = nullptr;
+    QList<_MsgMessage *> m_messages;
+};
+
+QString onePage(const QList<_MsgMessage *> &messages)
+{
+    return BubbleViewMgr::pageHtml(messages, 1);
+}
+
+} // namespace
+
+TEST(BubblePaging, FiftyMessagesMakeOnePageWithoutPagingLinks)
+{
+    const Conversation chat(50);
+    BubbleViewMgr view;
+    view.showBubble(chat.messages());
+    EXPECT_EQ(view.page(), 1);
+    EXPECT_EQ(view.pageCount(), 1);
+    EXPECT_EQ(view.anchor(), QStringLiteral("start"));
+    EXPECT_EQ(messageAnchors(view.html()), 50);
+    EXPECT_FALSE(view.html().contains(QStringLiteral("/pre_page")));
+    EXPECT_FALSE(view.html().contains(QStringLiteral("/next_page")));
+    EXPECT_TRUE(view.html().contains(QStringLiteral("<a name=\"start\"></a>")));
+    EXPECT_TRUE(view.html().contains(QStringLiteral("<a name=\"end\"></a></body></html>")));
+}
+
+TEST(BubblePaging, FiftyOneMessagesMakeTwoPagesLinkedBothWays)
+{
+    const Conversation chat(51);
+    BubbleViewMgr view;
+    view.showBubble(chat.messages());
+    ASSERT_EQ(view.pageCount(), 2);
+    EXPECT_EQ(messageAnchors(view.html()), 50);
+    EXPECT_TRUE(view.html().contains(
+        QStringLiteral("<p><a href=\"/next_page\">&gt;&gt;Next Page</a></p>")));
+    EXPECT_FALSE(view.html().contains(QStringLiteral("/pre_page")));
+
+    view.nextPage();
+    EXPECT_EQ(view.page(), 2);
+    EXPECT_EQ(view.anchor(), QStringLiteral("start"));
+    EXPECT_EQ(messageAnchors(view.html()), 1);
+    EXPECT_TRUE(view.html().contains(
+        QStringLiteral("<a name=\"sms_%1\"></a>").arg(chat.messages().last()->rowid)));
+    EXPECT_TRUE(view.html().contains(
+        QStringLiteral("<p><a href=\"/pre_page\">&lt;&lt;Previous Page</a></p>")));
+    EXPECT_FALSE(view.html().contains(QStringLiteral("/next_page")));
+
+    // Past the ends nothing changes.
+    view.nextPage();
+    EXPECT_EQ(view.page(), 2);
+    view.previousPage();
+    EXPECT_EQ(view.page(), 1);
+    EXPECT_EQ(view.anchor(), QStringLiteral("end"));
+    view.previousPage();
+    EXPECT_EQ(view.page(), 1);
+
+    view.lastPage();
+    EXPECT_EQ(view.page(), 2);
+    EXPECT_EQ(view.anchor(), QStringLiteral("end"));
+    view.firstPage();
+    EXPECT_EQ(view.page(), 1);
+    EXPECT_EQ(view.anchor(), QStringLiteral("start"));
+    view.gotoPage(3);
+    view.gotoPage(0);
+    EXPECT_EQ(view.page(), 1);
+}
+
+TEST(BubblePaging, AnEmptyListShowsAnEmptyPage)
+{
+    const Conversation chat(3);
+    BubbleViewMgr view;
+    view.showBubble(chat.messages());
+    view.showBubble({});
+    EXPECT_EQ(view.page(), 0);
+    EXPECT_EQ(view.pageCount(), 0);
+    EXPECT_EQ(messageAnchors(view.html()), 0);
+    EXPECT_EQ(bubbles(view.html()), 0);
+    view.nextPage();
+    view.scrollToPos(0);
+    EXPECT_EQ(view.page(), 0);
+}
+
+TEST(BubblePaging, ScrollingToARowDrawsItsPage)
+{
+    const Conversation chat(200);
+    BubbleViewMgr view;
+    view.showBubble(chat.messages());
+    const QString row120 = QStringLiteral("sms_%1").arg(chat.messages().at(120)->rowid);
+
+    view.scrollToPos(120);
+    EXPECT_EQ(view.page(), 3);
+    EXPECT_EQ(view.anchor(), row120);
+    EXPECT_TRUE(view.html().contains(QStringLiteral("<a name=\"%1\"></a>").arg(row120)));
+
+    // Rows 100 and 149 are on the same page, 150 starts the next.
+    const QString html = view.html();
+    view.scrollToPos(149);
+    EXPECT_EQ(view.page(), 3);
+    EXPECT_EQ(view.html(), html);
+    view.scrollToPos(150);
+    EXPECT_EQ(view.page(), 4);
+    view.scrollToPos(49);
+    EXPECT_EQ(view.page(), 1);
+
+    view.scrollToPos(200);
+    view.scrollToPos(-1);
+    EXPECT_EQ(view.page(), 1);
+    EXPECT_EQ(view.anchor(), QStringLiteral("sms_%1").arg(chat.messages().at(49)->rowid));
+}
+
+TEST(BubbleMarkup, DateLinesFollowGapsOfMoreThanAMinute)
+{
+    Conversation sixty(0);
+    sixty.add(kBaseDate, QStringLiteral("a"));
+    sixty.add(kBaseDate + 60, QStringLiteral("b"));
+    EXPECT_EQ(countOf(onePage(sixty.messages()), QStringLiteral("<div class=\"dt\">")), 1);
+
+    Conversation sixtyOne(0);
+    sixtyOne.add(kBaseDate, QStringLiteral("a"));
+    sixtyOne.add(kBaseDate + 61, QStringLiteral("b"));
+    EXPECT_EQ(countOf(onePage(sixtyOne.messages()), QStringLiteral("<div class=\"dt\">")), 2);
+
+    // Every page starts with a date line, however close its first message is to the last one
+    // of the page before.
+    const Conversation close(51, 1);
+    BubbleViewMgr view;
+    view.showBubble(close.messages());
+    EXPECT_EQ(countOf(view.html(), QStringLiteral("<div class=\"dt\">")), 1);
+    view.nextPage();
+    EXPECT_EQ(countOf(view.html(), QStringLiteral("<div class=\"dt\">")), 1);
+}
+
+TEST(BubbleMarkup, TextIsEscapedAndEmojiBecomePictures)
+{
+    Conversation chat(0);
+    const char32_t grin = 0x1F600;
+    chat.add(kBaseDate,
+             QStringLiteral("<b>bold</b> & \"quoted\"\nnext line ") + QString::fromUcs4(&grin, 1));
+    const QString html = onePage(chat.messages());
+    EXPECT_TRUE(html.contains(QStringLiteral("&lt;b&gt;bold&lt;/b&gt; &amp; ")));
+    EXPECT_FALSE(html.contains(QStringLiteral("<b>")));
+    EXPECT_TRUE(html.contains(QStringLiteral("<br/>next line")));
+    EXPECT_TRUE(html.contains(QStringLiteral("<img src=\"emoji/1F600.png\" />")));
+    EXPECT_EQ(bubbles(html), 1);
+}
+
+TEST(BubbleMarkup, AttachmentsGetBubblesByTheirType)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString picture = dir.filePath(QStringLiteral("IMG_0001.JPG"));
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(picture, "JPEG"));
+    const QString note = dir.filePath(QStringLiteral("note.txt"));
+    ASSERT_TRUE(writeFile(note, QByteArray("line <1>\nline 2")));
+
+    Conversation chat(0);
+    _MsgMessage *onlyPicture = chat.add(kBaseDate, QString());
+    chat.attach(onlyPicture, QStringLiteral("IMAGE/jpeg"), picture);
+    EXPECT_EQ(bubbles(onePage(chat.messages())), 1);
+    EXPECT_TRUE(onePage(chat.messages()).contains(QStringLiteral("max-width:120px")));
+
+    Conversation empty(0);
+    empty.add(kBaseDate, QString());
+    EXPECT_EQ(bubbles(onePage(empty.messages())), 1);
+
+    Conversation media(0);
+    _MsgMessage *message = media.add(kBaseDate, QStringLiteral("look"), false);
+    media.attach(message, QStringLiteral("video/quicktime"), dir.filePath(QStringLiteral("a.mov")));
+    media.attach(message, QStringLiteral("Audio/amr"), dir.filePath(QStringLiteral("a.amr")));
+    media.attach(message, QStringLiteral("application/pdf"), dir.filePath(QStringLiteral("a.pdf")));
+    media.attach(message, QStringLiteral("text/plain"), note);
+    const QString html = onePage(media.messages());
+    EXPECT_EQ(bubbles(html), 5);
+    EXPECT_EQ(countOf(html, QStringLiteral("<div class=\"bb2\">")), 5);
+    EXPECT_EQ(countOf(html, QStringLiteral(">[VIDEO]</a>")), 1);
+    EXPECT_EQ(countOf(html, QStringLiteral(">[AUDIO]</a>")), 1);
+    EXPECT_EQ(countOf(html, QStringLiteral(">[ATTACHMENT]</a>")), 1);
+    EXPECT_TRUE(html.contains(QStringLiteral("line &lt;1&gt;<br/>line 2")));
+    EXPECT_TRUE(html.contains(
+        QUrl::fromLocalFile(dir.filePath(QStringLiteral("a.pdf"))).toString(QUrl::FullyEncoded)));
+}
+
+TEST(BubbleLinks, ClicksAreSortedByWhatTheyPointAt)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto file = [&dir](const char *name) {
+        const QString path = dir.filePath(QLatin1String(name));
+        EXPECT_TRUE(writeFile(path, QByteArray("x")));
+        return QUrl::fromLocalFile(path);
+    };
+    EXPECT_EQ(BubbleViewMgr::linkAction(QUrl(QStringLiteral("file:///pre_page"))),
+              LinkAction::PreviousPage);
+    EXPECT_EQ(BubbleViewMgr::linkAction(QUrl(QStringLiteral("file:///next_page"))),
+              LinkAction::NextPage);
+    EXPECT_EQ(BubbleViewMgr::linkAction(file("photo.JPG")), LinkAction::OpenFile);
+    EXPECT_EQ(BubbleViewMgr::linkAction(file("clip.mov")), LinkAction::OpenFile);
+    EXPECT_EQ(BubbleViewMgr::linkAction(file("paper.pdf")), LinkAction::SaveFile);
+    // Only whole suffixes of the list open directly.
+    EXPECT_EQ(BubbleViewMgr::linkAction(file("noSuffix")), LinkAction::SaveFile);
+    EXPECT_EQ(BubbleViewMgr::linkAction(file("tool.pe")), LinkAction::SaveFile);
+    EXPECT_EQ(
+        BubbleViewMgr::linkAction(QUrl::fromLocalFile(dir.filePath(QStringLiteral("gone.jpg")))),
+        LinkAction::MissingFile);
+    EXPECT_EQ(BubbleViewMgr::linkAction(QUrl(QStringLiteral("https://example.com/a.pdf"))),
+              LinkAction::Ignore);
+}
+
+TEST(BubbleLinks, PageLinksTurnThePage)
+{
+    const Conversation chat(120);
+    BubbleViewMgr view;
+    view.showBubble(chat.messages());
+    view.onLinkClicked(QUrl(QStringLiteral("file:///next_page")));
+    view.onLinkClicked(QUrl(QStringLiteral("file:///next_page")));
+    EXPECT_EQ(view.page(), 3);
+    view.onLinkClicked(QUrl(QStringLiteral("file:///next_page")));
+    EXPECT_EQ(view.page(), 3);
+    view.onLinkClicked(QUrl(QStringLiteral("file:///pre_page")));
+    EXPECT_EQ(view.page(), 2);
+    EXPECT_EQ(view.anchor(), QStringLiteral("end"));
+}
+
+TEST(BubbleLinks, AnAttachmentIsSavedWhereTheUserChooses)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString source = dir.filePath(QStringLiteral("contract.pdf"));
+    ASSERT_TRUE(writeFile(source, QByteArray("%PDF attachment")));
+    const QString target = dir.filePath(QStringLiteral("saved.pdf"));
+    ASSERT_TRUE(writeFile(target, QByteArray("an older file that is replaced")));
+
+    BubbleViewMgr view;
+    QString proposed;
+    view.setSavePathChooser([&](const QString &path) {
+        proposed = path;
+        return target;
+    });
+    {
+        MessageBoxCloser closer;
+        view.onLinkClicked(QUrl::fromLocalFile(source));
+        ASSERT_EQ(closer.count(), 1);
+        EXPECT_EQ(closer.last().icon, QMessageBox::Information);
+        EXPECT_TRUE(closer.last().text.contains(QStringLiteral("Attachment saved successfully.")));
+    }
+    EXPECT_EQ(proposed, QDir::home().filePath(QStringLiteral("contract.pdf")));
+    EXPECT_EQ(readFile(target), QByteArray("%PDF attachment"));
+
+    // Cancelling the dialog saves nothing and says nothing.
+    view.setSavePathChooser([](const QString &) { return QString(); });
+    {
+        MessageBoxCloser closer;
+        view.onLinkClicked(QUrl::fromLocalFile(source));
+        QTest::qWait(50);
+        EXPECT_EQ(closer.count(), 0);
+    }
+
+    // A folder that does not exist cannot take it.
+    view.setSavePathChooser(
+        [&dir](const QString &) { return dir.filePath(QStringLiteral("no/such/folder.pdf")); });
+    {
+        MessageBoxCloser closer;
+        view.onLinkClicked(QUrl::fromLocalFile(source));
+        ASSERT_EQ(closer.count(), 1);
+        EXPECT_TRUE(closer.last().text.contains(QStringLiteral("Failed to save attachment.")));
+    }
+}
+
+TEST(BubbleLinks, AMissingFileIsNamedInAWarning)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString missing = dir.filePath(QStringLiteral("lost & found.pdf"));
+    BubbleViewMgr view;
+    view.setSavePathChooser([](const QString &) -> QString {
+        ADD_FAILURE() << "no save dialog for a missing file";
+        return QString();
+    });
+    MessageBoxCloser closer;
+    view.onLinkClicked(QUrl::fromLocalFile(missing));
+    ASSERT_EQ(closer.count(), 1);
+    EXPECT_EQ(closer.last().icon, QMessageBox::Warning);
+    EXPECT_TRUE(closer.last().text.contains(QStringLiteral("can not find ")));
+    EXPECT_TRUE(closer.last().text.contains(QStringLiteral("lost &amp; found.pdf")));
+}
+
+TEST(AttachmentSave, ReplacesOnlyAfterACompleteCopy)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString source = dir.filePath(QStringLiteral("a.bin"));
+    const QByteArray content(3 * 1024 * 1024 + 17, 'q');
+    ASSERT_TRUE(writeFile(source, content));
+
+    // Saving the attachment onto itself keeps it whole.
+    EXPECT_TRUE(g_saveAttachmentCopy(source, source));
+    EXPECT_EQ(readFile(source), content);
+
+    const QString target = dir.filePath(QStringLiteral("b.bin"));
+    ASSERT_TRUE(writeFile(target, QByteArray("keep me")));
+    EXPECT_FALSE(g_saveAttachmentCopy(dir.filePath(QStringLiteral("missing.bin")), target));
+    EXPECT_EQ(readFile(target), QByteArray("keep me"));
+
+    EXPECT_TRUE(g_saveAttachmentCopy(source, target));
+    EXPECT_EQ(readFile(target), content);
+}
+
+TEST(BubbleWebView, APageLoadsAndItsNextPageLinkTurnsThePage)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString picture = dir.filePath(QStringLiteral("p.png"));
+    QImage image(20, 20, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    ASSERT_TRUE(image.save(picture, "PNG"));
+    Conversation chat(60);
+    chat.attach(chat.messages().at(1), QStringLiteral("image/png"), picture);
+
+    QWebEngineView webView;
+    webView.resize(400, 600);
+    BubbleViewMgr view;
+    view.setWebview(&webView);
+    QSignalSpy loaded(&webView, &QWebEngineView::loadFinished);
+    view.showBubble(chat.messages());
+    if (!loaded.wait(60000))
+        GTEST_SKIP() << "the web engine did not start in this environment";
+    EXPECT_TRUE(loaded.last().at(0).toBool());
+
+    QVariant bubbleCount;
+    webView.page()->runJavaScript(
+        QStringLiteral("document.querySelectorAll('div.bb1, div.bb2').length"),
+        [&bubbleCount](const QVariant &result) { bubbleCount = result; });
+    QTRY_VERIFY_WITH_TIMEOUT(bubbleCount.isValid(), 30000);
+    EXPECT_EQ(bubbleCount.toInt(), bubbles(view.html()));
+
+    // A click on the page's link reaches the manager instead of navigating the page away.
+    const int loads = loaded.count();
+    webView.page()->runJavaScript(
+        QStringLiteral("document.querySelector('a[href=\"/next_page\"]').click()"));
+    QTRY_COMPARE_WITH_TIMEOUT(view.page(), 2, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > loads, 60000);
+    QVariant anchors;
+    webView.page()->runJavaScript(
+        QStringLiteral("document.querySelectorAll('a[name^=\"sms_\"]').length"),
+        [&anchors](const QVariant &result) { anchors = result; });
+    QTRY_VERIFY_WITH_TIMEOUT(anchors.isValid(), 30000);
+    EXPECT_EQ(anchors.toInt(), 10);
+}
+
+TEST(BubbleWindow, TheWindowDrawsTheShownMessagesAndFollowsTheListSelection)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    MainWindow window;
+    BubbleViewMgr *view = window.bubbleView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->page(), 0);
+
+    AbsTreeItemModel::_ItemNode *db = window.treeModel()->localDbRoot()->child(0);
+    ASSERT_NE(db, nullptr);
+    window.treeView()->selectionModel()->setCurrentIndex(window.treeModel()->indexOfItemNode(db),
+                                                         QItemSelectionModel::ClearAndSelect);
+    EXPECT_EQ(view->page(), 1);
+    for (const char *text : {"hello alice", "bob says hi", "alice again", "bye bob"})
+        EXPECT_TRUE(view->html().contains(QLatin1String(text))) << text;
+
+    const QList<_MsgMessage *> shown = window.smsModel()->messages();
+    ASSERT_EQ(shown.size(), 4);
+    window.listView()->selectionModel()->setCurrentIndex(window.smsModel()->indexOfPos(2),
+                                                         QItemSelectionModel::ClearAndSelect |
+                                                             QItemSelectionModel::Rows);
+    EXPECT_EQ(view->anchor(), QStringLiteral("sms_%1").arg(shown.at(2)->rowid));
+}
+
+TEST(Icons, TreeAndListShowTheirPictures)
+{
+    ItemModelMain tree;
+    for (int row = 0; row < tree.rowCount(); ++row) {
+        const QVariant icon = tree.data(tree.index(row, 0), Qt::DecorationRole);
+        ASSERT_TRUE(icon.canConvert<QPixmap>()) << row;
+        EXPECT_FALSE(icon.value<QPixmap>().isNull()) << row;
+    }
+    for (const char *name : {"devices", "databases", "iphone", "android", "database", "group",
+                             "icon_sms-receive", "icon_sms-sent", "imsg-rec", "imsg-send"}) {
+        const QImage image(QStringLiteral(":res/%1.png").arg(QLatin1String(name)));
+        EXPECT_FALSE(image.isNull()) << name;
+        EXPECT_GE(image.width(), 32) << name;
+    }
+
+    // The four message marks differ from one another.
+    MsgBuilder builder;
+    _MsgHandle *smsPeer = builder.handle(QStringLiteral("+1555"), QStringLiteral("SMS"));
+    _MsgHandle *imsgPeer = builder.handle(QStringLiteral("a@b.c"), QStringLiteral("iMessage"));
+    _MsgChat *sms = builder.chat(smsPeer);
+    _MsgChat *imsg = builder.chat(imsgPeer);
+    sms->service_name = QStringLiteral("SMS");
+    imsg->service_name = QStringLiteral("iMessage");
+    const QList<_MsgMessage *> messages = {
+        builder.message(sms, smsPeer, kBaseDate, QStringLiteral("a")),
+        builder.message(sms, nullptr, kBaseDate, QStringLiteral("b")),
+        builder.message(imsg, imsgPeer, kBaseDate, QStringLiteral("c")),
+        builder.message(imsg, nullptr, kBaseDate, QStringLiteral("d"))};
+    ItemModelSms list;
+    list.loadSMS(messages);
+    QList<QImage> marks;
+    for (int row = 0; row < messages.size(); ++row) {
+        const QVariant icon = list.data(list.index(row, 0), Qt::DecorationRole);
+        ASSERT_TRUE(icon.canConvert<QPixmap>()) << row;
+        const QImage mark = icon.value<QPixmap>().toImage();
+        ASSERT_FALSE(mark.isNull()) << row;
+        for (const QImage &other : marks)
+            EXPECT_NE(mark, other) << row;
+        marks << mark;
+    }
+}
