@@ -7,7 +7,9 @@
 #include "localdb/updatelocaldbthread.h"
 #include "model/sqlite3db.h"
 #include "ui/itemmodelmain.h"
+#include "ui/itemmodelsms.h"
 #include "ui/mainwindow.h"
+#include "ui/mylistview.h"
 #include "ui/mytreeview.h"
 #include "ui/progressform.h"
 #include "ui/rootlocaldbitemnode.h"
@@ -49,10 +51,11 @@ bool convertOldLocalDbs(QWidget *window)
 }
 
 // Opens the window on a local database or one of its conversations, named by titles as
-// "database/conversation" in TEXTLINK_SELECT: demonstrations and screenshots start where they
-// are meant to without anyone clicking.
-void preselect(MainWindow &window, const QString &path)
+// "database/conversation" or "database/conversation#row" in TEXTLINK_SELECT: demonstrations and
+// screenshots start where they are meant to without anyone clicking.
+void preselect(MainWindow &window, const QString &selection)
 {
+    const QString path = selection.section(QLatin1Char('#'), 0, 0);
     AbsTreeItemModel::_ItemNode *parent = window.treeModel()->localDbRoot();
     for (const QString &title : path.split(QLatin1Char('/'))) {
         AbsTreeItemModel::_ItemNode *found = nullptr;
@@ -68,6 +71,13 @@ void preselect(MainWindow &window, const QString &path)
         window.treeView()->selectionModel()->setCurrentIndex(
             window.treeModel()->indexOfItemNode(found), QItemSelectionModel::ClearAndSelect);
         parent = found;
+    }
+    bool isRow = false;
+    const int row = selection.section(QLatin1Char('#'), 1).toInt(&isRow);
+    if (isRow) {
+        window.listView()->selectionModel()->setCurrentIndex(window.smsModel()->index(row, 0),
+                                                             QItemSelectionModel::ClearAndSelect |
+                                                                 QItemSelectionModel::Rows);
     }
 }
 
