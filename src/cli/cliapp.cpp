@@ -19,6 +19,7 @@
 #include "localdb/updatelocaldbthread.h"
 
 #include <QDir>
+#include <QLoggingCategory>
 #include <QTextStream>
 
 #include <cstdio>
@@ -107,8 +108,12 @@ int CliApp::run(const QStringList &args)
     if (!dataDir.isEmpty())
         g_setDataSaveDirOverride(QDir(dataDir).absolutePath());
     // The log goes to the data folder; nothing of it may reach stdout, which carries the records.
+    // Finding the log folder logs too, before the log is open: only warnings may show then.
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false"));
+    const QString logDir = g_logDir().absolutePath();
+    QLoggingCategory::setFilterRules(QString());
     logsaver_set_echo(false);
-    logsaver_install_msghandler(g_logDir().absolutePath(), 10);
+    logsaver_install_msghandler(logDir, 10);
     ConsoleTips tips(false);
     AbsTips::install(&tips);
 
