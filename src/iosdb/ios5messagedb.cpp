@@ -403,32 +403,6 @@ void IOS5MessageDb::openCheck()
     }
 }
 
-void IOS5MessageDb::openContacts()
-{
-    if (m_contactsOpen)
-        return;
-    try {
-        m_contacts->openCheck();
-        m_contactsOpen = m_contacts->isOpen();
-    } catch (const std::exception &e) {
-        // Names are a nicety: the messages load without them.
-        qCInfo(lcIosdb) << "address book not available:" << e.what();
-    }
-}
-
-void IOS5MessageDb::nameFromContacts(_MsgHandle &handle)
-{
-    if (!m_contactsOpen)
-        return;
-    try {
-        const _IOSContactPhoneInfo info = m_contacts->contactInfoByNumber(handle.id);
-        handle._ct_name = info.displayName();
-        handle._photo = info.photo;
-    } catch (const std::exception &e) {
-        qCWarning(lcIosdb) << "IOS5MessageDb::chats, IOSContactsMemDb error." << e.what();
-    }
-}
-
 const _CountryInfo &IOS5MessageDb::countryByCode(const QString &code)
 {
     auto it = m_countries.constFind(code);
@@ -440,7 +414,7 @@ const _CountryInfo &IOS5MessageDb::countryByCode(const QString &code)
 void IOS5MessageDb::chats(MsgData &data)
 {
     openCheck();
-    openContacts();
+    m_contacts->openForReader();
     smsChats(data);
     smsMembers(data);
     if (m_tableSql.contains(QStringLiteral("madrid_chat")))
@@ -486,7 +460,7 @@ void IOS5MessageDb::smsMembers(MsgData &data)
             created->service = QStringLiteral("SMS");
             created->id =
                 countryByCode(created->country).formatNumber(c.getText(QStringLiteral("address")));
-            nameFromContacts(*created);
+            m_contacts->nameHandle(*created, "IOS5MessageDb");
             handle = created.release();
             d.handles.insert(rowid, handle);
         }
@@ -543,7 +517,7 @@ void IOS5MessageDb::imessageChats(MsgData &data)
             handle->rowid = handleId;
             handle->service = QStringLiteral("iMessage");
             handle->id = defCountry.formatNumber(participant);
-            nameFromContacts(*handle);
+            m_contacts->nameHandle(*handle, "IOS5MessageDb");
             chat->handleMap.insert(handle->id, handle.get());
             d.handles.insert(handleId, handle.release());
         }

@@ -56,9 +56,7 @@ public:
 private:
     class Loader;
 
-    void openContacts();
     // The address book's name and photo for handle; lookup failures are logged, never thrown.
-    void nameFromContacts(_MsgHandle &handle);
     // Countries are looked up once per code, not once per address.
     const _CountryInfo &countryByCode(const QString &code);
 
@@ -76,7 +74,6 @@ private:
     std::optional<_CountryInfo> m_defaultCountry;
     std::unique_ptr<CountryLibDb> m_countryLib;
     std::unique_ptr<IOSContactsMemDb> m_contacts;
-    bool m_contactsOpen = false;
     QHash<QString, QString> m_tableSql;
     QHash<QString, _CountryInfo> m_countries;
 };

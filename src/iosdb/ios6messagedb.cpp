@@ -2,9 +2,9 @@
 
 #include "frame/filenames.h"
 #include "frame/translation.h"
-#include "iosdb/ios6dblog.h"
 #include "iosdb/ioscontactphoneinfo.h"
 #include "iosdb/ioscontactsmemdb.h"
+#include "iosdb/iosdblog.h"
 #include "model/countrylibdb.h"
 #include "model/msgattachment.h"
 #include "model/msgchat.h"
@@ -184,7 +184,7 @@ public:
         auto handle = std::make_unique<_MsgHandle>();
         m_reader.read(c, *handle);
         format(*handle);
-        nameFromContacts(*handle);
+        m_db.m_contacts->nameHandle(*handle, "IOS6MessageDb");
         _MsgHandle *owned = handle.release();
         m_data.p()->handles.insert(rowid, owned);
         return owned;
@@ -204,19 +204,6 @@ private:
         if (it == m_countries.constEnd())
             it = m_countries.insert(handle.country, m_db.m_countryLib->infoByCode(handle.country));
         handle.id = it->formatNumber(handle.id);
-    }
-
-    void nameFromContacts(_MsgHandle &handle)
-    {
-        if (!m_db.m_contactsOpen)
-            return;
-        try {
-            const _IOSContactPhoneInfo info = m_db.m_contacts->contactInfoByNumber(handle.id);
-            handle._ct_name = info.displayName();
-            handle._photo = info.photo;
-        } catch (const std::exception &e) {
-            qCWarning(lcIos6Db) << "IOS6MessageDb::chats, IOSContactsMemDb error." << e.what();
-        }
     }
 
     IOS6MessageDb &m_db;
@@ -385,24 +372,10 @@ bool IOS6MessageDb::isItemTypeEnabled() const
     return tableSqlContains(kMessage, QStringLiteral("item_type"));
 }
 
-void IOS6MessageDb::openContacts()
-{
-    if (m_contactsOpen)
-        return;
-    try {
-        m_contacts->openCheck();
-        // Without an address book in the folder the lookup simply stays closed.
-        m_contactsOpen = m_contacts->isOpen();
-    } catch (const std::exception &e) {
-        // Names are a nicety: the messages load without them.
-        qCInfo(lcIos6Db) << "address book not available:" << e.what();
-    }
-}
-
 void IOS6MessageDb::chats(MsgData &data)
 {
     openCheck();
-    openContacts();
+    m_contacts->openForReader();
     __MsgData &d = *data.p();
 
     Sqlite3Cursor c = queryThrow("select * from chat");

@@ -100,7 +100,6 @@ private:
     void upgradeLocalColumns();
     void registerFunctions();
     void readTableSql();
-    void openContacts();
     qint64 firstRowId(const Sqlite3Sql &sql);
     // The country of addresses stored without one.
     _CountryInfo defaultCountry();
@@ -115,7 +114,6 @@ private:
     const QString m_dbPath;
     std::unique_ptr<CountryLibDb> m_countryLib;
     std::unique_ptr<IOSContactsMemDb> m_contacts;
-    bool m_contactsOpen = false;
     QHash<QString, QString> m_tableSql;
     QHash<QString, bool> m_messageSqlContains;
 };

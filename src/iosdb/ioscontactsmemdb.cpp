@@ -208,3 +208,29 @@ _IOSContactPhoneInfo IOSContactsMemDb::contactInfoByNumber(const QString &number
     }
     return info;
 }
+
+bool IOSContactsMemDb::openForReader()
+{
+    try {
+        openCheck();
+    } catch (const std::exception &e) {
+        // Names are a nicety: the messages load without them.
+        qCInfo(lcIosdb) << "address book not available:" << e.what();
+    }
+    return isOpen();
+}
+
+void IOSContactsMemDb::nameHandle(_MsgHandle &handle, const char *reader)
+{
+    if (!isOpen())
+        return;
+    try {
+        const _IOSContactPhoneInfo info = contactInfoByNumber(handle.id);
+        handle._ct_name = info.displayName();
+        handle._photo = info.photo;
+    } catch (const std::exception &e) {
+        qCWarning(lcIosdb).noquote()
+            << QStringLiteral("%1::chats, IOSContactsMemDb error. %2")
+                   .arg(QLatin1String(reader), QString::fromUtf8(e.what()));
+    }
+}

@@ -2,6 +2,7 @@
 
 #include "iosdb/ioscontactphoneinfo.h"
 #include "model/absdb.h"
+#include "model/msghandle.h"
 
 #include <QDir>
 #include <QString>
@@ -28,6 +29,13 @@ public:
 
     // The person whose formatted number equals number; empty when none does.
     _IOSContactPhoneInfo contactInfoByNumber(const QString &number);
+
+    // For the message readers, which load without names when they must: opens the lookup,
+    // logging instead of throwing; true when names can be looked up.
+    bool openForReader();
+    // Sets the handle's contact name and photo when the lookup is open; a failing lookup is
+    // logged under the reader's name and leaves them as they are.
+    void nameHandle(_MsgHandle &handle, const char *reader);
 
     static QString lookupFileName();
     QString lookupPath() const;
