@@ -23,11 +23,12 @@ void makeLocalDb(const QString &folder, const QStringList &chatIdentifiers, int 
     Sqlite3DB db;
     db.openThrow(smsDir + QStringLiteral("/sms.db"), 6);
     QString error;
-    ASSERT_EQ(db.exec(QStringLiteral("create table chat (ROWID integer primary key, "
-                                     "chat_identifier text);"
-                                     "create table message (ROWID integer primary key, text text);"),
-                      error),
-              0)
+    ASSERT_EQ(
+        db.exec(QStringLiteral("create table chat (ROWID integer primary key, "
+                               "chat_identifier text);"
+                               "create table message (ROWID integer primary key, text text);"),
+                error),
+        0)
         << error.toStdString();
     for (const QString &id : chatIdentifiers) {
         Sqlite3Sql sql("insert into chat (chat_identifier) values (?)");
@@ -63,6 +64,8 @@ TEST(Cli, SourcesOnEmptyDataFolderPrintsNothing)
     const CliResult result = runCli({"--data-dir", data.path(), "--json", "sources"});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
+    // Nothing but failures reaches standard error, so scripts can treat any text there as one.
+    EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
     // The data folder is used, and nothing is written anywhere else.
     EXPECT_TRUE(QDir(data.path()).exists("local_databases"));
 }
@@ -81,7 +84,8 @@ TEST(Cli, SourcesCountsConversationsAndMessages)
     ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(str(lines[0], "name"), "Alice's phone");
     EXPECT_EQ(str(lines[0], "kind"), "local");
-    EXPECT_EQ(str(lines[0], "path"), QDir(data.path() + "/local_databases/Alice's phone").absolutePath());
+    EXPECT_EQ(str(lines[0], "path"),
+              QDir(data.path() + "/local_databases/Alice's phone").absolutePath());
     // An SMS and an iMessage chat with one person are one conversation.
     EXPECT_EQ(lines[0].value("chats").toInt(), 2);
     EXPECT_EQ(lines[0].value("messages").toInt(), 7);
