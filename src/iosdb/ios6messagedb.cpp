@@ -772,19 +772,30 @@ void IOS6MessageDb::deleteMessage(const _MsgMessage *msg)
     if (!msg)
         return;
     openCheck();
+    // A message listed in several chats may be the last one of any of them, not only of the chat
+    // it is shown under.
+    QList<qint64> chatIds;
+    Sqlite3Cursor listed =
+        queryThrow(Sqlite3Sql("select chat_id from chat_message_join where message_id=?")
+                       .addInt64Param(msg->rowid));
+    while (listed.moveNext())
+        chatIds << listed.getInt64(0);
+    if (msg->chat && !chatIds.contains(msg->chat->rowid))
+        chatIds << msg->chat->rowid;
+
     const QString id = QString::number(msg->rowid);
     execute(QStringLiteral("DELETE FROM message WHERE rowid=%1").arg(id));
     execute(QStringLiteral("DELETE FROM chat_message_join where message_id=%1").arg(id));
     execute(QStringLiteral("DELETE FROM message_attachment_join where message_id=%1").arg(id));
-    if (!msg->chat)
-        return;
-    const QString chatId = QString::number(msg->chat->rowid);
-    execute(QStringLiteral("DELETE FROM chat WHERE rowid=%1 and (SELECT 1 from chat_message_join "
-                           "WHERE chat_id=%2 LIMIT 1) IS NULL")
-                .arg(chatId, chatId));
-    // A chat that went leaves its participant links behind otherwise, and with them addresses
-    // nothing refers to any more.
-    execute(QStringLiteral("DELETE FROM chat_handle_join WHERE chat_id=%1 and (SELECT 1 from chat "
-                           "WHERE rowid=%1) IS NULL")
-                .arg(chatId));
+    for (const qint64 chat : qAsConst(chatIds)) {
+        const QString chatId = QString::number(chat);
+        execute(QStringLiteral("DELETE FROM chat WHERE rowid=%1 and (SELECT 1 from "
+                               "chat_message_join WHERE chat_id=%2 LIMIT 1) IS NULL")
+                    .arg(chatId, chatId));
+        // A chat that went leaves its participant links behind otherwise, and with them
+        // addresses nothing refers to any more.
+        execute(QStringLiteral("DELETE FROM chat_handle_join WHERE chat_id=%1 and (SELECT 1 from "
+                               "chat WHERE rowid=%1) IS NULL")
+                    .arg(chatId));
+    }
 }

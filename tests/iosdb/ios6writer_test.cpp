@@ -266,6 +266,28 @@ TEST_F(IOS6WriterTest, DeletingTheLastMessageDeletesItsChat)
     }
 }
 
+TEST_F(IOS6WriterTest, DeletingAMessageListedInTwoChatsDeletesBothWhenEmptied)
+{
+    const QDir dir = sub(QStringLiteral("shared"));
+    IOS6MessageDb db(dir, QString(), true);
+    _MsgChat sms = groupChat(QStringLiteral("SMS;+;chat1"));
+    _MsgChat imessage = groupChat(QStringLiteral("iMessage;+;chat1"));
+    sms.rowid = db.insertChatAndHandles(sms);
+    imessage.rowid = db.insertChatAndHandles(imessage);
+    _MsgMessage shared = messageOf(QStringLiteral("shared"), 1);
+    shared.rowid = db.insertMessage(shared, 0, 0, QString());
+    db.joinChatMessage(sms.rowid, shared.rowid);
+    db.joinChatMessage(imessage.rowid, shared.rowid);
+    // Shown under the chat read last, as the reader links it.
+    shared.chat = &imessage;
+
+    db.deleteMessage(&shared);
+    EXPECT_EQ(db.findChat(sms.guid), 0);
+    EXPECT_EQ(db.findChat(imessage.guid), 0);
+    EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select count(*) as v from chat")),
+              QStringLiteral("0"));
+}
+
 TEST_F(IOS6WriterTest, OlderLocalDatabaseIsUpgradedOnOpen)
 {
     // A local database from before the group columns and logical hashes: the phone's first
