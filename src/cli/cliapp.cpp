@@ -40,12 +40,9 @@ void updateOldDatabases(bool quiet)
 {
     if (UpdateLocalDbThread::oldDatabaseFolders().isEmpty())
         return;
-    ConsoleProgress progress(quiet ? ConsoleProgress::Output::Quiet
-                                   : ConsoleProgress::Output::Auto);
+    ConsoleProgress progress(CliContext::progressOutput(quiet));
     UpdateLocalDbThread worker(progress);
-    if (!progress.runWorker(worker))
-        throw std::runtime_error(progress.endText().toStdString());
-    QTextStream(stderr) << progress.endText() << '\n';
+    CliContext::runWorker(progress, worker);
 }
 
 } // namespace

@@ -84,13 +84,10 @@ int DeleteCommand::run(CliContext &context, const QStringList &args)
                                               ? messagesByRowId(data, request.rowids)
                                               : g_selectMessages(data, request.chat);
 
-    ConsoleProgress progress(context.isQuiet() ? ConsoleProgress::Output::Quiet
-                                               : ConsoleProgress::Output::Auto);
+    ConsoleProgress progress(context.progressOutput());
     DeleteMMSThread worker(source.folder(), messages, progress);
-    if (!progress.runWorker(worker))
-        throw std::runtime_error(progress.endText().toStdString());
+    CliContext::runWorker(progress, worker);
 
-    QTextStream(stderr) << progress.endText() << '\n';
     context.output().setColumns(
         {QStringLiteral("deleted"), QStringLiteral("files_removed"), QStringLiteral("path")});
     context.output().record({{QStringLiteral("deleted"), worker.deletedCount()},

@@ -35,13 +35,10 @@ int ExportCommand::run(CliContext &context, const QStringList &args)
     const QList<_MsgMessage *> messages = g_selectMessages(data, chat);
     const QString target = QDir::cleanPath(QDir().absoluteFilePath(g_exportTargetPath(out, *type)));
 
-    ConsoleProgress progress(context.isQuiet() ? ConsoleProgress::Output::Quiet
-                                               : ConsoleProgress::Output::Auto);
+    ConsoleProgress progress(context.progressOutput());
     ExportMessagesThread worker(messages, target, format, progress);
-    if (!progress.runWorker(worker))
-        throw std::runtime_error(progress.endText().toStdString());
+    CliContext::runWorker(progress, worker);
 
-    QTextStream(stderr) << progress.endText() << '\n';
     context.output().setColumns(
         {QStringLiteral("format"), QStringLiteral("messages"), QStringLiteral("path")});
     context.output().record({{QStringLiteral("format"), formatName.toLower()},

@@ -32,13 +32,10 @@ int ExtractCommand::run(CliContext &context, const QStringList &args)
     const QString folder = g_getValidFilePath(
         g_extractionFolderPath(QDir(out).absolutePath(), QDateTime::currentDateTime()));
 
-    ConsoleProgress progress(context.isQuiet() ? ConsoleProgress::Output::Quiet
-                                               : ConsoleProgress::Output::Auto);
+    ConsoleProgress progress(context.progressOutput());
     AttachmentExtractThread worker(progress, messages, folder);
-    if (!progress.runWorker(worker))
-        throw std::runtime_error(progress.endText().toStdString());
+    CliContext::runWorker(progress, worker);
 
-    QTextStream(stderr) << progress.endText() << '\n';
     context.output().setColumns(
         {QStringLiteral("folder"), QStringLiteral("files"), QStringLiteral("failed")});
     context.output().record({{QStringLiteral("folder"), worker.folder()},

@@ -16,15 +16,6 @@
 
 #include <stdexcept>
 
-namespace {
-
-ConsoleProgress::Output progressOutput(const CliContext &context)
-{
-    return context.isQuiet() ? ConsoleProgress::Output::Quiet : ConsoleProgress::Output::Auto;
-}
-
-} // namespace
-
 QString ImportBackupCommand::readPasswordFile(const QString &path)
 {
     QFile file(path);
@@ -75,7 +66,7 @@ int ImportBackupCommand::run(CliContext &context, const QStringList &args)
     if (!SaveCommand::isValidDbName(dbName))
         throw std::runtime_error(g_tr("IDS_INVALID_LOCALDB_NAME").toStdString());
 
-    ConsoleProgress extraction(progressOutput(context));
+    ConsoleProgress extraction(context.progressOutput());
     ITunesImport import(backup, extraction);
     MsgData data;
     if (!import.run([&extraction](QThread &worker) { return extraction.runWorker(worker); }, data))
@@ -83,12 +74,10 @@ int ImportBackupCommand::run(CliContext &context, const QStringList &args)
 
     const QList<_MsgMessage *> messages = g_selectMessages(data, QString());
     const QDir folder = SaveCommand::databaseFolder(dbName);
-    ConsoleProgress saving(progressOutput(context));
+    ConsoleProgress saving(context.progressOutput());
     BackupSMSThread worker(messages, folder, QString(), saving);
-    if (!saving.runWorker(worker))
-        throw std::runtime_error(saving.endText().toStdString());
+    CliContext::runWorker(saving, worker);
 
-    QTextStream(stderr) << saving.endText() << '\n';
     CliOutput &output = context.output();
     output.setColumns({QStringLiteral("database"), QStringLiteral("processed"),
                        QStringLiteral("saved"), QStringLiteral("path")});

@@ -50,13 +50,10 @@ int SaveCommand::run(CliContext &context, const QStringList &args)
     const QList<_MsgMessage *> messages = g_selectMessages(data, chat);
     const QDir folder = databaseFolder(name);
 
-    ConsoleProgress progress(context.isQuiet() ? ConsoleProgress::Output::Quiet
-                                               : ConsoleProgress::Output::Auto);
+    ConsoleProgress progress(context.progressOutput());
     BackupSMSThread worker(messages, folder, QString(), progress);
-    if (!progress.runWorker(worker))
-        throw std::runtime_error(progress.endText().toStdString());
+    CliContext::runWorker(progress, worker);
 
-    QTextStream(stderr) << progress.endText() << '\n';
     context.output().setColumns({QStringLiteral("database"), QStringLiteral("processed"),
                                  QStringLiteral("saved"), QStringLiteral("path")});
     if (context.isJson()) {
