@@ -61,7 +61,7 @@ QStringList g_messageColumns()
 
 namespace {
 
-// Keys in the order QJsonDocument writes them (sorted), so the bytes match g_messageRecord's.
+// Keys in the order QJsonDocument writes them (sorted), as the command line has always printed them.
 void appendAttachment(JsonLine &line, const _MsgAttachment &attachment)
 {
     line.beginObject()
@@ -96,13 +96,6 @@ void g_appendMessageRecord(JsonLine &line, const _MsgMessage &message)
         .add("subject", message.subject)
         .add("text", message.plainText())
         .endObject();
-}
-
-QJsonObject g_messageRecord(const _MsgMessage &message)
-{
-    JsonLine line;
-    g_appendMessageRecord(line, message);
-    return QJsonDocument::fromJson(line.bytes()).object();
 }
 
 QList<_MsgMessage *> g_selectMessages(const MsgData &data, const QString &chatIdentifier)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -15,8 +14,7 @@ struct _MsgMessage;
 // A date of the message databases as ISO 8601 UTC ("2013-05-01T10:00:00Z").
 QString g_isoDate21(int date);
 QStringList g_messageColumns();
-QJsonObject g_messageRecord(const _MsgMessage &message);
-// The same record appended to line as a JSON object, without building a QJsonObject.
+// One message's record appended to line as a JSON object.
 void g_appendMessageRecord(JsonLine &line, const _MsgMessage &message);
 
 // Every message of data, or of the conversation chatIdentifier names (all chats that share it)
