@@ -5,7 +5,6 @@
 #include "iosdb/ioscontactphoneinfo.h"
 #include "iosdb/ioscontactsmemdb.h"
 #include "iosdb/iosdblog.h"
-#include "iosdb/plistarray.h"
 #include "model/countrylibdb.h"
 #include "model/msgattachment.h"
 #include "model/msgchat.h"
@@ -14,6 +13,7 @@
 #include "model/msghandle.h"
 #include "model/msgidentity.h"
 #include "model/msgmessage.h"
+#include "model/qplist.h"
 #include "model/sqlite3cursor.h"
 
 #include <QDateTime>
@@ -495,7 +495,7 @@ void IOS5MessageDb::imessageChats(MsgData &data)
         if (d.chats.contains(rowid))
             continue;
         const QStringList participants =
-            g_plistStringArray(c.getBlob(QStringLiteral("participants")));
+            QPlist::fromFileBin(c.getBlob(QStringLiteral("participants"))).toStringList();
         auto chat = std::make_unique<_MsgChat>();
         chat->rowid = rowid;
         const QString rawIdentifier = c.getText(QStringLiteral("chat_identifier"));

@@ -7,7 +7,7 @@
 #include "itunes/invalidpassworderror.h"
 #include "itunes/ituneslog.h"
 #include "itunes/keybag.h"
-#include "itunes/qplist.h"
+#include "model/qplist.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
-#include "itunes/qplist.h"
+#include "model/qplist.h"
 
 #include "frame/translation.h"
-#include "itunes/ituneslog.h"
 
 #include <QFile>
+#include <QLoggingCategory>
 #include <QTimeZone>
 
 #include <plist/plist.h>
@@ -30,6 +30,8 @@ struct QPlist_private
 };
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcPlist, "textlink.model")
 
 struct FreeDeleter
 {
@@ -300,6 +302,18 @@ QPlist QPlist::at(quint32 index) const
     return childHandle(plist_array_get_item(m_d->node, index));
 }
 
+QStringList QPlist::toStringList() const
+{
+    QStringList strings;
+    const quint32 count = array_size();
+    for (quint32 i = 0; i < count; ++i) {
+        const QPlist item = at(i);
+        if (item.isString())
+            strings << item.toString();
+    }
+    return strings;
+}
+
 void QPlist::push_back(const QPlist &value)
 {
     if (!isArray() || value.isNull())
@@ -398,7 +412,7 @@ QPlist QPlist::fromFile(const QString &path)
     }
     QPlist parsed = fromFileBin(data, true);
     if (parsed.isNull()) {
-        qCWarning(lcItunes) << "not a property list:" << path;
+        qCWarning(lcPlist) << "not a property list:" << path;
         throw std::runtime_error(g_tr("IDS_PLIST_INVALID").arg(path).toStdString());
     }
     return parsed;

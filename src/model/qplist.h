@@ -5,6 +5,7 @@
 #include <QMap>
 #include <QSharedPointer>
 #include <QString>
+#include <QStringList>
 
 struct QPlist_private;
 
@@ -58,6 +59,8 @@ public:
     // Array access, with the same ownership rules as the dictionary.
     quint32 array_size() const;
     QPlist at(quint32 index) const;
+    // The string items of an array, in order (other items skipped); empty for any other node.
+    QStringList toStringList() const;
     void push_back(const QPlist &value);
 
     static QPlist newDict(bool owned = true);

@@ -1,4 +1,4 @@
-#include "itunes/qplist.h"
+#include "model/qplist.h"
 
 #include <gtest/gtest.h>
 
@@ -150,6 +150,20 @@ TEST(QPlist, WrongTypesAndNullHandlesGiveEmptyValues)
     EXPECT_TRUE(key.isKey());
     EXPECT_EQ(key.toKeyString(), "Lockdown");
     EXPECT_EQ(key.toString(), "");
+}
+
+TEST(QPlist, StringListTakesTheStringItemsOfAnArrayOnly)
+{
+    QPlist array = QPlist::newArray();
+    array.push_back(QPlist::fromString("+15551230001"));
+    array.push_back(QPlist::fromUint(7));
+    array.push_back(QPlist::fromString("ann@example.com"));
+    const QPlist parsed = QPlist::fromFileBin(array.toBin());
+    EXPECT_EQ(parsed.toStringList(), QStringList({"+15551230001", "ann@example.com"}));
+
+    EXPECT_TRUE(QPlist::fromString("x").toStringList().isEmpty());
+    EXPECT_TRUE(QPlist::fromFileBin("not a property list").toStringList().isEmpty());
+    EXPECT_TRUE(QPlist().toStringList().isEmpty());
 }
 
 TEST(QPlist, ItemHandlesOutliveTheirTreeHandle)
