@@ -9,7 +9,7 @@
     </message>
     <message>
         <source>IDS_AES_INVALID_INPUT_LENGTH</source>
-        <translation>%1, POLARSSL_ERR_AES_INVALID_INPUT_LENGTH.</translation>
+        <translation>%1 is damaged: its encrypted content does not end on a whole block.</translation>
     </message>
     <message>
         <source>IDS_ALL_MESSAGES</source>
@@ -60,6 +60,10 @@
         <translation>Path</translation>
     </message>
     <message>
+        <source>IDS_BACKUP_DB_DAMAGED_%1_%2</source>
+        <translation>The message database of the backup %1 is damaged (%2); the command line reads what is left of it with --salvage.</translation>
+    </message>
+    <message>
         <source>IDS_BACKUP_FILE_KEY_FAILED</source>
         <translation>The key of %1 in the encrypted backup cannot be unwrapped; the backup is damaged.</translation>
     </message>
@@ -98,6 +102,10 @@
     <message>
         <source>IDS_CANCEL</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>IDS_CANNOT_COPY_%1_%2</source>
+        <translation>Cannot copy %1: %2.</translation>
     </message>
     <message>
         <source>IDS_CANNOT_CREATE_FOLDER</source>
@@ -144,8 +152,20 @@
         <translation>%1 is an iPhone backup folder; reading backups from the command line is not supported yet.</translation>
     </message>
     <message>
+        <source>IDS_CLI_DB_DAMAGED_%1_%2</source>
+        <translation>The message database %1 is damaged (%2); --salvage reads what is left of it.</translation>
+    </message>
+    <message>
+        <source>IDS_CLI_DB_SALVAGED_%1_%2</source>
+        <translation>The message database %1 is damaged: %2 messages salvaged.</translation>
+    </message>
+    <message>
         <source>IDS_CLI_DELETE_LOCAL_ONLY_%1</source>
         <translation>%1 is not a local database; messages can only be deleted from local databases.</translation>
+    </message>
+    <message>
+        <source>IDS_CLI_INVALID_DB_NAME_%1</source>
+        <translation>Invalid Local Database name: it may not be empty, "." or "..", nor longer than %1 bytes.</translation>
     </message>
     <message>
         <source>IDS_CLI_IOS5_NOT_SUPPORTED_%1</source>
@@ -244,6 +264,10 @@
         <translation>can not find :res/countries.db.</translation>
     </message>
     <message>
+        <source>IDS_DB_DAMAGED_%1_%2</source>
+        <translation>The database %1 cannot be read: %2.</translation>
+    </message>
+    <message>
         <source>IDS_DELETING_MMS</source>
         <translation>Deleting Messages...</translation>
     </message>
@@ -306,6 +330,10 @@
     <message>
         <source>IDS_EXTRACTING_MEDIA_FILES</source>
         <translation>Extracting MMS attachment now.Please wait...</translation>
+    </message>
+    <message>
+        <source>IDS_EXTRACT_%1_FAILED_%2_COPIED_TO_%3</source>
+        <translation>%1 attachment files could not be copied (see the log); %2 were copied to %3.</translation>
     </message>
     <message>
         <source>IDS_FILE_KEY_INVALID</source>
@@ -613,6 +641,10 @@
         <translation>This command is not available yet.</translation>
     </message>
     <message>
+        <source>IDS_NOT_A_MESSAGE_DB_%1</source>
+        <translation>%1 holds no phone's messages: its database is empty or of another kind.</translation>
+    </message>
+    <message>
         <source>IDS_NOT_CONTAIN_SMS_DB_IN_ITUNES_BACKUP</source>
         <translation>Found no message database file in this iTunes backup.</translation>
     </message>
@@ -733,6 +765,10 @@ For work without a window, use textlink-cli.</translation>
     <message>
         <source>IDS_SQLITE_PARAM_COUNT</source>
         <translation>The statement takes %1 values but %2 were given.</translation>
+    </message>
+    <message>
+        <source>IDS_SUC_BACKUP_%1_SAVED_%2_KNOWN_%3_NOT_SAVED</source>
+        <translation>Saved %1 messages into the local database; %2 were there already; %3 could not be saved (see the log).</translation>
     </message>
     <message>
         <source>IDS_SUC_BACKUP_%1_SMS</source>

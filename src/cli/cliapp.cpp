@@ -1,5 +1,7 @@
 #include "cli/cliapp.h"
 
+#include "cli/clisource.h"
+
 #include "cli/backupscommand.h"
 #include "cli/chatscommand.h"
 #include "cli/clicontext.h"
@@ -15,6 +17,7 @@
 #include "frame/appdirs.h"
 #include "frame/consoleprogress.h"
 #include "frame/consoletips.h"
+#include "frame/errortext.h"
 #include "frame/logsaver.h"
 #include "localdb/updatelocaldbthread.h"
 
@@ -30,7 +33,7 @@ namespace {
 void printError(const QString &text)
 {
     QTextStream err(stderr);
-    err << "textlink-cli: " << text << '\n';
+    err << "textlink-cli: " << g_oneLine(text) << '\n';
 }
 
 // Converts the local databases of the old single-file layout before a verb looks at the data
@@ -76,6 +79,8 @@ int CliApp::run(const QStringList &args)
             json = true;
         } else if (option == QLatin1String("--quiet")) {
             quiet = true;
+        } else if (option == QLatin1String("--salvage")) {
+            CliSource::setSalvageDamaged(true);
         } else if (option == QLatin1String("--data-dir")) {
             if (++i == args.size()) {
                 printError(QStringLiteral("--data-dir needs a folder"));
@@ -146,10 +151,11 @@ CliCommand *CliApp::find(const QString &verb)
 QString CliApp::usage() const
 {
     QString text = QStringLiteral(
-        "usage: textlink-cli [--data-dir DIR] [--json] [--quiet] COMMAND [ARGS]\n\n"
+        "usage: textlink-cli [--data-dir DIR] [--json] [--quiet] [--salvage] COMMAND [ARGS]\n\n"
         "  --data-dir DIR  use DIR as the data folder (local databases, caches, logs)\n"
         "  --json          print one JSON object per line\n"
-        "  --quiet         no progress bar\n\ncommands:\n");
+        "  --quiet         no progress bar\n"
+        "  --salvage       read what is left of a damaged phone database\n\ncommands:\n");
     for (const auto &command : m_commands) {
         text += QStringLiteral("  %1 %2\n      %3\n")
                     .arg(command->name(), command->usage(), command->summary());

@@ -2,19 +2,24 @@
 
 #include "frame/appdirs.h"
 #include "frame/consoleprogress.h"
+#include "frame/errortext.h"
 #include "frame/translation.h"
 #include "iosdb/ios6messagedb.h"
 #include "itunes/backupmanifest.h"
 #include "itunes/itunesimport.h"
+#include "itunes/phonedbcopy.h"
 #include "model/absiosmessagedb.h"
 #include "model/absmessagedb.h"
 #include "model/sqlite3db.h"
 
 #include <QFileInfo>
+#include <QTextStream>
 
 #include <stdexcept>
 
 namespace {
+
+bool g_salvageDamaged = false;
 
 [[noreturn]] void fail(const QString &text)
 {
@@ -36,6 +41,8 @@ bool writtenByUs(const QString &dbPath)
 }
 
 } // namespace
+
+CliSource::~CliSource() = default;
 
 CliSource::CliSource(const QString &source)
 {
@@ -73,8 +80,7 @@ void CliSource::openBackup(const QString &source)
     ITunesImport import(backup, progress);
     if (!import.extract([&progress](QThread &worker) { return progress.runWorker(worker); }))
         fail(progress.endText());
-    m_folder = import.cacheDir();
-    m_db = import.openMessageDb();
+    openPhoneCopy(import.cacheDir());
 }
 
 QString CliSource::smsDbPath(const QDir &folder)
@@ -84,15 +90,42 @@ QString CliSource::smsDbPath(const QDir &folder)
 
 void CliSource::openDb()
 {
-    const QString dbPath = smsDbPath(m_folder);
-    m_localDatabase = m_kind == Kind::LocalDb || writtenByUs(dbPath);
-    if (m_localDatabase) {
+    if (m_kind == Kind::LocalDb) {
+        m_localDatabase = true;
         m_db = QSharedPointer<IOS6MessageDb>::create(m_folder, QString(), true);
         return;
     }
     // A phone's files, copied by hand or by another tool: read them as a backup's cache is read,
-    // in whichever layout the phone wrote and with the phone's own country.
-    m_db = ITunesImport::openCachedDb(m_folder);
+    // in whichever layout the phone wrote and with the phone's own country. Even opening the
+    // original to tell it apart from a copied local database could write beside it.
+    openPhoneCopy(m_folder);
+    if (writtenByUs(m_copy->dbPath())) {
+        m_localDatabase = true;
+        m_copy.reset();
+        m_db = QSharedPointer<IOS6MessageDb>::create(m_folder, QString(), true);
+    }
+}
+
+void CliSource::setSalvageDamaged(bool salvage)
+{
+    g_salvageDamaged = salvage;
+}
+
+void CliSource::openPhoneCopy(const QDir &source)
+{
+    m_copy = std::make_unique<PhoneDbCopy>(source);
+    m_copy->make();
+    const QString damage = m_copy->damage();
+    if (!damage.isEmpty()) {
+        const QString original = smsDbPath(source);
+        if (!g_salvageDamaged)
+            fail(g_tr("IDS_CLI_DB_DAMAGED_%1_%2").arg(original, g_oneLine(damage)));
+        m_salvaged = m_copy->salvage();
+    }
+    if (!PhoneDbCopy::isMessageDb(m_copy->dbPath()))
+        fail(g_tr("IDS_NOT_A_MESSAGE_DB_%1").arg(smsDbPath(source)));
+    m_folder = source;
+    m_db = ITunesImport::openCachedDb(m_copy->folder());
 }
 
 MsgData CliSource::load()
@@ -100,5 +133,13 @@ MsgData CliSource::load()
     MsgData data;
     m_db->messages(data, 0);
     m_db->close();
+    if (m_copy)
+        m_copy->restoreAttachmentPaths(data);
+    if (m_salvaged >= 0) {
+        QTextStream(stderr) << g_tr("IDS_CLI_DB_SALVAGED_%1_%2")
+                                   .arg(smsDbPath(m_folder))
+                                   .arg(data.messages().size())
+                            << '\n';
+    }
     return data;
 }

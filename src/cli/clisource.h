@@ -6,7 +6,10 @@
 #include <QSharedPointer>
 #include <QString>
 
+#include <memory>
+
 class AbsMessageDb;
+class PhoneDbCopy;
 
 // What a SOURCE argument names, opened for reading: a local database of the data folder (by
 // name), a folder laid out like one (an extracted phone or a copied local database), or an iPhone
@@ -19,6 +22,7 @@ public:
     // Throws std::runtime_error with a text for the user when the source is unknown or of a kind
     // that cannot be read yet.
     explicit CliSource(const QString &source);
+    ~CliSource();
 
     Kind kind() const { return m_kind; }
     // A database this program keeps (named in the data folder, or a folder holding one), as
@@ -32,13 +36,20 @@ public:
 
     // Where a database folder keeps its message file.
     static QString smsDbPath(const QDir &folder);
+    // Whether a damaged phone database is read for what is left of it (--salvage) instead of
+    // refused.
+    static void setSalvageDamaged(bool salvage);
 
 private:
     void openDb();
     void openBackup(const QString &source);
+    // Reads a phone's databases through a private copy, checked for damage first.
+    void openPhoneCopy(const QDir &source);
 
     Kind m_kind = Kind::LocalDb;
     QDir m_folder;
     QSharedPointer<AbsMessageDb> m_db;
     bool m_localDatabase = false;
+    std::unique_ptr<PhoneDbCopy> m_copy;
+    int m_salvaged = -1;
 };

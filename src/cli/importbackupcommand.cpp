@@ -58,13 +58,13 @@ int ImportBackupCommand::run(CliContext &context, const QStringList &args)
     const QString pw = password(rest);
     expectArgCount(rest, 1, 1);
     if (!target.isNull() && !SaveCommand::isValidDbName(target))
-        throw CliUsageError(g_tr("IDS_INVALID_LOCALDB_NAME").toStdString());
+        throw CliUsageError(SaveCommand::invalidNameText(target));
 
     BackupManifest backup(rest.first());
     openBackup(backup, pw);
     const QString dbName = target.isNull() ? ITunesImport::defaultDbName(backup) : target;
     if (!SaveCommand::isValidDbName(dbName))
-        throw std::runtime_error(g_tr("IDS_INVALID_LOCALDB_NAME").toStdString());
+        throw std::runtime_error(SaveCommand::invalidNameText(dbName));
 
     ConsoleProgress extraction(context.progressOutput());
     ITunesImport import(backup, extraction);

@@ -6,6 +6,7 @@
 #include "cli/messagerecords.h"
 #include "frame/appdirs.h"
 #include "frame/consoleprogress.h"
+#include "frame/filenames.h"
 #include "frame/translation.h"
 #include "localdb/backupsmsthread.h"
 
@@ -15,12 +16,29 @@
 
 #include <stdexcept>
 
-bool SaveCommand::isValidDbName(const QString &name)
+namespace {
+
+const QRegularExpression &forbiddenNameChars()
 {
     static const QRegularExpression forbidden(QStringLiteral("[\\\\/:*?\"<>|]"));
+    return forbidden;
+}
+
+} // namespace
+
+bool SaveCommand::isValidDbName(const QString &name)
+{
+    const QRegularExpression &forbidden = forbiddenNameChars();
     const QString trimmed = name.trimmed();
     return !trimmed.isEmpty() && trimmed != QLatin1String(".") && trimmed != QLatin1String("..") &&
-           !name.contains(forbidden);
+           !name.contains(forbidden) && name.toUtf8().size() <= kMaxFileNameBytes;
+}
+
+std::string SaveCommand::invalidNameText(const QString &name)
+{
+    if (name.contains(forbiddenNameChars()))
+        return g_tr("IDS_INVALID_LOCALDB_NAME").toStdString();
+    return g_tr("IDS_CLI_INVALID_DB_NAME_%1").arg(kMaxFileNameBytes).toStdString();
 }
 
 QDir SaveCommand::databaseFolder(const QString &name)
@@ -43,7 +61,7 @@ int SaveCommand::run(CliContext &context, const QStringList &args)
     if (name.isNull())
         throw CliUsageError("save: --to NAME is required");
     if (!isValidDbName(name))
-        throw CliUsageError(g_tr("IDS_INVALID_LOCALDB_NAME").toStdString());
+        throw CliUsageError(invalidNameText(name));
 
     CliSource source(rest.first());
     const MsgData data = source.load();

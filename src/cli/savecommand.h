@@ -19,6 +19,8 @@ public:
 
     // Whether name can name a local database folder.
     static bool isValidDbName(const QString &name);
+    // Why name cannot name one, for the user.
+    static std::string invalidNameText(const QString &name);
     // The folder of the database called name: an existing one whose name differs only in letter
     // case is the same database.
     static QDir databaseFolder(const QString &name);

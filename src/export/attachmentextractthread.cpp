@@ -1,9 +1,9 @@
 #include "export/attachmentextractthread.h"
 
 #include "export/exportlog.h"
-#include "export/progressstep.h"
 #include "frame/absprogress.h"
 #include "frame/filenames.h"
+#include "frame/progressstep.h"
 #include "frame/translation.h"
 #include "model/msgattachment.h"
 #include "model/msgfunctions.h"
@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <exception>
 #include <stdexcept>
 
 namespace {
@@ -39,29 +38,12 @@ void setFileDate(const QString &path, const QDateTime &date)
 AttachmentExtractThread::AttachmentExtractThread(AbsProgress &progress,
                                                  const QList<_MsgMessage *> &messages,
                                                  const QString &folder, QObject *parent)
-    : QThread(parent)
-    , m_progress(progress)
+    : ProgressWorker(progress, lcExport, "extraction", parent)
     , m_messages(messages)
     , m_folder(QDir::cleanPath(QDir(folder).absolutePath()))
 {}
 
-void AttachmentExtractThread::run()
-{
-    try {
-        extractAll();
-        m_progress.invokeSucceed(
-            g_tr("IDS_SUC_EXTRACT_%1_MEDIA_FILES_TO_%2").arg(m_copied).arg(m_folder));
-    } catch (int code) {
-        if (code != kUserCancelled)
-            throw;
-        takeBack();
-        qCInfo(lcExport) << "extraction cancelled after" << m_copied << "files";
-    } catch (const std::exception &e) {
-        m_progress.invokeErrorOccurred(QString::fromUtf8(e.what()));
-    }
-}
-
-void AttachmentExtractThread::extractAll()
+void AttachmentExtractThread::work()
 {
     if (!QFileInfo(m_folder).isDir()) {
         if (!QDir().mkpath(m_folder))
@@ -71,22 +53,32 @@ void AttachmentExtractThread::extractAll()
     const int total = static_cast<int>(m_messages.size());
     int done = 0;
     for (const _MsgMessage *message : m_messages) {
-        m_progress.throwIfCancelled();
+        progress().throwIfCancelled();
         ++done;
         if (g_isProgressStep(done, total)) {
-            m_progress.invokeUpdateProgress(g_tr("IDS_EXTRACTING_MEDIA_FILES"),
+            progress().invokeUpdateProgress(g_tr("IDS_EXTRACTING_MEDIA_FILES"),
                                             g_progressPercent(done, total), QString());
         }
         for (const _MsgAttachment *attachment : message->attachments()) {
-            m_progress.throwIfCancelled();
+            progress().throwIfCancelled();
             extract(*message, *attachment);
         }
     }
+    // A copy that failed is never passed over as a success.
+    if (m_failed > 0) {
+        throw std::runtime_error(g_tr("IDS_EXTRACT_%1_FAILED_%2_COPIED_TO_%3")
+                                     .arg(m_failed)
+                                     .arg(m_copied)
+                                     .arg(m_folder)
+                                     .toStdString());
+    }
+    progress().invokeSucceed(
+        g_tr("IDS_SUC_EXTRACT_%1_MEDIA_FILES_TO_%2").arg(m_copied).arg(m_folder));
 }
 
 void AttachmentExtractThread::extract(const _MsgMessage &message, const _MsgAttachment &attachment)
 {
-    if (attachment.localPath.isEmpty() || !QFileInfo(attachment.localPath).isFile())
+    if (!g_isPlainFile(attachment.localPath))
         return;
     const QString target = targetPathFor(attachment);
     if (target.isEmpty() || !QFile::copy(attachment.localPath, target)) {
@@ -113,8 +105,11 @@ QString AttachmentExtractThread::targetPathFor(const _MsgAttachment &attachment)
     return g_getValidFilePath(path);
 }
 
-void AttachmentExtractThread::takeBack()
+void AttachmentExtractThread::rollback(bool cancelled)
 {
+    // A failure keeps what was copied before it; only a cancel takes the run back.
+    if (!cancelled)
+        return;
     if (m_createdFolder) {
         g_delDirCascade(m_folder);
         return;

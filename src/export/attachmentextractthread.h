@@ -1,8 +1,9 @@
 #pragma once
 
+#include "frame/progressworker.h"
+
 #include <QList>
 #include <QString>
-#include <QThread>
 
 class AbsProgress;
 struct _MsgAttachment;
@@ -13,7 +14,7 @@ struct _MsgMessage;
 // Attachments whose file is not on this computer are skipped. Ends with exactly one success or
 // error report, none after a cancel; a cancel takes back everything copied (the folder too, when
 // this run created it).
-class AttachmentExtractThread : public QThread
+class AttachmentExtractThread : public ProgressWorker
 {
     Q_OBJECT
 public:
@@ -24,20 +25,19 @@ public:
 
     // Files copied.
     int copiedCount() const { return m_copied; }
-    // Files that were there but could not be copied (logged, not counted as copied).
+    // Files that were there but could not be copied (logged, not counted as copied); any makes
+    // the run end with an error naming both counts.
     int failedCount() const { return m_failed; }
     const QString &folder() const { return m_folder; }
 
 protected:
-    void run() override;
+    void work() override;
+    void rollback(bool cancelled) override;
 
 private:
-    void extractAll();
     void extract(const _MsgMessage &message, const _MsgAttachment &attachment);
     QString targetPathFor(const _MsgAttachment &attachment) const;
-    void takeBack();
 
-    AbsProgress &m_progress;
     const QList<_MsgMessage *> m_messages;
     const QString m_folder;
     bool m_createdFolder = false;

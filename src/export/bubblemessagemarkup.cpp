@@ -1,9 +1,10 @@
 #include "export/bubblemessagemarkup.h"
 
 #include "export/absbubblelinks.h"
-#include "export/htmllog.h"
+#include "export/exportlog.h"
 #include "export/htmlmarkup.h"
 #include "export/vcardthumbnail.h"
+#include "frame/filenames.h"
 #include "frame/translation.h"
 #include "model/msgattachment.h"
 #include "model/msgchat.h"
@@ -29,8 +30,8 @@ bool isCard(const QString &mimeType)
 QString plainTextPart(const QString &localPath)
 {
     QFile file(localPath);
-    if (localPath.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-        qCDebug(lcHtml) << "text part not readable:" << localPath;
+    if (!g_isPlainFile(localPath) || !file.open(QIODevice::ReadOnly)) {
+        qCDebug(lcExport) << "text part not readable:" << localPath;
         return QString();
     }
     return g_htmlEncode(QString::fromUtf8(file.readAll()));

@@ -2,6 +2,7 @@
 
 #include "export/exportlog.h"
 #include "export/picturedirs.h"
+#include "frame/filenames.h"
 
 #include <QDir>
 #include <QMutexLocker>
@@ -79,7 +80,7 @@ QImage BubblePictures::emoji(const QString &code) const
 
 QImage BubblePictures::loadPicture(const QString &path)
 {
-    if (path.isEmpty())
+    if (!g_isPlainFile(path))
         return QImage();
     QImage picture(path, "JPEG");
     if (picture.isNull())

@@ -1,19 +1,18 @@
 #include "export/deletemmsthread.h"
 
 #include "export/exportlog.h"
-#include "export/progressstep.h"
 #include "frame/absprogress.h"
 #include "frame/filenames.h"
+#include "frame/progressstep.h"
 #include "frame/translation.h"
 #include "iosdb/ios6messagedb.h"
+#include "model/absdbedit.h"
 #include "model/msgattachment.h"
 #include "model/msgmessage.h"
 #include "model/sqlite3cursor.h"
 
 #include <QFile>
 #include <QFileInfo>
-
-#include <exception>
 
 namespace {
 
@@ -33,36 +32,31 @@ bool isInside(const QString &root, const QString &path)
 
 DeleteMMSThread::DeleteMMSThread(const QDir &databaseFolder, const QList<_MsgMessage *> &messages,
                                  AbsProgress &progress, QObject *parent)
-    : QThread(parent), m_folder(databaseFolder), m_messages(messages), m_progress(progress)
+    : ProgressWorker(progress, lcExport, "deletion", parent)
+    , m_folder(databaseFolder)
+    , m_messages(messages)
 {}
 
-void DeleteMMSThread::run()
+void DeleteMMSThread::work()
 {
     IOS6MessageDb db(m_folder, QString(), false);
-    try {
-        m_progress.invokeUpdateProgress(g_tr("IDS_DELETING_MMS"), 0, QString());
-        db.openCheck();
-        db.beginEdit();
-        const QSet<QString> orphanedFiles = deleteAll(db);
-        db.endEdit(true);
-        db.close();
-        removeFiles(orphanedFiles);
-        m_progress.invokeSucceed(g_tr("IDS_SUC_DELETE_%1_MESSAGES").arg(m_deleted));
-    } catch (int code) {
-        if (code != kUserCancelled)
-            throw;
-        db.endEdit(false);
-        m_deleted = 0;
-        qCInfo(lcExport) << "deletion cancelled, nothing deleted";
-    } catch (const std::exception &e) {
-        try {
-            db.endEdit(false);
-        } catch (const std::exception &rollback) {
-            qCWarning(lcExport) << "rolling back a failed deletion:" << rollback.what();
-        }
-        m_deleted = 0;
-        m_progress.invokeErrorOccurred(QString::fromUtf8(e.what()));
+    progress().invokeUpdateProgress(g_tr("IDS_DELETING_MMS"), 0, QString());
+    db.openCheck();
+    QSet<QString> orphanedFiles;
+    {
+        AbsDbEdit edit(db);
+        orphanedFiles = deleteAll(db);
+        edit.commit();
     }
+    db.close();
+    removeFiles(orphanedFiles);
+    progress().invokeSucceed(g_tr("IDS_SUC_DELETE_%1_MESSAGES").arg(m_deleted));
+}
+
+void DeleteMMSThread::rollback(bool)
+{
+    // The edit guard has rolled the database back; nothing was deleted.
+    m_deleted = 0;
 }
 
 QSet<QString> DeleteMMSThread::deleteAll(IOS6MessageDb &db)
@@ -70,10 +64,10 @@ QSet<QString> DeleteMMSThread::deleteAll(IOS6MessageDb &db)
     const int total = static_cast<int>(m_messages.size());
     QSet<QString> candidates;
     for (const _MsgMessage *message : m_messages) {
-        m_progress.throwIfCancelled();
+        progress().throwIfCancelled();
         const int done = m_deleted + 1;
         if (g_isProgressStep(done, total)) {
-            m_progress.invokeUpdateProgress(QString(), g_progressPercent(done, total),
+            progress().invokeUpdateProgress(QString(), g_progressPercent(done, total),
                                             g_tr("IDS_SMS_%1_%2").arg(done).arg(total));
         }
         db.deleteMessage(message);

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "frame/progressworker.h"
+
 #include <QDir>
 #include <QList>
 #include <QSet>
 #include <QString>
-#include <QThread>
 
 class AbsProgress;
 class IOS6MessageDb;
@@ -15,7 +16,7 @@ struct _MsgMessage;
 // those inside the database's folder that no remaining message refers to. A cancel or an error
 // leaves database and files as they were. Ends with exactly one success or error report, none
 // after a cancel.
-class DeleteMMSThread : public QThread
+class DeleteMMSThread : public ProgressWorker
 {
     Q_OBJECT
 public:
@@ -29,7 +30,8 @@ public:
     int removedFileCount() const { return m_removedFiles; }
 
 protected:
-    void run() override;
+    void work() override;
+    void rollback(bool cancelled) override;
 
 private:
     // The files to remove once the deletion has committed.
@@ -39,7 +41,6 @@ private:
 
     const QDir m_folder;
     const QList<_MsgMessage *> m_messages;
-    AbsProgress &m_progress;
     int m_deleted = 0;
     int m_removedFiles = 0;
 };

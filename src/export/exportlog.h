@@ -2,5 +2,5 @@
 
 #include <QLoggingCategory>
 
-// Messages of the exporters and of the extraction and deletion workers.
+// Messages of the exporters, the contact-card parser and the extraction and deletion workers.
 Q_DECLARE_LOGGING_CATEGORY(lcExport)

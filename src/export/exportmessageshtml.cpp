@@ -1,6 +1,6 @@
 #include "export/exportmessageshtml.h"
 
-#include "export/htmllog.h"
+#include "export/exportlog.h"
 #include "export/htmlmarkup.h"
 #include "export/picturedirs.h"
 #include "frame/translation.h"
@@ -16,7 +16,7 @@ void copyFiles(const QString &from, const QString &to)
     if (from.isEmpty())
         return;
     if (!QDir().mkpath(to)) {
-        qCWarning(lcHtml) << "cannot create" << to;
+        qCWarning(lcExport) << "cannot create" << to;
         return;
     }
     const QDir source(from);

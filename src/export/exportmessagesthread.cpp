@@ -3,9 +3,9 @@
 #include "export/chatorder.h"
 #include "export/exportlog.h"
 #include "export/exportmessageshtml.h"
-#include "export/progressstep.h"
 #include "frame/absprogress.h"
 #include "frame/filenames.h"
+#include "frame/progressstep.h"
 #include "frame/translation.h"
 #include "model/msgchat.h"
 #include "model/msgfunctions.h"
@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <exception>
 #include <stdexcept>
 
 namespace {
@@ -31,28 +30,15 @@ void makeFolder(const QString &path)
 ExportMessagesThread::ExportMessagesThread(const QList<_MsgMessage *> &messages,
                                            const QString &path, FormatType format,
                                            AbsProgress &progress, QObject *parent)
-    : QThread(parent), m_messages(messages), m_path(path), m_format(format), m_progress(progress)
+    : ProgressWorker(progress, lcExport, "export", parent)
+    , m_messages(messages)
+    , m_path(path)
+    , m_format(format)
 {}
 
-void ExportMessagesThread::run()
+void ExportMessagesThread::work()
 {
-    try {
-        m_progress.invokeUpdateProgress(g_tr("IDS_EXPORTING_MESSAGES_TO_FILE"), -1, QString());
-        exportAll();
-        m_progress.invokeSucceed(g_tr("IDS_SUC_EXPORT_%1_MMS").arg(m_exported));
-    } catch (int code) {
-        if (code != kUserCancelled)
-            throw;
-        m_exporter.reset();
-        qCInfo(lcExport) << "export cancelled after" << m_exported << "messages";
-    } catch (const std::exception &e) {
-        m_exporter.reset();
-        m_progress.invokeErrorOccurred(QString::fromUtf8(e.what()));
-    }
-}
-
-void ExportMessagesThread::exportAll()
-{
+    progress().invokeUpdateProgress(g_tr("IDS_EXPORTING_MESSAGES_TO_FILE"), -1, QString());
     const bool perChat = g_isPerChatFormat(m_format);
     if (perChat) {
         makeFolder(m_path);
@@ -66,7 +52,7 @@ void ExportMessagesThread::exportAll()
     const int total = static_cast<int>(m_messages.size());
     int done = 0;
     for (_MsgMessage *message : std::as_const(m_messages)) {
-        m_progress.throwIfCancelled();
+        progress().throwIfCancelled();
         reportProgress(++done, total);
         if (perChat && (!m_exporter || g_exportChatKey(*message) != m_chatKey))
             switchChat(*message);
@@ -77,6 +63,13 @@ void ExportMessagesThread::exportAll()
         m_exporter->uninit();
         m_exporter.reset();
     }
+    progress().invokeSucceed(g_tr("IDS_SUC_EXPORT_%1_MMS").arg(m_exported));
+}
+
+void ExportMessagesThread::rollback(bool)
+{
+    // An unfinished exporter removes its partial file.
+    m_exporter.reset();
 }
 
 void ExportMessagesThread::switchChat(const _MsgMessage &message)
@@ -118,6 +111,6 @@ void ExportMessagesThread::reportProgress(int done, int total)
 {
     if (!g_isProgressStep(done, total))
         return;
-    m_progress.invokeUpdateProgress(QString(), g_progressPercent(done, total),
+    progress().invokeUpdateProgress(QString(), g_progressPercent(done, total),
                                     g_tr("IDS_SMS_%1_%2").arg(done).arg(total));
 }

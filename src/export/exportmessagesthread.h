@@ -2,10 +2,10 @@
 
 #include "export/exporterfactory.h"
 #include "export/exportpaths.h"
+#include "frame/progressworker.h"
 
 #include <QList>
 #include <QString>
-#include <QThread>
 
 class AbsProgress;
 struct _MsgMessage;
@@ -14,7 +14,7 @@ struct _MsgMessage;
 // for the format. Ends with exactly one success or error report, none after a cancel. A cancelled
 // or failed single-file export leaves no file behind (an older file of that name is kept); the
 // per-chat files finished before a cancel stay.
-class ExportMessagesThread : public QThread
+class ExportMessagesThread : public ProgressWorker
 {
     Q_OBJECT
 public:
@@ -29,10 +29,10 @@ public:
     int exportedCount() const { return m_exported; }
 
 protected:
-    void run() override;
+    void work() override;
+    void rollback(bool cancelled) override;
 
 private:
-    void exportAll();
     void switchChat(const _MsgMessage &message);
     QString chatFileName(const _MsgMessage &message) const;
     void copyPageResources() const;
@@ -41,7 +41,6 @@ private:
     QList<_MsgMessage *> m_messages;
     const QString m_path;
     const FormatType m_format;
-    AbsProgress &m_progress;
     MessageExporter m_exporter;
     QString m_chatKey;
     int m_exported = 0;

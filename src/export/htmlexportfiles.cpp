@@ -1,6 +1,6 @@
 #include "export/htmlexportfiles.h"
 
-#include "export/htmllog.h"
+#include "export/exportlog.h"
 #include "export/htmlmarkup.h"
 #include "frame/filenames.h"
 
@@ -17,7 +17,7 @@ const QString kEmptyPhoto = QStringLiteral("empty_photo.jpg");
 HtmlExportFiles::HtmlExportFiles(const QString &exportDir) : m_files(filesDirOf(exportDir))
 {
     if (!QDir().mkpath(m_files.path()))
-        qCWarning(lcHtml) << "cannot create" << m_files.path();
+        qCWarning(lcExport) << "cannot create" << m_files.path();
 }
 
 QString HtmlExportFiles::filesDirOf(const QString &exportDir)
@@ -27,14 +27,14 @@ QString HtmlExportFiles::filesDirOf(const QString &exportDir)
 
 bool HtmlExportFiles::isExistingFile(const QString &path)
 {
-    return !path.isEmpty() && QFileInfo(path).isFile();
+    return g_isPlainFile(path);
 }
 
 QString HtmlExportFiles::saveAttaFile(const QString &path)
 {
     const QString target = g_getValidFilePath(m_files.filePath(QFileInfo(path).fileName()));
     if (!QFile::copy(path, target)) {
-        qCWarning(lcHtml) << "cannot copy" << path << "to" << target;
+        qCWarning(lcExport) << "cannot copy" << path << "to" << target;
         return QString();
     }
     return QFileInfo(target).fileName();

@@ -4,6 +4,7 @@
 #include "export/exportlog.h"
 #include "export/printbubble.h"
 #include "export/vcardthumbnail.h"
+#include "frame/filenames.h"
 #include "frame/translation.h"
 #include "model/msgattachment.h"
 #include "model/msgchat.h"
@@ -18,6 +19,9 @@
 #include <QPagedPaintDevice>
 
 namespace {
+
+// Texts longer than this are laid out in pieces of it; far more than a page holds.
+constexpr int kTextPieceChars = 4000;
 
 constexpr qreal kLayoutDpi = 96;
 constexpr int kDateLineHeight = 24;
@@ -158,7 +162,8 @@ void MMSPrinterPrivacy::print(const _MsgMessage *message)
     const QList<_MsgAttachment *> attachments = message->attachments();
     if (!body.isEmpty() || attachments.isEmpty()) {
         printNameLine(name);
-        place(PrintBubble::text_bubble(body, bubbleMaxWidth(), fromMe), fromMe);
+        for (const QString &piece : PrintBubble::textPieces(body, kTextPieceChars))
+            place(PrintBubble::text_bubble(piece, bubbleMaxWidth(), fromMe), fromMe);
     }
     for (const _MsgAttachment *attachment : attachments) {
         printNameLine(name);
@@ -228,10 +233,13 @@ void MMSPrinterPrivacy::printAttachment(const _MsgAttachment &attachment, bool f
             place(PrintBubble::pm_bubble(fitOnPage(pictureOrPlaceholder(card)), fromMe), fromMe);
     } else if (mime.compare(QLatin1String("text/plain"), Qt::CaseInsensitive) == 0) {
         QFile file(attachment.localPath);
-        if (!attachment.localPath.isEmpty() && file.open(QIODevice::ReadOnly)) {
-            place(PrintBubble::text_bubble(QString::fromUtf8(file.readAll()), bubbleMaxWidth(),
-                                           fromMe, PrintBubble::Emoji::Keep),
-                  fromMe);
+        if (g_isPlainFile(attachment.localPath) && file.open(QIODevice::ReadOnly)) {
+            const QString text = QString::fromUtf8(file.readAll());
+            for (const QString &piece : PrintBubble::textPieces(text, kTextPieceChars)) {
+                place(PrintBubble::text_bubble(piece, bubbleMaxWidth(), fromMe,
+                                               PrintBubble::Emoji::Keep),
+                      fromMe);
+            }
         } else {
             place(PrintBubble(), fromMe);
         }

@@ -1,6 +1,6 @@
 #include "export/picturedirs.h"
 
-#include "export/htmllog.h"
+#include "export/exportlog.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,7 +32,7 @@ QSet<QString> listEmojiCodes()
     const QStringList names = QDir(dir).entryList({QStringLiteral("*.png")}, QDir::Files);
     for (const QString &name : names)
         codes.insert(name.chopped(4).toUpper());
-    qCDebug(lcHtml) << codes.size() << "emoji pictures in" << dir;
+    qCDebug(lcExport) << codes.size() << "emoji pictures in" << dir;
     return codes;
 }
 

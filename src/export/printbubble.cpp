@@ -122,6 +122,27 @@ PrintBubble PrintBubble::text_bubble(const QString &text, int maxWidth, bool fro
     return bubble;
 }
 
+QStringList PrintBubble::textPieces(const QString &text, int maxChars)
+{
+    QStringList pieces;
+    qsizetype from = 0;
+    while (text.size() - from > maxChars) {
+        qsizetype end = from + maxChars;
+        if (text.at(end - 1).isHighSurrogate())
+            --end;
+        const QStringView window = QStringView(text).mid(from, end - from);
+        qsizetype cut = window.lastIndexOf(QLatin1Char('\n'));
+        if (cut <= 0)
+            cut = window.lastIndexOf(QLatin1Char(' '));
+        if (cut > 0)
+            end = from + cut + 1;
+        pieces << text.mid(from, end - from);
+        from = end;
+    }
+    pieces << text.mid(from);
+    return pieces;
+}
+
 PrintBubble PrintBubble::pm_bubble(const QImage &picture, bool fromMe)
 {
     PrintBubble bubble(fromMe);

@@ -6,6 +6,7 @@
 #include <QSharedPointer>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 class QPainter;
 class QPoint;
@@ -34,6 +35,10 @@ public:
     // A bubble around a picture (drawn at its own size, stretched by 10 vertically); an empty
     // bubble for a null picture.
     static PrintBubble pm_bubble(const QImage &picture, bool fromMe);
+    // A text cut into pieces of at most maxChars, at the last line break or else blank before
+    // the limit, never inside a character; laying out one huge text at once takes a time that
+    // grows much faster than its length, pieces in a row take none of it.
+    static QStringList textPieces(const QString &text, int maxChars);
     // Paints the frame of a bubble over the whole rectangle.
     static void print_bubble(QPainter &painter, const QRect &rect, bool fromMe);
 

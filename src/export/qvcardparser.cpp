@@ -1,6 +1,6 @@
 #include "export/qvcardparser.h"
 
-#include "export/vcardlog.h"
+#include "export/exportlog.h"
 
 #include <QStringDecoder>
 
@@ -92,7 +92,7 @@ QString QVCardParser::_Property::toString() const
         QStringDecoder named(it.value().toLatin1().constData(), QStringDecoder::Flag::Stateless);
         if (named.isValid())
             return named.decode(data);
-        qCDebug(lcVcard) << "unknown character set" << it.value();
+        qCDebug(lcExport) << "unknown character set" << it.value();
     }
     // Stateless, so that a sequence cut off at the end counts as an error, not as pending.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -121,7 +121,7 @@ bool QVCardParser::feed(const char *bytes, std::size_t length, bool final)
     if (m_failed)
         return false;
     if (!CARD_Parse(m_parser.get(), bytes, length, final ? 1 : 0)) {
-        qCDebug(lcVcard) << "contact card syntax error after" << m_cards.size() << "cards";
+        qCDebug(lcExport) << "contact card syntax error after" << m_cards.size() << "cards";
         m_failed = true;
     }
     return !m_failed;

@@ -1,6 +1,6 @@
 #include "export/vcardthumbnail.h"
 
-#include "export/vcardlog.h"
+#include "export/exportlog.h"
 #include "frame/filenames.h"
 #include "frame/translation.h"
 
@@ -101,12 +101,12 @@ void drawText(QPainter &painter, const ct_info &info)
 QByteArray readCardFile(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCDebug(lcVcard) << "cannot read contact card" << path << file.errorString();
+    if (!g_isPlainFile(path) || !file.open(QIODevice::ReadOnly)) {
+        qCDebug(lcExport) << "cannot read contact card" << path << file.errorString();
         return QByteArray();
     }
     if (file.size() > kMaxCardFileSize) {
-        qCWarning(lcVcard) << "contact card too large to show" << path << file.size();
+        qCWarning(lcExport) << "contact card too large to show" << path << file.size();
         return QByteArray();
     }
     return file.read(kMaxCardFileSize);
@@ -154,8 +154,8 @@ QString vcard_thumbnail(const QString &path)
     // ever found by a later call.
     QSaveFile file(picturePath);
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-        qCWarning(lcVcard) << "cannot save contact card picture" << picturePath
-                           << file.errorString();
+        qCWarning(lcExport) << "cannot save contact card picture" << picturePath
+                            << file.errorString();
         return QString();
     }
     return picturePath;

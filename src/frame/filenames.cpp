@@ -7,12 +7,31 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 namespace {
 
 bool entryExists(const QFileInfo &info)
 {
     // exists() follows links and so misses a dangling one, which a writer would follow.
     return info.exists() || info.isSymLink();
+}
+
+// Cuts name to at most maxBytes of UTF-8 without splitting a character.
+QString cutToBytes(const QString &name, int maxBytes)
+{
+    QString cut;
+    int bytes = 0;
+    for (int i = 0; i < name.size(); ++i) {
+        const int length = name.at(i).isHighSurrogate() && i + 1 < name.size() ? 2 : 1;
+        const int size = QStringView(name).mid(i, length).toUtf8().size();
+        if (bytes + size > maxBytes)
+            break;
+        bytes += size;
+        cut += QStringView(name).mid(i, length);
+        i += length - 1;
+    }
+    return cut;
 }
 
 } // namespace
@@ -26,7 +45,21 @@ QString g_formatFileName(const QString &name)
         if (!forbidden.contains(c))
             result.append(c);
     }
-    return result.trimmed();
+    result = result.trimmed();
+    if (result.toUtf8().size() <= kMaxFileNameBytes)
+        return result;
+    const QString hash = QLatin1Char('~') + g_pathHash(result).left(8);
+    const QString suffix = QFileInfo(result).suffix();
+    const QString tail =
+        suffix.isEmpty() || suffix.size() > 10 ? hash : hash + QLatin1Char('.') + suffix;
+    return cutToBytes(result, kMaxFileNameBytes - static_cast<int>(tail.toUtf8().size())) + tail;
+}
+
+bool g_isPlainFile(const QString &path)
+{
+    struct stat info;
+    return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &info) == 0 &&
+           S_ISREG(info.st_mode);
 }
 
 QString g_getValidFilePath(const QString &path)

@@ -3,8 +3,15 @@
 #include <QString>
 
 // Removes the characters no file system accepts in a name (\ / : * ? " < > |) and trims white space
-// at both ends; for names built from contacts, chats and attachments.
+// at both ends; for names built from contacts, chats and attachments. A name longer than file
+// systems take (kMaxFileNameBytes of UTF-8, with room for a "(n)" and a suffix) is cut and ends in
+// a hash of the whole name, so that two long names differing only at their ends stay apart.
 QString g_formatFileName(const QString &name);
+constexpr int kMaxFileNameBytes = 200;
+
+// True only for a regular file: not a folder, a device, a FIFO (which would block a reader for
+// ever) or a symbolic link (which could lead out of a phone's folder to any file of this computer).
+bool g_isPlainFile(const QString &path);
 
 // The path itself when nothing of that name exists; otherwise the first free name of the form
 // base(n).suffix in the same folder, n = 1, 2, ... The base is the name up to its first dot, the

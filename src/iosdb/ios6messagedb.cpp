@@ -15,6 +15,7 @@
 #include "model/sqlite3cursor.h"
 #include "model/sqlite3recordreader.h"
 #include "model/sqlite3row.h"
+#include "model/sqlite3transaction.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -252,6 +253,13 @@ void IOS6MessageDb::openCheck()
         } else {
             openThrow(m_dbPath, kOpenReadWrite);
             readTableSql();
+            if (m_tableSql.isEmpty() && m_localMode) {
+                // Left empty by a creation that failed, or being created by another program
+                // right now: createFromSchema waits for that one and makes only what is missing.
+                close();
+                createFromSchema();
+                readTableSql();
+            }
             requireTables();
             if (m_localMode)
                 upgradeLocalColumns();
@@ -276,13 +284,19 @@ void IOS6MessageDb::createFromSchema()
             g_tr("IDS_IOS6DB_DDL_READ_ERROR").arg(ddl.errorString()).toStdString());
     const QString script = QString::fromUtf8(ddl.readAll());
     openThrow(m_dbPath, kOpenReadWrite | kOpenCreate);
-    QString error;
-    if (exec(script, error) != SQLITE_OK) {
-        // A half-made file would later pass for an existing database.
-        close();
-        QFile::remove(m_dbPath);
-        throw std::runtime_error(g_tr("IDS_IOS6DB_CREATE_ERROR").arg(error).toStdString());
+    // Two programs saving into one new database at once: the write lock makes the second wait
+    // until the first has made the tables, which it then finds. A failed script is rolled back
+    // whole, so that no half-made file passes for a database later.
+    Sqlite3Transaction transaction(*this);
+    readTableSql();
+    if (!m_tableSql.isEmpty()) {
+        transaction.commit();
+        return;
     }
+    QString error;
+    if (exec(script, error) != SQLITE_OK)
+        throw std::runtime_error(g_tr("IDS_IOS6DB_CREATE_ERROR").arg(error).toStdString());
+    transaction.commit();
 }
 
 void IOS6MessageDb::requireTables()

@@ -2,6 +2,7 @@
 
 #include "frame/translation.h"
 #include "itunes/ituneslog.h"
+#include "model/absdbedit.h"
 #include "model/sqlite3cursor.h"
 
 #include <QFile>
@@ -25,12 +26,14 @@ void BkCacheDb::openCheck()
 {
     if (isOpen())
         return;
+    // A guard left from a connection closed without commit or discard has nothing to end.
+    m_edit.reset();
     if (QFileInfo::exists(m_filePath)) {
         openThrow(m_filePath, kOpenReadWrite);
     } else {
         createFromSchema();
     }
-    beginEdit();
+    m_edit = std::make_unique<AbsDbEdit>(*this);
 }
 
 void BkCacheDb::createFromSchema()
@@ -81,7 +84,10 @@ void BkCacheDb::commit()
 {
     if (!isOpen())
         return;
-    endEdit(true);
+    if (m_edit) {
+        m_edit->commit();
+        m_edit.reset();
+    }
     close();
 }
 
@@ -89,6 +95,9 @@ void BkCacheDb::discard()
 {
     if (!isOpen())
         return;
-    endEdit(false);
+    if (m_edit) {
+        const std::unique_ptr<AbsDbEdit> edit = std::move(m_edit);
+        edit->rollback();
+    }
     close();
 }

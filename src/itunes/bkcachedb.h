@@ -4,6 +4,10 @@
 
 #include <QString>
 
+#include <memory>
+
+class AbsDbEdit;
+
 // The record of what a backup's cache folder holds: for each stored file of the backup, the
 // modified time of the manifest record when the file was last extracted. One transaction stays
 // open from the first use until commit() or the destructor, so an interrupted extraction leaves
@@ -41,4 +45,5 @@ private:
     void createFromSchema();
 
     const QString m_filePath;
+    std::unique_ptr<AbsDbEdit> m_edit;
 };

@@ -43,10 +43,9 @@ ITunesCacheSMSThread::ITunesCacheSMSThread(const BackupManifest &backup, AbsProg
 
 ITunesCacheSMSThread::ITunesCacheSMSThread(const BackupManifest &backup, const QDir &cacheFolder,
                                            AbsProgress &progress, QObject *parent)
-    : QThread(parent)
+    : ProgressWorker(progress, lcItunes, "backup extraction", parent)
     , m_backup(backup)
     , m_cacheDir(cacheFolder.absolutePath())
-    , m_progress(progress)
 {}
 
 ITunesCacheSMSThread::~ITunesCacheSMSThread() = default;
@@ -61,27 +60,12 @@ QString ITunesCacheSMSThread::smsDbPath(const QDir &cacheFolder)
     return IOS6MessageDb::dbPathIn(cacheFolder);
 }
 
-void ITunesCacheSMSThread::run()
+void ITunesCacheSMSThread::work()
 {
     m_copied = 0;
     m_unchanged = 0;
-    try {
-        extract();
-    } catch (int code) {
-        if (code != kUserCancelled)
-            throw;
-        qCInfo(lcItunes) << "backup extraction cancelled after" << m_copied << "files";
-        dropCache();
-    } catch (const std::exception &e) {
-        qCWarning(lcItunes) << "backup extraction failed:" << e.what();
-        dropCache();
-        m_progress.invokeErrorOccurred(QString::fromUtf8(e.what()));
-    }
-}
-
-void ITunesCacheSMSThread::extract()
-{
-    m_progress.invokeUpdateProgress(g_tr("IDS_LOADING_ITUNES_BACKUP"), kStartValue, QString());
+    m_failed = 0;
+    progress().invokeUpdateProgress(g_tr("IDS_LOADING_ITUNES_BACKUP"), kStartValue, QString());
     const BackupManifest::_FileNode *sms = nullptr;
     const BackupManifest::_FileNode *addressBook = nullptr;
     if (const BackupManifest::_FileNode *library =
@@ -97,7 +81,7 @@ void ITunesCacheSMSThread::extract()
         }
     }
     if (!sms) {
-        m_progress.invokeErrorOccurred(g_tr("IDS_NOT_CONTAIN_SMS_DB_IN_ITUNES_BACKUP"));
+        progress().invokeErrorOccurred(g_tr("IDS_NOT_CONTAIN_SMS_DB_IN_ITUNES_BACKUP"));
         return;
     }
 
@@ -112,8 +96,8 @@ void ITunesCacheSMSThread::extract()
     m_cacheDb->commit();
     m_cacheDb.reset();
     qCInfo(lcItunes) << "backup extracted to" << m_cacheDir.absolutePath() << m_copied
-                     << "files copied," << m_unchanged << "unchanged";
-    m_progress.invokeSucceed(QString());
+                     << "files copied," << m_unchanged << "unchanged," << m_failed << "failed";
+    progress().invokeSucceed(QString());
 }
 
 void ITunesCacheSMSThread::copyTree(const BackupManifest::_FileNode *base, const QString &folder)
@@ -124,9 +108,9 @@ void ITunesCacheSMSThread::copyTree(const BackupManifest::_FileNode *base, const
     while (!pending.empty()) {
         const BackupManifest::_FileNode *node = pending.back();
         pending.pop_back();
-        m_progress.invokeUpdateProgress(QString(), -1,
+        progress().invokeUpdateProgress(QString(), -1,
                                         g_tr("IDS_CACHING_BACKUP_FILE_%1").arg(node->name));
-        m_progress.throwIfCancelled();
+        progress().throwIfCancelled();
         const QString target = BackupManifest::targetPath(folder, base, node);
         if (target.isEmpty()) {
             qCWarning(lcItunes) << "not extracting" << node->fullPath() << "outside" << folder;
@@ -139,8 +123,25 @@ void ITunesCacheSMSThread::copyTree(const BackupManifest::_FileNode *base, const
             for (auto it = node->children.rbegin(); it != node->children.rend(); ++it)
                 pending.push_back(it->get());
         } else {
-            copyFile(node, target);
+            copyFileOrSkip(node, target);
         }
+    }
+}
+
+void ITunesCacheSMSThread::copyFileOrSkip(const BackupManifest::_FileNode *node,
+                                          const QString &target)
+{
+    // Without the message database there is nothing to read; any other file (an attachment
+    // with a name the file system refuses, a damaged one) is left out and the rest goes on.
+    if (node->name.startsWith(QLatin1String("sms.db"), Qt::CaseInsensitive)) {
+        copyFile(node, target);
+        return;
+    }
+    try {
+        copyFile(node, target);
+    } catch (const std::runtime_error &e) {
+        ++m_failed;
+        qCWarning(lcItunes) << "not extracted:" << node->fullPath() << e.what();
     }
 }
 
@@ -160,8 +161,9 @@ void ITunesCacheSMSThread::copyFile(const BackupManifest::_FileNode *node, const
     ++m_copied;
 }
 
-void ITunesCacheSMSThread::dropCache()
+void ITunesCacheSMSThread::rollback(bool)
 {
+    // No half-extracted cache may ever pass for a complete one.
     if (m_cacheDb) {
         try {
             m_cacheDb->discard();

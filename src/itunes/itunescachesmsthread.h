@@ -1,10 +1,10 @@
 #pragma once
 
+#include "frame/progressworker.h"
 #include "itunes/backupmanifest.h"
 
 #include <QDir>
 #include <QString>
-#include <QThread>
 
 #include <memory>
 
@@ -16,7 +16,7 @@ class BkCacheDb;
 // Files whose manifest record has not changed since the last extraction are not copied again.
 // Any failure or a cancel deletes the whole cache folder, so that no half-extracted cache is
 // ever taken for a complete one; the next run extracts everything again.
-class ITunesCacheSMSThread : public QThread
+class ITunesCacheSMSThread : public ProgressWorker
 {
     Q_OBJECT
 public:
@@ -37,20 +37,22 @@ public:
     int copiedCount() const { return m_copied; }
     // Files left as they were because the cache already held them.
     int unchangedCount() const { return m_unchanged; }
+    // Files other than the message database that could not be extracted (logged, left out).
+    int failedCount() const { return m_failed; }
 
 protected:
-    void run() override;
+    void work() override;
+    void rollback(bool cancelled) override;
 
 private:
-    void extract();
     void copyTree(const BackupManifest::_FileNode *base, const QString &folder);
+    void copyFileOrSkip(const BackupManifest::_FileNode *node, const QString &target);
     void copyFile(const BackupManifest::_FileNode *node, const QString &target);
-    void dropCache();
 
     const BackupManifest &m_backup;
     const QDir m_cacheDir;
-    AbsProgress &m_progress;
     std::unique_ptr<BkCacheDb> m_cacheDb;
     int m_copied = 0;
     int m_unchanged = 0;
+    int m_failed = 0;
 };

@@ -1,6 +1,7 @@
 #include "itunes/itunesimport.h"
 
 #include "frame/absprogress.h"
+#include "frame/errortext.h"
 #include "frame/filenames.h"
 #include "frame/translation.h"
 #include "iosdb/ios5messagedb.h"
@@ -8,6 +9,7 @@
 #include "itunes/backupmanifest.h"
 #include "itunes/itunescachesmsthread.h"
 #include "itunes/ituneslog.h"
+#include "itunes/phonedbcopy.h"
 #include "model/absiosmessagedb.h"
 #include "model/sqlite3cursor.h"
 #include "model/sqlite3db.h"
@@ -51,6 +53,16 @@ bool ITunesImport::run(const WorkerRunner &runWorker, MsgData &data)
 {
     if (!extract(runWorker))
         return false;
+    // A damaged database would be read in part without a word; it is refused instead.
+    const QString damage = PhoneDbCopy::damageOf(ITunesCacheSMSThread::smsDbPath(m_cacheDir));
+    if (!damage.isEmpty()) {
+        throw std::runtime_error(g_tr("IDS_BACKUP_DB_DAMAGED_%1_%2")
+                                     .arg(m_backup.path(), g_oneLine(damage))
+                                     .toStdString());
+    }
+    if (!PhoneDbCopy::isMessageDb(ITunesCacheSMSThread::smsDbPath(m_cacheDir)))
+        throw std::runtime_error(
+            g_tr("IDS_NOT_A_MESSAGE_DB_%1").arg(m_backup.path()).toStdString());
     const QSharedPointer<AbsIOSMessageDb> db = openMessageDb();
     db->messages(data, 0);
     db->close();

@@ -1,60 +1,60 @@
 #include "localdb/backupsmsthread.h"
 
 #include "frame/absprogress.h"
+#include "frame/filenames.h"
+#include "frame/progressstep.h"
 #include "frame/translation.h"
-#include "localdb/exportmessagesdb.h"
 #include "localdb/localdblog.h"
-
-#include <exception>
 
 BackupSMSThread::BackupSMSThread(const QList<_MsgMessage *> &messages, const QDir &databaseFolder,
                                  const QString &mmc, AbsProgress &progress, QObject *parent)
-    : QThread(parent)
+    : ProgressWorker(progress, lcLocalDb, "save", parent)
     , m_messages(messages)
     , m_folder(databaseFolder)
-    , m_mmc(mmc)
-    , m_progress(progress)
+    , m_target(databaseFolder, mmc)
 {}
 
-void BackupSMSThread::run()
+void BackupSMSThread::work()
 {
-    ExportMessagesDb target(m_folder, m_mmc);
-    try {
-        m_progress.invokeUpdateProgress(g_tr("IDS_BACKING_UP_SMS"), 0, QString());
-        target.init();
-        for (_MsgMessage *message : m_messages) {
-            m_progress.throwIfCancelled();
-            ++m_processed;
-            reportProgress(m_processed);
-            target.write(*message);
-        }
-        target.uninit();
-        m_inserted = target.insertedCount();
-        m_progress.invokeSucceed(g_tr("IDS_SUC_BACKUP_%1_SMS").arg(m_processed));
-    } catch (int code) {
-        if (code != kUserCancelled)
-            throw;
-        target.abort();
-        qCInfo(lcLocalDb) << "save cancelled after" << m_processed << "messages";
-    } catch (const std::exception &e) {
-        try {
-            target.abort();
-        } catch (const std::exception &closing) {
-            qCWarning(lcLocalDb) << "closing after a failed save:" << closing.what();
-        }
-        m_progress.invokeErrorOccurred(QString::fromUtf8(e.what()));
+    progress().invokeUpdateProgress(g_tr("IDS_BACKING_UP_SMS"), 0, QString());
+    m_createdFolder = !m_folder.exists();
+    m_target.init();
+    for (_MsgMessage *message : m_messages) {
+        progress().throwIfCancelled();
+        ++m_processed;
+        reportProgress(m_processed);
+        m_target.write(*message);
     }
+    m_target.uninit();
+    m_inserted = m_target.insertedCount();
+    m_skipped = m_target.skippedCount();
+    progress().invokeSucceed(successText());
+}
+
+QString BackupSMSThread::successText() const
+{
+    const int known = m_processed - m_inserted - m_skipped;
+    if (known == 0 && m_skipped == 0)
+        return g_tr("IDS_SUC_BACKUP_%1_SMS").arg(m_inserted);
+    return g_tr("IDS_SUC_BACKUP_%1_SAVED_%2_KNOWN_%3_NOT_SAVED")
+        .arg(m_inserted)
+        .arg(known)
+        .arg(m_skipped);
+}
+
+void BackupSMSThread::rollback(bool)
+{
+    m_target.abort();
+    // A database this run began would otherwise stay behind empty and be listed as a source.
+    if (m_createdFolder && !g_delDirCascade(m_folder.absolutePath()))
+        qCWarning(lcLocalDb) << "cannot remove the unfinished database" << m_folder.absolutePath();
 }
 
 void BackupSMSThread::reportProgress(int done)
 {
-    // A redraw per message would cost more than the save itself on large selections; a
-    // thousandth of the total is finer than any bar shows.
     const int total = static_cast<int>(m_messages.size());
-    const int step = qMax(1, total / 1000);
-    if (done != 1 && done != total && done % step != 0)
-        return;
-    m_progress.invokeUpdateProgress(g_tr("IDS_BACKING_UP_SMS"),
-                                    static_cast<int>(qint64(done) * 100 / total),
-                                    g_tr("IDS_SMS_%1_%2").arg(done).arg(total));
+    if (g_isProgressStep(done, total)) {
+        progress().invokeUpdateProgress(g_tr("IDS_BACKING_UP_SMS"), g_progressPercent(done, total),
+                                        g_tr("IDS_SMS_%1_%2").arg(done).arg(total));
+    }
 }

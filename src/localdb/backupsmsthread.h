@@ -1,9 +1,11 @@
 #pragma once
 
+#include "frame/progressworker.h"
+#include "localdb/exportmessagesdb.h"
+
 #include <QDir>
 #include <QList>
 #include <QString>
-#include <QThread>
 
 class AbsProgress;
 struct _MsgMessage;
@@ -11,7 +13,7 @@ struct _MsgMessage;
 // Saves messages into a local database in one transaction, reporting through progress. A cancel
 // drops everything written so far; the run ends with exactly one success or error report (none
 // after a cancel).
-class BackupSMSThread : public QThread
+class BackupSMSThread : public ProgressWorker
 {
     Q_OBJECT
 public:
@@ -24,17 +26,23 @@ public:
     int processedCount() const { return m_processed; }
     // Messages stored as new rows.
     int insertedCount() const { return m_inserted; }
+    // Messages that could not be saved (see ExportMessagesDb::skippedCount).
+    int skippedCount() const { return m_skipped; }
 
 protected:
-    void run() override;
+    void work() override;
+    void rollback(bool cancelled) override;
 
 private:
     void reportProgress(int done);
+    QString successText() const;
 
     const QList<_MsgMessage *> m_messages;
     const QDir m_folder;
-    const QString m_mmc;
-    AbsProgress &m_progress;
+    ExportMessagesDb m_target;
+    // Whether this run made the database's folder, which a failed run then takes away.
+    bool m_createdFolder = false;
     int m_processed = 0;
     int m_inserted = 0;
+    int m_skipped = 0;
 };

@@ -1,7 +1,9 @@
 #include "localdb/exportmessagesdb.h"
 
+#include "frame/filenames.h"
 #include "iosdb/ios6messagedb.h"
 #include "localdb/localdblog.h"
+#include "model/absdbedit.h"
 #include "model/msgattachment.h"
 #include "model/msgchat.h"
 #include "model/msgfunctions.h"
@@ -55,28 +57,24 @@ ExportMessagesDb::ExportMessagesDb(const QDir &folder, const QString &mmc)
     : m_db(std::make_unique<IOS6MessageDb>(folder, mmc, true))
 {}
 
-ExportMessagesDb::~ExportMessagesDb()
-{
-    // Reached with an open transaction only after a failure or a cancel: nothing of the run stays.
-    try {
-        if (m_db->editing())
-            abort();
-    } catch (const std::exception &e) {
-        qCWarning(lcLocalDb) << "dropping an unfinished save failed:" << e.what();
-    }
-}
+// An open edit is rolled back by its guard: nothing of a failed or cancelled run stays.
+ExportMessagesDb::~ExportMessagesDb() = default;
 
 void ExportMessagesDb::init()
 {
     forgetLookups();
     m_inserted = 0;
-    m_db->beginEdit();
+    m_skipped = 0;
+    m_edit = std::make_unique<AbsDbEdit>(*m_db);
 }
 
 void ExportMessagesDb::uninit()
 {
     forgetLookups();
-    m_db->endEdit(true);
+    if (m_edit) {
+        m_edit->commit();
+        m_edit.reset();
+    }
     m_db->close();
 }
 
@@ -84,18 +82,22 @@ void ExportMessagesDb::abort()
 {
     forgetLookups();
     m_inserted = 0;
-    if (m_db->isOpen())
-        m_db->endEdit(false);
+    if (m_edit) {
+        const std::unique_ptr<AbsDbEdit> edit = std::move(m_edit);
+        edit->rollback();
+    }
     m_db->close();
 }
 
 void ExportMessagesDb::write(_MsgMessage &message)
 {
-    if (message.item_type != 0 && !m_db->isItemTypeEnabled())
+    if (message.item_type != 0 && !m_db->isItemTypeEnabled()) {
+        ++m_skipped;
         return;
+    }
     if (!message.chat) {
-        qCInfo(lcLocalDb) << "IOS6RestoreMessagesThread skip message with empty chat."
-                          << message.guid;
+        qCWarning(lcLocalDb) << "not saved, the message has no chat:" << message.guid;
+        ++m_skipped;
         return;
     }
 
@@ -170,7 +172,7 @@ void ExportMessagesDb::writeAttachments(const _MsgMessage &message, qint64 messa
     QList<_MsgAttachment *> attachments = message.attachmentMap.values();
     std::sort(attachments.begin(), attachments.end(), compareMsgAttachmentAsc);
     for (const _MsgAttachment *attachment : attachments) {
-        if (QFileInfo(attachment->localPath).isFile())
+        if (g_isPlainFile(attachment->localPath))
             copyAttachmentFile(*attachment);
         qint64 attachmentId = m_db->findAttachment(*attachment);
         if (attachmentId == 0)

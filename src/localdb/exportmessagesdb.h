@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class AbsDbEdit;
 class IOS6MessageDb;
 struct _MsgAttachment;
 struct _MsgChat;
@@ -40,6 +41,8 @@ public:
 
     // Messages this run added as new rows (duplicates and skipped ones not counted).
     int insertedCount() const { return m_inserted; }
+    // Messages this run could not save (without a chat, or of a kind the database cannot hold).
+    int skippedCount() const { return m_skipped; }
     // The database written to.
     IOS6MessageDb &db() const { return *m_db; }
 
@@ -53,7 +56,10 @@ private:
     void forgetLookups();
 
     std::unique_ptr<IOS6MessageDb> m_db;
+    // The run's transaction; declared after m_db so that it ends before the database closes.
+    std::unique_ptr<AbsDbEdit> m_edit;
     int m_inserted = 0;
+    int m_skipped = 0;
 
     // Row ids found or created during this run. They are only valid inside its transaction, so
     // they are forgotten whenever one begins or ends.

@@ -1,6 +1,6 @@
 #include "model/absdb.h"
 
-#include "model/sqlitelog.h"
+#include "model/modellog.h"
 
 #include <exception>
 
@@ -20,7 +20,7 @@ void AbsDb::beginEdit()
     openCheck();
     // The connection may have been closed and opened again since: only a live transaction counts.
     if (m_editing && inTransaction()) {
-        qCWarning(lcSqlite) << "beginEdit while editing" << path();
+        qCWarning(lcModel) << "beginEdit while editing" << path();
         return;
     }
     beginTran();
@@ -45,7 +45,7 @@ void AbsDb::endEdit(bool commit)
         try {
             rollbackTran();
         } catch (const std::exception &e) {
-            qCWarning(lcSqlite) << "rollback after failed commit failed:" << e.what();
+            qCWarning(lcModel) << "rollback after failed commit failed:" << e.what();
         }
         throw;
     }

@@ -1,6 +1,6 @@
 #include "model/countryinfo.h"
 
-#include "model/countrylog.h"
+#include "model/modellog.h"
 
 #include <QStringView>
 
@@ -69,7 +69,7 @@ bool _CountryInfo::_isMatch(const QString &number) const
     if (m_mobileRx.pattern().isEmpty())
         return false;
     if (!m_mobileRx.isValid()) {
-        qCWarning(lcCountries) << "invalid mobile pattern of" << sn << m_mobileRx.errorString();
+        qCWarning(lcModel) << "invalid mobile pattern of" << sn << m_mobileRx.errorString();
         return false;
     }
     return m_mobileRx.match(number).hasMatch();

@@ -2,7 +2,7 @@
 
 #include "frame/appdirs.h"
 #include "frame/translation.h"
-#include "model/countrylog.h"
+#include "model/modellog.h"
 #include "model/sqlite3exception.h"
 
 #include <QDir>
@@ -11,8 +11,6 @@
 #include <QSaveFile>
 
 #include <stdexcept>
-
-Q_LOGGING_CATEGORY(lcCountries, "textlink.model")
 
 namespace {
 
@@ -40,7 +38,7 @@ void copyLibraryTo(const QString &path)
     if (!target.open(QIODevice::WriteOnly) || target.write(resource.readAll()) < 0 ||
         !target.commit())
         throwCantCreate(path, target.errorString());
-    qCInfo(lcCountries) << "country library copied to" << path;
+    qCInfo(lcModel) << "country library copied to" << path;
 }
 
 _CountryInfo countryOfRow(const Sqlite3Cursor &row)
@@ -82,7 +80,7 @@ void CountryLibDb::openCheck()
     // A copy without the library's tables (an empty or damaged file) would fail every lookup for
     // as long as it stays; the embedded library takes its place.
     if (!hasLibraryTables()) {
-        qCWarning(lcCountries) << "replacing damaged country library" << path;
+        qCWarning(lcModel) << "replacing damaged country library" << path;
         close();
         copyLibraryTo(path);
         openThrow(path, kOpenReadWrite);
@@ -90,7 +88,7 @@ void CountryLibDb::openCheck()
 
     m_defCountryInfo =
         m_mcc.isEmpty() ? _CountryInfo() : firstCountry(mccQuery(m_mcc)).value_or(_CountryInfo());
-    qCDebug(lcCountries) << "default country of MCC" << m_mcc << "is" << m_defCountryInfo.sn;
+    qCDebug(lcModel) << "default country of MCC" << m_mcc << "is" << m_defCountryInfo.sn;
 }
 
 bool CountryLibDb::hasLibraryTables()
@@ -100,7 +98,7 @@ bool CountryLibDb::hasLibraryTables()
                                           "and name in ('countries', 'mmc_sn')");
         return tables.moveNext() && tables.getInt64(0) == 2;
     } catch (const Sqlite3Exception &e) {
-        qCWarning(lcCountries) << "country library unreadable:" << e.what();
+        qCWarning(lcModel) << "country library unreadable:" << e.what();
         return false;
     }
 }

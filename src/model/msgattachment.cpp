@@ -1,6 +1,7 @@
 #include "model/msgattachment.h"
 
 #include "frame/filenames.h"
+#include "model/modellog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,8 +10,6 @@
 #include <QSaveFile>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcRecords, "textlink.model")
 
 constexpr int kThumbnailSide = 120;
 
@@ -30,7 +29,7 @@ void makeThumbnail(const QString &source, const QString &target)
     // it for a finished one.
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly) || !scaled.save(&file, format) || !file.commit())
-        qCWarning(lcRecords) << "cannot write preview" << target << file.errorString();
+        qCWarning(lcModel) << "cannot write preview" << target << file.errorString();
 }
 
 } // namespace
@@ -39,7 +38,7 @@ QString _MsgAttachment::thumbnail() const
 {
     const QString path =
         QDir(QDir::tempPath()).filePath(g_pathHash(localPath) + QStringLiteral(".thumb"));
-    if (!localPath.isEmpty() && !QFileInfo::exists(path))
+    if (g_isPlainFile(localPath) && !QFileInfo::exists(path))
         makeThumbnail(localPath, path);
     return path;
 }

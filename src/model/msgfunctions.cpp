@@ -1,5 +1,6 @@
 #include "model/msgfunctions.h"
 
+#include "model/modellog.h"
 #include "model/msgattachment.h"
 #include "model/msgchatmerge.h"
 #include "model/msgmessage.h"
@@ -10,8 +11,6 @@
 #include <algorithm>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcFunctions, "textlink.model")
 
 constexpr qint64 kSecondsFrom1970To2001 = 978307200;
 constexpr quint64 kCloseRowIds = 20;
@@ -83,7 +82,7 @@ QString rx_replace(const QString &text, const QRegularExpression &rx,
                    const RxReplaceHandler &handler, void *context)
 {
     if (!rx.isValid()) {
-        qCWarning(lcFunctions) << "invalid pattern" << rx.pattern() << rx.errorString();
+        qCWarning(lcModel) << "invalid pattern" << rx.pattern() << rx.errorString();
         return text;
     }
     // The matcher refuses a whole text that holds one unpaired surrogate (a message cut inside

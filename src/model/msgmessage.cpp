@@ -129,6 +129,10 @@ QString _MsgMessage::logicalHash() const
         md5.addData(guid.toUtf8());
         return QString::fromLatin1(md5.result().toHex());
     }
+    // A date that could not be read (missing, text, a blob) reads as 0: without the guid, two
+    // such messages of one sender with one text would become one.
+    if (date == 0)
+        md5.addData(guid.toUtf8());
     if (handle)
         md5.addData(handle->id.toUtf8());
     const qint32 leDate = qToLittleEndian<qint32>(date);

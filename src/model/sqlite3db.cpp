@@ -1,18 +1,16 @@
 #include "model/sqlite3db.h"
 
 #include "frame/translation.h"
+#include "model/modellog.h"
 #include "model/sqlite3exception.h"
 #include "model/sqlite3row.h"
 #include "model/sqlite3stmt.h"
 #include "model/sqlite3stmtcache.h"
-#include "model/sqlitelog.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <sqlite3.h>
-
-Q_LOGGING_CATEGORY(lcSqlite, "textlink.model")
 
 int sqlite_qt_version()
 {
@@ -52,7 +50,7 @@ void Sqlite3DB::openThrow(const QString &path, int flags)
     m_db = db;
     m_cache = QSharedPointer<Sqlite3StmtCache>::create();
     m_path = path;
-    qCDebug(lcSqlite) << "opened" << path << "flags" << flags;
+    qCDebug(lcModel) << "opened" << path << "flags" << flags;
 }
 
 bool Sqlite3DB::close()
@@ -67,7 +65,7 @@ bool Sqlite3DB::close()
     if (sqlite3_close(db) == SQLITE_OK)
         return true;
     // Cursors still hold statements: hand the connection over to them, it closes with the last.
-    qCWarning(lcSqlite) << "closing" << m_path << "while statements are still open";
+    qCWarning(lcModel) << "closing" << m_path << "while statements are still open";
     sqlite3_close_v2(db);
     return false;
 }
@@ -132,7 +130,10 @@ int Sqlite3DB::exec(const QString &sql, QString &error)
 
 void Sqlite3DB::beginTran()
 {
-    executeThrow("begin");
+    // Every transaction here writes. Taking the write lock at the start lets a second writer
+    // wait for it through the busy time-out; a deferred one would read first and then fail at
+    // once with "database is locked", as SQLite will not wait for a lock while holding another.
+    executeThrow("begin immediate");
 }
 
 void Sqlite3DB::commitTran()

@@ -56,6 +56,7 @@ public:
     // fills error with SQLite's message otherwise.
     int exec(const QString &sql, QString &error);
 
+    // Begins a write transaction (waiting up to kBusyTimeoutMs for another writer to finish).
     void beginTran();
     void commitTran();
     // Does nothing when no transaction is open (SQLite may have rolled it back on an error).

@@ -1,7 +1,7 @@
 #include "model/sqlite3transaction.h"
 
+#include "model/modellog.h"
 #include "model/sqlite3db.h"
-#include "model/sqlitelog.h"
 
 #include <exception>
 
@@ -18,7 +18,7 @@ Sqlite3Transaction::~Sqlite3Transaction()
     try {
         m_db.rollbackTran();
     } catch (const std::exception &e) {
-        qCWarning(lcSqlite) << "rollback failed:" << e.what();
+        qCWarning(lcModel) << "rollback failed:" << e.what();
     }
 }
 

@@ -314,3 +314,26 @@ TEST(PrintBubble, SplittingKeepsEveryLineOnce)
     EXPECT_GE(parts, 3);
     EXPECT_NEAR(shown, whole, parts + 1); // each part rounds its height up
 }
+
+TEST(PrintBubble, LongTextsAreLaidOutInPiecesThatKeepEveryCharacter)
+{
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const struct
+    {
+        QString text;
+        int maxChars;
+        QStringList pieces;
+    } cases[] = {
+        {QStringLiteral("short"), 10, {QStringLiteral("short")}},
+        {QStringLiteral("one two three"), 8, {QStringLiteral("one two "), QStringLiteral("three")}},
+        {QStringLiteral("ab\ncd ef\ngh"), 9, {QStringLiteral("ab\ncd ef\n"), QStringLiteral("gh")}},
+        {QStringLiteral("abcdefgh"),
+         3,
+         {QStringLiteral("abc"), QStringLiteral("def"), QStringLiteral("gh")}},
+        {QStringLiteral("ab") + emoji + QStringLiteral("cd"),
+         3,
+         {QStringLiteral("ab"), emoji + QStringLiteral("c"), QStringLiteral("d")}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(PrintBubble::textPieces(c.text, c.maxChars), c.pieces) << c.text.toStdString();
+}

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace {
 
 void touch(const QString &path)
@@ -26,6 +28,39 @@ TEST(FormatFileName, RemovesForbiddenCharactersAndOuterBlanks)
     // Inner blanks, dots and non-ASCII letters are kept.
     EXPECT_EQ(g_formatFileName(QStringLiteral(" Zoë  & Co. ")), QStringLiteral("Zoë  & Co."));
     EXPECT_EQ(g_formatFileName(QStringLiteral(" /:*?\"<>| ")), QString());
+}
+
+TEST(FormatFileName, LongNamesAreCutToWhatFileSystemsTakeAndStayApart)
+{
+    const QString a = QString(300, QChar(0x00E9)) + QStringLiteral("-a.pdf");
+    const QString b = QString(300, QChar(0x00E9)) + QStringLiteral("-b.pdf");
+    const QString cutA = g_formatFileName(a);
+    EXPECT_LE(cutA.toUtf8().size(), kMaxFileNameBytes);
+    EXPECT_TRUE(cutA.endsWith(QStringLiteral(".pdf")));
+    EXPECT_NE(cutA, g_formatFileName(b));
+    QTemporaryDir dir;
+    touch(dir.filePath(cutA));
+    EXPECT_TRUE(QFileInfo(dir.filePath(cutA)).isFile());
+    // A name that fits is left as it is.
+    EXPECT_EQ(g_formatFileName(QString(200, QLatin1Char('x'))), QString(200, QLatin1Char('x')));
+}
+
+TEST(IsPlainFile, OnlyRegularFilesWithoutFollowingLinks)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("file");
+    touch(file);
+    ASSERT_TRUE(QFile::link(file, dir.filePath("link")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600), 0);
+    const struct
+    {
+        QString path;
+        bool plain;
+    } cases[] = {
+        {file, true},        {dir.filePath("link"), false},    {dir.filePath("fifo"), false},
+        {dir.path(), false}, {dir.filePath("missing"), false}, {QString(), false}};
+    for (const auto &c : cases)
+        EXPECT_EQ(g_isPlainFile(c.path), c.plain) << c.path.toStdString();
 }
 
 class ValidFilePath : public ::testing::Test

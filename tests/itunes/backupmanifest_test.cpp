@@ -271,7 +271,7 @@ TEST_F(BackupManifestTest, DamagedEncryptedFilesFailWithoutLeavingATarget)
     const QString target = m_out.filePath("sms.db");
     overwrite(target, "previous");
     const std::string error = errorOf([&] { backup.copyFile(backup.findNode(kSmsPath), target); });
-    EXPECT_NE(error.find("POLARSSL_ERR_AES_INVALID_INPUT_LENGTH"), std::string::npos) << error;
+    EXPECT_NE(error.find("is damaged"), std::string::npos) << error;
     EXPECT_NE(error.find(QFileInfo(smsStored).fileName().toStdString()), std::string::npos);
     EXPECT_EQ(readAll(target), "previous");
 

@@ -1,6 +1,7 @@
 #include "msgbuilder.h"
 #include "recordingprogress.h"
 
+#include "frame/translation.h"
 #include "localdb/backupsmsthread.h"
 #include "localdb/exportmessagesdb.h"
 #include "model/msgattachment.h"
@@ -13,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -367,7 +369,24 @@ TEST_F(BackupSMSThreadTest, FailureIsReportedAsAnError)
     EXPECT_FALSE(progress.run(worker));
     ASSERT_EQ(progress.callsOf(RecordingProgress::Kind::Error).size(), 1);
     EXPECT_FALSE(progress.endText().isEmpty());
-    EXPECT_EQ(counts().messages, 0);
+    // The database this failed run began is gone: no empty archive is left to be listed.
+    EXPECT_FALSE(QFileInfo::exists(dbFolder()));
+}
+
+TEST_F(BackupSMSThreadTest, TheSuccessTextCountsSavedKnownAndNotSaved)
+{
+    MsgBuilder b;
+    QList<_MsgMessage *> messages = conversation(b);
+    save(messages.mid(0, 2));
+    messages.last()->chat = nullptr;
+    RecordingProgress progress;
+    BackupSMSThread worker(messages, QDir(dbFolder()), QString(), progress);
+    ASSERT_TRUE(progress.run(worker)) << progress.endText().toStdString();
+    EXPECT_EQ(worker.skippedCount(), 1);
+    const int saved = static_cast<int>(messages.size()) - 3;
+    EXPECT_EQ(worker.insertedCount(), saved);
+    EXPECT_EQ(progress.endText(),
+              g_tr("IDS_SUC_BACKUP_%1_SAVED_%2_KNOWN_%3_NOT_SAVED").arg(saved).arg(2).arg(1));
 }
 
 } // namespace

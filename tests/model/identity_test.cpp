@@ -115,6 +115,17 @@ TEST_F(LogicalHash, EveryContentFieldCounts)
                   [](_MsgMessage &m) { m.attachmentMap.remove(QStringLiteral("8")); });
 }
 
+TEST_F(LogicalHash, MessagesWithoutAReadableDateStayApartByTheirGuid)
+{
+    _MsgMessage first = makeMessage();
+    _MsgMessage second = makeMessage();
+    first.date = second.date = 0;
+    second.guid = first.guid + QStringLiteral("-2");
+    EXPECT_NE(first.logicalHash(), second.logicalHash());
+    second.guid = first.guid;
+    EXPECT_EQ(first.logicalHash(), second.logicalHash());
+}
+
 TEST_F(LogicalHash, OnlyTheLowByteOfTheDirectionCounts)
 {
     _MsgMessage wide = makeMessage();

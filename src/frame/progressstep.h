@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-// Helpers the export workers share for their progress reports.
+// Helpers the workers share for their progress reports.
 
 // Whether item done (1-based) of total deserves a report: the first, the last and every
 // thousandth. A report per item would cost more than the work on large selections, and a

@@ -1,4 +1,4 @@
-#include "export/progressstep.h"
+#include "frame/progressstep.h"
 
 bool g_isProgressStep(int done, int total)
 {

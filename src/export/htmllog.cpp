@@ -1,3 +1,0 @@
-#include "export/htmllog.h"
-
-Q_LOGGING_CATEGORY(lcHtml, "textlink.export")

@@ -1,3 +1,0 @@
-#include "export/vcardlog.h"
-
-Q_LOGGING_CATEGORY(lcVcard, "textlink.export")
