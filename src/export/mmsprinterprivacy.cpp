@@ -28,7 +28,6 @@ constexpr int kDateLineHeight = 24;
 constexpr int kNameLineHeight = 19;
 constexpr int kGroupEventGap = 8;
 constexpr int kBubbleGap = 10;
-constexpr int kImageMaxSize = 120;
 
 const QColor kBackground(219, 226, 237);
 const QColor kTextColor(146, 146, 165);
