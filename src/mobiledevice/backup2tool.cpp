@@ -62,8 +62,7 @@ bool backup2tool::succeeded(const QByteArray &output, int exitCode)
 QString backup2tool::lastWords(const QByteArray &output)
 {
     static const QRegularExpression lineBreak(QStringLiteral("[\\r\\n]+"));
-    const QStringList lines =
-        QString::fromUtf8(output).split(lineBreak, Qt::SkipEmptyParts);
+    const QStringList lines = QString::fromUtf8(output).split(lineBreak, Qt::SkipEmptyParts);
     for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
         const QString line = it->trimmed();
         if (!line.isEmpty())

@@ -134,12 +134,12 @@ FileRelayArchive::_Result FileRelayArchive::extract(const QString &archivePath, 
         const QString name = entryPath(entry);
         const QString clean = cleanEntryPath(name);
         const auto type = archive_entry_filetype(entry);
-        const bool plainType = type == AE_IFDIR || (type == AE_IFREG && !archive_entry_hardlink(entry));
+        const bool plainType =
+            type == AE_IFDIR || (type == AE_IFREG && !archive_entry_hardlink(entry));
         if (clean.isEmpty() || !plainType) {
             // The archive's own root (".") is no entry worth a warning.
             if (!name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("./")) {
-                qCWarning(lcMobileDevice) << "file relay entry skipped:" << name << "type"
-                                          << type;
+                qCWarning(lcMobileDevice) << "file relay entry skipped:" << name << "type" << type;
                 ++result.skipped;
             }
             continue;

@@ -67,8 +67,8 @@ public:
         uint32_t received = 0;
         const auto chunk = static_cast<uint32_t>(qMin<qint64>(size, INT_MAX));
         // The library knows no "wait for ever"; a day is as good.
-        const unsigned int timeout = timeoutMs > 0 ? static_cast<unsigned int>(timeoutMs)
-                                                   : 24u * 3600u * 1000u;
+        const unsigned int timeout =
+            timeoutMs > 0 ? static_cast<unsigned int>(timeoutMs) : 24u * 3600u * 1000u;
         const service_error_t error =
             service_receive_with_timeout(m_client, buffer, chunk, &received, timeout);
         if (received > 0)
@@ -154,8 +154,7 @@ QList<_DeviceConnection> IMobileDeviceLink::devices()
         return found;
     }
     for (int i = 0; i < count; ++i) {
-        found.append({QString::fromUtf8(list[i]->udid),
-                      list[i]->conn_type == CONNECTION_NETWORK});
+        found.append({QString::fromUtf8(list[i]->udid), list[i]->conn_type == CONNECTION_NETWORK});
     }
     idevice_device_list_extended_free(list);
     return found;

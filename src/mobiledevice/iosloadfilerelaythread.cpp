@@ -62,9 +62,8 @@ void IOSLoadFileRelayThread::load()
     QFile::remove(archivePath);
 }
 
-qint64 IOSLoadFileRelayThread::receiveArchive(AbsServiceConnection &connection,
-                                              const QString &path, AbsProgress &progress,
-                                              int timeoutMs)
+qint64 IOSLoadFileRelayThread::receiveArchive(AbsServiceConnection &connection, const QString &path,
+                                              AbsProgress &progress, int timeoutMs)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))

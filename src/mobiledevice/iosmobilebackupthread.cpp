@@ -60,8 +60,7 @@ bool IOSMobileBackupThread::isReusableBackup(const QDir &folder, const QString &
         return false;
     try {
         const QPlist status = QPlist::fromFile(folder.filePath(QStringLiteral("Status.plist")));
-        const QPlist manifest =
-            QPlist::fromFile(folder.filePath(QStringLiteral("Manifest.plist")));
+        const QPlist manifest = QPlist::fromFile(folder.filePath(QStringLiteral("Manifest.plist")));
         return status.get(QStringLiteral("SnapshotState")).toString() ==
                    QLatin1String("finished") &&
                manifest.get(QStringLiteral("Lockdown"))
@@ -94,9 +93,8 @@ void IOSMobileBackupThread::run()
         backup2tool tool(m_device, m_root);
         connect(&tool, &backup2tool::update, this, &IOSMobileBackupThread::backupUpdate,
                 Qt::DirectConnection);
-        const QMetaObject::Connection cancel = connect(
-            &m_progress, &AbsProgress::userCacel, &tool, &backup2tool::cancel,
-            Qt::DirectConnection);
+        const QMetaObject::Connection cancel = connect(&m_progress, &AbsProgress::userCacel, &tool,
+                                                       &backup2tool::cancel, Qt::DirectConnection);
         // A cancel that came before the connection must still stop the tool.
         if (m_progress.isFinishedWithoutSuccess())
             tool.cancel();

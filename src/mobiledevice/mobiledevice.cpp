@@ -75,8 +75,8 @@ std::unique_ptr<AbsLockdownSession> openSession(const IOSDevice &device, bool pa
             return session;
         qCInfo(lcMobileDevice) << "lockdown" << device.udid() << status.step << status.code
                                << "attempt" << attempt;
-        const bool waitable = status.result == LinkResult::Locked ||
-                              status.result == LinkResult::TrustPending;
+        const bool waitable =
+            status.result == LinkResult::Locked || status.result == LinkResult::TrustPending;
         if (!waitable || !progress)
             fail(linkErrorText(device, status));
         if (attempt >= retry.attempts)
@@ -104,9 +104,8 @@ QList<CFType> mobiledevice_info(const IOSDevice &device, const QStringList &keys
     return values;
 }
 
-std::unique_ptr<AbsServiceConnection> mobiledevice_startservice(const IOSDevice &device,
-                                                                const QString &service,
-                                                                AbsProgress *progress)
+std::unique_ptr<AbsServiceConnection>
+mobiledevice_startservice(const IOSDevice &device, const QString &service, AbsProgress *progress)
 {
     const std::unique_ptr<AbsLockdownSession> session = device_open(device, progress);
     _LinkStatus status;
@@ -147,11 +146,9 @@ qint64 mobiledevice_recv_all(AbsServiceConnection &connection, char *buffer, qin
     return received;
 }
 
-void mobiledevice_sendmsg(AbsServiceConnection &connection, const CFType &message, bool binary,
-                          int)
+void mobiledevice_sendmsg(AbsServiceConnection &connection, const CFType &message, bool binary, int)
 {
-    const QByteArray body =
-        message.CFPropertyListToBytes(binary ? CFType::kBinary : CFType::kXml);
+    const QByteArray body = message.CFPropertyListToBytes(binary ? CFType::kBinary : CFType::kXml);
     if (body.isEmpty())
         return;
     char length[4];
@@ -168,8 +165,7 @@ CFType mobiledevice_recmsg(AbsServiceConnection &connection, const CFType &conte
     const qint64 got = mobiledevice_recv_all(connection, lengthBytes, 4, kLengthTimeoutMs);
     if (got != 4) {
         fail(withContext(
-            g_tr("mobiledevice_recmsg(msg-length) error, received length: %1.").arg(got),
-            context));
+            g_tr("mobiledevice_recmsg(msg-length) error, received length: %1.").arg(got), context));
     }
     const quint32 length = qFromBigEndian<quint32>(lengthBytes);
     if (length > kMaxServiceMessageSize) {

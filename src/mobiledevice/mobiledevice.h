@@ -40,9 +40,8 @@ QList<CFType> mobiledevice_info(const IOSDevice &device, const QStringList &keys
                                 const QString &domain, AbsProgress *progress = nullptr);
 
 // Starts a service in a trusted session; the connection stays usable after the session ended.
-std::unique_ptr<AbsServiceConnection> mobiledevice_startservice(const IOSDevice &device,
-                                                                const QString &service,
-                                                                AbsProgress *progress);
+std::unique_ptr<AbsServiceConnection>
+mobiledevice_startservice(const IOSDevice &device, const QString &service, AbsProgress *progress);
 
 // Sends the message as a 4-byte big-endian length and the property list (binary or XML). An
 // empty serialization sends nothing.
@@ -50,8 +49,7 @@ void mobiledevice_sendmsg(AbsServiceConnection &connection, const CFType &messag
                           int timeoutMs);
 // Receives one message. context: the request it answers, named in error texts (may be null).
 // A length above kMaxServiceMessageSize, a short body or a body that is no property list throws.
-CFType mobiledevice_recmsg(AbsServiceConnection &connection, const CFType &context,
-                           int timeoutMs);
+CFType mobiledevice_recmsg(AbsServiceConnection &connection, const CFType &context, int timeoutMs);
 // Send or receive until length bytes have moved, a wait timed out or the link closed; the count
 // moved. timeoutMs bounds each wait for data (no limit when 0 or less); a send blocks.
 qint64 mobiledevice_send_all(AbsServiceConnection &connection, const char *data, qint64 length);
