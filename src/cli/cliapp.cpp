@@ -7,6 +7,7 @@
 #include "cli/exportcommand.h"
 #include "cli/extractcommand.h"
 #include "cli/importbackupcommand.h"
+#include "cli/ioscommand.h"
 #include "cli/messagescommand.h"
 #include "cli/savecommand.h"
 #include "cli/searchcommand.h"
@@ -60,6 +61,7 @@ CliApp::CliApp()
     m_commands.push_back(std::make_unique<DeleteCommand>());
     m_commands.push_back(std::make_unique<BackupsCommand>());
     m_commands.push_back(std::make_unique<ImportBackupCommand>());
+    m_commands.push_back(std::make_unique<IosCommand>());
 }
 
 CliApp::~CliApp() = default;

@@ -1,11 +1,13 @@
 #include "mobiledevice/iosdevice.h"
 
 #include "frame/appdirs.h"
+#include "frame/filenames.h"
 #include "mobiledevice/abslockdownsession.h"
 #include "mobiledevice/mobiledevice.h"
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -80,7 +82,37 @@ bool IOSDevice::usesFileRelay() const
 
 QDir IOSDevice::cacheDir() const
 {
-    QDir dir(g_dataSaveDir().filePath(QStringLiteral("ios_cache/") + udid()));
+    // The identifier comes from outside: it must stay one folder name of its own.
+    QString name = g_formatFileName(udid());
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
+        name = g_pathHash(udid());
+    QDir dir(g_dataSaveDir().filePath(QStringLiteral("ios_cache/") + name));
     dir.mkpath(QStringLiteral("."));
     return dir;
+}
+
+QList<_DeviceConnection> IOSDevice::connectedPhones(AbsDeviceLink &link)
+{
+    QList<_DeviceConnection> phones;
+    for (const _DeviceConnection &device : link.devices()) {
+        auto known = std::find_if(phones.begin(), phones.end(), [&device](const auto &phone) {
+            return phone.udid == device.udid;
+        });
+        if (known == phones.end())
+            phones.append(device);
+        else if (!device.network)
+            known->network = false;
+    }
+    return phones;
+}
+
+bool IOSDevice::findConnection(AbsDeviceLink &link, const QString &udid, _DeviceConnection &device)
+{
+    for (const _DeviceConnection &phone : connectedPhones(link)) {
+        if (phone.udid == udid) {
+            device = phone;
+            return true;
+        }
+    }
+    return false;
 }

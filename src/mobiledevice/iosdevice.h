@@ -45,6 +45,11 @@ public:
     // The data folder's "ios_cache/<identifier>", created when missing.
     QDir cacheDir() const;
 
+    // How the phone with that identifier is connected, USB before Wi-Fi; false when it is not.
+    static bool findConnection(AbsDeviceLink &link, const QString &udid, _DeviceConnection &device);
+    // Every connected phone once, USB before Wi-Fi, in the order the link lists them.
+    static QList<_DeviceConnection> connectedPhones(AbsDeviceLink &link);
+
 private:
     void takeTopLevel(const QList<QPlist> &values);
 
