@@ -380,6 +380,10 @@
         <translation>No iPhone with UDID %1 is connected.</translation>
     </message>
     <message>
+        <source>IDS_IOS_PASSCODE_NOTE</source>
+        <translation>&lt;p&gt;&lt;b&gt;Notes:&lt;/b&gt; If your iPhone is protected with a passcode, please enter your passcode on iPhone first.&lt;/p&gt;</translation>
+    </message>
+    <message>
         <source>IDS_IOS_SESSION_FAILED_%1</source>
         <translation>Please restart your iPhone and computer to try again. If a prompt message pops out on your iPhone, please click &quot;Trust&quot;.&lt;br/&gt;&lt;br/&gt;Error code: %1</translation>
     </message>

@@ -82,13 +82,18 @@ bool IOSDevice::usesFileRelay() const
 
 QDir IOSDevice::cacheDir() const
 {
-    // The identifier comes from outside: it must stay one folder name of its own.
-    QString name = g_formatFileName(udid());
-    if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
-        name = g_pathHash(udid());
-    QDir dir(g_dataSaveDir().filePath(QStringLiteral("ios_cache/") + name));
+    QDir dir = cacheDirOf(udid());
     dir.mkpath(QStringLiteral("."));
     return dir;
+}
+
+QDir IOSDevice::cacheDirOf(const QString &udid)
+{
+    // The identifier comes from outside: it must stay one folder name of its own.
+    QString name = g_formatFileName(udid);
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
+        name = g_pathHash(udid);
+    return QDir(g_dataSaveDir().filePath(QStringLiteral("ios_cache/") + name));
 }
 
 QList<_DeviceConnection> IOSDevice::connectedPhones(AbsDeviceLink &link)

@@ -45,6 +45,8 @@ public:
     // The data folder's "ios_cache/<identifier>", created when missing.
     QDir cacheDir() const;
 
+    // The cache folder of the phone with that identifier (not created).
+    static QDir cacheDirOf(const QString &udid);
     // How the phone with that identifier is connected, USB before Wi-Fi; false when it is not.
     static bool findConnection(AbsDeviceLink &link, const QString &udid, _DeviceConnection &device);
     // Every connected phone once, USB before Wi-Fi, in the order the link lists them.
