@@ -14,6 +14,7 @@
 #include "itunes/itunesimport.h"
 #include "localdb/backupsmsthread.h"
 #include "mobiledevice/iosdevice.h"
+#include "mobiledevice/iosmobilebackupthread.h"
 #include "model/msgchat.h"
 #include "model/msgfunctions.h"
 #include "model/msgmessage.h"
@@ -814,6 +815,8 @@ void MainWindow::miOpenDbFolder()
 void MainWindow::miClearCache()
 {
     QStringList failed;
+    // Backups of connected iPhones are temporary too.
+    iosbackup_clear_temp();
     for (const char *name : kCacheFolders) {
         const QString path = g_dataSaveDir().filePath(QLatin1String(name));
         if (!g_delDirCascade(path))
