@@ -3,6 +3,7 @@
 #include "cli/backupscommand.h"
 #include "cli/chatscommand.h"
 #include "cli/clicontext.h"
+#include "cli/clisource.h"
 #include "cli/deletecommand.h"
 #include "cli/exportcommand.h"
 #include "cli/extractcommand.h"
@@ -117,6 +118,7 @@ int CliApp::run(const QStringList &args)
     AbsTips::install(&tips);
 
     CliContext context(json, quiet);
+    CliSource::setProgressOutput(context.progressOutput());
     int status = ExitError;
     try {
         // Only `version` reads nothing from the data folder.

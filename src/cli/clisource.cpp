@@ -27,6 +27,8 @@ namespace {
 }
 
 const QLatin1String kDevicePrefix("ios:");
+// Set once from the command line before any source is opened.
+ConsoleProgress::Output deviceProgressOutput = ConsoleProgress::Output::Auto;
 
 bool isRelayArchive(const QString &path)
 {
@@ -108,7 +110,7 @@ void CliSource::openDevice(const QString &udid)
         fail(g_tr("IDS_IOS_NOT_CONNECTED_%1").arg(udid));
     IOSDevice device(link, connection);
     {
-        ConsoleProgress trust(ConsoleProgress::Output::Auto);
+        ConsoleProgress trust(deviceProgressOutput);
         device.readValues(&trust);
     }
     IOSDeviceImport import(device);
@@ -117,7 +119,7 @@ void CliSource::openDevice(const QString &udid)
     const auto runStep =
         [&failure](
             const std::function<bool(AbsProgress &, const IOSDeviceImport::WorkerRunner &)> &step) {
-            ConsoleProgress progress(ConsoleProgress::Output::Auto);
+            ConsoleProgress progress(deviceProgressOutput);
             const bool done =
                 step(progress, [&progress](QThread &worker) { return progress.runWorker(worker); });
             if (!done)
@@ -143,6 +145,11 @@ void CliSource::openArchive(const QString &path)
         QDir(g_dataSaveDir().filePath(QStringLiteral("ios_cache/relay_") + g_pathHash(absolute)));
     IOSLoadFileRelayThread::unpackArchive(absolute, m_folder, nullptr);
     m_db = ITunesImport::openCachedDb(m_folder);
+}
+
+void CliSource::setProgressOutput(ConsoleProgress::Output output)
+{
+    deviceProgressOutput = output;
 }
 
 QString CliSource::smsDbPath(const QDir &folder)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frame/consoleprogress.h"
 #include "model/msgdata.h"
 
 #include <QDir>
@@ -34,6 +35,8 @@ public:
 
     // Where a database folder keeps its message file.
     static QString smsDbPath(const QDir &folder);
+    // How the progress of reading a phone shows (the verbs' --quiet); on stderr by default.
+    static void setProgressOutput(ConsoleProgress::Output output);
 
 private:
     void openDb();
