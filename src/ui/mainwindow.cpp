@@ -853,8 +853,7 @@ void MainWindow::miViewCache()
     }
     // A virtual device is known by its folder, a connected one by its identifier.
     const QString id = static_cast<const _IOSDeviceItemNode *>(source)->deviceId;
-    const QString folder =
-        QFileInfo(id).isDir() ? id : IOSDevice::cacheDirOf(id).absolutePath();
+    const QString folder = QFileInfo(id).isDir() ? id : IOSDevice::cacheDirOf(id).absolutePath();
     if (!g_openFileOrFolder(folder))
         Tips::error(g_tr("IDS_CANNOT_FIND_FILE").arg(folder));
 }
