@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frame/consoleprogress.h"
 #include "model/msgdata.h"
 
 #include <QDir>
@@ -12,12 +13,14 @@ class AbsMessageDb;
 class PhoneDbCopy;
 
 // What a SOURCE argument names, opened for reading: a local database of the data folder (by
-// name), a folder laid out like one (an extracted phone or a copied local database), or an iPhone
-// backup folder, which is extracted into its cache in the data folder first.
+// name), a folder laid out like one (an extracted phone or a copied local database), an iPhone
+// backup folder, which is extracted into its cache in the data folder first, a connected iPhone
+// ("ios:UDID", backed up or relayed into its cache first), or a file relay archive ("*.cpio",
+// "*.cpio.gz", unpacked into the cache first).
 class CliSource
 {
 public:
-    enum class Kind { LocalDb, Folder, Backup };
+    enum class Kind { LocalDb, Folder, Backup, Device, Archive };
 
     // Throws std::runtime_error with a text for the user when the source is unknown or of a kind
     // that cannot be read yet.
@@ -39,12 +42,16 @@ public:
     // Whether a damaged phone database is read for what is left of it (--salvage) instead of
     // refused.
     static void setSalvageDamaged(bool salvage);
+    // How the progress of reading a phone shows (the verbs' --quiet); on stderr by default.
+    static void setProgressOutput(ConsoleProgress::Output output);
 
 private:
     void openDb();
     void openBackup(const QString &source);
     // Reads a phone's databases through a private copy, checked for damage first.
     void openPhoneCopy(const QDir &source);
+    void openDevice(const QString &udid);
+    void openArchive(const QString &path);
 
     Kind m_kind = Kind::LocalDb;
     QDir m_folder;
