@@ -68,6 +68,14 @@
         <translation>The message database of the backup %1 is damaged (%2); the command line reads what is left of it with --salvage.</translation>
     </message>
     <message>
+        <source>IDS_BACKUP_DB_DAMAGED_SALVAGE_%1_%2</source>
+        <translation>The message database of the backup %1 is damaged (%2). Read every message that can still be read from it?</translation>
+    </message>
+    <message>
+        <source>IDS_BACKUP_DB_SALVAGED_%1_%2</source>
+        <translation>The message database of the backup %1 is damaged: %2 messages salvaged.</translation>
+    </message>
+    <message>
         <source>IDS_BACKUP_FILE_KEY_FAILED</source>
         <translation>The key of %1 in the encrypted backup cannot be unwrapped; the backup is damaged.</translation>
     </message>

@@ -186,6 +186,11 @@ void CliSource::setSalvageDamaged(bool salvage)
     g_salvageDamaged = salvage;
 }
 
+bool CliSource::salvageDamaged()
+{
+    return g_salvageDamaged;
+}
+
 void CliSource::openPhoneCopy(const QDir &source)
 {
     m_copy = std::make_unique<PhoneDbCopy>(source);

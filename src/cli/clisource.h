@@ -42,6 +42,7 @@ public:
     // Whether a damaged phone database is read for what is left of it (--salvage) instead of
     // refused.
     static void setSalvageDamaged(bool salvage);
+    static bool salvageDamaged();
     // How the progress of reading a phone shows (the verbs' --quiet); on stderr by default.
     static void setProgressOutput(ConsoleProgress::Output output);
 

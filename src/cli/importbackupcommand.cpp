@@ -2,6 +2,7 @@
 
 #include "cli/cliargs.h"
 #include "cli/clicontext.h"
+#include "cli/clisource.h"
 #include "cli/messagerecords.h"
 #include "cli/savecommand.h"
 #include "frame/consoleprogress.h"
@@ -68,6 +69,8 @@ int ImportBackupCommand::run(CliContext &context, const QStringList &args)
 
     ConsoleProgress extraction(context.progressOutput());
     ITunesImport import(backup, extraction);
+    import.setDamagedPolicy(CliSource::salvageDamaged() ? ITunesImport::Damaged::Salvage
+                                                        : ITunesImport::Damaged::Refuse);
     MsgData data;
     if (!import.run([&extraction](QThread &worker) { return extraction.runWorker(worker); }, data))
         throw std::runtime_error(extraction.endText().toStdString());

@@ -1,6 +1,7 @@
 #include "itunes/itunesimport.h"
 
 #include "frame/absprogress.h"
+#include "frame/abstips.h"
 #include "frame/errortext.h"
 #include "frame/filenames.h"
 #include "frame/translation.h"
@@ -53,20 +54,48 @@ bool ITunesImport::run(const WorkerRunner &runWorker, MsgData &data)
 {
     if (!extract(runWorker))
         return false;
-    // A damaged database would be read in part without a word; it is refused instead.
-    const QString damage = PhoneDbCopy::damageOf(ITunesCacheSMSThread::smsDbPath(m_cacheDir));
+    const QString dbPath = ITunesCacheSMSThread::smsDbPath(m_cacheDir);
+    // A damaged database would be read in part without a word; it is refused or salvaged.
+    const QString damage = PhoneDbCopy::damageOf(dbPath);
     if (!damage.isEmpty()) {
-        throw std::runtime_error(g_tr("IDS_BACKUP_DB_DAMAGED_%1_%2")
-                                     .arg(m_backup.path(), g_oneLine(damage))
-                                     .toStdString());
+        const QString problem = g_oneLine(damage);
+        const bool salvage =
+            m_damaged == Damaged::Salvage ||
+            (m_damaged == Damaged::Ask &&
+             AbsTips::instance().question(
+                 g_tr("IDS_BACKUP_DB_DAMAGED_SALVAGE_%1_%2").arg(m_backup.path(), problem)));
+        if (!salvage) {
+            throw std::runtime_error(
+                g_tr("IDS_BACKUP_DB_DAMAGED_%1_%2").arg(m_backup.path(), problem).toStdString());
+        }
+        salvageInto(data);
+        return true;
     }
-    if (!PhoneDbCopy::isMessageDb(ITunesCacheSMSThread::smsDbPath(m_cacheDir)))
+    if (!PhoneDbCopy::isMessageDb(dbPath))
         throw std::runtime_error(
             g_tr("IDS_NOT_A_MESSAGE_DB_%1").arg(m_backup.path()).toStdString());
     const QSharedPointer<AbsIOSMessageDb> db = openMessageDb();
     db->messages(data, 0);
     db->close();
     return true;
+}
+
+void ITunesImport::salvageInto(MsgData &data) const
+{
+    // Salvaged from a copy: the cache keeps the backup's file, and the next run asks again.
+    PhoneDbCopy copy(m_cacheDir);
+    copy.make();
+    copy.salvage();
+    if (!PhoneDbCopy::isMessageDb(copy.dbPath()))
+        throw std::runtime_error(
+            g_tr("IDS_NOT_A_MESSAGE_DB_%1").arg(m_backup.path()).toStdString());
+    const QSharedPointer<AbsIOSMessageDb> db = openCachedDb(copy.folder());
+    db->messages(data, 0);
+    db->close();
+    copy.restoreAttachmentPaths(data);
+    AbsTips::instance().info(g_tr("IDS_BACKUP_DB_SALVAGED_%1_%2")
+                                 .arg(m_backup.path())
+                                 .arg(data.messages().size()));
 }
 
 QString ITunesImport::defaultDbName(const BackupManifest &backup)

@@ -37,7 +37,13 @@ public:
     // often (a backup carries no country, and the address book keeps numbers in national form).
     // Throws std::runtime_error.
     QSharedPointer<AbsIOSMessageDb> openMessageDb(const QString &countryCode = QString()) const;
-    // extract(), then every chat and message of the cached database into data.
+    // What run() does with a damaged message database: ask the user (the desktop), refuse it, or
+    // read every row SQLite can still return from it.
+    enum class Damaged { Ask, Refuse, Salvage };
+    void setDamagedPolicy(Damaged policy) { m_damaged = policy; }
+    // extract(), then every chat and message of the cached database into data. A damaged database
+    // is refused with std::runtime_error unless salvaged (see setDamagedPolicy); a salvage is
+    // told through AbsTips with the number of messages found.
     bool run(const WorkerRunner &runWorker, MsgData &data);
 
     const QDir &cacheDir() const { return m_cacheDir; }
@@ -54,7 +60,10 @@ public:
                                                         const QString &countryCode = QString());
 
 private:
+    void salvageInto(MsgData &data) const;
+
     BackupManifest &m_backup;
     const QDir m_cacheDir;
     AbsProgress &m_progress;
+    Damaged m_damaged = Damaged::Ask;
 };

@@ -128,10 +128,13 @@ QString QPlist::toString() const
 {
     if (!isString())
         return QString();
-    char *raw = nullptr;
-    plist_get_string_val(m_d->node, &raw);
-    const CString value(raw);
-    return value ? QString::fromUtf8(value.get()) : QString();
+    // The copying getter aborts the program (an assertion of the library) on a string holding a
+    // NUL, which a damaged or hostile file can; the text ends at the first one, as C text does.
+    uint64_t length = 0;
+    const char *value = plist_get_string_ptr(m_d->node, &length);
+    if (!value)
+        return QString();
+    return QString::fromUtf8(value, static_cast<qsizetype>(qstrnlen(value, length)));
 }
 
 QString QPlist::toKeyString() const

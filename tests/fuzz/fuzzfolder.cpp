@@ -1,8 +1,8 @@
 #include "fuzzfolder.h"
 
-#include <QCoreApplication>
+#include "fuzzapp.h"
+
 #include <QFile>
-#include <QLoggingCategory>
 
 #include <cstdlib>
 #include <unistd.h>
@@ -15,7 +15,7 @@ FuzzFolder &FuzzFolder::instance()
 
 FuzzFolder::FuzzFolder()
 {
-    QLoggingCategory::setFilterRules(QStringLiteral("textlink.*=false"));
+    g_fuzzQuietApp();
     const QString base =
         QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
     m_dir = QDir(base + QStringLiteral("/textlink-fuzz-") + QString::number(::getpid()));

@@ -12,7 +12,7 @@
 class FuzzFolder
 {
 public:
-    // Made once per process; its logging is silenced as every malformed input would log.
+    // Made once per process, which it makes a quiet application (see g_fuzzQuietApp).
     static FuzzFolder &instance();
 
     const QDir &dir() const { return m_dir; }

@@ -1,10 +1,11 @@
 // Feeds arbitrary bytes to the keybag parser of encrypted backups, then asks every class key it
 // found to unwrap a file key. The password derivation is left out: its cost is set by the keybag
 // itself and is bounded by the unlocking code, not by the parser.
+#include "fuzzapp.h"
+
 #include "itunes/keybag.h"
 
 #include <QByteArray>
-#include <QLoggingCategory>
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +13,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    QLoggingCategory::setFilterRules(QStringLiteral("textlink.*=false"));
+    g_fuzzQuietApp();
     return 0;
 }
 

@@ -2,6 +2,7 @@
 #include "fixtures/ios5smsdbwriter.h"
 #include "fixtures/phonetreebackup.h"
 #include "fixtures/smsdbwriter.h"
+#include "frame/abstips.h"
 #include "iosdb/ios6messagedb.h"
 #include "itunes/backupmanifest.h"
 #include "itunes/itunesimport.h"
@@ -215,4 +216,81 @@ TEST(ITunesImport, IOS5BackupLoadsGroupsIMessagesAndEveryMmsPicture)
     };
     EXPECT_EQ(identifiers(once), identifiers(twice));
     EXPECT_TRUE(identifiers(once).join(' ').contains(QStringLiteral("SMS;+;chat")));
+}
+
+namespace {
+
+// Answers every question as told and keeps what it was shown.
+class AnsweringTips : public AbsTips
+{
+public:
+    explicit AnsweringTips(bool yes) : m_yes(yes) { AbsTips::install(this); }
+    ~AnsweringTips() override { AbsTips::install(nullptr); }
+    void error(const QString &text) override { shown << text; }
+    void errorWithoutPrefix(const QString &text) override { shown << text; }
+    void warning(const QString &text) override { shown << text; }
+    void info(const QString &text) override { shown << text; }
+    bool question(const QString &text) override
+    {
+        shown << text;
+        return m_yes;
+    }
+    QStringList shown;
+
+private:
+    const bool m_yes;
+};
+
+} // namespace
+
+TEST(ITunesImport, ADamagedDatabaseIsRefusedUnlessTheUserSalvagesIt)
+{
+    QTemporaryDir dir;
+    {
+        QTemporaryDir phone;
+        {
+            SmsDbWriter sms(QDir(phone.path()), SmsDbWriter::Layout::Extended);
+            const qint64 chat = sms.addChat(sms.addHandle(QStringLiteral("+15550001")));
+            for (int i = 0; i < 300; ++i) {
+                SmsDbWriter::Message m;
+                m.text = QStringLiteral("message %1 ").arg(i) + QString(40, QLatin1Char('x'));
+                m.date = 1000 + i;
+                sms.addMessage(chat, m);
+            }
+        }
+        QFile db(SmsDbWriter::dbPathIn(QDir(phone.path())));
+        ASSERT_TRUE(db.resize(db.size() - 3 * 1024));
+        BackupWriter writer;
+        ASSERT_EQ(PhoneTreeBackup::addHome(writer, QDir(phone.path())), 1);
+        ASSERT_TRUE(writer.write(dir.filePath(QStringLiteral("backup"))));
+    }
+    BackupManifest backup(dir.filePath(QStringLiteral("backup")));
+    backup.readManifestInfo();
+
+    const struct
+    {
+        ITunesImport::Damaged policy;
+        bool answer;
+        bool loads;
+    } cases[] = {{ITunesImport::Damaged::Ask, false, false},
+                 {ITunesImport::Damaged::Ask, true, true},
+                 {ITunesImport::Damaged::Refuse, true, false},
+                 {ITunesImport::Damaged::Salvage, false, true}};
+    for (const auto &c : cases) {
+        AnsweringTips tips(c.answer);
+        RecordingProgress progress;
+        ITunesImport import(backup, QDir(dir.filePath(QStringLiteral("cache"))), progress);
+        import.setDamagedPolicy(c.policy);
+        MsgData data;
+        if (!c.loads) {
+            EXPECT_THROW(import.run(runner(progress), data), std::runtime_error);
+            continue;
+        }
+        ASSERT_TRUE(import.run(runner(progress), data));
+        const qsizetype found = data.messages().size();
+        EXPECT_GT(found, 0);
+        EXPECT_LT(found, 300);
+        ASSERT_FALSE(tips.shown.isEmpty());
+        EXPECT_TRUE(tips.shown.last().contains(QString::number(found)));
+    }
 }
