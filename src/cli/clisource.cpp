@@ -50,7 +50,8 @@ CliSource::CliSource(const QString &source)
     } else if (holdsSmsDb(QDir(source))) {
         m_kind = Kind::Folder;
         m_folder = QDir(QDir(source).absolutePath());
-    } else if (QFileInfo(QDir(source).filePath(QStringLiteral("Manifest.plist"))).isFile()) {
+    } else if (QFileInfo(QDir(source).filePath(QStringLiteral("Manifest.plist"))).isFile() ||
+               BackupManifest::isBackupFolder(QDir(source))) {
         openBackup(source);
         return;
     } else {

@@ -2,7 +2,9 @@
 
 #include "frame/translation.h"
 #include "itunes/backupmanifest.h"
+#include "itunes/backupunlockthread.h"
 #include "ui/dialoglook.h"
+#include "ui/progressform.h"
 #include "ui/tips.h"
 #include "ui/uilogging.h"
 #include "ui_passcodedlg.h"
@@ -32,20 +34,19 @@ void PasscodeDlg::accept()
         Tips::warning(g_tr("IDS_PWD_IS_NULL"));
         return;
     }
-    bool unlocked = false;
-    try {
-        unlocked = m_backup->setPasscode(password);
-    } catch (const std::runtime_error &e) {
-        // A damaged keybag opens with no password: asking again would not help.
-        qCWarning(lcUi) << "backup keybag unusable:" << e.what();
-        Tips::error(QString::fromUtf8(e.what()));
+    // The derivation takes seconds on modern backups: it runs behind a progress display that
+    // shows its own errors and can be cancelled.
+    ProgressForm progress(QString(), this);
+    BackupUnlockThread worker(*m_backup, password, progress.progress());
+    if (progress.runWorker(worker)) {
+        QDialog::accept();
+        return;
+    }
+    m_ui->txtPasscode->clear();
+    // A damaged keybag opens with no password: asking again would not help. A wrong password or
+    // a cancel leaves the dialog open for another try.
+    if (worker.failed() && !worker.wrongPassword()) {
+        qCWarning(lcUi) << "backup keybag unusable";
         reject();
-        return;
     }
-    if (!unlocked) {
-        m_ui->txtPasscode->clear();
-        Tips::warning(g_tr("IDS_INVALID_PASSWORD"));
-        return;
-    }
-    QDialog::accept();
 }
