@@ -1,5 +1,7 @@
 #include "itunes/keyderivation.h"
 
+#include "itunes/sha256block.h"
+
 #include <QtEndian>
 
 #include <mbedtls/platform_util.h>
@@ -56,7 +58,7 @@ struct Sha256Traits
     static void finish(Context *c, unsigned char *out) { mbedtls_sha256_finish_ret(c, out); }
     static void process(Context *c, const unsigned char *block)
     {
-        mbedtls_internal_sha256_process(c, block);
+        Sha256Block::process(c->state, block);
     }
     static const uint32_t *state(const Context &c) { return c.state; }
     static uint32_t *state(Context &c) { return c.state; }
