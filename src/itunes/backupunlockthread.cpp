@@ -9,8 +9,13 @@
 #include <exception>
 
 BackupUnlockThread::BackupUnlockThread(BackupManifest &backup, const QString &password,
-                                       AbsProgress &progress, QObject *parent)
-    : QThread(parent), m_backup(backup), m_password(password), m_progress(progress)
+                                       AbsProgress &progress, WrongPassword wrongPassword,
+                                       QObject *parent)
+    : QThread(parent)
+    , m_backup(backup)
+    , m_password(password)
+    , m_progress(progress)
+    , m_wrongPasswordIs(wrongPassword)
 {}
 
 void BackupUnlockThread::run()
@@ -31,6 +36,10 @@ void BackupUnlockThread::run()
         qCInfo(lcItunes) << "backup unlock cancelled";
     } catch (const InvalidPasswordError &e) {
         m_wrongPassword = true;
+        if (m_wrongPasswordIs == WrongPassword::Result) {
+            m_progress.invokeSucceed(QString());
+            return;
+        }
         m_failed = true;
         m_progress.invokeErrorOccurred(QString::fromUtf8(e.what()));
     } catch (const std::exception &e) {

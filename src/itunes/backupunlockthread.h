@@ -13,8 +13,13 @@ class BackupUnlockThread : public QThread
 {
     Q_OBJECT
 public:
+    // How a wrong password ends the run: as its error ("Invalid password."), or as a finished
+    // attempt whose result the caller reads from wrongPassword() and tells the user itself.
+    enum class WrongPassword { Error, Result };
+
     // backup: its information read; it must outlive the thread and not be used while it runs.
     BackupUnlockThread(BackupManifest &backup, const QString &password, AbsProgress &progress,
+                       WrongPassword wrongPassword = WrongPassword::Error,
                        QObject *parent = nullptr);
 
     // The run ended because the password is wrong (the error reported is "Invalid password.").
@@ -29,6 +34,7 @@ private:
     BackupManifest &m_backup;
     const QString m_password;
     AbsProgress &m_progress;
+    const WrongPassword m_wrongPasswordIs;
     bool m_wrongPassword = false;
     bool m_failed = false;
 };

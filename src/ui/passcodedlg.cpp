@@ -35,17 +35,23 @@ void PasscodeDlg::accept()
         return;
     }
     // The derivation takes seconds on modern backups: it runs behind a progress display that
-    // shows its own errors and can be cancelled.
+    // can be cancelled and shows errors of a damaged keybag itself.
     ProgressForm progress(QString(), this);
-    BackupUnlockThread worker(*m_backup, password, progress.progress());
-    if (progress.runWorker(worker)) {
+    BackupUnlockThread worker(*m_backup, password, progress.progress(),
+                              BackupUnlockThread::WrongPassword::Result);
+    const bool finished = progress.runWorker(worker);
+    if (finished && !worker.wrongPassword()) {
         QDialog::accept();
         return;
     }
     m_ui->txtPasscode->clear();
-    // A damaged keybag opens with no password: asking again would not help. A wrong password or
-    // a cancel leaves the dialog open for another try.
-    if (worker.failed() && !worker.wrongPassword()) {
+    if (worker.wrongPassword()) {
+        Tips::warning(g_tr("IDS_INVALID_PASSWORD"));
+        return;
+    }
+    // A damaged keybag opens with no password: asking again would not help. A cancel leaves the
+    // dialog open for another try.
+    if (worker.failed()) {
         qCWarning(lcUi) << "backup keybag unusable";
         reject();
     }
