@@ -77,20 +77,16 @@ std::optional<quint64> uintOf(plist_t node)
     return std::nullopt;
 }
 
+// By pointer and length: libplist's copying string getter aborts on a zero byte inside.
 QByteArray bytesOf(plist_t node)
 {
-    char *buffer = nullptr;
     uint64_t length = 0;
-    QByteArray out;
-    if (plist_get_node_type(node) == PLIST_DATA) {
-        plist_get_data_val(node, &buffer, &length);
-        out = QByteArray(buffer, static_cast<qsizetype>(length));
-    } else if (plist_get_node_type(node) == PLIST_STRING) {
-        plist_get_string_val(node, &buffer);
-        out = QByteArray(buffer);
-    }
-    free(buffer);
-    return out;
+    const char *bytes = nullptr;
+    if (plist_get_node_type(node) == PLIST_DATA)
+        bytes = plist_get_data_ptr(node, &length);
+    else if (plist_get_node_type(node) == PLIST_STRING)
+        bytes = plist_get_string_ptr(node, &length);
+    return bytes ? QByteArray(bytes, static_cast<qsizetype>(length)) : QByteArray();
 }
 
 template <typename T> void setNumber(T &field, plist_t node)

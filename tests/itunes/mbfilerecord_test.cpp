@@ -1,5 +1,6 @@
 #include "itunes/manifestdbreader.h"
 #include "itunes/mbfilerecord.h"
+#include "model/qplist.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,16 @@ TEST(MBFileRecord, ReadsEveryFormPhonesWrite)
         EXPECT_EQ(item->isLink(), c.link);
         EXPECT_EQ(item->isFolder(), c.mode == 040755);
     }
+    // A string holding a zero byte once aborted the program inside libplist.
+    const QByteArray zeroByte = seed("crash_string_with_zero_byte.bplist");
+    ASSERT_FALSE(zeroByte.isEmpty());
+    EXPECT_TRUE(MBFileRecord::parse(zeroByte, {}).has_value());
+    const QString key = QPlist::fromFileBin(zeroByte)
+                            .get(QStringLiteral("$objects"))
+                            .at(1)
+                            .get(QStringLiteral("EncryptionKey"))
+                            .toString();
+    EXPECT_TRUE(key.contains(QChar(0))) << key.size();
     // A record cut short, or not an archive at all, is no record.
     EXPECT_FALSE(MBFileRecord::parse(seed("plain_file.bplist").left(40), {}).has_value());
     EXPECT_FALSE(MBFileRecord::parse("bplist00", {}).has_value());
