@@ -469,6 +469,9 @@ void BackupManifest::copyStream(QIODevice &source, QIODevice &target,
     // Decrypted data shorter than the recorded size is a cut-off stored file.
     if (decryptor && written < item.size)
         fail("IDS_BACKUP_FILE_SHORT", storedName);
+    if (decryptor && (!decryptor->paddingMatches() || decryptor->bytesDecrypted() == item.size))
+        qCInfo(lcItunes) << "stored file" << storedName << "ends without the padding its size"
+                         << item.size << "implies";
     // In a plain backup the stored file is the truth; real phones record sizes that differ.
     if (!decryptor && written != item.size)
         qCInfo(lcItunes) << "stored file" << storedName << "has" << written << "bytes, its record"

@@ -84,6 +84,7 @@ TEST_F(ModernBackup, EveryVariantLoadsTheWholeHistory)
         {"plain, Info.plist only, keys in records", 0, quirks([](Quirks &q) {
              q.withoutManifestPlist = true;
              q.keysInPlainBackup = true;
+             q.plainSizeExtra = 1000;
          })},
         {"encrypted", 300, Quirks()},
         {"encrypted as iOS 10.3 wrote it", 300, quirks([](Quirks &q) {
