@@ -10,11 +10,12 @@ class AbsMessageDb;
 
 // What a SOURCE argument names, opened for reading: a local database of the data folder (by
 // name), a folder laid out like one (an extracted phone or a copied local database), or an iPhone
-// backup folder, which is extracted into its cache in the data folder first.
+// backup folder, which is extracted into its cache in the data folder first, or an Android XML
+// message backup (.xml, or a .zip holding one), read straight from the file.
 class CliSource
 {
 public:
-    enum class Kind { LocalDb, Folder, Backup };
+    enum class Kind { LocalDb, Folder, Backup, SmsXml };
 
     // Throws std::runtime_error with a text for the user when the source is unknown or of a kind
     // that cannot be read yet.
@@ -39,6 +40,7 @@ private:
 
     Kind m_kind = Kind::LocalDb;
     QDir m_folder;
+    QString m_xmlPath;
     QSharedPointer<AbsMessageDb> m_db;
     bool m_localDatabase = false;
 };
