@@ -164,13 +164,7 @@ void ExportMessagesXml::writeMms(const _MsgMessage &message, const QStringList &
     m_xml.writeAttribute(QStringLiteral("locked"), QStringLiteral("0"));
     m_xml.writeAttribute(QStringLiteral("seen"), QStringLiteral("1"));
 
-    m_xml.writeStartElement(QStringLiteral("parts"));
-    const QString text = message.plainText();
-    if (!text.isEmpty())
-        writeTextPart(text);
-    for (const _MsgAttachment *attachment : message.attachments())
-        writeAttachmentPart(*attachment);
-    m_xml.writeEndElement();
+    writeParts(message);
 
     m_xml.writeStartElement(QStringLiteral("addrs"));
     const QString sender = !fromMe && message.handle ? message.handle->id : QString();
@@ -184,7 +178,35 @@ void ExportMessagesXml::writeMms(const _MsgMessage &message, const QStringList &
     m_xml.writeEndElement();
 }
 
-void ExportMessagesXml::writeTextPart(const QString &text)
+// The text and the attachments in the order the text's placeholders give them, so that a picture
+// stays before or after its caption; attachments without a placeholder follow at the end.
+void ExportMessagesXml::writeParts(const _MsgMessage &message)
+{
+    m_xml.writeStartElement(QStringLiteral("parts"));
+    const QList<_MsgAttachment *> attachments = message.attachments();
+    qsizetype nextAttachment = 0;
+    int textParts = 0;
+    QString pending;
+    const auto flushText = [&] {
+        if (!pending.isEmpty())
+            writeTextPart(pending, textParts++);
+        pending.clear();
+    };
+    for (const QChar c : message.text) {
+        if (c != QChar(0xFFFC)) {
+            pending += c;
+        } else if (nextAttachment < attachments.size()) {
+            flushText();
+            writeAttachmentPart(*attachments.at(nextAttachment++));
+        }
+    }
+    flushText();
+    while (nextAttachment < attachments.size())
+        writeAttachmentPart(*attachments.at(nextAttachment++));
+    m_xml.writeEndElement();
+}
+
+void ExportMessagesXml::writeTextPart(const QString &text, int number)
 {
     m_xml.writeEmptyElement(QStringLiteral("part"));
     m_xml.writeAttribute(QStringLiteral("seq"), QStringLiteral("0"));
@@ -192,8 +214,8 @@ void ExportMessagesXml::writeTextPart(const QString &text)
     m_xml.writeAttribute(QStringLiteral("name"), QStringLiteral("null"));
     m_xml.writeAttribute(QStringLiteral("chset"), QString::number(SmsXmlFormat::kCharsetUtf8));
     writeNullAttributes({"cd", "fn"});
-    m_xml.writeAttribute(QStringLiteral("cid"), QStringLiteral("<text0>"));
-    m_xml.writeAttribute(QStringLiteral("cl"), QStringLiteral("text0.txt"));
+    m_xml.writeAttribute(QStringLiteral("cid"), QStringLiteral("<text%1>").arg(number));
+    m_xml.writeAttribute(QStringLiteral("cl"), QStringLiteral("text%1.txt").arg(number));
     writeNullAttributes({"ctt_s", "ctt_t"});
     m_xml.writeAttribute(QStringLiteral("text"), xmlSafe(text));
 }

@@ -34,7 +34,8 @@ public:
 private:
     void writeSms(const _MsgMessage &message, const QString &address);
     void writeMms(const _MsgMessage &message, const QStringList &participants);
-    void writeTextPart(const QString &text);
+    void writeParts(const _MsgMessage &message);
+    void writeTextPart(const QString &text, int number);
     void writeAttachmentPart(const _MsgAttachment &attachment);
     void writeAddr(const QString &address, int type);
     void writeNullAttributes(std::initializer_list<const char *> names);

@@ -113,6 +113,7 @@ TEST(SmsXmlRoundTrip, ExportThenReadGivesTheSameMessages)
     ASSERT_EQ(photoBack->attachments().size(), 1);
     EXPECT_EQ(readAll(photoBack->attachments().first()->localPath), picture);
     EXPECT_EQ(photoBack->attachments().first()->mime_type, "image/jpeg");
+    EXPECT_EQ(photoBack->text, photo->text) << "the picture stays before its caption";
     EXPECT_EQ(photoBack->handle->_ct_name, "Ann Example");
 
     const _MsgMessage *answerBack = withHash(back, answer->logicalHash());
