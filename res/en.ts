@@ -312,6 +312,10 @@
         <translation>Text Files(*.txt)</translation>
     </message>
     <message>
+        <source>IDS_EXPORT_FILTER_XML</source>
+        <translation>Android Message Backup(*.xml)</translation>
+    </message>
+    <message>
         <source>IDS_EXPORT_FORMAT_NOT_AVAILABLE_%1</source>
         <translation>Export to %1 is not available yet.</translation>
     </message>
@@ -793,6 +797,18 @@ For work without a window, use textlink-cli.</translation>
     <message>
         <source>IDS_SEL_YOUR_PHONE_COUNTRY</source>
         <translation>Select your country code:</translation>
+    </message>
+    <message>
+        <source>IDS_SMSXML_NOT_A_BACKUP</source>
+        <translation>it is not an Android message backup (no &lt;smses&gt; element).</translation>
+    </message>
+    <message>
+        <source>IDS_SMSXML_NO_XML_IN_ARCHIVE</source>
+        <translation>the archive holds no .xml file.</translation>
+    </message>
+    <message>
+        <source>IDS_SMSXML_READ_FAILED_%1_%2</source>
+        <translation>Cannot read the message backup %1: %2</translation>
     </message>
     <message>
         <source>IDS_SMS_%1_%2</source>
