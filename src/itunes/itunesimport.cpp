@@ -12,8 +12,11 @@
 #include "itunes/ituneslog.h"
 #include "itunes/phonedbcopy.h"
 #include "model/absiosmessagedb.h"
+#include "model/msgattachment.h"
 #include "model/sqlite3cursor.h"
 #include "model/sqlite3db.h"
+
+#include <QFileInfo>
 
 #include <stdexcept>
 
@@ -69,6 +72,7 @@ bool ITunesImport::run(const WorkerRunner &runWorker, MsgData &data)
                 g_tr("IDS_BACKUP_DB_DAMAGED_%1_%2").arg(m_backup.path(), problem).toStdString());
         }
         salvageInto(data);
+        m_missingAttachments = markMissingAttachments(data);
         return true;
     }
     if (!PhoneDbCopy::isMessageDb(dbPath))
@@ -77,6 +81,9 @@ bool ITunesImport::run(const WorkerRunner &runWorker, MsgData &data)
     const QSharedPointer<AbsIOSMessageDb> db = openMessageDb();
     db->messages(data, 0);
     db->close();
+    m_missingAttachments = markMissingAttachments(data);
+    if (m_missingAttachments > 0)
+        qCInfo(lcItunes) << m_missingAttachments << "attachments are not in the backup";
     return true;
 }
 
@@ -93,9 +100,20 @@ void ITunesImport::salvageInto(MsgData &data) const
     db->messages(data, 0);
     db->close();
     copy.restoreAttachmentPaths(data);
-    AbsTips::instance().info(g_tr("IDS_BACKUP_DB_SALVAGED_%1_%2")
-                                 .arg(m_backup.path())
-                                 .arg(data.messages().size()));
+    AbsTips::instance().info(
+        g_tr("IDS_BACKUP_DB_SALVAGED_%1_%2").arg(m_backup.path()).arg(data.messages().size()));
+}
+
+int ITunesImport::markMissingAttachments(MsgData &data)
+{
+    int missing = 0;
+    for (_MsgAttachment *attachment : std::as_const(data.p()->attachments)) {
+        if (!attachment->localPath.isEmpty() && QFileInfo(attachment->localPath).isFile())
+            continue;
+        attachment->localPath.clear();
+        ++missing;
+    }
+    return missing;
 }
 
 QString ITunesImport::defaultDbName(const BackupManifest &backup)

@@ -43,8 +43,14 @@ public:
     void setDamagedPolicy(Damaged policy) { m_damaged = policy; }
     // extract(), then every chat and message of the cached database into data. A damaged database
     // is refused with std::runtime_error unless salvaged (see setDamagedPolicy); a salvage is
-    // told through AbsTips with the number of messages found.
+    // told through AbsTips with the number of messages found. Attachments whose file is not in the
+    // backup (a partial backup, a file kept only online) stay with their message, marked missing
+    // (no local path) and counted.
     bool run(const WorkerRunner &runWorker, MsgData &data);
+    // Attachments the last run() found missing.
+    int missingAttachments() const { return m_missingAttachments; }
+    // Clears the local path of every attachment whose file does not exist; returns how many.
+    static int markMissingAttachments(MsgData &data);
 
     const QDir &cacheDir() const { return m_cacheDir; }
 
@@ -66,4 +72,5 @@ private:
     const QDir m_cacheDir;
     AbsProgress &m_progress;
     Damaged m_damaged = Damaged::Ask;
+    int m_missingAttachments = 0;
 };

@@ -28,7 +28,10 @@ void BackupSMSThread::work()
     m_target.uninit();
     m_inserted = m_target.insertedCount();
     m_skipped = m_target.skippedCount();
-    progress().invokeSucceed(successText());
+    QString text = successText();
+    if (!m_successNote.isEmpty())
+        text += QLatin1Char('\n') + m_successNote;
+    progress().invokeSucceed(text);
 }
 
 QString BackupSMSThread::successText() const

@@ -28,6 +28,8 @@ public:
     int insertedCount() const { return m_inserted; }
     // Messages that could not be saved (see ExportMessagesDb::skippedCount).
     int skippedCount() const { return m_skipped; }
+    // A line added below the success message (e.g. what the source lacked); empty adds none.
+    void setSuccessNote(const QString &note) { m_successNote = note; }
 
 protected:
     void work() override;
@@ -45,4 +47,5 @@ private:
     int m_processed = 0;
     int m_inserted = 0;
     int m_skipped = 0;
+    QString m_successNote;
 };

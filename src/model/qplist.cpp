@@ -1,7 +1,6 @@
 #include "model/qplist.h"
 
 #include "frame/translation.h"
-#include "model/modellog.h"
 
 #include <QFile>
 #include <QLoggingCategory>
@@ -31,6 +30,8 @@ struct QPlist_private
 };
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcPlist, "textlink.model")
 
 struct FreeDeleter
 {
@@ -128,13 +129,11 @@ QString QPlist::toString() const
 {
     if (!isString())
         return QString();
-    // The copying getter aborts the program (an assertion of the library) on a string holding a
-    // NUL, which a damaged or hostile file can; the text ends at the first one, as C text does.
+    // By pointer and length: the copying getter aborts on a string holding a zero byte, which a
+    // damaged or hostile property list can contain.
     uint64_t length = 0;
-    const char *value = plist_get_string_ptr(m_d->node, &length);
-    if (!value)
-        return QString();
-    return QString::fromUtf8(value, static_cast<qsizetype>(qstrnlen(value, length)));
+    const char *raw = plist_get_string_ptr(m_d->node, &length);
+    return raw ? QString::fromUtf8(raw, static_cast<qsizetype>(length)) : QString();
 }
 
 QString QPlist::toKeyString() const
@@ -414,7 +413,7 @@ QPlist QPlist::fromFile(const QString &path)
     }
     QPlist parsed = fromFileBin(data, true);
     if (parsed.isNull()) {
-        qCWarning(lcModel) << "not a property list:" << path;
+        qCWarning(lcPlist) << "not a property list:" << path;
         throw std::runtime_error(g_tr("IDS_PLIST_INVALID").arg(path).toStdString());
     }
     return parsed;

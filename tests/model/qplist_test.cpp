@@ -152,15 +152,6 @@ TEST(QPlist, WrongTypesAndNullHandlesGiveEmptyValues)
     EXPECT_EQ(key.toString(), "");
 }
 
-TEST(QPlist, AStringHoldingANulEndsThereInsteadOfStoppingTheProgram)
-{
-    const QByteArray xml("<plist version=\"1.0\"><dict><key>Name</key><string>ab\0\0cd</string>"
-                         "</dict></plist>",
-                         80);
-    EXPECT_EQ(QPlist::fromFileBin(xml).get(QStringLiteral("Name")).toString(),
-              QStringLiteral("ab"));
-}
-
 TEST(QPlist, StringListTakesTheStringItemsOfAnArrayOnly)
 {
     QPlist array = QPlist::newArray();
