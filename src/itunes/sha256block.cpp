@@ -6,6 +6,7 @@
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TEXTLINK_SHA_NI 1
+#include <cpuid.h>
 #include <immintrin.h>
 #endif
 
@@ -70,10 +71,13 @@ __attribute__((target("sha,sse4.1"))) void processNi(std::uint32_t state[8],
     _mm_storeu_si128(reinterpret_cast<__m128i *>(state + 4), hgfe);
 }
 
+// Asked of the processor directly: clang before 15 knows no "sha" for __builtin_cpu_supports.
 bool detectNi()
 {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1");
+    unsigned int eax = 0, ebx = 0, ecx = 0, edx = 0;
+    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx) || !(ecx & bit_SSE4_1))
+        return false;
+    return __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) && (ebx & bit_SHA);
 }
 
 #endif
