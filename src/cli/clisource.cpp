@@ -8,6 +8,7 @@
 #include "itunes/itunesimport.h"
 #include "model/absiosmessagedb.h"
 #include "model/absmessagedb.h"
+#include "model/msgchat.h"
 #include "model/sqlite3db.h"
 
 #include <QFileInfo>
@@ -99,6 +100,18 @@ MsgData CliSource::load()
 {
     MsgData data;
     m_db->messages(data, 0);
+    m_db->close();
+    return data;
+}
+
+MsgData CliSource::load(const QString &chatIdentifier)
+{
+    MsgData data;
+    m_db->chats(data);
+    for (const _MsgChat *chat : data.chats()) {
+        if (chat->chat_identifier == chatIdentifier)
+            m_db->messages(data, chat->rowid);
+    }
     m_db->close();
     return data;
 }

@@ -783,19 +783,21 @@ void IOS6MessageDb::deleteMessage(const _MsgMessage *msg)
     if (msg->chat && !chatIds.contains(msg->chat->rowid))
         chatIds << msg->chat->rowid;
 
-    const QString id = QString::number(msg->rowid);
-    execute(QStringLiteral("DELETE FROM message WHERE rowid=%1").arg(id));
-    execute(QStringLiteral("DELETE FROM chat_message_join where message_id=%1").arg(id));
-    execute(QStringLiteral("DELETE FROM message_attachment_join where message_id=%1").arg(id));
-    for (const qint64 chat : qAsConst(chatIds)) {
-        const QString chatId = QString::number(chat);
-        execute(QStringLiteral("DELETE FROM chat WHERE rowid=%1 and (SELECT 1 from "
-                               "chat_message_join WHERE chat_id=%2 LIMIT 1) IS NULL")
-                    .arg(chatId, chatId));
+    // Bound values, not spliced ones: the statements (with their triggers) are prepared once for
+    // a whole deletion instead of once per message.
+    const qint64 id = msg->rowid;
+    execute(Sqlite3Sql("DELETE FROM message WHERE rowid=?").addInt64Param(id));
+    execute(Sqlite3Sql("DELETE FROM chat_message_join where message_id=?").addInt64Param(id));
+    execute(Sqlite3Sql("DELETE FROM message_attachment_join where message_id=?").addInt64Param(id));
+    for (const qint64 chatId : qAsConst(chatIds)) {
+        execute(Sqlite3Sql("DELETE FROM chat WHERE rowid=? and (SELECT 1 from "
+                           "chat_message_join WHERE chat_id=? LIMIT 1) IS NULL")
+                    .addInt64Param(chatId)
+                    .addInt64Param(chatId));
         // A chat that went leaves its participant links behind otherwise, and with them
         // addresses nothing refers to any more.
-        execute(QStringLiteral("DELETE FROM chat_handle_join WHERE chat_id=%1 and (SELECT 1 from "
-                               "chat WHERE rowid=%1) IS NULL")
-                    .arg(chatId));
+        execute(Sqlite3Sql("DELETE FROM chat_handle_join WHERE chat_id=?1 and (SELECT 1 from "
+                           "chat WHERE rowid=?1) IS NULL")
+                    .addInt64Param(chatId));
     }
 }
