@@ -492,13 +492,14 @@ void IOS6MessageDb::messages(MsgData &data, qint64 chatId)
 
 QString IOS6MessageDb::attachmentRelativePath(const QString &filename)
 {
-    static const QRegularExpression leadingSlash(QStringLiteral("^/"));
-    static const QRegularExpression home(QStringLiteral("^~/"));
-    static const QRegularExpression unusable(QStringLiteral("[\\:*?\"<>|]"));
+    // Plain text operations rather than patterns: this runs for every attachment loaded.
     QString path = filename;
-    path.replace(leadingSlash, QString());
-    path.replace(home, QStringLiteral("var/mobile/"));
-    path.replace(unusable, QString());
+    if (path.startsWith(QLatin1Char('/')))
+        path.remove(0, 1);
+    if (path.startsWith(QLatin1String("~/")))
+        path.replace(0, 2, QStringLiteral("var/mobile/"));
+    static const QString unusable = QStringLiteral(":*?\"<>|");
+    path.removeIf([](QChar c) { return unusable.contains(c); });
     return path;
 }
 
