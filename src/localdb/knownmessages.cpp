@@ -3,8 +3,16 @@
 #include "model/sqlite3db.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
+
+constexpr int kBucketBits = 16;
+
+quint32 bucketOf(quint64 key)
+{
+    return quint32(key >> (64 - kBucketBits));
+}
 
 int hexValue(char16_t c)
 {
@@ -21,6 +29,8 @@ void KnownMessages::clear()
 {
     m_hashes = {};
     m_guids = {};
+    m_hashBuckets = {};
+    m_guidBuckets = {};
     m_addedHashes = {};
     m_addedGuids = {};
 }
@@ -42,6 +52,18 @@ void KnownMessages::load(Sqlite3DB &db, bool withHashes)
     std::sort(m_guids.begin(), m_guids.end());
     std::stable_sort(m_hashes.begin(), m_hashes.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
+    m_hashBuckets = bucketStarts(m_hashes, [](const auto &entry) { return entry.first.high; });
+    m_guidBuckets = bucketStarts(m_guids, [](quint64 guid) { return guid; });
+}
+
+template <typename Entry, typename TopBits>
+std::vector<quint32> KnownMessages::bucketStarts(const std::vector<Entry> &sorted, TopBits topBits)
+{
+    std::vector<quint32> starts((size_t(1) << kBucketBits) + 1, 0);
+    for (const Entry &entry : sorted)
+        ++starts[bucketOf(topBits(entry)) + 1];
+    std::partial_sum(starts.begin(), starts.end(), starts.begin());
+    return starts;
 }
 
 qint64 KnownMessages::rowIdOfHash(const QString &logicHash) const
@@ -49,11 +71,16 @@ qint64 KnownMessages::rowIdOfHash(const QString &logicHash) const
     Digest digest;
     if (!parse(logicHash, digest))
         return 0;
-    const auto stored = std::lower_bound(
-        m_hashes.cbegin(), m_hashes.cend(), digest,
-        [](const std::pair<Digest, qint64> &entry, const Digest &d) { return entry.first < d; });
-    if (stored != m_hashes.cend() && stored->first == digest)
-        return stored->second;
+    if (!m_hashes.empty()) {
+        const quint32 bucket = bucketOf(digest.high);
+        const auto first = m_hashes.cbegin() + m_hashBuckets[bucket];
+        const auto last = m_hashes.cbegin() + m_hashBuckets[bucket + 1];
+        const auto stored = std::lower_bound(first, last, digest,
+                                             [](const std::pair<Digest, qint64> &entry,
+                                                const Digest &d) { return entry.first < d; });
+        if (stored != last && stored->first == digest)
+            return stored->second;
+    }
     const auto added = m_addedHashes.find(digest);
     return added == m_addedHashes.end() ? 0 : added->second;
 }
@@ -61,8 +88,13 @@ qint64 KnownMessages::rowIdOfHash(const QString &logicHash) const
 bool KnownMessages::mayHoldGuid(const QString &guid) const
 {
     const quint64 digest = guidDigest(guid);
-    return std::binary_search(m_guids.cbegin(), m_guids.cend(), digest) ||
-           m_addedGuids.count(digest) != 0;
+    if (!m_guids.empty()) {
+        const quint32 bucket = bucketOf(digest);
+        if (std::binary_search(m_guids.cbegin() + m_guidBuckets[bucket],
+                               m_guids.cbegin() + m_guidBuckets[bucket + 1], digest))
+            return true;
+    }
+    return m_addedGuids.count(digest) != 0;
 }
 
 void KnownMessages::add(qint64 rowid, const QString &logicHash, const QString &guid)
@@ -78,9 +110,10 @@ bool KnownMessages::parse(const QString &logicHash, Digest &digest)
 {
     if (logicHash.size() != 32)
         return false;
+    const auto *units = reinterpret_cast<const char16_t *>(logicHash.constData());
     quint64 words[2] = {0, 0};
     for (int i = 0; i < 32; ++i) {
-        const int value = hexValue(logicHash.at(i).unicode());
+        const int value = hexValue(units[i]);
         if (value < 0)
             return false;
         words[i / 16] = words[i / 16] << 4 | quint64(value);
