@@ -44,6 +44,10 @@
         <translation>[VIDEO]</translation>
     </message>
     <message>
+        <source>IDS_BACKING_UP_IOS</source>
+        <translation>Backing up iPhone...</translation>
+    </message>
+    <message>
         <source>IDS_BACKING_UP_SMS</source>
         <translation>Backing up Messages to Local Database...</translation>
     </message>
@@ -64,6 +68,10 @@
         <translation>The key of %1 in the encrypted backup cannot be unwrapped; the backup is damaged.</translation>
     </message>
     <message>
+        <source>IDS_BACKUP_FILE_NOT_REGULAR</source>
+        <translation>not a regular file of the backup</translation>
+    </message>
+    <message>
         <source>IDS_BACKUP_FILE_READ_FAILED</source>
         <translation>Cannot read %1: %2</translation>
     </message>
@@ -74,6 +82,10 @@
     <message>
         <source>IDS_BACKUP_FILE_WRITE_FAILED</source>
         <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>IDS_BACKUP_INCOMPLETE_%1</source>
+        <translation>%1 (incomplete)</translation>
     </message>
     <message>
         <source>IDS_BACKUP_LOCKED</source>
@@ -153,7 +165,7 @@
     </message>
     <message>
         <source>IDS_CLI_NOT_A_BACKUP_%1</source>
-        <translation>%1 is not an iPhone backup folder (it needs Manifest.plist and Manifest.mbdb).</translation>
+        <translation>%1 is not an iPhone backup folder (it needs Manifest.plist and Manifest.mbdb, or Manifest.db and Info.plist).</translation>
     </message>
     <message>
         <source>IDS_CLI_NO_BACKUP_PASSWORD</source>
@@ -256,6 +268,10 @@
         <translation>Successfully Deleted Database %1.</translation>
     </message>
     <message>
+        <source>IDS_DERIVING_BACKUP_KEY</source>
+        <translation>Checking the backup password...</translation>
+    </message>
+    <message>
         <source>IDS_EMOJI_PLACEHOLDER</source>
         <translation>[EMOJI]</translation>
     </message>
@@ -294,6 +310,10 @@
     <message>
         <source>IDS_EXPORT_FILTER_TXT</source>
         <translation>Text Files(*.txt)</translation>
+    </message>
+    <message>
+        <source>IDS_EXPORT_FILTER_XML</source>
+        <translation>Android Message Backup(*.xml)</translation>
     </message>
     <message>
         <source>IDS_EXPORT_FORMAT_NOT_AVAILABLE_%1</source>
@@ -344,12 +364,64 @@
         <translation>line:%1, sql:%2, error:%3</translation>
     </message>
     <message>
+        <source>IDS_IOS_ARCHIVE_DAMAGED_%1_%2</source>
+        <translation>The file relay archive %1 is damaged: %2</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_BACKUP_FAILED_%1</source>
+        <translation>The backup of the iPhone failed: %1</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_BACKUP_TOOL_NOT_STARTED_%1</source>
+        <translation>Cannot start the backup tool %1. Install the package libimobiledevice-utils.</translation>
+    </message>
+    <message>
         <source>IDS_IOS_CONTACTS_CREATE_%1</source>
         <translation>create IOSContactsMemDb error. %1</translation>
     </message>
     <message>
         <source>IDS_IOS_CONTACTS_REPLACE_%1_%2</source>
         <translation>can not replace %1. %2</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_INVALID_MESSAGE</source>
+        <translation>The iPhone sent a message that is not a property list.</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_MESSAGE_TOO_LONG_%1_%2</source>
+        <translation>The iPhone announced a message of %1 bytes; at most %2 bytes are accepted.</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_NOT_CONNECTED_%1</source>
+        <translation>No iPhone with UDID %1 is connected.</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_PASSCODE_NOTE</source>
+        <translation>&lt;p&gt;&lt;b&gt;Notes:&lt;/b&gt; If your iPhone is protected with a passcode, please enter your passcode on iPhone first.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_SESSION_FAILED_%1</source>
+        <translation>Please restart your iPhone and computer to try again. If a prompt message pops out on your iPhone, please click &quot;Trust&quot;.&lt;br/&gt;&lt;br/&gt;Error code: %1</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_START_SERVICE_FAILED_%1_%2</source>
+        <translation>The iPhone did not start its service %1. Unplug it, plug it in again and try again.&lt;br/&gt;&lt;br/&gt;Error code: %2</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_STOPPED_SENDING_%1</source>
+        <translation>The iPhone stopped sending its databases after %1 KB. Keep it unlocked and connected, then try again.</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_TRUST_REFUSED</source>
+        <translation>The iPhone does not trust this computer. Unplug it, plug it in again and tap &quot;Trust&quot;.</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_TRUST_TIMEOUT</source>
+        <translation>The iPhone stayed locked or did not answer whether to trust this computer. Unlock it, tap &quot;Trust&quot; and try again.</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_UNLOCK_AND_TRUST</source>
+        <translation>Unlock your iPhone and tap &quot;Trust&quot; when it asks whether to trust this computer.</translation>
     </message>
     <message>
         <source>IDS_ITEM_ADDED</source>
@@ -393,8 +465,16 @@
         <translation>The keybag of the encrypted backup (BackupKeyBag in Manifest.plist) lacks the salt or the iteration count of its password.</translation>
     </message>
     <message>
+        <source>IDS_KEYBAG_TOO_MANY_ROUNDS_%1</source>
+        <translation>The keybag of the encrypted backup asks for %1 rounds of password derivation, far more than any phone uses; the keybag is damaged.</translation>
+    </message>
+    <message>
         <source>IDS_LOAD</source>
         <translation>Load</translation>
+    </message>
+    <message>
+        <source>IDS_LOADING_IOS_DATABASES</source>
+        <translation>Loading messages from iPhone...</translation>
     </message>
     <message>
         <source>IDS_LOADING_ITUNES_BACKUP</source>
@@ -423,6 +503,14 @@
     <message>
         <source>IDS_LOCALDB_SEL_TITLE</source>
         <translation>Select one Database for backup</translation>
+    </message>
+    <message>
+        <source>IDS_MANIFEST_DB_DAMAGED_%1</source>
+        <translation>%1 could not be decrypted into a database; the backup is damaged.</translation>
+    </message>
+    <message>
+        <source>IDS_MANIFEST_DB_NO_FILES_%1</source>
+        <translation>%1 holds no file list (no Files table).</translation>
     </message>
     <message>
         <source>IDS_MANIFEST_PLIST_NO_DICT</source>
@@ -459,6 +547,10 @@
     <message>
         <source>IDS_MENU_TOOLS</source>
         <translation>Tools</translation>
+    </message>
+    <message>
+        <source>IDS_MISSING_ATTACHMENTS_%1</source>
+        <translation>%1 attachments are not in the backup; their messages were kept.</translation>
     </message>
     <message>
         <source>IDS_MI_BACKUP</source>
@@ -705,6 +797,18 @@ For work without a window, use textlink-cli.</translation>
     <message>
         <source>IDS_SEL_YOUR_PHONE_COUNTRY</source>
         <translation>Select your country code:</translation>
+    </message>
+    <message>
+        <source>IDS_SMSXML_NOT_A_BACKUP</source>
+        <translation>it is not an Android message backup (no &lt;smses&gt; element).</translation>
+    </message>
+    <message>
+        <source>IDS_SMSXML_NO_XML_IN_ARCHIVE</source>
+        <translation>the archive holds no .xml file.</translation>
+    </message>
+    <message>
+        <source>IDS_SMSXML_READ_FAILED_%1_%2</source>
+        <translation>Cannot read the message backup %1: %2</translation>
     </message>
     <message>
         <source>IDS_SMS_%1_%2</source>

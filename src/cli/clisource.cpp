@@ -1,11 +1,17 @@
 #include "cli/clisource.h"
 
+#include "export/smsxmlreader.h"
 #include "frame/appdirs.h"
 #include "frame/consoleprogress.h"
+#include "frame/filenames.h"
 #include "frame/translation.h"
 #include "iosdb/ios6messagedb.h"
 #include "itunes/backupmanifest.h"
 #include "itunes/itunesimport.h"
+#include "mobiledevice/imobiledevicelink.h"
+#include "mobiledevice/iosdevice.h"
+#include "mobiledevice/iosdeviceimport.h"
+#include "mobiledevice/iosloadfilerelaythread.h"
 #include "model/absiosmessagedb.h"
 #include "model/absmessagedb.h"
 #include "model/msgchat.h"
@@ -20,6 +26,17 @@ namespace {
 [[noreturn]] void fail(const QString &text)
 {
     throw std::runtime_error(text.toStdString());
+}
+
+const QLatin1String kDevicePrefix("ios:");
+// Set once from the command line before any source is opened.
+ConsoleProgress::Output deviceProgressOutput = ConsoleProgress::Output::Auto;
+
+bool isRelayArchive(const QString &path)
+{
+    return (path.endsWith(QLatin1String(".cpio"), Qt::CaseInsensitive) ||
+            path.endsWith(QLatin1String(".cpio.gz"), Qt::CaseInsensitive)) &&
+           QFileInfo(path).isFile();
 }
 
 bool holdsSmsDb(const QDir &folder)
@@ -42,6 +59,14 @@ CliSource::CliSource(const QString &source)
 {
     if (source.isEmpty())
         fail(g_tr("IDS_CLI_UNKNOWN_SOURCE_%1").arg(source));
+    if (source.startsWith(kDevicePrefix)) {
+        openDevice(source.mid(kDevicePrefix.size()));
+        return;
+    }
+    if (isRelayArchive(source)) {
+        openArchive(source);
+        return;
+    }
     const QDir localDbs = g_localDbDir();
     const bool plainName = !source.contains(QLatin1Char('/')) && source != QLatin1String(".") &&
                            source != QLatin1String("..");
@@ -51,8 +76,15 @@ CliSource::CliSource(const QString &source)
     } else if (holdsSmsDb(QDir(source))) {
         m_kind = Kind::Folder;
         m_folder = QDir(QDir(source).absolutePath());
-    } else if (QFileInfo(QDir(source).filePath(QStringLiteral("Manifest.plist"))).isFile()) {
+    } else if (QFileInfo(QDir(source).filePath(QStringLiteral("Manifest.plist"))).isFile() ||
+               BackupManifest::isBackupFolder(QDir(source))) {
         openBackup(source);
+        return;
+    } else if (SmsXmlReader::isCandidate(source)) {
+        m_kind = Kind::SmsXml;
+        m_xmlPath = QFileInfo(source).absoluteFilePath();
+        // Its attachments are unpacked there.
+        m_folder = SmsXmlReader::defaultCacheDir(m_xmlPath);
         return;
     } else {
         fail(g_tr("IDS_CLI_UNKNOWN_SOURCE_%1").arg(source));
@@ -78,6 +110,57 @@ void CliSource::openBackup(const QString &source)
     m_db = import.openMessageDb();
 }
 
+void CliSource::openDevice(const QString &udid)
+{
+    m_kind = Kind::Device;
+    IMobileDeviceLink link;
+    _DeviceConnection connection;
+    if (!IOSDevice::findConnection(link, udid, connection))
+        fail(g_tr("IDS_IOS_NOT_CONNECTED_%1").arg(udid));
+    IOSDevice device(link, connection);
+    {
+        ConsoleProgress trust(deviceProgressOutput);
+        device.readValues(&trust);
+    }
+    IOSDeviceImport import(device);
+    QString failure;
+    // Each step shows its own progress on stderr: a backup takes minutes.
+    const auto runStep =
+        [&failure](
+            const std::function<bool(AbsProgress &, const IOSDeviceImport::WorkerRunner &)> &step) {
+            ConsoleProgress progress(deviceProgressOutput);
+            const bool done =
+                step(progress, [&progress](QThread &worker) { return progress.runWorker(worker); });
+            if (!done)
+                failure = progress.endText();
+            return done;
+        };
+    // A source has no place for a password; the import verb has.
+    const auto noPassword = [&failure](BackupManifest &backup) {
+        failure = g_tr("IDS_CLI_BACKUP_NEEDS_PASSWORD_%1").arg(backup.path());
+        return QString();
+    };
+    if (!import.fetch(runStep, noPassword))
+        fail(failure);
+    m_folder = device.cacheDir();
+    m_db = import.openMessageDb();
+}
+
+void CliSource::openArchive(const QString &path)
+{
+    m_kind = Kind::Archive;
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    m_folder =
+        QDir(g_dataSaveDir().filePath(QStringLiteral("ios_cache/relay_") + g_pathHash(absolute)));
+    IOSLoadFileRelayThread::unpackArchive(absolute, m_folder, nullptr);
+    m_db = ITunesImport::openCachedDb(m_folder);
+}
+
+void CliSource::setProgressOutput(ConsoleProgress::Output output)
+{
+    deviceProgressOutput = output;
+}
+
 QString CliSource::smsDbPath(const QDir &folder)
 {
     return IOS6MessageDb::dbPathIn(folder);
@@ -99,6 +182,10 @@ void CliSource::openDb()
 MsgData CliSource::load()
 {
     MsgData data;
+    if (m_kind == Kind::SmsXml) {
+        SmsXmlReader(m_xmlPath, m_folder).read(data);
+        return data;
+    }
     m_db->messages(data, 0);
     m_db->close();
     return data;
@@ -106,6 +193,9 @@ MsgData CliSource::load()
 
 MsgData CliSource::load(const QString &chatIdentifier)
 {
+    // A file read in one pass has no chats to pick from beforehand.
+    if (m_kind == Kind::SmsXml)
+        return load();
     MsgData data;
     m_db->chats(data);
     for (const _MsgChat *chat : data.chats()) {
