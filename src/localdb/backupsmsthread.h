@@ -29,6 +29,7 @@ protected:
     void run() override;
 
 private:
+    static QList<_MsgMessage *> withReactions(const QList<_MsgMessage *> &messages);
     void reportProgress(int done);
 
     const QList<_MsgMessage *> m_messages;
