@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
@@ -108,4 +111,40 @@ TEST_F(ModernPhone, SavingTheLaterDatabaseAfterTheOlderAddsOnlyNewMessages)
     // What the archive keeps reads back as the phone said it.
     checkLaterConversation(byGuid(QStringLiteral("Archive")));
     EXPECT_EQ(ok({"save", m_later, "--to", "Archive"})[0].value("saved").toInt(), 0);
+}
+
+TEST_F(ModernPhone, ExportsShowReactionsRepliesEditsAndPictures)
+{
+    const QString out = m_data.filePath(QStringLiteral("out"));
+    ok({"export", m_later, "--format", "html", "--out", out});
+    const QDir html(out + QStringLiteral("-html"));
+    const QStringList pages = html.entryList({"*.html"}, QDir::Files);
+    ASSERT_EQ(pages.size(), 1);
+    QFile page(html.filePath(pages.first()));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(page.readAll());
+    for (const QString &expected :
+         {QStringLiteral("\u2665 +15551230042"),
+          QStringLiteral("Reply to “Are we still on for Friday?”"),
+          QStringLiteral("Running late (Edited)"), QStringLiteral("This message was unsent."),
+          QStringLiteral("+15551230042 laughed at a message")})
+        EXPECT_TRUE(text.contains(expected)) << expected.toStdString();
+    // The removed like and the removal itself show nowhere.
+    EXPECT_FALSE(text.contains(QStringLiteral("\U0001F44D")));
+    if (!ModernPhoneSample::heicPicture().isEmpty()) {
+        // Beside the HEIC original, a JPEG rendering browsers can show.
+        QStringList files;
+        QDirIterator it(html.path(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << it.next();
+        EXPECT_EQ(files.filter(QRegularExpression(QStringLiteral("\\.HEIC$"))).size(), 1);
+        EXPECT_FALSE(files.filter(QRegularExpression(QStringLiteral("\\.jpg$"))).isEmpty());
+    }
+
+    const QString txt = m_data.filePath(QStringLiteral("out.txt"));
+    ok({"export", m_later, "--format", "txt", "--out", txt});
+    QFile lines(txt);
+    ASSERT_TRUE(lines.open(QIODevice::ReadOnly));
+    // The reaction follows its target's text.
+    EXPECT_TRUE(QString::fromUtf8(lines.readAll()).contains(QStringLiteral("Great, see you [")));
 }
