@@ -216,7 +216,15 @@ void TypedStreamReader::readValue(const QByteArray &type, qsizetype &pos, int ow
         }
         return;
     }
-    case '*':
+    case '*': {
+        // A C string: nil, or the new-literal tag before a shared string.
+        const quint8 head = next();
+        if (head == kNew)
+            sharedString();
+        else if (head != kNil)
+            throw Malformed();
+        return;
+    }
     case '%':
     case ':':
         sharedString();
