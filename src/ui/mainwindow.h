@@ -14,6 +14,7 @@
 
 class BackupManifest;
 class BubbleViewMgr;
+class IOSDeviceHost;
 class ItemModelMain;
 class MsgData;
 class ItemModelSms;
@@ -133,6 +134,7 @@ private:
                         void (MainWindow::*slot)());
     void listLocalDbs();
     void listVirtualDevices();
+    void startIOSDevices();
     void updateMenuActionState();
 
     void showNode(AbsTreeItemModel::_ItemNode *node);
@@ -176,6 +178,7 @@ private:
     bool runGuarded(const std::function<void()> &work);
 
     ItemModelMain *m_treeModel = nullptr;
+    IOSDeviceHost *m_iosHost = nullptr;
     ItemModelSms *m_smsModel = nullptr;
     MyTreeView *m_treeView = nullptr;
     MyListView *m_listView = nullptr;
