@@ -57,6 +57,14 @@ TEST(TypedStreamReader, ReadsTheBodyOrNothing)
          QByteArray(archive("\x02", "hi"))
              .replace(QByteArray::fromHex("019584"), QByteArray::fromHex("01A084")),
          std::nullopt},
+        {"C string before the text",
+         QByteArray(archive("\x02", "hi"))
+             .replace(QByteArray::fromHex("008592"), QByteArray::fromHex("008584012A8484016992")),
+         QStringLiteral("hi")},
+        {"C string without its tag",
+         QByteArray(archive("\x02", "hi"))
+             .replace(QByteArray::fromHex("008592"), QByteArray::fromHex("008584012A016992")),
+         std::nullopt},
         {"wrong signature", QByteArray(archive("\x02", "hi")).replace("streamtyped", "streamtypes"),
          std::nullopt},
         {"property list", QByteArrayLiteral("bplist00\xD0\x08"), std::nullopt},
