@@ -55,7 +55,9 @@ public:
     // by default.
     void backupMessages(const QList<_MsgMessage *> &messages);
     // The same with a given default name (empty: none).
-    void backupMessages(const QString &defaultName, const QList<_MsgMessage *> &messages);
+    // successNote: a line added below the success message ("" adds none).
+    void backupMessages(const QString &defaultName, const QList<_MsgMessage *> &messages,
+                        const QString &successNote = QString());
 
     // Where the backup dialog looks for backups; the phone software's backup folder unless set.
     void setBackupFolders(const QList<QDir> &folders) { m_backupFolders = folders; }
@@ -164,7 +166,7 @@ private:
     AbsTreeItemModel::_ItemNode *chatNodeOf(_AbsDBItemNode *source, const QString &chatId) const;
     void importFromiTunes(const QString &localDbName);
     // Extracts and loads a chosen backup's messages into data; false when it did not succeed.
-    bool loadBackup(BackupManifest &backup, MsgData &data);
+    bool loadBackup(BackupManifest &backup, MsgData &data, int &missingAttachments);
     void notAvailableYet(const char *command);
 
     // The conversation pane: the bubble view draws into m_webView.
