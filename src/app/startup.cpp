@@ -16,7 +16,10 @@
 #include "ui/tips.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLoggingCategory>
+#include <QPalette>
+#include <QStyle>
 
 #include <cstdio>
 
@@ -81,6 +84,46 @@ void preselect(MainWindow &window, const QString &selection)
     }
 }
 
+// The desktop's palette is used as it comes; TEXTLINK_THEME=dark or light chooses one where the
+// desktop does not pass its choice on to Qt programs.
+void applyThemeChoice(QApplication &app)
+{
+    const QString theme = qEnvironmentVariable("TEXTLINK_THEME");
+    if (theme.isEmpty())
+        return;
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    if (theme != QLatin1String("dark")) {
+        app.setPalette(QApplication::style()->standardPalette());
+        return;
+    }
+    QPalette dark;
+    const QColor window(37, 41, 46);
+    const QColor base(27, 30, 34);
+    const QColor text(228, 231, 235);
+    dark.setColor(QPalette::Window, window);
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Base, base);
+    dark.setColor(QPalette::AlternateBase, window);
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::Button, QColor(48, 53, 60));
+    dark.setColor(QPalette::ButtonText, text);
+    dark.setColor(QPalette::Highlight, QColor(61, 124, 201));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::ToolTipBase, window);
+    dark.setColor(QPalette::ToolTipText, text);
+    dark.setColor(QPalette::PlaceholderText, QColor(140, 150, 160));
+    dark.setColor(QPalette::Link, QColor(143, 193, 255));
+    dark.setColor(QPalette::Light, QColor(70, 76, 84));
+    dark.setColor(QPalette::Midlight, QColor(56, 61, 68));
+    dark.setColor(QPalette::Mid, QColor(80, 87, 96));
+    dark.setColor(QPalette::Dark, QColor(20, 22, 25));
+    dark.setColor(QPalette::Shadow, Qt::black);
+    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 126, 134));
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 126, 134));
+    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 126, 134));
+    app.setPalette(dark);
+}
+
 } // namespace
 
 bool g_displayAvailable(const QProcessEnvironment &env)
@@ -100,6 +143,10 @@ int g_runDesktop(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TextLink"));
     QApplication::setApplicationVersion(QStringLiteral(TEXTLINK_VERSION));
+    // The desktop entry names the program to the desktop, which then shows its icon.
+    QApplication::setDesktopFileName(QStringLiteral("com.quorvandale.TextLink"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/textlink.svg")));
+    applyThemeChoice(app);
     if (!g_installTranslation())
         qCWarning(lcApp) << "embedded translation missing; texts show their keys";
     // The database layer must be the one this program was written against.

@@ -12,18 +12,17 @@
 #include <functional>
 #include <memory>
 
-class BackupManifest;
 class BubbleViewMgr;
+class DesktopController;
+class MainWindowMenus;
+class SearchBox;
 class ItemModelMain;
-class MsgData;
 class ItemModelSms;
 class MyListView;
 class MyTreeView;
-class QAction;
 class QLabel;
-class QLineEdit;
 class QMenu;
-class QPushButton;
+class QSplitter;
 class QWebEngineView;
 class _AbsDBItemNode;
 class _LocalDBItemNode;
@@ -67,38 +66,42 @@ public Q_SLOTS:
     void onSMSContextMenu();
     void searchCotnact();
     void searchMessages();
+    // Puts the cursor in the message search box; the next or previous match of its keyword.
+    void findMessages();
+    void findNext();
+    void findPrevious();
 
     // Menu bar and toolbar: the selection, else the shown conversation, else the whole source.
-    void miBackup();
-    void miI2A();
-    void miDb2A();
-    void miExtractMedia();
-    void miExport();
-    void miPrint();
+    void miBackup() { runAuto(Command::Backup); }
+    void miI2A() { runAuto(Command::I2A); }
+    void miDb2A() { runAuto(Command::Db2A); }
+    void miExtractMedia() { runAuto(Command::ExtractMedia); }
+    void miExport() { runAuto(Command::Export); }
+    void miPrint() { runAuto(Command::Print); }
     void miDel();
     // Every message of the current source.
-    void miBackupAll();
-    void miI2AAll();
-    void miDb2AAll();
-    void miExtractMediaAll();
-    void miExportAll();
-    void miPrintAll();
+    void miBackupAll() { runAll(Command::Backup); }
+    void miI2AAll() { runAll(Command::I2A); }
+    void miDb2AAll() { runAll(Command::Db2A); }
+    void miExtractMediaAll() { runAll(Command::ExtractMedia); }
+    void miExportAll() { runAll(Command::Export); }
+    void miPrintAll() { runAll(Command::Print); }
     void miDelAll();
     // The conversation shown in the list.
-    void miBackupChat();
-    void miI2AChat();
-    void miDb2AChat();
-    void miExtractMediaChat();
-    void miExportChat();
-    void miPrintChat();
+    void miBackupChat() { runOn(Command::Backup, shownMessages()); }
+    void miI2AChat() { runOn(Command::I2A, shownMessages()); }
+    void miDb2AChat() { runOn(Command::Db2A, shownMessages()); }
+    void miExtractMediaChat() { runOn(Command::ExtractMedia, shownMessages()); }
+    void miExportChat() { runOn(Command::Export, shownMessages()); }
+    void miPrintChat() { runOn(Command::Print, shownMessages()); }
     void miDelChat();
     // The selected messages.
-    void miBackupSel();
-    void miI2ASel();
-    void miDb2ASel();
-    void miExtractMediaSel();
-    void miExportSel();
-    void miPrintSel();
+    void miBackupSel() { runOn(Command::Backup, selectedMessages()); }
+    void miI2ASel() { runOn(Command::I2A, selectedMessages()); }
+    void miDb2ASel() { runOn(Command::Db2A, selectedMessages()); }
+    void miExtractMediaSel() { runOn(Command::ExtractMedia, selectedMessages()); }
+    void miExportSel() { runOn(Command::Export, selectedMessages()); }
+    void miPrintSel() { runOn(Command::Print, selectedMessages()); }
     void miDelSel();
 
     void miImportItunes();
@@ -113,7 +116,10 @@ public Q_SLOTS:
     void showFeedback();
     void showAbout();
 
-protected:
+    // Opens a dropped backup folder (imported), phone folder or message database (shown).
+    void openDropped(const QString &path);
+
+public:
     // The file dialogs of the commands, kept apart so that tests can answer them. Both return ""
     // when the user cancels.
     // Asks where an export goes; chosenFilter receives the filter picked (one of filters).
@@ -122,18 +128,26 @@ protected:
     // Asks for an existing folder.
     virtual QString askFolder(const QString &title, const QString &startFolder);
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
     enum class Command { Backup, I2A, Db2A, ExtractMedia, Export, Print, Del };
 
     void buildForm();
     void buildMessageList();
     void buildBubblePane(QWidget *parent);
-    void buildMenus();
-    QAction *addCommand(QMenu *menu, const char *objectName, const char *textKey,
-                        void (MainWindow::*slot)());
     void listLocalDbs();
     void listVirtualDevices();
     void updateMenuActionState();
+    // The title names the source and conversation shown; the hint shows while the tree is empty.
+    void updateTitle();
+    void updateFirstRunHint();
+    void restoreLayout();
+    void saveLayout() const;
+    void showPhoneFolder(const QString &name, const QString &folder);
 
     void showNode(AbsTreeItemModel::_ItemNode *node);
     void showLocalDb(_AbsDBItemNode *node);
@@ -145,6 +159,7 @@ private:
 
     // The messages a command form hands on.
     QList<_MsgMessage *> selectedMessages() const;
+    QList<_MsgMessage *> shownMessages() const;
     QList<_MsgMessage *> allMessagesOfCurrentSource();
     void runAuto(Command command);
     void runAll(Command command);
@@ -158,42 +173,33 @@ private:
     // Deletes the messages from the current local database, then from its records and views.
     // True when the deletion succeeded.
     bool deleteMessages(const QList<_MsgMessage *> &messages);
-    void forgetDeletedMessages(_AbsDBItemNode *source, const QList<_MsgMessage *> &messages);
     AbsTreeItemModel::_ItemNode *chatNodeOf(_AbsDBItemNode *source, const QString &chatId) const;
     void importFromiTunes(const QString &localDbName);
-    // Extracts and loads a chosen backup's messages into data; false when it did not succeed.
-    bool loadBackup(BackupManifest &backup, MsgData &data);
     void notAvailableYet(const char *command);
 
     // The conversation pane: the bubble view draws into m_webView.
     void showBubble(const QList<_MsgMessage *> &messages);
-    void scrollBubbleTo(int row);
 
-    std::unique_ptr<QMenu> treeContextMenu(AbsTreeItemModel::_ItemNode *node);
-    std::unique_ptr<QMenu> smsContextMenu();
+    // Marks the rows and bubbles matching the message keyword; the matching rows.
+    QList<int> markMatches();
+    void stepMessageSearch(bool forward);
     bool androidConnected() const;
-    // Runs work, showing a std::exception as an error box; false when it threw.
-    bool runGuarded(const std::function<void()> &work);
 
     ItemModelMain *m_treeModel = nullptr;
     ItemModelSms *m_smsModel = nullptr;
     MyTreeView *m_treeView = nullptr;
     MyListView *m_listView = nullptr;
-    QLineEdit *m_txtHandleKeyword = nullptr;
-    QLineEdit *m_txtSMSKeyword = nullptr;
+    SearchBox *m_contactSearch = nullptr;
+    SearchBox *m_messageSearch = nullptr;
     QLabel *m_lbSMSCount = nullptr;
     QLabel *m_lbChatName = nullptr;
+    QLabel *m_firstRunHint = nullptr;
+    QSplitter *m_splitter = nullptr;
     QWebEngineView *m_webView = nullptr;
     BubbleViewMgr *m_bubbleView = nullptr;
     _MsgChat *m_currentChat = nullptr;
 
-    QAction *m_actBackup = nullptr;
-    QAction *m_actI2A = nullptr;
-    QAction *m_actDb2A = nullptr;
-    QAction *m_actExtract = nullptr;
-    QAction *m_actExport = nullptr;
-    QAction *m_actPrint = nullptr;
-    QAction *m_actDelete = nullptr;
-
+    std::unique_ptr<MainWindowMenus> m_menus;
     QList<QDir> m_backupFolders;
+    std::unique_ptr<DesktopController> m_controller;
 };

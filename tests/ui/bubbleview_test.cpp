@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -228,6 +229,26 @@ TEST(BubbleMarkup, DateLinesFollowGapsOfMoreThanAMinute)
     EXPECT_EQ(countOf(view.html(), QStringLiteral("<div class=\"dt\">")), 1);
 }
 
+TEST(BubbleMarkup, DaysAreSeparatedAndTimesHaveTwoDigitMinutes)
+{
+    // Local times: 9:05 AM and 11:09 PM on one day, 7:04 AM on the next.
+    const auto at = [](int day, int hour, int minute) {
+        const QDateTime local(QDate(2022, 8, 27).addDays(day), QTime(hour, minute));
+        return int(local.toSecsSinceEpoch() -
+                   QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch());
+    };
+    Conversation chat(0);
+    chat.add(at(0, 9, 5), QStringLiteral("a"));
+    chat.add(at(0, 23, 9), QStringLiteral("b"));
+    chat.add(at(1, 7, 4), QStringLiteral("c"));
+    const QString html = onePage(chat.messages());
+    EXPECT_EQ(countOf(html, QStringLiteral("<div class=\"day\">")), 2);
+    for (const char *time : {"9:05 AM", "11:09 PM", "7:04 AM"})
+        EXPECT_TRUE(html.contains(QStringLiteral("<div class=\"dt\">%1</div>").arg(time))) << time;
+    // Each message sits in a block of its own, so that the selected one can be marked.
+    EXPECT_EQ(countOf(html, QStringLiteral("<div class=\"msg\" id=\"msg_")), 3);
+}
+
 TEST(BubbleMarkup, TextIsEscapedAndEmojiBecomePictures)
 {
     Conversation chat(0);
@@ -380,7 +401,7 @@ TEST(BubbleLinks, AMissingFileIsNamedInAWarning)
     view.onLinkClicked(QUrl::fromLocalFile(missing));
     ASSERT_EQ(closer.count(), 1);
     EXPECT_EQ(closer.last().icon, QMessageBox::Warning);
-    EXPECT_TRUE(closer.last().text.contains(QStringLiteral("can not find ")));
+    EXPECT_TRUE(closer.last().text.contains(QStringLiteral("Cannot find ")));
     EXPECT_TRUE(closer.last().text.contains(QStringLiteral("lost &amp; found.pdf")));
 }
 
