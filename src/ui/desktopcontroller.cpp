@@ -14,6 +14,8 @@
 #include "localdb/backupsmsthread.h"
 #include "model/msgchat.h"
 #include "model/msgmessage.h"
+#include "ui/droppedsource.h"
+#include "ui/iosdeviceitemnode.h"
 #include "ui/itemmodelmain.h"
 #include "ui/itemnodetype.h"
 #include "ui/loaditunesbackupdlg.h"
@@ -58,6 +60,26 @@ bool DesktopController::runGuarded(const std::function<void()> &work)
         Tips::error(QString::fromUtf8(e.what()));
         return false;
     }
+}
+
+void DesktopController::listSources()
+{
+    const QDir root = g_localDbDir();
+    for (const QString &name : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        m_tree.addLocalDb(localSource(root.filePath(name)), name);
+
+    const QDir iosRoot(g_dataSaveDir().filePath(QStringLiteral("virtual_ios")));
+    for (const QString &name : iosRoot.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        const QString folder = iosRoot.filePath(name);
+        _IOSDeviceItemNode *node = m_tree.addIOSDevice(localSource(folder), name, folder);
+        runGuarded([this, node] {
+            node->db->chats(node->data);
+            m_tree.listChats(node);
+        });
+    }
+    const QDir androidRoot(g_dataSaveDir().filePath(QStringLiteral("virtual_android")));
+    if (!androidRoot.entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty())
+        qCInfo(lcUi) << "virtual Android phones are not listed: no Android support in this build";
 }
 
 _LocalDBItemNode *DesktopController::backupMessages(const QString &defaultName,
@@ -218,4 +240,41 @@ void DesktopController::openLink(const QString &url)
         return;
     qCWarning(lcUi) << "no browser opened" << url;
     Tips::warning(g_tr("IDS_NO_BROWSER_FOR_%1").arg(url.toHtmlEscaped()));
+}
+
+_AbsDBItemNode *DesktopController::openDropped(const QString &path,
+                                               const QList<QDir> &backupFolders)
+{
+    const DroppedSource dropped(path);
+    switch (dropped.kind()) {
+    case DroppedSource::Kind::Backup:
+        return importBackup(QString(), backupFolders, dropped.path());
+    case DroppedSource::Kind::PhoneFolder:
+        return addPhoneFolder(QFileInfo(dropped.path()).fileName(), dropped.path());
+    case DroppedSource::Kind::MessageDb: {
+        const QString folder = DroppedSource::makePhoneFolder(
+            dropped.path(), g_dataSaveDir().filePath(QStringLiteral("opened")));
+        if (!folder.isEmpty())
+            return addPhoneFolder(QFileInfo(dropped.path()).fileName(), folder);
+        Tips::error(g_tr("IDS_DROP_COPY_FAILED_%1").arg(path.toHtmlEscaped()));
+        return nullptr;
+    }
+    case DroppedSource::Kind::Unknown:
+        break;
+    }
+    Tips::warning(g_tr("IDS_DROP_UNKNOWN_%1").arg(path.toHtmlEscaped()));
+    return nullptr;
+}
+
+_AbsDBItemNode *DesktopController::addPhoneFolder(const QString &name, const QString &folder)
+{
+    // Read as a phone's database: never upgraded or written.
+    _IOSDeviceItemNode *node = m_tree.addIOSDevice(
+        QSharedPointer<AbsMessageDb>(new IOS6MessageDb(QDir(folder), QString(), false)), name,
+        folder);
+    runGuarded([this, node] {
+        node->db->chats(node->data);
+        m_tree.listChats(node);
+    });
+    return node;
 }

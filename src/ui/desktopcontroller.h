@@ -28,6 +28,9 @@ class DesktopController
 public:
     explicit DesktopController(MainWindow &window);
 
+    // Lists the local databases and virtual devices of the data folder in the source tree.
+    void listSources();
+
     // Saves into a local database the user picks (defaultName proposed); the database saved
     // into, or null when the user cancelled or the save failed.
     _LocalDBItemNode *backupMessages(const QString &defaultName,
@@ -52,6 +55,11 @@ public:
     bool deleteLocalDb(_LocalDBItemNode *node);
     void clearCache();
 
+    // Opens a dropped backup folder (imported into a local database), phone folder or message
+    // database (listed under the devices); the source to show, or null when nothing opened
+    // (the user has been told why).
+    _AbsDBItemNode *openDropped(const QString &path, const QList<QDir> &backupFolders);
+
     // Opens a web page in the desktop's browser; when none is set the user is told.
     void openLink(const QString &url);
 
@@ -61,6 +69,7 @@ public:
     static bool runGuarded(const std::function<void()> &work);
 
 private:
+    _AbsDBItemNode *addPhoneFolder(const QString &name, const QString &folder);
     bool loadBackup(BackupManifest &backup, MsgData &data);
 
     MainWindow &m_window;

@@ -164,3 +164,14 @@ _AbsDBItemNode *ItemModelMain::sourceOf(AbsTreeItemModel::_ItemNode *node)
         return nullptr;
     }
 }
+
+AbsTreeItemModel::_ItemNode *ItemModelMain::chatNodeOf(_AbsDBItemNode *source,
+                                                       const QString &chatId)
+{
+    for (AbsTreeItemModel::_ItemNode *node : source->children()) {
+        const _MsgChat *chat = static_cast<_ChatSessionItemNode *>(node)->firstChat();
+        if (chat && chat->chat_identifier == chatId)
+            return node;
+    }
+    return nullptr;
+}

@@ -42,6 +42,8 @@ public:
     // The source a node stands for: itself for a device or local database, the parent for a
     // chat, null for anything else.
     static _AbsDBItemNode *sourceOf(AbsTreeItemModel::_ItemNode *node);
+    // The source's conversation node whose first chat has the identifier; null when none has.
+    static AbsTreeItemModel::_ItemNode *chatNodeOf(_AbsDBItemNode *source, const QString &chatId);
 
 private:
     _RootDeviceItemNode *m_devicesRoot = nullptr;

@@ -3,16 +3,13 @@
 #include "frame/appdirs.h"
 #include "frame/desktop.h"
 #include "frame/translation.h"
-#include "iosdb/ios6messagedb.h"
 #include "itunes/itemmodelloadbk.h"
 #include "model/msgchat.h"
 #include "model/msgfunctions.h"
 #include "model/msgmessage.h"
 #include "ui/bubbleviewmgr.h"
-#include "ui/chatmatch.h"
 #include "ui/chatsessionitemnode.h"
 #include "ui/desktopcontroller.h"
-#include "ui/droppedsource.h"
 #include "ui/iosdeviceitemnode.h"
 #include "ui/itemmodelmain.h"
 #include "ui/itemmodelsms.h"
@@ -27,19 +24,18 @@
 #include "ui/stylesheet.h"
 #include "ui/tips.h"
 #include "ui/uilogging.h"
-#include "ui/wrappedsearch.h"
+#include "ui/windowlayout.h"
+#include "ui/windowsearch.h"
 
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
-#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QUrl>
@@ -81,14 +77,18 @@ MainWindow::MainWindow(QWidget *parent)
     setStyleSheet(getStyleSheet());
     buildForm();
     m_controller = std::make_unique<DesktopController>(*this);
+    m_search = std::make_unique<WindowSearch>(*m_contactSearch, *m_messageSearch, *m_smsModel,
+                                              *m_listView, *m_bubbleView);
     m_menus = std::make_unique<MainWindowMenus>(*this);
     updateMenuActionState();
-    listLocalDbs();
-    listVirtualDevices();
+    m_controller->listSources();
+    m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->localDbRoot()));
+    m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->devicesRoot()));
     resetDisplay();
     updateFirstRunHint();
     resize(kSourcePaneWidth + kListPaneWidth + kBubblePaneWidth + 200, 640);
-    restoreLayout();
+    m_layout = std::make_unique<WindowLayout>(*this, *m_splitter, *m_listView->header());
+    m_layout->restore();
     setAcceptDrops(true);
 }
 
@@ -150,7 +150,7 @@ void MainWindow::buildForm()
     connect(m_contactSearch, &SearchBox::keywordEdited, this,
             [this] { m_contactSearch->setNote(QString()); });
     connect(m_messageSearch, &SearchBox::searchRequested, this, &MainWindow::searchMessages);
-    connect(m_messageSearch, &SearchBox::keywordEdited, this, [this] { markMatches(); });
+    connect(m_messageSearch, &SearchBox::keywordEdited, this, [this] { m_search->markMatches(); });
 
     // Left for the update check to fill; links in it open in the browser.
     auto *statusLabel = new QLabel(statusBar());
@@ -194,32 +194,6 @@ void MainWindow::buildBubblePane(QWidget *parent)
     layout->addWidget(title);
     layout->addWidget(m_lbChatName);
     layout->addWidget(m_webView, 1);
-}
-
-void MainWindow::listLocalDbs()
-{
-    const QDir root = g_localDbDir();
-    for (const QString &name : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
-        m_treeModel->addLocalDb(DesktopController::localSource(root.filePath(name)), name);
-    m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->localDbRoot()));
-}
-
-void MainWindow::listVirtualDevices()
-{
-    const QDir iosRoot(g_dataSaveDir().filePath(QStringLiteral("virtual_ios")));
-    for (const QString &name : iosRoot.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        const QString folder = iosRoot.filePath(name);
-        _IOSDeviceItemNode *node =
-            m_treeModel->addIOSDevice(DesktopController::localSource(folder), name, folder);
-        DesktopController::runGuarded([this, node] {
-            node->db->chats(node->data);
-            m_treeModel->listChats(node);
-        });
-    }
-    const QDir androidRoot(g_dataSaveDir().filePath(QStringLiteral("virtual_android")));
-    if (!androidRoot.entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty())
-        qCInfo(lcUi) << "virtual Android phones are not listed: no Android support in this build";
-    m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->devicesRoot()));
 }
 
 AbsTreeItemModel::_ItemNode *MainWindow::currentNode() const
@@ -309,7 +283,7 @@ void MainWindow::showMessages(const QList<_MsgMessage *> &messages, _MsgChat *ch
     showBubble(oldestFirst);
     m_lbSMSCount->setText(g_tr("IDS_SMS_COUNT_%1").arg(oldestFirst.size()));
     m_lbChatName->setText(chatLabel(chat));
-    markMatches();
+    m_search->markMatches();
     updateTitle();
 }
 
@@ -340,43 +314,9 @@ void MainWindow::updateFirstRunHint()
                                m_treeModel->localDbRoot()->childCount() == 0);
 }
 
-// ---- remembered layout
-
-namespace {
-
-QSettings layoutSettings()
-{
-    // In the data folder, so that tests (each with a data folder of its own) never share it.
-    return QSettings(g_dataSaveDir().filePath(QStringLiteral("textlink.ini")),
-                     QSettings::IniFormat);
-}
-
-} // namespace
-
-void MainWindow::restoreLayout()
-{
-    const QSettings settings = layoutSettings();
-    restoreGeometry(settings.value(QStringLiteral("window/geometry")).toByteArray());
-    restoreState(settings.value(QStringLiteral("window/state")).toByteArray());
-    m_splitter->restoreState(settings.value(QStringLiteral("window/panes")).toByteArray());
-    m_listView->header()->restoreState(
-        settings.value(QStringLiteral("window/columns")).toByteArray());
-    // The list opens in date order, whatever order it was left in.
-    m_listView->header()->setSortIndicator(ItemModelSms::ColDate, Qt::AscendingOrder);
-}
-
-void MainWindow::saveLayout() const
-{
-    QSettings settings = layoutSettings();
-    settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
-    settings.setValue(QStringLiteral("window/state"), saveState());
-    settings.setValue(QStringLiteral("window/panes"), m_splitter->saveState());
-    settings.setValue(QStringLiteral("window/columns"), m_listView->header()->saveState());
-}
-
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    saveLayout();
+    m_layout->save();
     QMainWindow::closeEvent(event);
 }
 
@@ -403,43 +343,15 @@ void MainWindow::dropEvent(QDropEvent *event)
 
 void MainWindow::openDropped(const QString &path)
 {
-    const DroppedSource dropped(path);
-    switch (dropped.kind()) {
-    case DroppedSource::Kind::Backup:
-        if (_LocalDBItemNode *node =
-                m_controller->importBackup(QString(), m_backupFolders, dropped.path()))
-            refreshLocalDb(node);
-        break;
-    case DroppedSource::Kind::PhoneFolder:
-        showPhoneFolder(QFileInfo(dropped.path()).fileName(), dropped.path());
-        break;
-    case DroppedSource::Kind::MessageDb: {
-        const QString folder = DroppedSource::makePhoneFolder(
-            dropped.path(), g_dataSaveDir().filePath(QStringLiteral("opened")));
-        if (folder.isEmpty())
-            Tips::error(g_tr("IDS_DROP_COPY_FAILED_%1").arg(path.toHtmlEscaped()));
-        else
-            showPhoneFolder(QFileInfo(dropped.path()).fileName(), folder);
-        break;
+    _AbsDBItemNode *opened = m_controller->openDropped(path, m_backupFolders);
+    if (!opened)
+        return;
+    if (opened->type == ITEMNODE_LOCALDB) {
+        refreshLocalDb(static_cast<_LocalDBItemNode *>(opened));
+        return;
     }
-    case DroppedSource::Kind::Unknown:
-        Tips::warning(g_tr("IDS_DROP_UNKNOWN_%1").arg(path.toHtmlEscaped()));
-        break;
-    }
-}
-
-void MainWindow::showPhoneFolder(const QString &name, const QString &folder)
-{
-    // Read as a phone's database: never upgraded or written.
-    _IOSDeviceItemNode *node = m_treeModel->addIOSDevice(
-        QSharedPointer<AbsMessageDb>(new IOS6MessageDb(QDir(folder), QString(), false)), name,
-        folder);
-    DesktopController::runGuarded([this, node] {
-        node->db->chats(node->data);
-        m_treeModel->listChats(node);
-    });
     m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->devicesRoot()));
-    selectNode(node);
+    selectNode(opened);
 }
 
 void MainWindow::showBubble(const QList<_MsgMessage *> &messages)
@@ -459,7 +371,7 @@ void MainWindow::onSMSSortIndicatorChanged(int column, Qt::SortOrder order)
 {
     // Only the list's order changes; the conversation pane stays oldest first.
     m_smsModel->sort(column, order);
-    markMatches();
+    m_search->markMatches();
 }
 
 void MainWindow::selectNode(AbsTreeItemModel::_ItemNode *node)
@@ -479,76 +391,13 @@ bool MainWindow::androidConnected() const
 
 void MainWindow::searchCotnact()
 {
-    const QString keyword = m_contactSearch->keyword();
-    if (keyword.isEmpty())
-        return;
-    AbsTreeItemModel::_ItemNode *node = currentNode();
-    _AbsDBItemNode *source = ItemModelMain::sourceOf(node);
-    if (!source)
-        return;
-    const QList<AbsTreeItemModel::_ItemNode *> chats = source->children();
-    const int current = node->type == ITEMNODE_CHAT_SESSION ? source->rowOf(node) : -1;
-    const int found = g_findWrapped(static_cast<int>(chats.size()), current, [&](int row) {
-        const auto *chat = static_cast<const _ChatSessionItemNode *>(chats.at(row));
-        return g_chatMatchesKeyword(chat->merge, chat->title, keyword);
-    });
-    if (found < 0) {
-        m_contactSearch->setNote(g_tr("IDS_CAN_NOT_FOUNDCONTACT_KEYWORD_%0").arg(keyword));
-        return;
-    }
-    m_contactSearch->setNote(QString());
-    selectNode(chats.at(found));
-}
-
-void MainWindow::searchMessages()
-{
-    stepMessageSearch(true);
+    if (AbsTreeItemModel::_ItemNode *found = m_search->nextContact(currentNode()))
+        selectNode(found);
 }
 
 void MainWindow::findMessages()
 {
     m_messageSearch->focusForTyping();
-}
-
-void MainWindow::findNext()
-{
-    stepMessageSearch(true);
-}
-
-void MainWindow::findPrevious()
-{
-    stepMessageSearch(false);
-}
-
-QList<int> MainWindow::markMatches()
-{
-    const QString keyword = m_messageSearch->keyword();
-    m_bubbleView->setHighlight(keyword);
-    const QList<int> rows = m_smsModel->setHighlight(keyword);
-    if (keyword.isEmpty())
-        m_messageSearch->setNote(QString());
-    else if (m_smsModel->rowCount() == 0)
-        m_messageSearch->setNote(g_tr("IDS_CAN_NOT_FOUND_AND_MESSAGES"));
-    else if (rows.isEmpty())
-        m_messageSearch->setNote(g_tr("IDS_CAN_NOT_FOUNDSMS_KEYWORD_%0").arg(keyword));
-    else
-        m_messageSearch->setNote(g_tr("IDS_SEARCH_NO_CURRENT_%1").arg(rows.size()));
-    return rows;
-}
-
-void MainWindow::stepMessageSearch(bool forward)
-{
-    const QList<int> rows = markMatches();
-    if (rows.isEmpty())
-        return;
-    const QModelIndex current = m_listView->currentIndex();
-    const int found = g_nextMatch(rows, current.isValid() ? current.row() : -1, forward);
-    const QModelIndex index = m_smsModel->indexOfPos(found);
-    m_listView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                             QItemSelectionModel::Rows);
-    m_listView->scrollTo(index);
-    m_messageSearch->setNote(
-        g_tr("IDS_SEARCH_%1_OF_%2").arg(rows.indexOf(found) + 1).arg(rows.size()));
 }
 
 // ---- command families
@@ -705,11 +554,6 @@ void MainWindow::refreshLocalDb(_LocalDBItemNode *node)
 
 // ---- other commands
 
-void MainWindow::miImportItunes()
-{
-    importFromiTunes(QString());
-}
-
 void MainWindow::miImportToLocalDb()
 {
     const AbsTreeItemModel::_ItemNode *node = currentNode();
@@ -720,11 +564,6 @@ void MainWindow::miImportToLocalDb()
 void MainWindow::miOpenDbFolder()
 {
     g_openFileOrFolder(g_localDbDir().path());
-}
-
-void MainWindow::miClearCache()
-{
-    m_controller->clearCache();
 }
 
 void MainWindow::miUnmoutDevice()
@@ -741,23 +580,6 @@ void MainWindow::miUnmoutDevice()
     }
 }
 
-void MainWindow::miViewCache()
-{
-    notAvailableYet("view cache");
-}
-void MainWindow::miConnectWifi()
-{
-    notAvailableYet("connect via Wi-Fi");
-}
-void MainWindow::restore2android(const QList<_MsgMessage *> &)
-{
-    notAvailableYet("transfer");
-}
-void MainWindow::printMMS(const QList<_MsgMessage *> &messages)
-{
-    m_controller->printMessages(messages);
-}
-
 // ---- export, extraction and deletion
 
 QString MainWindow::askExportPath(const QString &title, const QString &proposedPath,
@@ -770,16 +592,6 @@ QString MainWindow::askExportPath(const QString &title, const QString &proposedP
 QString MainWindow::askFolder(const QString &title, const QString &startFolder)
 {
     return QFileDialog::getExistingDirectory(this, title, startFolder, QFileDialog::ShowDirsOnly);
-}
-
-void MainWindow::exportMessages(const QList<_MsgMessage *> &messages)
-{
-    m_controller->exportMessages(messages);
-}
-
-void MainWindow::extractMediaFiles(const QList<_MsgMessage *> &messages)
-{
-    m_controller->extractMediaFiles(messages);
 }
 
 bool MainWindow::deleteMessages(const QList<_MsgMessage *> &messages)
@@ -799,7 +611,8 @@ bool MainWindow::deleteMessages(const QList<_MsgMessage *> &messages)
         m_treeModel->listChats(source);
     emptied.clear();
 
-    AbsTreeItemModel::_ItemNode *next = chatWasShown ? chatNodeOf(source, shownChatId) : source;
+    AbsTreeItemModel::_ItemNode *next =
+        chatWasShown ? ItemModelMain::chatNodeOf(source, shownChatId) : source;
     if (!next) {
         // The conversation shown is gone with its last message.
         m_treeView->selectionModel()->clearSelection();
@@ -810,17 +623,6 @@ bool MainWindow::deleteMessages(const QList<_MsgMessage *> &messages)
     // Selecting the node again does not count as a change when it already was the selection.
     showNode(next);
     return true;
-}
-
-AbsTreeItemModel::_ItemNode *MainWindow::chatNodeOf(_AbsDBItemNode *source,
-                                                    const QString &chatId) const
-{
-    for (AbsTreeItemModel::_ItemNode *node : source->children()) {
-        const _MsgChat *chat = static_cast<_ChatSessionItemNode *>(node)->firstChat();
-        if (chat && chat->chat_identifier == chatId)
-            return node;
-    }
-    return nullptr;
 }
 
 // ---- importing backups

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ui/abstreeitemmodel.h"
+#include "ui/desktopcontroller.h"
+#include "ui/windowsearch.h"
 
 #include <QDir>
 #include <QItemSelection>
@@ -13,9 +15,9 @@
 #include <memory>
 
 class BubbleViewMgr;
-class DesktopController;
 class MainWindowMenus;
 class SearchBox;
+class WindowLayout;
 class ItemModelMain;
 class ItemModelSms;
 class MyListView;
@@ -65,11 +67,11 @@ public Q_SLOTS:
     void onMainTreeContextMenu();
     void onSMSContextMenu();
     void searchCotnact();
-    void searchMessages();
+    void searchMessages() { m_search->stepMessages(true); }
     // Puts the cursor in the message search box; the next or previous match of its keyword.
     void findMessages();
-    void findNext();
-    void findPrevious();
+    void findNext() { m_search->stepMessages(true); }
+    void findPrevious() { m_search->stepMessages(false); }
 
     // Menu bar and toolbar: the selection, else the shown conversation, else the whole source.
     void miBackup() { runAuto(Command::Backup); }
@@ -104,12 +106,12 @@ public Q_SLOTS:
     void miPrintSel() { runOn(Command::Print, selectedMessages()); }
     void miDelSel();
 
-    void miImportItunes();
+    void miImportItunes() { importFromiTunes(QString()); }
     void miImportToLocalDb();
     void miOpenDbFolder();
-    void miClearCache();
-    void miConnectWifi();
-    void miViewCache();
+    void miClearCache() { m_controller->clearCache(); }
+    void miConnectWifi() { notAvailableYet("connect via Wi-Fi"); }
+    void miViewCache() { notAvailableYet("view cache"); }
     void miUnmoutDevice();
     void checkForUpdate();
     void showHelp();
@@ -139,15 +141,10 @@ private:
     void buildForm();
     void buildMessageList();
     void buildBubblePane(QWidget *parent);
-    void listLocalDbs();
-    void listVirtualDevices();
     void updateMenuActionState();
     // The title names the source and conversation shown; the hint shows while the tree is empty.
     void updateTitle();
     void updateFirstRunHint();
-    void restoreLayout();
-    void saveLayout() const;
-    void showPhoneFolder(const QString &name, const QString &folder);
 
     void showNode(AbsTreeItemModel::_ItemNode *node);
     void showLocalDb(_AbsDBItemNode *node);
@@ -166,23 +163,25 @@ private:
     void runOn(Command command, const QList<_MsgMessage *> &messages);
 
     // The operations of the commands; those whose workers are not part of the program yet say so.
-    void restore2android(const QList<_MsgMessage *> &messages);
-    void extractMediaFiles(const QList<_MsgMessage *> &messages);
-    void exportMessages(const QList<_MsgMessage *> &messages);
-    void printMMS(const QList<_MsgMessage *> &messages);
+    void restore2android(const QList<_MsgMessage *> &) { notAvailableYet("transfer"); }
+    void extractMediaFiles(const QList<_MsgMessage *> &messages)
+    {
+        m_controller->extractMediaFiles(messages);
+    }
+    void exportMessages(const QList<_MsgMessage *> &messages)
+    {
+        m_controller->exportMessages(messages);
+    }
+    void printMMS(const QList<_MsgMessage *> &messages) { m_controller->printMessages(messages); }
     // Deletes the messages from the current local database, then from its records and views.
     // True when the deletion succeeded.
     bool deleteMessages(const QList<_MsgMessage *> &messages);
-    AbsTreeItemModel::_ItemNode *chatNodeOf(_AbsDBItemNode *source, const QString &chatId) const;
     void importFromiTunes(const QString &localDbName);
     void notAvailableYet(const char *command);
 
     // The conversation pane: the bubble view draws into m_webView.
     void showBubble(const QList<_MsgMessage *> &messages);
 
-    // Marks the rows and bubbles matching the message keyword; the matching rows.
-    QList<int> markMatches();
-    void stepMessageSearch(bool forward);
     bool androidConnected() const;
 
     ItemModelMain *m_treeModel = nullptr;
@@ -200,6 +199,8 @@ private:
     _MsgChat *m_currentChat = nullptr;
 
     std::unique_ptr<MainWindowMenus> m_menus;
+    std::unique_ptr<WindowLayout> m_layout;
+    std::unique_ptr<WindowSearch> m_search;
     QList<QDir> m_backupFolders;
     std::unique_ptr<DesktopController> m_controller;
 };
