@@ -11,6 +11,12 @@ public:
 
     // Null for a merge without chats.
     _MsgChat *firstChat() const;
+    // The newest message of the conversation (for its entry's date and snippet); null when it
+    // has none.
+    const _MsgMessage *lastMessage() const { return m_lastMessage; }
 
     const _MsgChatMerge merge;
+
+private:
+    const _MsgMessage *m_lastMessage = nullptr;
 };

@@ -18,6 +18,10 @@ class ItemModelMain : public AbsTreeItemModel
 {
     Q_OBJECT
 public:
+    // What a conversation's entry shows besides its name: the date of its newest message (local
+    // time) and that message's text on one line.
+    enum Role { LastDateRole = Qt::UserRole + 1, SnippetRole };
+
     explicit ItemModelMain(QObject *parent = nullptr);
     ~ItemModelMain() override;
 
@@ -46,6 +50,8 @@ public:
     static AbsTreeItemModel::_ItemNode *chatNodeOf(_AbsDBItemNode *source, const QString &chatId);
 
 private:
+    static QVariant chatEntryDetail(const _ItemNode &node, int role);
+
     _RootDeviceItemNode *m_devicesRoot = nullptr;
     _RootLocalDBItemNode *m_localDbRoot = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "model/msgfunctions.h"
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
+#include "ui/iconpixmap.h"
 
 #include <QBrush>
 #include <QColor>
@@ -35,7 +36,7 @@ QVariant serviceIcon(const _MsgMessage &message)
     const QImage image(QStringLiteral(":/res/") + QLatin1String(name));
     if (image.isNull())
         return {};
-    return QPixmap::fromImage(image.scaledToWidth(kIconWidth, Qt::SmoothTransformation));
+    return g_iconPixmap(image, Qt::Horizontal, kIconWidth);
 }
 
 // The Contact cell: who wrote the message. In a group chat that is its sender, not the group.

@@ -8,6 +8,7 @@
 #include "model/msgfunctions.h"
 #include "model/msgmessage.h"
 #include "ui/bubbleviewmgr.h"
+#include "ui/chatentrydelegate.h"
 #include "ui/chatsessionitemnode.h"
 #include "ui/desktopcontroller.h"
 #include "ui/iosdeviceitemnode.h"
@@ -112,6 +113,7 @@ void MainWindow::buildForm()
     m_treeView->setSelectionMode(QAbstractItemView::SingleSelection);
     m_treeModel = new ItemModelMain(this);
     m_treeView->setModel(m_treeModel);
+    m_treeView->setItemDelegate(new ChatEntryDelegate(m_treeView));
     m_treeView->expandAll();
     treeLayout->addWidget(m_treeView);
     m_firstRunHint = new QLabel(g_tr("IDS_FIRST_RUN_HINT"), treePane);
@@ -140,6 +142,8 @@ void MainWindow::buildForm()
 
     buildBubblePane(splitter);
     splitter->setSizes({kSourcePaneWidth, kListPaneWidth, kBubblePaneWidth});
+    // A wider window widens the conversation first.
+    splitter->setStretchFactor(2, 1);
     setCentralWidget(splitter);
 
     connect(m_treeView, &MyTreeView::onSelectionChanged, this, &MainWindow::onMainTreeSelected);

@@ -453,6 +453,16 @@ TEST(BubbleWebView, APageLoadsAndItsNextPageLinkTurnsThePage)
         [&bubbleCount](const QVariant &result) { bubbleCount = result; });
     QTRY_VERIFY_WITH_TIMEOUT(bubbleCount.isValid(), 30000);
     EXPECT_EQ(bubbleCount.toInt(), bubbles(view.html()));
+    // The bubbles have their pictures: the page's style reached it (a page whose style sheet was
+    // not loaded showed bare text).
+    QVariant background;
+    webView.page()->runJavaScript(
+        QStringLiteral("getComputedStyle(document.querySelector('.bb_bg.top_left'))"
+                       ".backgroundImage"),
+        [&background](const QVariant &result) { background = result; });
+    QTRY_VERIFY_WITH_TIMEOUT(background.isValid(), 30000);
+    EXPECT_TRUE(background.toString().contains(QStringLiteral("top_left.png")))
+        << background.toString().toStdString();
 
     // A click on the page's link reaches the manager instead of navigating the page away.
     const int loads = loaded.count();

@@ -3,6 +3,7 @@
 #include "model/msgchat.h"
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
+#include "ui/chatentrydelegate.h"
 #include "ui/chatmatch.h"
 #include "ui/chatsessionitemnode.h"
 #include "ui/itemmodelmain.h"
@@ -15,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+#include <QLocale>
 #include <QSharedPointer>
 
 namespace {
@@ -85,6 +88,34 @@ TEST(ItemModelMain, ListsChatsLatestFirstAndKeepsRowsRightAfterRemovals)
     model.removeNode(db);
     EXPECT_EQ(model.localDbNames(), QStringList({QStringLiteral("empty")}));
     EXPECT_FALSE(model.indexOfItemNode(nullptr).isValid());
+}
+
+TEST(ItemModelMain, ConversationEntriesCarryTheNewestMessage)
+{
+    ItemModelMain model;
+    _LocalDBItemNode *db = model.addLocalDb({}, QStringLiteral("db"));
+    MsgBuilder builder;
+    _MsgHandle *ann = builder.handle(QStringLiteral("+5001"));
+    _MsgChat *chat = builder.chat(ann);
+    // Added out of order: the newest is the one with the latest date, not the last added.
+    builder.message(chat, ann, 900, QStringLiteral("see you\nat nine"));
+    builder.message(chat, nullptr, 100, QStringLiteral("first"));
+    db->data = builder.data();
+    model.listChats(db);
+    const QModelIndex entry = model.indexOfItemNode(db->child(0));
+    EXPECT_EQ(entry.data(ItemModelMain::SnippetRole).toString(), QStringLiteral("see you at nine"));
+    EXPECT_EQ(entry.data(ItemModelMain::LastDateRole).toDateTime().toSecsSinceEpoch(),
+              978307200 + 900);
+    EXPECT_GT(entry.data(Qt::SizeHintRole).toSize().height(),
+              model.indexOfItemNode(db).data(Qt::SizeHintRole).toSize().height());
+    // Other entries have no such details.
+    EXPECT_FALSE(model.indexOfItemNode(db).data(ItemModelMain::SnippetRole).isValid());
+
+    const QDate today(2026, 12, 6);
+    EXPECT_EQ(ChatEntryDelegate::dateText(QDateTime(today, QTime(9, 5)), today),
+              QStringLiteral("9:05 AM"));
+    EXPECT_EQ(ChatEntryDelegate::dateText(QDateTime(today.addDays(-1), QTime(9, 5)), today),
+              QLocale().toString(today.addDays(-1), QLocale::ShortFormat));
 }
 
 TEST(ItemModelMain, CountsDevicesByKind)
