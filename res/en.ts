@@ -740,7 +740,7 @@ For work without a window, use textlink-cli.</translation>
     </message>
     <message>
         <source>IDS_SEARCH_CONTACT_HINT</source>
-        <translation>Search contacts, numbers, addresses</translation>
+        <translation>Search contacts</translation>
     </message>
     <message>
         <source>IDS_SEARCH_MESSAGE_HINT</source>

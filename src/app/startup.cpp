@@ -17,6 +17,10 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
 #include <QLoggingCategory>
 #include <QPalette>
 #include <QStyle>
@@ -82,6 +86,31 @@ void preselect(MainWindow &window, const QString &selection)
                                                              QItemSelectionModel::ClearAndSelect |
                                                                  QItemSelectionModel::Rows);
     }
+}
+
+// For pictures of the program: TEXTLINK_SEARCH searches the shown messages for a keyword, and
+// TEXTLINK_SCREENSHOT names a PNG file the window is photographed into once its pages have had
+// time to draw (TEXTLINK_SCREENSHOT_DELAY milliseconds, 6000 by default); the program then ends.
+void demonstrate(MainWindow &window)
+{
+    const QString keyword = qEnvironmentVariable("TEXTLINK_SEARCH");
+    if (!keyword.isEmpty()) {
+        if (auto *box = window.findChild<QLineEdit *>(QStringLiteral("txtSMSKeyword"))) {
+            box->setText(keyword);
+            window.searchMessages();
+        }
+    }
+    const QString shot = qEnvironmentVariable("TEXTLINK_SCREENSHOT");
+    if (shot.isEmpty())
+        return;
+    bool given = false;
+    const int delay = qEnvironmentVariableIntValue("TEXTLINK_SCREENSHOT_DELAY", &given);
+    QTimer::singleShot(given ? delay : 6000, &window, [&window, shot] {
+        const QPixmap picture = window.screen()->grabWindow(window.winId());
+        if (!picture.save(shot, "PNG"))
+            qCWarning(lcApp) << "screenshot not saved to" << shot;
+        window.close();
+    });
 }
 
 // The desktop's palette is used as it comes; TEXTLINK_THEME=dark or light chooses one where the
@@ -164,6 +193,7 @@ int g_runDesktop(int argc, char **argv)
         const QString selection = qEnvironmentVariable("TEXTLINK_SELECT");
         if (!selection.isEmpty())
             preselect(window, selection);
+        demonstrate(window);
         if (convertOldLocalDbs(&window)) {
             qCInfo(lcApp) << "old local databases converted; closing for the restart";
             QMetaObject::invokeMethod(&window, "close", Qt::QueuedConnection);

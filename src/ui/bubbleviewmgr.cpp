@@ -18,6 +18,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QPalette>
 #include <QWebEngineView>
 
@@ -80,11 +82,37 @@ QString viewStyleSheet(bool dark)
         ".day{clear:both;margin:18px 0 4px 0;text-align:center;font-weight:bold;font-size:11px;}"
         ".msg{display:flow-root;border-radius:8px;padding:0 4px;}"
         ".msg.selected{background:rgba(61,124,201,0.16);}"
-        ".bb1,.bb2{color:#1f2933;}");
+        ".bb1,.bb2{color:#1f2933;}"
+        "mark.hit{background:#ffd966;color:inherit;border-radius:2px;}");
     if (dark)
         css += QStringLiteral("body{background:#1e2227;color:#e4e7eb;}a{color:#8fc1ff;}"
                               ".dt,.day,.sysif,.ct_left{color:#aab4bf;}");
     return css;
+}
+
+// Marks every occurrence of keyword (any letter case) in the bubbles' text, after clearing the
+// marks of the last search. An empty keyword only clears.
+QString highlightScript(const QString &keyword)
+{
+    // The keyword as a JavaScript string literal: JSON quotes and escapes it.
+    const QByteArray array = QJsonDocument(QJsonArray{keyword}).toJson(QJsonDocument::Compact);
+    const QString literal = QString::fromUtf8(array.mid(1, array.size() - 2));
+    return QStringLiteral(
+               "(function(k){"
+               "document.querySelectorAll('mark.hit').forEach(function(m){var p=m.parentNode;"
+               "p.replaceChild(document.createTextNode(m.textContent),m);p.normalize();});"
+               "if(!k)return;var lk=k.toLowerCase(),nodes=[];"
+               "var w=document.createTreeWalker(document.body,NodeFilter.SHOW_TEXT,null);"
+               "while(w.nextNode()){var n=w.currentNode;if(n.parentNode.closest('.bb1,.bb2')&&"
+               "n.nodeValue.toLowerCase().indexOf(lk)>=0)nodes.push(n);}"
+               "nodes.forEach(function(n){var t=n.nodeValue,l=t.toLowerCase(),i=0,j,"
+               "f=document.createDocumentFragment();while((j=l.indexOf(lk,i))>=0){"
+               "f.appendChild(document.createTextNode(t.slice(i,j)));"
+               "var m=document.createElement('mark');m.className='hit';"
+               "m.textContent=t.slice(j,j+k.length);f.appendChild(m);i=j+k.length;}"
+               "f.appendChild(document.createTextNode(t.slice(i)));"
+               "n.parentNode.replaceChild(f,n);});})(%1);")
+        .arg(literal);
 }
 
 bool paletteIsDark()
@@ -228,7 +256,7 @@ void BubbleViewMgr::onLoadFinish(bool ok)
         return;
     scrollToAnchor();
     if (!m_highlight.isEmpty())
-        m_view->findText(m_highlight);
+        m_view->page()->runJavaScript(highlightScript(m_highlight));
 }
 
 void BubbleViewMgr::setHighlight(const QString &keyword)
@@ -236,9 +264,8 @@ void BubbleViewMgr::setHighlight(const QString &keyword)
     if (keyword == m_highlight)
         return;
     m_highlight = keyword;
-    // An empty text clears the marks.
     if (m_view)
-        m_view->findText(keyword);
+        m_view->page()->runJavaScript(highlightScript(keyword));
 }
 
 void BubbleViewMgr::scrollToMessage(const _MsgMessage *message)

@@ -11,12 +11,13 @@ public:
 
     // Null for a merge without chats.
     _MsgChat *firstChat() const;
-    // The newest message of the conversation (for its entry's date and snippet); null when it
-    // has none.
-    const _MsgMessage *lastMessage() const { return m_lastMessage; }
+    // The newest message of the conversation (for its entry's date and snippet); null while it
+    // has none. Looked up once the messages are there (a source lists its chats before it loads
+    // their messages); nodes are rebuilt whenever messages go.
+    const _MsgMessage *lastMessage() const;
 
     const _MsgChatMerge merge;
 
 private:
-    const _MsgMessage *m_lastMessage = nullptr;
+    mutable const _MsgMessage *m_lastMessage = nullptr;
 };

@@ -610,9 +610,9 @@ bool MainWindow::deleteMessages(const QList<_MsgMessage *> &messages)
         return false;
     // The list and the conversation pane pointed at the records just freed.
     resetDisplay();
-    // The emptied chats are freed only after the chat nodes that point at them are rebuilt.
-    if (!emptied.empty())
-        m_treeModel->listChats(source);
+    // The chat nodes point at the emptied chats and at the messages gone: rebuilt before the
+    // chats are freed.
+    m_treeModel->listChats(source);
     emptied.clear();
 
     AbsTreeItemModel::_ItemNode *next =
