@@ -29,6 +29,7 @@ constexpr int kGroupEventGap = 8;
 constexpr int kBubbleGap = 10;
 constexpr int kImageMaxSize = 120;
 constexpr int kHeadingHeight = 40;
+constexpr int kBubbleInset = 12;
 constexpr int kHeadingPixels = 20;
 
 const QColor kBackground(219, 226, 237);
@@ -306,7 +307,8 @@ void MMSPrinterPrivacy::place(PrintBubble bubble, bool fromMe)
 
 void MMSPrinterPrivacy::drawBubble(const PrintBubble &bubble, bool fromMe)
 {
-    const int x = fromMe ? m_right - bubble.width() : m_left;
+    // Set in from the edges of the coloured area, so that the tails do not look cut off there.
+    const int x = fromMe ? m_right - kBubbleInset - bubble.width() : m_left + kBubbleInset;
     bubble.paint(m_painter, QPoint(x, m_y));
     m_painter.setFont(normalFont());
     m_painter.setPen(kTextColor);
