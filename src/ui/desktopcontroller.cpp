@@ -12,6 +12,8 @@
 #include "itunes/backupmanifest.h"
 #include "itunes/itunesimport.h"
 #include "localdb/backupsmsthread.h"
+#include "mobiledevice/iosdevice.h"
+#include "mobiledevice/iosmobilebackupthread.h"
 #include "model/msgchat.h"
 #include "model/msgmessage.h"
 #include "ui/droppedsource.h"
@@ -35,6 +37,11 @@
 #include <exception>
 
 namespace {
+
+// The project's pages; opened only when the user asks for them.
+constexpr const char *kUpdateUrl = "https://www.quorvandale.com/textlink/download";
+constexpr const char *kHelpUrl = "https://www.quorvandale.com/textlink/help";
+constexpr const char *kFeedbackUrl = "https://www.quorvandale.com/textlink/support";
 
 // Caches rebuilt from the phones on their next connection.
 constexpr const char *kCacheFolders[] = {"ios_cache", "itunes_cache", "android_cache"};
@@ -221,6 +228,8 @@ bool DesktopController::deleteLocalDb(_LocalDBItemNode *node)
 void DesktopController::clearCache()
 {
     QStringList failed;
+    // Backups of connected iPhones are temporary too.
+    iosbackup_clear_temp();
     for (const char *name : kCacheFolders) {
         const QString path = g_dataSaveDir().filePath(QLatin1String(name));
         if (!g_delDirCascade(path))
@@ -232,6 +241,35 @@ void DesktopController::clearCache()
         return;
     }
     Tips::info(g_tr("IDS_SUC_CLEAR_CACHE"));
+}
+
+void DesktopController::viewCache(const _AbsDBItemNode *source)
+{
+    if (!source || source->type != ITEMNODE_IOS_DEVICE) {
+        qCInfo(lcUi) << "command not available yet: view cache";
+        Tips::info(g_tr("IDS_NOT_AVAILABLE_YET"));
+        return;
+    }
+    // A virtual device is known by its folder, a connected one by its identifier.
+    const QString id = static_cast<const _IOSDeviceItemNode *>(source)->deviceId;
+    const QString folder = QFileInfo(id).isDir() ? id : IOSDevice::cacheDirOf(id).absolutePath();
+    if (!g_openFileOrFolder(folder))
+        Tips::error(g_tr("IDS_CANNOT_FIND_FILE").arg(folder));
+}
+
+void DesktopController::openPage(Page page)
+{
+    switch (page) {
+    case Page::Update:
+        openLink(QLatin1String(kUpdateUrl));
+        break;
+    case Page::Help:
+        openLink(QLatin1String(kHelpUrl));
+        break;
+    case Page::Feedback:
+        openLink(QLatin1String(kFeedbackUrl));
+        break;
+    }
 }
 
 void DesktopController::openLink(const QString &url)

@@ -54,13 +54,18 @@ public:
     // user has been told).
     bool deleteLocalDb(_LocalDBItemNode *node);
     void clearCache();
+    // Opens an iPhone's cache folder; other sources have none yet.
+    void viewCache(const _AbsDBItemNode *source);
 
     // Opens a dropped backup folder (imported into a local database), phone folder or message
     // database (listed under the devices); the source to show, or null when nothing opened
     // (the user has been told why).
     _AbsDBItemNode *openDropped(const QString &path, const QList<QDir> &backupFolders);
 
-    // Opens a web page in the desktop's browser; when none is set the user is told.
+    // Opens one of the project's pages in the desktop's browser; when none is set the user is
+    // told.
+    enum class Page { Update, Help, Feedback };
+    void openPage(Page page);
     void openLink(const QString &url);
 
     // A local database's message source on its folder.

@@ -4,6 +4,8 @@
 #include "frame/desktop.h"
 #include "frame/translation.h"
 #include "itunes/itemmodelloadbk.h"
+// The device host owns its link; the window makes the host with the default one.
+#include "mobiledevice/absdevicelink.h"
 #include "model/msgchat.h"
 #include "model/msgfunctions.h"
 #include "model/msgmessage.h"
@@ -11,6 +13,7 @@
 #include "ui/chatentrydelegate.h"
 #include "ui/chatsessionitemnode.h"
 #include "ui/desktopcontroller.h"
+#include "ui/iosdevicehost.h"
 #include "ui/iosdeviceitemnode.h"
 #include "ui/itemmodelmain.h"
 #include "ui/itemmodelsms.h"
@@ -55,11 +58,6 @@ constexpr int kDateColumnWidth = 160;
 constexpr int kFlagColumnWidth = 50;
 constexpr int kContactColumnWidth = 120;
 
-// The project's pages; opened only when the user asks for them.
-constexpr const char *kUpdateUrl = "https://www.quorvandale.com/textlink/download";
-constexpr const char *kHelpUrl = "https://www.quorvandale.com/textlink/help";
-constexpr const char *kFeedbackUrl = "https://www.quorvandale.com/textlink/support";
-
 QString chatLabel(const _MsgChat *chat)
 {
     if (!chat)
@@ -85,6 +83,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_controller->listSources();
     m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->localDbRoot()));
     m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->devicesRoot()));
+    startIOSDevices();
     resetDisplay();
     updateFirstRunHint();
     resize(kSourcePaneWidth + kListPaneWidth + kBubblePaneWidth + 200, 640);
@@ -198,6 +197,23 @@ void MainWindow::buildBubblePane(QWidget *parent)
     layout->addWidget(title);
     layout->addWidget(m_lbChatName);
     layout->addWidget(m_webView, 1);
+}
+
+void MainWindow::startIOSDevices()
+{
+    m_iosHost = new IOSDeviceHost(*m_treeModel, this);
+    connect(m_iosHost, &IOSDeviceHost::deviceAdded, this, [this](_IOSDeviceItemNode *node) {
+        m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->devicesRoot()));
+        selectNode(node);
+        updateMenuActionState();
+    });
+    // The message list shows the phone's records: they go with its node.
+    connect(m_iosHost, &IOSDeviceHost::deviceRemoving, this, [this](_IOSDeviceItemNode *node) {
+        if (ItemModelMain::sourceOf(currentNode()) == node)
+            resetDisplay();
+    });
+    connect(m_iosHost, &IOSDeviceHost::deviceRemoved, this, &MainWindow::updateMenuActionState);
+    m_iosHost->start();
 }
 
 AbsTreeItemModel::_ItemNode *MainWindow::currentNode() const
@@ -584,6 +600,11 @@ void MainWindow::miUnmoutDevice()
     }
 }
 
+void MainWindow::miViewCache()
+{
+    m_controller->viewCache(ItemModelMain::sourceOf(currentNode()));
+}
+
 // ---- export, extraction and deletion
 
 QString MainWindow::askExportPath(const QString &title, const QString &proposedPath,
@@ -641,21 +662,6 @@ void MainWindow::notAvailableYet(const char *command)
 {
     qCInfo(lcUi) << "command not available yet:" << command;
     Tips::info(g_tr("IDS_NOT_AVAILABLE_YET"));
-}
-
-void MainWindow::checkForUpdate()
-{
-    m_controller->openLink(QLatin1String(kUpdateUrl));
-}
-
-void MainWindow::showHelp()
-{
-    m_controller->openLink(QLatin1String(kHelpUrl));
-}
-
-void MainWindow::showFeedback()
-{
-    m_controller->openLink(QLatin1String(kFeedbackUrl));
 }
 
 void MainWindow::showAbout()

@@ -15,6 +15,7 @@
 #include <memory>
 
 class BubbleViewMgr;
+class IOSDeviceHost;
 class MainWindowMenus;
 class SearchBox;
 class WindowLayout;
@@ -111,11 +112,11 @@ public Q_SLOTS:
     void miOpenDbFolder();
     void miClearCache() { m_controller->clearCache(); }
     void miConnectWifi() { notAvailableYet("connect via Wi-Fi"); }
-    void miViewCache() { notAvailableYet("view cache"); }
+    void miViewCache();
     void miUnmoutDevice();
-    void checkForUpdate();
-    void showHelp();
-    void showFeedback();
+    void checkForUpdate() { m_controller->openPage(DesktopController::Page::Update); }
+    void showHelp() { m_controller->openPage(DesktopController::Page::Help); }
+    void showFeedback() { m_controller->openPage(DesktopController::Page::Feedback); }
     void showAbout();
 
     // Opens a dropped backup folder (imported), phone folder or message database (shown).
@@ -141,6 +142,7 @@ private:
     void buildForm();
     void buildMessageList();
     void buildBubblePane(QWidget *parent);
+    void startIOSDevices();
     void updateMenuActionState();
     // The title names the source and conversation shown; the hint shows while the tree is empty.
     void updateTitle();
@@ -185,6 +187,7 @@ private:
     bool androidConnected() const;
 
     ItemModelMain *m_treeModel = nullptr;
+    IOSDeviceHost *m_iosHost = nullptr;
     ItemModelSms *m_smsModel = nullptr;
     MyTreeView *m_treeView = nullptr;
     MyListView *m_listView = nullptr;
