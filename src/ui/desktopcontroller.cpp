@@ -90,7 +90,8 @@ void DesktopController::listSources()
 }
 
 _LocalDBItemNode *DesktopController::backupMessages(const QString &defaultName,
-                                                    const QList<_MsgMessage *> &messages)
+                                                    const QList<_MsgMessage *> &messages,
+                                                    const QString &successNote)
 {
     LocalDbSelForm form(m_tree.localDbNames(), defaultName, &m_window);
     const QString name = form.execGetDbName();
@@ -105,6 +106,7 @@ _LocalDBItemNode *DesktopController::backupMessages(const QString &defaultName,
 
     ProgressForm progress(QString(), &m_window);
     BackupSMSThread worker(messages, folder, QString(), progress.progress());
+    worker.setSuccessNote(successNote);
     return progress.runWorker(worker) ? node : nullptr;
 }
 
@@ -125,20 +127,24 @@ _LocalDBItemNode *DesktopController::importBackup(const QString &localDbName,
     }
     // Holds the loaded records until the save below has written them.
     MsgData data;
-    if (!loadBackup(*backup, data))
+    int missing = 0;
+    if (!loadBackup(*backup, data, missing))
         return nullptr;
     const QString name = localDbName.isEmpty() ? ITunesImport::defaultDbName(*backup) : localDbName;
-    return backupMessages(name, data.messages());
+    return backupMessages(name, data.messages(),
+                          missing > 0 ? g_tr("IDS_MISSING_ATTACHMENTS_%1").arg(missing)
+                                      : QString());
 }
 
-bool DesktopController::loadBackup(BackupManifest &backup, MsgData &data)
+bool DesktopController::loadBackup(BackupManifest &backup, MsgData &data, int &missingAttachments)
 {
     bool loaded = false;
-    runGuarded([this, &backup, &data, &loaded] {
+    runGuarded([this, &backup, &data, &loaded, &missingAttachments] {
         ProgressForm progress(QString(), &m_window);
         ITunesImport import(backup, progress.progress());
         loaded =
             import.run([&progress](QThread &worker) { return progress.runWorker(worker); }, data);
+        missingAttachments = import.missingAttachments();
     });
     return loaded;
 }

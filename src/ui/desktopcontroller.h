@@ -32,9 +32,11 @@ public:
     void listSources();
 
     // Saves into a local database the user picks (defaultName proposed); the database saved
-    // into, or null when the user cancelled or the save failed.
+    // into, or null when the user cancelled or the save failed. successNote: a line added below
+    // the success message ("" adds none).
     _LocalDBItemNode *backupMessages(const QString &defaultName,
-                                     const QList<_MsgMessage *> &messages);
+                                     const QList<_MsgMessage *> &messages,
+                                     const QString &successNote = QString());
     // Lets the user pick a backup (preselected: one to list and select first), loads it and
     // saves it into localDbName (empty: a name made from the backup); the database saved into,
     // or null.
@@ -75,7 +77,8 @@ public:
 
 private:
     _AbsDBItemNode *addPhoneFolder(const QString &name, const QString &folder);
-    bool loadBackup(BackupManifest &backup, MsgData &data);
+    // Extracts and loads a chosen backup's messages into data; false when it did not succeed.
+    bool loadBackup(BackupManifest &backup, MsgData &data, int &missingAttachments);
 
     MainWindow &m_window;
     ItemModelMain &m_tree;

@@ -553,9 +553,10 @@ void MainWindow::backupMessages(const QList<_MsgMessage *> &messages)
     backupMessages(source->title + QStringLiteral("_Backup"), messages);
 }
 
-void MainWindow::backupMessages(const QString &defaultName, const QList<_MsgMessage *> &messages)
+void MainWindow::backupMessages(const QString &defaultName, const QList<_MsgMessage *> &messages,
+                                const QString &successNote)
 {
-    if (_LocalDBItemNode *node = m_controller->backupMessages(defaultName, messages))
+    if (_LocalDBItemNode *node = m_controller->backupMessages(defaultName, messages, successNote))
         refreshLocalDb(node);
 }
 

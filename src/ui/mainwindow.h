@@ -56,7 +56,9 @@ public:
     // by default.
     void backupMessages(const QList<_MsgMessage *> &messages);
     // The same with a given default name (empty: none).
-    void backupMessages(const QString &defaultName, const QList<_MsgMessage *> &messages);
+    // successNote: a line added below the success message ("" adds none).
+    void backupMessages(const QString &defaultName, const QList<_MsgMessage *> &messages,
+                        const QString &successNote = QString());
 
     // Where the backup dialog looks for backups; the phone software's backup folder unless set.
     void setBackupFolders(const QList<QDir> &folders) { m_backupFolders = folders; }
