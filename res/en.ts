@@ -268,14 +268,16 @@
         <translation>Successfully Deleted Database %1.</translation>
     </message>
     <message>
+        <source>IDS_DERIVING_BACKUP_KEY</source>
+        <translation>Checking the backup password...</translation>
+    </message>
+    <message>
         <source>IDS_DROP_COPY_FAILED_%1</source>
         <translation>Could not copy %1 to open it.</translation>
     </message>
     <message>
         <source>IDS_DROP_UNKNOWN_%1</source>
         <translation>%1 is neither an iPhone backup, a phone folder nor a message database.</translation>
-        <source>IDS_DERIVING_BACKUP_KEY</source>
-        <translation>Checking the backup password...</translation>
     </message>
     <message>
         <source>IDS_EMOJI_PLACEHOLDER</source>
