@@ -5,6 +5,8 @@
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <vector>
 
