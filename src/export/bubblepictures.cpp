@@ -5,6 +5,7 @@
 #include "frame/filenames.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMutexLocker>
 
 namespace {
@@ -80,6 +81,8 @@ QImage BubblePictures::emoji(const QString &code) const
 
 QImage BubblePictures::loadPicture(const QString &path)
 {
+    // A missing file would make the image reader try the name with every suffix it knows; a
+    // link or a FIFO is never read.
     if (!g_isPlainFile(path))
         return QImage();
     QImage picture(path, "JPEG");

@@ -36,6 +36,7 @@ protected:
     void rollback(bool cancelled) override;
 
 private:
+    static QList<_MsgMessage *> withReactions(const QList<_MsgMessage *> &messages);
     void reportProgress(int done);
     QString successText() const;
 

@@ -1,6 +1,7 @@
 #include "model/qplist.h"
 
 #include "frame/translation.h"
+#include "model/modellog.h"
 
 #include <QFile>
 #include <QLoggingCategory>
@@ -30,8 +31,6 @@ struct QPlist_private
 };
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcPlist, "textlink.model")
 
 struct FreeDeleter
 {
@@ -413,7 +412,7 @@ QPlist QPlist::fromFile(const QString &path)
     }
     QPlist parsed = fromFileBin(data, true);
     if (parsed.isNull()) {
-        qCWarning(lcPlist) << "not a property list:" << path;
+        qCWarning(lcModel) << "not a property list:" << path;
         throw std::runtime_error(g_tr("IDS_PLIST_INVALID").arg(path).toStdString());
     }
     return parsed;

@@ -71,8 +71,9 @@ TEST_F(ExtractTest, CopiesAreIdenticalDatedAndNeverOverwritten)
     AttachmentExtractThread worker(m_progress, {first, second}, target());
     ASSERT_TRUE(m_progress.run(worker)) << m_progress.endText().toStdString();
     EXPECT_EQ(worker.copiedCount(), 2);
-    EXPECT_EQ(m_progress.endText(), QStringLiteral("Successfully extacted 2 MMS attachment to %1.")
-                                        .arg(QDir(target()).absolutePath()));
+    EXPECT_EQ(m_progress.endText(),
+              QStringLiteral("Successfully extracted 2 attachment file(s) to %1.")
+                  .arg(QDir(target()).absolutePath()));
     const QDir out(target());
     EXPECT_EQ(out.entryList(QDir::Files, QDir::Name), QStringList({"IMG_1(1).jpg", "IMG_1.jpg"}));
     EXPECT_EQ(readAll(out.filePath("IMG_1.jpg")), binary);
@@ -105,7 +106,7 @@ TEST_F(ExtractTest, NoAttachmentsGiveAnEmptyFolder)
     AttachmentExtractThread worker(m_progress, {m}, target());
     ASSERT_TRUE(m_progress.run(worker));
     EXPECT_TRUE(QFileInfo(target()).isDir());
-    EXPECT_TRUE(m_progress.endText().startsWith("Successfully extacted 0 "));
+    EXPECT_TRUE(m_progress.endText().startsWith("Successfully extracted 0 "));
 }
 
 TEST_F(ExtractTest, CancelTakesBackOnlyWhatThisRunWrote)
@@ -234,6 +235,23 @@ TEST_F(DeleteTest, LastMessageTakesItsChatAlong)
     RecordingProgress next;
     ASSERT_TRUE(remove({byText("one")}, next));
     EXPECT_EQ(count("select count(*) from chat"), 1);
+}
+
+// The deletion sets a costly trigger aside while it works; the database keeps it, working.
+TEST_F(DeleteTest, TriggerSetAsideDuringTheDeletionIsBackAfterIt)
+{
+    const char *sql = "select count(*) from sqlite_master where type='trigger' and "
+                      "name='clean_orphaned_messages'";
+    ASSERT_EQ(count(sql), 1);
+    RecordingProgress progress;
+    ASSERT_TRUE(remove({byText("one")}, progress));
+    EXPECT_EQ(count(sql), 1);
+    {
+        Sqlite3DB db;
+        db.openThrow(SmsDbWriter::dbPathIn(folder()), Sqlite3DB::kOpenReadWrite);
+        db.executeThrow("delete from chat_message_join");
+    }
+    EXPECT_EQ(count("select count(*) from message"), 0);
 }
 
 TEST_F(DeleteTest, CancelLeavesDatabaseAndFilesAsBefore)
