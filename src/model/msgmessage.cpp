@@ -106,7 +106,7 @@ QList<_MsgAttachment *> _MsgMessage::attachments() const
     return result;
 }
 
-QString _MsgMessage::summaryRawEmoji() const
+QString _MsgMessage::textWithMarks(QString (*attachmentText)(const _MsgAttachment &)) const
 {
     if (item_type != 0)
         return itemSummary(*this);
@@ -121,8 +121,14 @@ QString _MsgMessage::summaryRawEmoji() const
     if (!badges.isEmpty())
         result += QLatin1Char(' ') + g_tr("IDS_MSG_REACTIONS_%1").arg(badges);
     for (const _MsgAttachment *attachment : attachments())
-        result += attachmentTag(attachment->mime_type);
+        result += attachmentText(*attachment);
     return result.trimmed();
+}
+
+QString _MsgMessage::summaryRawEmoji() const
+{
+    return textWithMarks(
+        [](const _MsgAttachment &attachment) { return attachmentTag(attachment.mime_type); });
 }
 
 QString _MsgMessage::summary() const
@@ -134,17 +140,13 @@ QString _MsgMessage::summary() const
 
 QString _MsgMessage::exportText() const
 {
-    if (item_type != 0)
-        return itemSummary(*this);
-    QString result = plainText();
-    for (const _MsgAttachment *attachment : attachments()) {
-        QString name = attachment->transfer_name;
+    return textWithMarks([](const _MsgAttachment &attachment) {
+        QString name = attachment.transfer_name;
         if (name.isEmpty())
-            name = attachment->filename.section(QLatin1Char('/'), -1);
-        result += name.isEmpty() ? attachmentTag(attachment->mime_type)
-                                 : QStringLiteral(" [%1]").arg(name);
-    }
-    return result.trimmed();
+            name = attachment.filename.section(QLatin1Char('/'), -1);
+        return name.isEmpty() ? attachmentTag(attachment.mime_type)
+                              : QStringLiteral(" [%1]").arg(name);
+    });
 }
 
 QString _MsgMessage::contactInfo() const
