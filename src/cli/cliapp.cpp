@@ -1,5 +1,6 @@
 #include "cli/cliapp.h"
 
+#include "cli/androidcommand.h"
 #include "cli/backupscommand.h"
 #include "cli/chatscommand.h"
 #include "cli/clicontext.h"
@@ -60,6 +61,7 @@ CliApp::CliApp()
     m_commands.push_back(std::make_unique<DeleteCommand>());
     m_commands.push_back(std::make_unique<BackupsCommand>());
     m_commands.push_back(std::make_unique<ImportBackupCommand>());
+    m_commands.push_back(std::make_unique<AndroidCommand>());
 }
 
 CliApp::~CliApp() = default;

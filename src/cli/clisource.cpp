@@ -1,5 +1,7 @@
 #include "cli/clisource.h"
 
+#include "cli/cliandroid.h"
+
 #include "frame/appdirs.h"
 #include "frame/consoleprogress.h"
 #include "frame/translation.h"
@@ -41,6 +43,10 @@ CliSource::CliSource(const QString &source)
 {
     if (source.isEmpty())
         fail(g_tr("IDS_CLI_UNKNOWN_SOURCE_%1").arg(source));
+    if (CliAndroid::isAndroidSource(source)) {
+        openAndroid(source);
+        return;
+    }
     const QDir localDbs = g_localDbDir();
     const bool plainName = !source.contains(QLatin1Char('/')) && source != QLatin1String(".") &&
                            source != QLatin1String("..");
@@ -75,6 +81,15 @@ void CliSource::openBackup(const QString &source)
         fail(progress.endText());
     m_folder = import.cacheDir();
     m_db = import.openMessageDb();
+}
+
+void CliSource::openAndroid(const QString &source)
+{
+    // Connected and loaded quietly, as a backup source is extracted: the verb prints records.
+    const CliAndroid::LoadResult phone = CliAndroid::connectAndLoad(source, true);
+    m_kind = Kind::Android;
+    m_folder = phone.device.cacheDir();
+    m_db = QSharedPointer<IOS6MessageDb>::create(m_folder, phone.device.mmc, true);
 }
 
 QString CliSource::smsDbPath(const QDir &folder)

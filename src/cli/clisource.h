@@ -14,7 +14,7 @@ class AbsMessageDb;
 class CliSource
 {
 public:
-    enum class Kind { LocalDb, Folder, Backup };
+    enum class Kind { LocalDb, Folder, Backup, Android };
 
     // Throws std::runtime_error with a text for the user when the source is unknown or of a kind
     // that cannot be read yet.
@@ -36,6 +36,8 @@ public:
 private:
     void openDb();
     void openBackup(const QString &source);
+    // "android:SERIAL" or "android-wifi:HOST[:PORT]": the phone's cache after loading it.
+    void openAndroid(const QString &source);
 
     Kind m_kind = Kind::LocalDb;
     QDir m_folder;
