@@ -1,6 +1,7 @@
 #include "android/androidloadsmsthread.h"
 
 #include "android/androidlog.h"
+#include "android/androidsmsrecord.h"
 #include "android/simpleprotocol.h"
 #include "android/simpleprotocolerrors.h"
 #include "frame/absprogress.h"
@@ -150,18 +151,18 @@ void AndroidLoadSMSThread::handleBatchCommand()
     }
 }
 
-void AndroidLoadSMSThread::saveOneSms(const QString &record)
+void AndroidLoadSMSThread::saveOneSms(const QString &line)
 {
-    const QStringList f = record.split(QLatin1Char(','));
-    if (f.size() < 6)
+    const std::optional<AndroidSmsRecord> record = AndroidSmsRecord::parse(line);
+    if (!record)
         return;
-    const QString address = m_country.formatNumber(simpleprotocol::fromBase64(f.at(0)));
-    const int attachments = f.size() > 6 ? f.at(6).trimmed().toInt() : 0;
+    const QString address = m_country.formatNumber(record->address);
+    const int attachments = record->attachments;
 
     _MsgHandle handle;
     handle.service = QStringLiteral("SMS");
     handle.id = address;
-    handle._ct_name = simpleprotocol::fromBase64(f.at(1));
+    handle._ct_name = record->contactName;
     _MsgChat chat;
     chat.style = 45;
     chat.state = 3;
@@ -174,13 +175,13 @@ void AndroidLoadSMSThread::saveOneSms(const QString &record)
     _MsgMessage message;
     message.handle = &handle;
     message.chat = &chat;
-    message.text = simpleprotocol::fromBase64(f.at(2));
-    message.subject = simpleprotocol::fromBase64(f.at(3));
+    message.text = record->body;
+    message.subject = record->subject;
     message.service = QStringLiteral("SMS");
     message.account = QStringLiteral("e:");
-    message.date = int(f.at(4).trimmed().toLongLong() / 1000 - kUnixTo2001);
+    message.date = int(record->dateMillis / 1000 - kUnixTo2001);
     message.date_read = message.date_delivered = message.date;
-    message.is_from_me = f.at(5).trimmed() == QLatin1String("1") ? 1 : 0;
+    message.is_from_me = record->fromMe ? 1 : 0;
     message.is_finished = message.is_prepared = message.is_read = message.is_sent = 1;
     message.was_data_detected = 1;
 

@@ -37,7 +37,7 @@ private:
     void load();
     void prepareTables();
     void handleBatchCommand();
-    void saveOneSms(const QString &record);
+    void saveOneSms(const QString &line);
     // Receives one announced attachment and stores what it becomes.
     void receiveAttachment(_MsgMessage &message, const QString &recordHash);
     void writeWithParent(_MsgMessage &message, const QString &recordHash);

@@ -2,7 +2,7 @@
 
 #include "android/simpleprotocolerrors.h"
 
-#include <QTcpSocket>
+#include <QIODevice>
 
 namespace simpleprotocol {
 
@@ -10,7 +10,7 @@ namespace {
 
 constexpr qint64 kPeekBytes = 1 << 20;
 
-void waitForData(QTcpSocket &socket, int timeout)
+void waitForData(QIODevice &socket, int timeout)
 {
     if (!socket.waitForReadyRead(timeout))
         throw SocketDataTransferException(socket.errorString());
@@ -18,7 +18,7 @@ void waitForData(QTcpSocket &socket, int timeout)
 
 } // namespace
 
-void sendBytes(QTcpSocket &socket, const QByteArray &data, bool flush, int timeout)
+void sendBytes(QIODevice &socket, const QByteArray &data, bool flush, int timeout)
 {
     qint64 written = 0;
     while (written < data.size()) {
@@ -38,18 +38,18 @@ void sendBytes(QTcpSocket &socket, const QByteArray &data, bool flush, int timeo
     }
 }
 
-void sendString(QTcpSocket &socket, const QString &text, bool flush, int timeout)
+void sendString(QIODevice &socket, const QString &text, bool flush, int timeout)
 {
     sendBytes(socket, text.toUtf8(), flush, timeout);
 }
 
-void sendCommand(QTcpSocket &socket, const QString &command, const QString &parameter, bool flush,
+void sendCommand(QIODevice &socket, const QString &command, const QString &parameter, bool flush,
                  int timeout)
 {
     sendString(socket, command + parameter + QLatin1Char('\n'), flush, timeout);
 }
 
-QByteArray readLineBytes(QTcpSocket &socket, int timeout, qint64 maxBytes)
+QByteArray readLineBytes(QIODevice &socket, int timeout, qint64 maxBytes)
 {
     // Takes what has arrived in blocks up to the line feed, so a long Base64 line costs a few
     // appends rather than one per byte.
@@ -74,12 +74,12 @@ QByteArray readLineBytes(QTcpSocket &socket, int timeout, qint64 maxBytes)
     }
 }
 
-QString readLine(QTcpSocket &socket, int timeout)
+QString readLine(QIODevice &socket, int timeout)
 {
     return QString::fromLatin1(readLineBytes(socket, timeout));
 }
 
-QString readCommand(QTcpSocket &socket, int timeout)
+QString readCommand(QIODevice &socket, int timeout)
 {
     static const QString kError = QStringLiteral("$error:");
     const QString line = readLine(socket, timeout);
@@ -90,7 +90,7 @@ QString readCommand(QTcpSocket &socket, int timeout)
     return line;
 }
 
-QString readFeedback(QTcpSocket &socket, const QString &expected, int timeout)
+QString readFeedback(QIODevice &socket, const QString &expected, int timeout)
 {
     const QString line = readCommand(socket, timeout);
     if (!line.startsWith(expected)) {

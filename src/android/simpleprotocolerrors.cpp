@@ -10,7 +10,7 @@ SocketDataTransferException::SocketDataTransferException(const QString &message)
 RemoteException::RemoteException(const QString &message) : std::runtime_error(message.toStdString())
 {}
 
-LocalException::LocalException(QTcpSocket &socket, const QString &message)
+LocalException::LocalException(QIODevice &socket, const QString &message)
     : std::runtime_error(message.toStdString())
 {
     try {

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-class QTcpSocket;
+class QIODevice;
 
 // The connection failed, timed out, closed, or delivered an empty line.
 class SocketDataTransferException : public std::runtime_error
@@ -24,5 +24,5 @@ public:
 class LocalException : public std::runtime_error
 {
 public:
-    LocalException(QTcpSocket &socket, const QString &message);
+    LocalException(QIODevice &socket, const QString &message);
 };

@@ -1,3 +1,4 @@
+#include "android/androidsmsrecord.h"
 #include "android/simpleprotocol.h"
 #include "android/simpleprotocolerrors.h"
 
@@ -91,4 +92,34 @@ TEST(SimpleProtocol, PeerThatGoesAwayEndsTheRead)
     pair.peerWrites("partial");
     pair.peer->disconnectFromHost();
     EXPECT_THROW(simpleprotocol::readLine(pair.local, 5000), SocketDataTransferException);
+}
+
+TEST(SimpleProtocol, MessageRecords)
+{
+    struct Case
+    {
+        const char *line;
+        bool parsed;
+        qint64 dateMillis;
+        bool fromMe;
+        int attachments;
+    };
+    const Case cases[] = {
+        {"KzE=,,aGk=,,978307200000,1", true, 978307200000LL, true, 0},
+        {"KzE=,,aGk=,,1700000000000,2,3", true, 1700000000000LL, false, 3},
+        {"KzE=,,aGk=,,5,0,-4", true, 5, false, 0},
+        {"KzE=,,aGk=,,5,0,999999999", true, 5, false, 0},
+        {"KzE=,,aGk=,,5", false, 0, false, 0},
+    };
+    for (const Case &c : cases) {
+        const auto record = AndroidSmsRecord::parse(QString::fromLatin1(c.line));
+        ASSERT_EQ(record.has_value(), c.parsed) << c.line;
+        if (!record)
+            continue;
+        EXPECT_EQ(record->address, QStringLiteral("+1")) << c.line;
+        EXPECT_EQ(record->body, QStringLiteral("hi")) << c.line;
+        EXPECT_EQ(record->dateMillis, c.dateMillis) << c.line;
+        EXPECT_EQ(record->fromMe, c.fromMe) << c.line;
+        EXPECT_EQ(record->attachments, c.attachments) << c.line;
+    }
 }
