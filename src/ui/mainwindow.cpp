@@ -1,5 +1,7 @@
 #include "ui/mainwindow.h"
 
+#include "ui/androidlinkui.h"
+
 #include "export/attachmentextractthread.h"
 #include "export/deletemmsthread.h"
 #include "export/exportmessagesthread.h"
@@ -126,6 +128,12 @@ MainWindow::MainWindow(QWidget *parent)
     updateMenuActionState();
     listLocalDbs();
     listVirtualDevices();
+    m_android = std::make_unique<AndroidLinkUi>(*this, *m_treeModel, [this](_AbsDBItemNode *node) {
+        m_treeView->expand(m_treeModel->indexOfItemNode(node));
+        selectNode(node);
+        showNode(node);
+        updateMenuActionState();
+    });
     resetDisplay();
     resize(kSourcePaneWidth + kListPaneWidth + kBubblePaneWidth + 200, 640);
 }
@@ -812,12 +820,10 @@ void MainWindow::miUnmoutDevice()
     AbsTreeItemModel::_ItemNode *node = currentNode();
     if (!node)
         return;
-    if (node->type == ITEMNODE_IOS_DEVICE) {
+    if (node->type == ITEMNODE_IOS_DEVICE || node->type == ITEMNODE_ANDROID_DEVICE) {
         resetDisplay();
         m_treeModel->removeNode(node);
         updateMenuActionState();
-    } else if (node->type == ITEMNODE_ANDROID_DEVICE) {
-        notAvailableYet("android disconnect");
     }
 }
 
@@ -827,11 +833,15 @@ void MainWindow::miViewCache()
 }
 void MainWindow::miConnectWifi()
 {
-    notAvailableYet("connect via Wi-Fi");
+    m_android->connectWifi();
 }
-void MainWindow::restore2android(const QList<_MsgMessage *> &)
+void MainWindow::restore2android(const QList<_MsgMessage *> &messages)
 {
-    notAvailableYet("transfer");
+    m_android->restore2android(messages, ItemModelMain::sourceOf(currentNode()));
+}
+void MainWindow::startAndroidMonitor()
+{
+    m_android->startMonitor();
 }
 void MainWindow::printMMS(const QList<_MsgMessage *> &messages)
 {

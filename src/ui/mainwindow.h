@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class AndroidLinkUi;
 class BackupManifest;
 class BubbleViewMgr;
 class ItemModelMain;
@@ -55,6 +56,9 @@ public:
     void backupMessages(const QList<_MsgMessage *> &messages);
     // The same with a given default name (empty: none).
     void backupMessages(const QString &defaultName, const QList<_MsgMessage *> &messages);
+
+    // Polls adb for Android phones from now on (the program's start, not every window of tests).
+    void startAndroidMonitor();
 
     // Where the backup dialog looks for backups; the phone software's backup folder unless set.
     void setBackupFolders(const QList<QDir> &folders) { m_backupFolders = folders; }
@@ -169,6 +173,7 @@ private:
     void showBubble(const QList<_MsgMessage *> &messages);
     void scrollBubbleTo(int row);
 
+    std::unique_ptr<AndroidLinkUi> m_android;
     std::unique_ptr<QMenu> treeContextMenu(AbsTreeItemModel::_ItemNode *node);
     std::unique_ptr<QMenu> smsContextMenu();
     bool androidConnected() const;
