@@ -7,6 +7,7 @@
 #include "frame/filenames.h"
 
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QThread>
@@ -94,14 +95,32 @@ void AndroidDevice::parseInfo(const QString &info)
 
 std::unique_ptr<QTcpSocket> AndroidDevice::triggerService(const QString &url, int timeout) const
 {
-    return wifi ? triggerWiFiService(url, timeout) : triggerUSBService(url, timeout);
+    constexpr int kAttempts = 3;
+    QUrl address(url);
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return wifi ? triggerWiFiService(address.toString(), timeout)
+                        : triggerUSBService(address.toString(), timeout);
+        } catch (const ServiceNotStarted &e) {
+            // Ports are picked without knowing what else listens on the phone; another program
+            // of ours started in the same second picks the same ones, hence the random step.
+            if (attempt == kAttempts)
+                throw;
+            qCInfo(lcAndroid) << "service did not start, another port:" << e.what();
+            address.setPort(portAlloc() + int(QRandomGenerator::global()->bounded(1, 100)) * 100);
+        }
+    }
 }
 
 std::unique_ptr<QTcpSocket> AndroidDevice::triggerUSBService(const QString &url, int timeout) const
 {
     const AdbHelper adb;
-    adb.trigger(serial, QStringLiteral("broadcast"), QString::fromLatin1(kCompanionReceiver),
-                QString(), url, {}, QString());
+    try {
+        adb.trigger(serial, QStringLiteral("broadcast"), QString::fromLatin1(kCompanionReceiver),
+                    QString(), url, {}, QString());
+    } catch (const std::runtime_error &e) {
+        throw ServiceNotStarted(e.what());
+    }
     const int servicePort = QUrl(url).port();
     adb.forward(serial, servicePort, servicePort);
 
@@ -136,8 +155,9 @@ std::unique_ptr<QTcpSocket> AndroidDevice::triggerWiFiService(const QString &url
         simpleprotocol::sendCommand(control, url, QString(), true, simpleprotocol::kIdleTimeoutMs);
         const QString reply = simpleprotocol::readCommand(control, simpleprotocol::kIdleTimeoutMs);
         if (reply.startsWith(QLatin1Char('0'))) {
-            fail(QStringLiteral("start %1 failed.%2")
-                     .arg(url, simpleprotocol::fromBase64(reply.mid(1))));
+            throw ServiceNotStarted(QStringLiteral("start %1 failed.%2")
+                                        .arg(url, simpleprotocol::fromBase64(reply.mid(1)))
+                                        .toStdString());
         }
     }
     auto socket = std::make_unique<QTcpSocket>();

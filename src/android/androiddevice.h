@@ -5,6 +5,7 @@
 #include <QTime>
 
 #include <memory>
+#include <stdexcept>
 
 class QTcpSocket;
 
@@ -42,8 +43,15 @@ public:
     // Fills the fields named by the pairs of a hello line ("version=12;model=X;...").
     void parseInfo(const QString &info);
 
+    // The companion could not start a service, for instance because its port is taken.
+    struct ServiceNotStarted : std::runtime_error
+    {
+        using std::runtime_error::runtime_error;
+    };
+
     // Asks the companion to start the service of url and returns the connected socket, on which
-    // the service has said "$ready:". Throws std::runtime_error.
+    // the service has said "$ready:". A service that cannot start on its port is asked for on
+    // the next ports before giving up. Throws std::runtime_error.
     std::unique_ptr<QTcpSocket> triggerService(const QString &url, int timeout) const;
 
 private:

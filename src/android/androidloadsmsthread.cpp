@@ -100,7 +100,8 @@ void AndroidLoadSMSThread::load()
         }
     }
     sendCommand(QStringLiteral("$bye:"));
-    m_socket->disconnectFromHost();
+    // The socket belongs to this thread and goes with it, not with the thread object.
+    m_socket.reset();
 
     removeVanished();
     m_loaded = m_writer.insertedCount();
