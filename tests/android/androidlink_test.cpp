@@ -248,3 +248,82 @@ TEST_F(AndroidTransfer, DroppedConnectionLosesNothing)
 }
 
 } // namespace
+
+namespace {
+
+QString writePicture(const QString &path, int width, int height, const char *format)
+{
+    QImage picture(width, height, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    picture.save(path, format);
+    return path;
+}
+
+QString writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+}
+
+} // namespace
+
+TEST_F(AndroidTransfer, AttachmentsArriveAsThePhoneCanShowThem)
+{
+    _MsgHandle *ann = m_builder.handle(QStringLiteral("+12025550111"));
+    _MsgChat *chat = m_builder.chat(ann);
+    const QByteArray gif("GIF89a not decodable here");
+    QByteArray blob(524288, 'b');
+    blob[0] = 'a';
+    const struct
+    {
+        QString path;
+        const char *mime;
+    } files[] = {
+        {writePicture(m_tmp.filePath(QStringLiteral("big.jpg")), 3000, 2000, "JPEG"), "image/jpeg"},
+        {writePicture(m_tmp.filePath(QStringLiteral("small.png")), 500, 400, "PNG"), "image/png"},
+        {writeBytes(m_tmp.filePath(QStringLiteral("anim.gif")), gif), "image/gif"},
+        {writeBytes(m_tmp.filePath(QStringLiteral("blob.bin")), blob), "application/octet-stream"},
+        {m_tmp.filePath(QStringLiteral("missing.pdf")), "application/pdf"},
+    };
+    int date = 100;
+    for (const auto &f : files) {
+        _MsgMessage *m = m_builder.message(chat, ann, date++, QString());
+        m_builder.attachment(m, QStringLiteral("~/Library/SMS/Attachments/x"), f.path)->mime_type =
+            QString::fromLatin1(f.mime);
+    }
+    ASSERT_TRUE(m_phone.start());
+    EXPECT_EQ(transfer(connect()), (QList<int>{5, 0, 1}));
+
+    const QDir store(m_phone.storePath() + QStringLiteral("/messages"));
+    QImage big(store.filePath(QStringLiteral("1-0.bin")));
+    EXPECT_EQ(big.size(), QSize(1080, 720));
+    QFile small(store.filePath(QStringLiteral("2-0.bin")));
+    ASSERT_TRUE(small.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(small.read(8).startsWith("\x89PNG"));
+    EXPECT_EQ(QImage(store.filePath(QStringLiteral("2-0.bin"))).size(), QSize(500, 400));
+    QFile gifPart(store.filePath(QStringLiteral("3-0.bin")));
+    ASSERT_TRUE(gifPart.open(QIODevice::ReadOnly));
+    EXPECT_EQ(gifPart.readAll(), gif);
+    QFile blobPart(store.filePath(QStringLiteral("4-0.bin")));
+    ASSERT_TRUE(blobPart.open(QIODevice::ReadOnly));
+    EXPECT_EQ(blobPart.readAll(), blob);
+}
+
+TEST_F(AndroidTransfer, DefaultAppSwitchIsAskedForAndUndone)
+{
+    build();
+    m_phone.describe(12, QStringLiteral("needs_default_sms_app=1"));
+    ASSERT_TRUE(m_phone.start());
+    RecordingProgress progress;
+    AndroidRestoreSMSThread worker(connect(), m_builder.data().messages().mid(0, 3), progress);
+    ASSERT_TRUE(progress.run(worker)) << progress.endText().toStdString();
+    EXPECT_EQ(progress.callsOf(RecordingProgress::Kind::TipsWait).size(), 1);
+    EXPECT_TRUE(
+        progress.endText().startsWith(QStringLiteral("Successfully Transferred 3 Messages.")));
+    EXPECT_TRUE(progress.endText().contains(QStringLiteral("resume your default")));
+    QFile events(m_phone.storePath() + QStringLiteral("/events.log"));
+    ASSERT_TRUE(events.open(QIODevice::ReadOnly));
+    EXPECT_EQ(events.readAll(), "default sms app: companion\ndefault sms app: restored\n");
+}
