@@ -84,6 +84,10 @@
         <translation>[VIDEO]</translation>
     </message>
     <message>
+        <source>IDS_BACKING_UP_IOS</source>
+        <translation>Backing up iPhone...</translation>
+    </message>
+    <message>
         <source>IDS_BACKING_UP_SMS</source>
         <translation>Backing up Messages to Local Database...</translation>
     </message>
@@ -400,12 +404,64 @@
         <translation>line:%1, sql:%2, error:%3</translation>
     </message>
     <message>
+        <source>IDS_IOS_ARCHIVE_DAMAGED_%1_%2</source>
+        <translation>The file relay archive %1 is damaged: %2</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_BACKUP_FAILED_%1</source>
+        <translation>The backup of the iPhone failed: %1</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_BACKUP_TOOL_NOT_STARTED_%1</source>
+        <translation>Cannot start the backup tool %1. Install the package libimobiledevice-utils.</translation>
+    </message>
+    <message>
         <source>IDS_IOS_CONTACTS_CREATE_%1</source>
         <translation>create IOSContactsMemDb error. %1</translation>
     </message>
     <message>
         <source>IDS_IOS_CONTACTS_REPLACE_%1_%2</source>
         <translation>can not replace %1. %2</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_INVALID_MESSAGE</source>
+        <translation>The iPhone sent a message that is not a property list.</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_MESSAGE_TOO_LONG_%1_%2</source>
+        <translation>The iPhone announced a message of %1 bytes; at most %2 bytes are accepted.</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_NOT_CONNECTED_%1</source>
+        <translation>No iPhone with UDID %1 is connected.</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_PASSCODE_NOTE</source>
+        <translation>&lt;p&gt;&lt;b&gt;Notes:&lt;/b&gt; If your iPhone is protected with a passcode, please enter your passcode on iPhone first.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_SESSION_FAILED_%1</source>
+        <translation>Please restart your iPhone and computer to try again. If a prompt message pops out on your iPhone, please click &quot;Trust&quot;.&lt;br/&gt;&lt;br/&gt;Error code: %1</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_START_SERVICE_FAILED_%1_%2</source>
+        <translation>The iPhone did not start its service %1. Unplug it, plug it in again and try again.&lt;br/&gt;&lt;br/&gt;Error code: %2</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_STOPPED_SENDING_%1</source>
+        <translation>The iPhone stopped sending its databases after %1 KB. Keep it unlocked and connected, then try again.</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_TRUST_REFUSED</source>
+        <translation>The iPhone does not trust this computer. Unplug it, plug it in again and tap &quot;Trust&quot;.</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_TRUST_TIMEOUT</source>
+        <translation>The iPhone stayed locked or did not answer whether to trust this computer. Unlock it, tap &quot;Trust&quot; and try again.</translation>
+    </message>
+    <message>
+        <source>IDS_IOS_UNLOCK_AND_TRUST</source>
+        <translation>Unlock your iPhone and tap &quot;Trust&quot; when it asks whether to trust this computer.</translation>
     </message>
     <message>
         <source>IDS_ITEM_ADDED</source>
@@ -451,6 +507,10 @@
     <message>
         <source>IDS_LOAD</source>
         <translation>Load</translation>
+    </message>
+    <message>
+        <source>IDS_LOADING_IOS_DATABASES</source>
+        <translation>Loading messages from iPhone...</translation>
     </message>
     <message>
         <source>IDS_LOADING_ITUNES_BACKUP</source>

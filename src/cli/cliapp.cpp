@@ -4,10 +4,12 @@
 #include "cli/backupscommand.h"
 #include "cli/chatscommand.h"
 #include "cli/clicontext.h"
+#include "cli/clisource.h"
 #include "cli/deletecommand.h"
 #include "cli/exportcommand.h"
 #include "cli/extractcommand.h"
 #include "cli/importbackupcommand.h"
+#include "cli/ioscommand.h"
 #include "cli/messagescommand.h"
 #include "cli/savecommand.h"
 #include "cli/searchcommand.h"
@@ -61,6 +63,7 @@ CliApp::CliApp()
     m_commands.push_back(std::make_unique<DeleteCommand>());
     m_commands.push_back(std::make_unique<BackupsCommand>());
     m_commands.push_back(std::make_unique<ImportBackupCommand>());
+    m_commands.push_back(std::make_unique<IosCommand>());
     m_commands.push_back(std::make_unique<AndroidCommand>());
 }
 
@@ -117,6 +120,7 @@ int CliApp::run(const QStringList &args)
     AbsTips::install(&tips);
 
     CliContext context(json, quiet);
+    CliSource::setProgressOutput(context.progressOutput());
     int status = ExitError;
     try {
         // Only `version` reads nothing from the data folder.

@@ -4,10 +4,15 @@
 
 #include "frame/appdirs.h"
 #include "frame/consoleprogress.h"
+#include "frame/filenames.h"
 #include "frame/translation.h"
 #include "iosdb/ios6messagedb.h"
 #include "itunes/backupmanifest.h"
 #include "itunes/itunesimport.h"
+#include "mobiledevice/imobiledevicelink.h"
+#include "mobiledevice/iosdevice.h"
+#include "mobiledevice/iosdeviceimport.h"
+#include "mobiledevice/iosloadfilerelaythread.h"
 #include "model/absiosmessagedb.h"
 #include "model/absmessagedb.h"
 #include "model/sqlite3db.h"
@@ -21,6 +26,17 @@ namespace {
 [[noreturn]] void fail(const QString &text)
 {
     throw std::runtime_error(text.toStdString());
+}
+
+const QLatin1String kDevicePrefix("ios:");
+// Set once from the command line before any source is opened.
+ConsoleProgress::Output deviceProgressOutput = ConsoleProgress::Output::Auto;
+
+bool isRelayArchive(const QString &path)
+{
+    return (path.endsWith(QLatin1String(".cpio"), Qt::CaseInsensitive) ||
+            path.endsWith(QLatin1String(".cpio.gz"), Qt::CaseInsensitive)) &&
+           QFileInfo(path).isFile();
 }
 
 bool holdsSmsDb(const QDir &folder)
@@ -45,6 +61,14 @@ CliSource::CliSource(const QString &source)
         fail(g_tr("IDS_CLI_UNKNOWN_SOURCE_%1").arg(source));
     if (CliAndroid::isAndroidSource(source)) {
         openAndroid(source);
+        return;
+    }
+    if (source.startsWith(kDevicePrefix)) {
+        openDevice(source.mid(kDevicePrefix.size()));
+        return;
+    }
+    if (isRelayArchive(source)) {
+        openArchive(source);
         return;
     }
     const QDir localDbs = g_localDbDir();
@@ -90,6 +114,57 @@ void CliSource::openAndroid(const QString &source)
     m_kind = Kind::Android;
     m_folder = phone.device.cacheDir();
     m_db = QSharedPointer<IOS6MessageDb>::create(m_folder, phone.device.mmc, true);
+}
+
+void CliSource::openDevice(const QString &udid)
+{
+    m_kind = Kind::Device;
+    IMobileDeviceLink link;
+    _DeviceConnection connection;
+    if (!IOSDevice::findConnection(link, udid, connection))
+        fail(g_tr("IDS_IOS_NOT_CONNECTED_%1").arg(udid));
+    IOSDevice device(link, connection);
+    {
+        ConsoleProgress trust(deviceProgressOutput);
+        device.readValues(&trust);
+    }
+    IOSDeviceImport import(device);
+    QString failure;
+    // Each step shows its own progress on stderr: a backup takes minutes.
+    const auto runStep =
+        [&failure](
+            const std::function<bool(AbsProgress &, const IOSDeviceImport::WorkerRunner &)> &step) {
+            ConsoleProgress progress(deviceProgressOutput);
+            const bool done =
+                step(progress, [&progress](QThread &worker) { return progress.runWorker(worker); });
+            if (!done)
+                failure = progress.endText();
+            return done;
+        };
+    // A source has no place for a password; the import verb has.
+    const auto noPassword = [&failure](BackupManifest &backup) {
+        failure = g_tr("IDS_CLI_BACKUP_NEEDS_PASSWORD_%1").arg(backup.path());
+        return QString();
+    };
+    if (!import.fetch(runStep, noPassword))
+        fail(failure);
+    m_folder = device.cacheDir();
+    m_db = import.openMessageDb();
+}
+
+void CliSource::openArchive(const QString &path)
+{
+    m_kind = Kind::Archive;
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    m_folder =
+        QDir(g_dataSaveDir().filePath(QStringLiteral("ios_cache/relay_") + g_pathHash(absolute)));
+    IOSLoadFileRelayThread::unpackArchive(absolute, m_folder, nullptr);
+    m_db = ITunesImport::openCachedDb(m_folder);
+}
+
+void CliSource::setProgressOutput(ConsoleProgress::Output output)
+{
+    deviceProgressOutput = output;
 }
 
 QString CliSource::smsDbPath(const QDir &folder)

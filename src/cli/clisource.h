@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frame/consoleprogress.h"
 #include "model/msgdata.h"
 
 #include <QDir>
@@ -9,12 +10,14 @@
 class AbsMessageDb;
 
 // What a SOURCE argument names, opened for reading: a local database of the data folder (by
-// name), a folder laid out like one (an extracted phone or a copied local database), or an iPhone
-// backup folder, which is extracted into its cache in the data folder first.
+// name), a folder laid out like one (an extracted phone or a copied local database), an iPhone
+// backup folder, which is extracted into its cache in the data folder first, a connected iPhone
+// ("ios:UDID", backed up or relayed into its cache first), or a file relay archive ("*.cpio",
+// "*.cpio.gz", unpacked into the cache first).
 class CliSource
 {
 public:
-    enum class Kind { LocalDb, Folder, Backup, Android };
+    enum class Kind { LocalDb, Folder, Backup, Device, Archive, Android };
 
     // Throws std::runtime_error with a text for the user when the source is unknown or of a kind
     // that cannot be read yet.
@@ -32,10 +35,14 @@ public:
 
     // Where a database folder keeps its message file.
     static QString smsDbPath(const QDir &folder);
+    // How the progress of reading a phone shows (the verbs' --quiet); on stderr by default.
+    static void setProgressOutput(ConsoleProgress::Output output);
 
 private:
     void openDb();
     void openBackup(const QString &source);
+    void openDevice(const QString &udid);
+    void openArchive(const QString &path);
     // "android:SERIAL" or "android-wifi:HOST[:PORT]": the phone's cache after loading it.
     void openAndroid(const QString &source);
 

@@ -15,11 +15,14 @@
 #include "itunes/itemmodelloadbk.h"
 #include "itunes/itunesimport.h"
 #include "localdb/backupsmsthread.h"
+#include "mobiledevice/iosdevice.h"
+#include "mobiledevice/iosmobilebackupthread.h"
 #include "model/msgchat.h"
 #include "model/msgfunctions.h"
 #include "model/msgmessage.h"
 #include "ui/bubbleviewmgr.h"
 #include "ui/chatsessionitemnode.h"
+#include "ui/iosdevicehost.h"
 #include "ui/iosdeviceitemnode.h"
 #include "ui/itemmodelmain.h"
 #include "ui/itemmodelsms.h"
@@ -128,6 +131,7 @@ MainWindow::MainWindow(QWidget *parent)
     updateMenuActionState();
     listLocalDbs();
     listVirtualDevices();
+    startIOSDevices();
     m_android = std::make_unique<AndroidLinkUi>(*this, *m_treeModel, [this](_AbsDBItemNode *node) {
         m_treeView->expand(m_treeModel->indexOfItemNode(node));
         selectNode(node);
@@ -299,6 +303,23 @@ void MainWindow::listVirtualDevices()
     if (!androidRoot.entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty())
         qCInfo(lcUi) << "virtual Android phones are not listed: no Android support in this build";
     m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->devicesRoot()));
+}
+
+void MainWindow::startIOSDevices()
+{
+    m_iosHost = new IOSDeviceHost(*m_treeModel, this);
+    connect(m_iosHost, &IOSDeviceHost::deviceAdded, this, [this](_IOSDeviceItemNode *node) {
+        m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->devicesRoot()));
+        selectNode(node);
+        updateMenuActionState();
+    });
+    // The message list shows the phone's records: they go with its node.
+    connect(m_iosHost, &IOSDeviceHost::deviceRemoving, this, [this](_IOSDeviceItemNode *node) {
+        if (ItemModelMain::sourceOf(currentNode()) == node)
+            resetDisplay();
+    });
+    connect(m_iosHost, &IOSDeviceHost::deviceRemoved, this, &MainWindow::updateMenuActionState);
+    m_iosHost->start();
 }
 
 AbsTreeItemModel::_ItemNode *MainWindow::currentNode() const
@@ -802,6 +823,8 @@ void MainWindow::miOpenDbFolder()
 void MainWindow::miClearCache()
 {
     QStringList failed;
+    // Backups of connected iPhones are temporary too.
+    iosbackup_clear_temp();
     for (const char *name : kCacheFolders) {
         const QString path = g_dataSaveDir().filePath(QLatin1String(name));
         if (!g_delDirCascade(path))
@@ -829,7 +852,16 @@ void MainWindow::miUnmoutDevice()
 
 void MainWindow::miViewCache()
 {
-    notAvailableYet("view cache");
+    const _AbsDBItemNode *source = ItemModelMain::sourceOf(currentNode());
+    if (!source || source->type != ITEMNODE_IOS_DEVICE) {
+        notAvailableYet("view cache");
+        return;
+    }
+    // A virtual device is known by its folder, a connected one by its identifier.
+    const QString id = static_cast<const _IOSDeviceItemNode *>(source)->deviceId;
+    const QString folder = QFileInfo(id).isDir() ? id : IOSDevice::cacheDirOf(id).absolutePath();
+    if (!g_openFileOrFolder(folder))
+        Tips::error(g_tr("IDS_CANNOT_FIND_FILE").arg(folder));
 }
 void MainWindow::miConnectWifi()
 {

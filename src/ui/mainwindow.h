@@ -15,6 +15,7 @@
 class AndroidLinkUi;
 class BackupManifest;
 class BubbleViewMgr;
+class IOSDeviceHost;
 class ItemModelMain;
 class MsgData;
 class ItemModelSms;
@@ -137,6 +138,7 @@ private:
                         void (MainWindow::*slot)());
     void listLocalDbs();
     void listVirtualDevices();
+    void startIOSDevices();
     void updateMenuActionState();
 
     void showNode(AbsTreeItemModel::_ItemNode *node);
@@ -181,6 +183,7 @@ private:
     bool runGuarded(const std::function<void()> &work);
 
     ItemModelMain *m_treeModel = nullptr;
+    IOSDeviceHost *m_iosHost = nullptr;
     ItemModelSms *m_smsModel = nullptr;
     MyTreeView *m_treeView = nullptr;
     MyListView *m_listView = nullptr;

@@ -1,0 +1,5 @@
+#include "mobiledevice/absdevicelink.h"
+
+#include "mobiledevice/abslockdownsession.h"
+
+AbsDeviceLink::~AbsDeviceLink() = default;

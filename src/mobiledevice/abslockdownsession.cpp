@@ -1,0 +1,5 @@
+#include "mobiledevice/abslockdownsession.h"
+
+#include "mobiledevice/absserviceconnection.h"
+
+AbsLockdownSession::~AbsLockdownSession() = default;

@@ -1,0 +1,3 @@
+#include "mobiledevice/absserviceconnection.h"
+
+AbsServiceConnection::~AbsServiceConnection() = default;

@@ -1,0 +1,3 @@
+#include "mobiledevice/mobiledevicelog.h"
+
+Q_LOGGING_CATEGORY(lcMobileDevice, "textlink.mobiledevice")

@@ -1,0 +1,137 @@
+#include "ui/iosdevicehost.h"
+
+#include "frame/absprogress.h"
+#include "frame/translation.h"
+#include "itunes/backupmanifest.h"
+#include "mobiledevice/imobiledevicelink.h"
+#include "mobiledevice/iosdevice.h"
+#include "mobiledevice/iosdeviceimport.h"
+#include "mobiledevice/iosdevicemonitor.h"
+#include "model/absiosmessagedb.h"
+#include "ui/iosdeviceitemnode.h"
+#include "ui/itemmodelmain.h"
+#include "ui/itemnodetype.h"
+#include "ui/passcodedlg.h"
+#include "ui/progressform.h"
+#include "ui/rootdeviceitemnode.h"
+#include "ui/tips.h"
+#include "ui/uilogging.h"
+
+#include <QThread>
+
+#include <stdexcept>
+
+IOSDeviceHost::IOSDeviceHost(ItemModelMain &model, QWidget *window,
+                             std::unique_ptr<AbsDeviceLink> link)
+    : QObject(window)
+    , m_model(model)
+    , m_window(window)
+    , m_link(link ? std::move(link) : std::make_unique<IMobileDeviceLink>())
+    , m_monitor(std::make_unique<IOSDeviceMonitor>(*m_link))
+{
+    connect(m_monitor.get(), &IOSDeviceMonitor::deviceConnected, this,
+            &IOSDeviceHost::iosDeviceConnected);
+    connect(m_monitor.get(), &IOSDeviceMonitor::deviceDisconnected, this,
+            &IOSDeviceHost::iosDeviceDisconnected);
+}
+
+IOSDeviceHost::~IOSDeviceHost()
+{
+    m_monitor->stop();
+}
+
+void IOSDeviceHost::start()
+{
+    if (!m_monitor->start())
+        qCInfo(lcUi) << "connected iPhones will not be seen: no device multiplexer";
+}
+
+void IOSDeviceHost::iosDeviceConnected(const QString &udid, bool)
+{
+    m_pending.append(udid);
+    if (m_busy)
+        return;
+    m_busy = true;
+    while (!m_pending.isEmpty())
+        readDevice(m_pending.takeFirst());
+    m_busy = false;
+}
+
+void IOSDeviceHost::iosDeviceDisconnected(const QString &udid)
+{
+    m_pending.removeAll(udid);
+    if (_IOSDeviceItemNode *node = findNode(udid)) {
+        Q_EMIT deviceRemoving(node);
+        m_model.removeNode(node);
+        Q_EMIT deviceRemoved();
+    }
+}
+
+_IOSDeviceItemNode *IOSDeviceHost::findNode(const QString &udid) const
+{
+    for (AbsTreeItemModel::_ItemNode *node : m_model.devicesRoot()->children()) {
+        if (node->type != ITEMNODE_IOS_DEVICE)
+            continue;
+        auto *device = static_cast<_IOSDeviceItemNode *>(node);
+        if (device->deviceId == udid)
+            return device;
+    }
+    return nullptr;
+}
+
+namespace {
+
+// Runs one step behind a progress dialog of its own.
+bool runStep(QWidget *window,
+             const std::function<bool(AbsProgress &, const IOSDeviceImport::WorkerRunner &)> &step)
+{
+    ProgressForm form(QString(), window);
+    return step(form.progress(), [&form](QThread &worker) { return form.runWorker(worker); });
+}
+
+} // namespace
+
+void IOSDeviceHost::readDevice(const QString &udid)
+{
+    _DeviceConnection connection;
+    if (findNode(udid) || !m_monitor->connection(udid, connection))
+        return;
+    Tips::info(g_tr("IDS_IOS_PASSCODE_NOTE"));
+    try {
+        IOSDevice device(*m_link, connection);
+        // Reading the values may wait for the user to unlock the phone and trust this computer.
+        const bool read = runStep(
+            m_window, [&device](AbsProgress &progress, const IOSDeviceImport::WorkerRunner &run) {
+                const std::unique_ptr<QThread> reader(QThread::create([&device, &progress] {
+                    try {
+                        device.readValues(&progress);
+                        progress.invokeSucceed(QString());
+                    } catch (int) {
+                        // cancelled: the dialog has closed already
+                    } catch (const std::exception &e) {
+                        progress.invokeErrorOccurred(QString::fromUtf8(e.what()));
+                    }
+                }));
+                return run(*reader);
+            });
+        if (!read)
+            return;
+        IOSDeviceImport import(device);
+        const auto askPassword = [this](BackupManifest &backup) {
+            PasscodeDlg passcode(&backup, m_window);
+            return passcode.exec() == QDialog::Accepted ? QStringLiteral("") : QString();
+        };
+        const auto step = [this](const auto &work) { return runStep(m_window, work); };
+        if (!import.fetch(step, askPassword))
+            return;
+        const QSharedPointer<AbsIOSMessageDb> db = import.openMessageDb();
+        const QString name = device.name().isEmpty() ? udid : device.name();
+        _IOSDeviceItemNode *node = m_model.addIOSDevice(db, name, udid);
+        db->chats(node->data);
+        m_model.listChats(node);
+        Q_EMIT deviceAdded(node);
+    } catch (const std::exception &e) {
+        qCWarning(lcUi) << "iPhone not read:" << udid << e.what();
+        Tips::error(QString::fromUtf8(e.what()));
+    }
+}

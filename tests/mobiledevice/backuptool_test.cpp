@@ -1,0 +1,221 @@
+#include "scripteddevicelink.h"
+
+#include "frame/translation.h"
+#include "itunes/backupmanifest.h"
+#include "mobiledevice/backup2tool.h"
+#include "mobiledevice/iosdevice.h"
+#include "mobiledevice/iosdeviceimport.h"
+#include "mobiledevice/iosmobilebackupthread.h"
+#include "model/absiosmessagedb.h"
+#include "model/msgdata.h"
+#include "model/msgmessage.h"
+#include "phonebackupsample.h"
+#include "recordingprogress.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace {
+
+QByteArray recorded(const char *name)
+{
+    QFile file(QStringLiteral(TEXTLINK_TEST_DATA_DIR "/idevicebackup2/") + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A stand-in for the backup tool: a shell script run with the tool's arguments
+// (-u UDID backup ROOT).
+QString writeTool(const QTemporaryDir &dir, const QByteArray &body)
+{
+    const QString path = dir.filePath(QStringLiteral("backup-tool"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write("#!/bin/sh\n" + body);
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+TEST(BackupTool, ProgressFollowsTheBarsOfRecordedOutput)
+{
+    const QByteArray output = recorded("backup-success.txt");
+    ASSERT_FALSE(output.isEmpty());
+    // Fed as the tool writes it, piece by piece: each piece keeps the last value seen.
+    QList<int> seen;
+    int value = -1;
+    for (const QByteArray &piece : output.split('\r')) {
+        value = backup2tool::parseProgress(piece, value);
+        if (seen.isEmpty() || seen.last() != value)
+            seen << value;
+    }
+    EXPECT_EQ(seen, (QList<int>{-1, 0, 3, 27, 64, 100, 42, 88}));
+    EXPECT_EQ(backup2tool::parseProgress(output, -1), 88);
+    EXPECT_EQ(backup2tool::parseProgress("Sending 'x' (12%)", 5), 5);
+}
+
+struct OutcomeCase
+{
+    const char *file;
+    int exitCode;
+    bool success;
+    const char *lastWords;
+};
+
+class Outcome : public ::testing::TestWithParam<OutcomeCase>
+{};
+
+TEST_P(Outcome, SuccessNeedsTheToolsWordAndExitStatus)
+{
+    const QByteArray output = recorded(GetParam().file);
+    EXPECT_EQ(backup2tool::succeeded(output, GetParam().exitCode), GetParam().success);
+    EXPECT_EQ(backup2tool::lastWords(output), QString::fromLatin1(GetParam().lastWords));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BackupTool, Outcome,
+    ::testing::Values(OutcomeCase{"backup-success.txt", 0, true, "Backup Successful."},
+                      OutcomeCase{"backup-success.txt", 1, false, "Backup Successful."},
+                      OutcomeCase{"backup-nospace.txt", 0, false,
+                                  "Received 80 files from device."}));
+
+TEST(BackupTool, DurationEstimateFromDiskUsage)
+{
+    const qint64 mib = 1024 * 1024;
+    EXPECT_EQ(backup2tool::estimateSeconds(5 * 1024 * mib), 153);
+    EXPECT_EQ(backup2tool::estimateSeconds(mib - 1), 60);
+    EXPECT_EQ(backup2tool::estimateSeconds(-1), 60);
+    EXPECT_EQ(backup2tool::estimateSeconds(100 * mib), 3);
+}
+
+TEST(BackupTool, ArgumentsNameThePhoneTheWayAndTheRoot)
+{
+    ScriptedDeviceLink link;
+    const IOSDevice usb(link, {QStringLiteral("abc"), false});
+    const IOSDevice wifi(link, {QStringLiteral("abc"), true});
+    EXPECT_EQ(backup2tool(usb, QDir(QStringLiteral("/tmp/r"))).arguments({}),
+              (QStringList{"-u", "abc", "backup", "/tmp/r"}));
+    EXPECT_EQ(backup2tool(wifi, QDir(QStringLiteral("/tmp/r"))).arguments({}),
+              (QStringList{"-u", "abc", "-n", "backup", "/tmp/r"}));
+}
+
+TEST(BackupTool, FailingToolThrowsItsLastWords)
+{
+    QTemporaryDir dir;
+    ScriptedDeviceLink link;
+    link.toolProgram =
+        writeTool(dir, "cat '" TEXTLINK_TEST_DATA_DIR "/idevicebackup2/backup-nospace.txt'\n"
+                       "echo 'ERROR: Backup failed' >&2\nexit 1\n");
+    const IOSDevice device(link, {QStringLiteral("abc"), false});
+    backup2tool tool(device, QDir(dir.path()));
+    try {
+        tool.runThrow({});
+        FAIL() << "a failed backup passed";
+    } catch (const std::runtime_error &e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()),
+                  g_tr("IDS_IOS_BACKUP_FAILED_%1").arg(QStringLiteral("ERROR: Backup failed")));
+    }
+}
+
+TEST(BackupTool, MissingToolIsAClearError)
+{
+    ScriptedDeviceLink link;
+    link.toolProgram = QStringLiteral("/nonexistent/idevicebackup2");
+    const IOSDevice device(link, {QStringLiteral("abc"), false});
+    backup2tool tool(device, QDir(QStringLiteral("/tmp")));
+    EXPECT_THROW(tool.runThrow({}), std::runtime_error);
+}
+
+TEST(BackupTool, CancelStopsTheTool)
+{
+    QTemporaryDir dir;
+    ScriptedDeviceLink link;
+    const QString pidFile = dir.filePath(QStringLiteral("pid"));
+    link.toolProgram = writeTool(dir, "echo $$ > '" + pidFile.toUtf8() + "'\nexec sleep 600\n");
+    const IOSDevice device(link, {QStringLiteral("abc"), false});
+    RecordingProgress progress;
+    // The first update is the thread's status; the second comes from the running tool.
+    progress.cancelAtUpdate(2);
+    IOSMobileBackupThread worker(device, progress, dir.filePath(QStringLiteral("root")));
+    progress.run(worker);
+    EXPECT_TRUE(progress.isFinishedWithoutSuccess());
+    QFile pid(pidFile);
+    ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
+    const QString proc = QStringLiteral("/proc/") + QString::fromLatin1(pid.readAll().trimmed());
+    // Killed and reaped: the process is gone.
+    EXPECT_FALSE(QFileInfo::exists(proc));
+}
+
+// A tool that "backs up" by copying a prepared backup to where the real one writes.
+struct BackedUpPhone
+{
+    QTemporaryDir dir;
+    PhoneBackupSample sample;
+    ScriptedDeviceLink link;
+    IOSDevice device{link, {sample.device.udid, false}};
+
+    explicit BackedUpPhone(bool encrypted)
+    {
+        const QString prepared = dir.filePath(QStringLiteral("prepared"));
+        sample.write(prepared, encrypted);
+        link.values[QStringLiteral("/ProductVersion")] =
+            QPlist::fromString(sample.device.productVersion);
+        link.toolProgram = writeTool(dir, "cp -R '" + prepared.toUtf8() +
+                                              "' \"$4/$2\"\necho 'Backup Successful.'\n");
+        device.readValues(nullptr);
+    }
+};
+
+IOSDeviceImport::StepRunner recordingSteps()
+{
+    return
+        [](const std::function<bool(AbsProgress &, const IOSDeviceImport::WorkerRunner &)> &step) {
+            RecordingProgress progress;
+            return step(progress, [&progress](QThread &worker) { return progress.run(worker); });
+        };
+}
+
+TEST(DeviceBackup, EncryptedBackupAsksThePasswordAndIsRead)
+{
+    BackedUpPhone phone(true);
+    IOSDeviceImport import(phone.device, phone.dir.filePath(QStringLiteral("root")));
+    int asked = 0;
+    ASSERT_TRUE(import.fetch(recordingSteps(), [&asked](BackupManifest &) {
+        ++asked;
+        return QString::fromLatin1(PhoneBackupSample::kPassword);
+    }));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(import.backupPath(),
+              phone.dir.filePath(QStringLiteral("root/") + phone.sample.device.udid));
+    MsgData data;
+    import.openMessageDb()->messages(data, 0);
+    QStringList texts;
+    for (const _MsgMessage *message : data.messages())
+        texts << message->text;
+    texts.sort();
+    EXPECT_EQ(texts, phone.sample.texts());
+}
+
+TEST(DeviceBackup, NoPasswordGivenEndsWithoutReading)
+{
+    BackedUpPhone phone(true);
+    IOSDeviceImport import(phone.device, phone.dir.filePath(QStringLiteral("root")));
+    EXPECT_FALSE(import.fetch(recordingSteps(), [](BackupManifest &) { return QString(); }));
+}
+
+TEST(DeviceBackup, OnlyAFinishedBackupOfTheSameVersionIsReused)
+{
+    QTemporaryDir dir;
+    PhoneBackupSample sample;
+    sample.write(dir.path(), false);
+    const QDir backup(dir.path());
+    EXPECT_TRUE(IOSMobileBackupThread::isReusableBackup(backup, sample.device.productVersion));
+    EXPECT_FALSE(IOSMobileBackupThread::isReusableBackup(backup, QStringLiteral("99.0")));
+    QFile::remove(backup.filePath(QStringLiteral("Status.plist")));
+    EXPECT_FALSE(IOSMobileBackupThread::isReusableBackup(backup, sample.device.productVersion));
+}
+
+} // namespace
