@@ -108,6 +108,10 @@
         <translation>The key of %1 in the encrypted backup cannot be unwrapped; the backup is damaged.</translation>
     </message>
     <message>
+        <source>IDS_BACKUP_FILE_NOT_REGULAR</source>
+        <translation>not a regular file of the backup</translation>
+    </message>
+    <message>
         <source>IDS_BACKUP_FILE_READ_FAILED</source>
         <translation>Cannot read %1: %2</translation>
     </message>
@@ -118,6 +122,10 @@
     <message>
         <source>IDS_BACKUP_FILE_WRITE_FAILED</source>
         <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>IDS_BACKUP_INCOMPLETE_%1</source>
+        <translation>%1 (incomplete)</translation>
     </message>
     <message>
         <source>IDS_BACKUP_LOCKED</source>
@@ -205,7 +213,7 @@
     </message>
     <message>
         <source>IDS_CLI_NOT_A_BACKUP_%1</source>
-        <translation>%1 is not an iPhone backup folder (it needs Manifest.plist and Manifest.mbdb).</translation>
+        <translation>%1 is not an iPhone backup folder (it needs Manifest.plist and Manifest.mbdb, or Manifest.db and Info.plist).</translation>
     </message>
     <message>
         <source>IDS_CLI_NO_BACKUP_PASSWORD</source>
@@ -312,6 +320,10 @@
         <translation>Successfully Deleted Database %1.</translation>
     </message>
     <message>
+        <source>IDS_DERIVING_BACKUP_KEY</source>
+        <translation>Checking the backup password...</translation>
+    </message>
+    <message>
         <source>IDS_EMOJI_PLACEHOLDER</source>
         <translation>[EMOJI]</translation>
     </message>
@@ -350,6 +362,10 @@
     <message>
         <source>IDS_EXPORT_FILTER_TXT</source>
         <translation>Text Files(*.txt)</translation>
+    </message>
+    <message>
+        <source>IDS_EXPORT_FILTER_XML</source>
+        <translation>Android Message Backup(*.xml)</translation>
     </message>
     <message>
         <source>IDS_EXPORT_FORMAT_NOT_AVAILABLE_%1</source>
@@ -505,6 +521,10 @@
         <translation>The keybag of the encrypted backup (BackupKeyBag in Manifest.plist) lacks the salt or the iteration count of its password.</translation>
     </message>
     <message>
+        <source>IDS_KEYBAG_TOO_MANY_ROUNDS_%1</source>
+        <translation>The keybag of the encrypted backup asks for %1 rounds of password derivation, far more than any phone uses; the keybag is damaged.</translation>
+    </message>
+    <message>
         <source>IDS_LOAD</source>
         <translation>Load</translation>
     </message>
@@ -541,6 +561,14 @@
         <translation>Select one Database for backup</translation>
     </message>
     <message>
+        <source>IDS_MANIFEST_DB_DAMAGED_%1</source>
+        <translation>%1 could not be decrypted into a database; the backup is damaged.</translation>
+    </message>
+    <message>
+        <source>IDS_MANIFEST_DB_NO_FILES_%1</source>
+        <translation>%1 holds no file list (no Files table).</translation>
+    </message>
+    <message>
         <source>IDS_MANIFEST_PLIST_NO_DICT</source>
         <translation>%1 holds no backup information.</translation>
     </message>
@@ -575,6 +603,10 @@
     <message>
         <source>IDS_MENU_TOOLS</source>
         <translation>Tools</translation>
+    </message>
+    <message>
+        <source>IDS_MISSING_ATTACHMENTS_%1</source>
+        <translation>%1 attachments are not in the backup; their messages were kept.</translation>
     </message>
     <message>
         <source>IDS_MI_BACKUP</source>
@@ -833,6 +865,18 @@ For work without a window, use textlink-cli.</translation>
     <message>
         <source>IDS_SKIP_%1_SMS_GROUP_OR_SYS_MESSAGES</source>
         <translation>%1 group messages or system messages can&apos;t be transferred.</translation>
+    </message>
+    <message>
+        <source>IDS_SMSXML_NOT_A_BACKUP</source>
+        <translation>it is not an Android message backup (no &lt;smses&gt; element).</translation>
+    </message>
+    <message>
+        <source>IDS_SMSXML_NO_XML_IN_ARCHIVE</source>
+        <translation>the archive holds no .xml file.</translation>
+    </message>
+    <message>
+        <source>IDS_SMSXML_READ_FAILED_%1_%2</source>
+        <translation>Cannot read the message backup %1: %2</translation>
     </message>
     <message>
         <source>IDS_SMS_%1_%2</source>

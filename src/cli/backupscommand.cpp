@@ -31,10 +31,11 @@ int BackupsCommand::run(CliContext &context, const QStringList &args)
     }
 
     CliOutput &output = context.output();
-    output.setColumns(
-        {QStringLiteral("display_name"), QStringLiteral("date"), QStringLiteral("device_name"),
-         QStringLiteral("udid"), QStringLiteral("product_type"), QStringLiteral("ios_version"),
-         QStringLiteral("encrypted"), QStringLiteral("path"), QStringLiteral("error")});
+    output.setColumns({QStringLiteral("display_name"), QStringLiteral("date"),
+                       QStringLiteral("device_name"), QStringLiteral("udid"),
+                       QStringLiteral("product_type"), QStringLiteral("ios_version"),
+                       QStringLiteral("encrypted"), QStringLiteral("complete"),
+                       QStringLiteral("layout"), QStringLiteral("path"), QStringLiteral("error")});
     for (int row = 0; row < model.backupCount(); ++row)
         output.record(record(*model.backupAt(row)));
     // Damaged backups come last: they have no date to be ordered by.
@@ -84,5 +85,9 @@ QJsonObject BackupsCommand::record(const BackupManifest &backup)
             {QStringLiteral("udid"), info.uniqueDeviceID},
             {QStringLiteral("product_type"), info.productType},
             {QStringLiteral("ios_version"), info.productVersion},
-            {QStringLiteral("encrypted"), info.isEncrypted}};
+            {QStringLiteral("encrypted"), info.isEncrypted},
+            {QStringLiteral("complete"), info.complete},
+            {QStringLiteral("layout"), backup.layout() == BackupManifest::Layout::ManifestDb
+                                           ? QStringLiteral("manifest-db")
+                                           : QStringLiteral("mbdb")}};
 }

@@ -1,7 +1,7 @@
 #include "cli/clisource.h"
 
 #include "cli/cliandroid.h"
-
+#include "export/smsxmlreader.h"
 #include "frame/appdirs.h"
 #include "frame/consoleprogress.h"
 #include "frame/filenames.h"
@@ -80,8 +80,15 @@ CliSource::CliSource(const QString &source)
     } else if (holdsSmsDb(QDir(source))) {
         m_kind = Kind::Folder;
         m_folder = QDir(QDir(source).absolutePath());
-    } else if (QFileInfo(QDir(source).filePath(QStringLiteral("Manifest.plist"))).isFile()) {
+    } else if (QFileInfo(QDir(source).filePath(QStringLiteral("Manifest.plist"))).isFile() ||
+               BackupManifest::isBackupFolder(QDir(source))) {
         openBackup(source);
+        return;
+    } else if (SmsXmlReader::isCandidate(source)) {
+        m_kind = Kind::SmsXml;
+        m_xmlPath = QFileInfo(source).absoluteFilePath();
+        // Its attachments are unpacked there.
+        m_folder = SmsXmlReader::defaultCacheDir(m_xmlPath);
         return;
     } else {
         fail(g_tr("IDS_CLI_UNKNOWN_SOURCE_%1").arg(source));
@@ -188,6 +195,10 @@ void CliSource::openDb()
 MsgData CliSource::load()
 {
     MsgData data;
+    if (m_kind == Kind::SmsXml) {
+        SmsXmlReader(m_xmlPath, m_folder).read(data);
+        return data;
+    }
     m_db->messages(data, 0);
     m_db->close();
     return data;

@@ -12,12 +12,13 @@ class AbsMessageDb;
 // What a SOURCE argument names, opened for reading: a local database of the data folder (by
 // name), a folder laid out like one (an extracted phone or a copied local database), an iPhone
 // backup folder, which is extracted into its cache in the data folder first, a connected iPhone
-// ("ios:UDID", backed up or relayed into its cache first), or a file relay archive ("*.cpio",
-// "*.cpio.gz", unpacked into the cache first).
+// ("ios:UDID", backed up or relayed into its cache first), a file relay archive ("*.cpio",
+// "*.cpio.gz", unpacked into the cache first), or an Android XML message backup (.xml, or a .zip
+// holding one), read straight from the file.
 class CliSource
 {
 public:
-    enum class Kind { LocalDb, Folder, Backup, Device, Archive, Android };
+    enum class Kind { LocalDb, Folder, Backup, Device, Archive, SmsXml, Android };
 
     // Throws std::runtime_error with a text for the user when the source is unknown or of a kind
     // that cannot be read yet.
@@ -48,6 +49,7 @@ private:
 
     Kind m_kind = Kind::LocalDb;
     QDir m_folder;
+    QString m_xmlPath;
     QSharedPointer<AbsMessageDb> m_db;
     bool m_localDatabase = false;
 };

@@ -10,7 +10,7 @@ public:
     QString name() const override { return QStringLiteral("export"); }
     QString usage() const override
     {
-        return QStringLiteral("SOURCE --format txt|doc|csv|html|pdf --out PATH [--chat ID]");
+        return QStringLiteral("SOURCE --format txt|doc|csv|html|pdf|xml --out PATH [--chat ID]");
     }
     QString summary() const override
     {

@@ -7,6 +7,7 @@
 #include "frame/consoleprogress.h"
 #include "frame/translation.h"
 #include "itunes/backupmanifest.h"
+#include "itunes/backupunlockthread.h"
 #include "itunes/itunesimport.h"
 #include "localdb/backupsmsthread.h"
 
@@ -39,7 +40,8 @@ QString ImportBackupCommand::password(QStringList &args)
     return file.isNull() ? given : readPasswordFile(file);
 }
 
-void ImportBackupCommand::openBackup(BackupManifest &backup, const QString &password)
+void ImportBackupCommand::openBackup(CliContext &context, BackupManifest &backup,
+                                     const QString &password)
 {
     if (!BackupManifest::isBackupFolder(backup.folder()))
         throw std::runtime_error(g_tr("IDS_CLI_NOT_A_BACKUP_%1").arg(backup.path()).toStdString());
@@ -48,7 +50,9 @@ void ImportBackupCommand::openBackup(BackupManifest &backup, const QString &pass
         return;
     if (password.isNull())
         throw std::runtime_error(g_tr("IDS_CLI_NO_BACKUP_PASSWORD").toStdString());
-    backup.unlock(password);
+    ConsoleProgress unlocking(context.progressOutput());
+    BackupUnlockThread worker(backup, password, unlocking);
+    CliContext::runWorker(unlocking, worker);
 }
 
 int ImportBackupCommand::run(CliContext &context, const QStringList &args)
@@ -61,7 +65,7 @@ int ImportBackupCommand::run(CliContext &context, const QStringList &args)
         throw CliUsageError(g_tr("IDS_INVALID_LOCALDB_NAME").toStdString());
 
     BackupManifest backup(rest.first());
-    openBackup(backup, pw);
+    openBackup(context, backup, pw);
     const QString dbName = target.isNull() ? ITunesImport::defaultDbName(backup) : target;
     if (!SaveCommand::isValidDbName(dbName))
         throw std::runtime_error(g_tr("IDS_INVALID_LOCALDB_NAME").toStdString());
@@ -80,10 +84,12 @@ int ImportBackupCommand::run(CliContext &context, const QStringList &args)
 
     CliOutput &output = context.output();
     output.setColumns({QStringLiteral("database"), QStringLiteral("processed"),
-                       QStringLiteral("saved"), QStringLiteral("path")});
+                       QStringLiteral("saved"), QStringLiteral("missing_attachments"),
+                       QStringLiteral("path")});
     output.record({{QStringLiteral("database"), folder.dirName()},
                    {QStringLiteral("processed"), worker.processedCount()},
                    {QStringLiteral("saved"), worker.insertedCount()},
+                   {QStringLiteral("missing_attachments"), import.missingAttachments()},
                    {QStringLiteral("path"), folder.absolutePath()}});
     return 0;
 }

@@ -27,5 +27,5 @@ public:
 
 private:
     static QString password(QStringList &args);
-    static void openBackup(BackupManifest &backup, const QString &password);
+    static void openBackup(CliContext &context, BackupManifest &backup, const QString &password);
 };

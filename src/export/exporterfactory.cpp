@@ -4,6 +4,7 @@
 #include "export/exportmessageshtml.h"
 #include "export/exportmessagespdf.h"
 #include "export/exportmessagestxt.h"
+#include "export/exportmessagesxml.h"
 
 #include <QDir>
 
@@ -21,6 +22,8 @@ MessageExporter g_createExporter(ExportFormat format, const QString &target,
         return QSharedPointer<ExportMessagesPdf>::create(QDir(target).filePath(fileName));
     case ExportFormat::Html:
         return QSharedPointer<ExportMessagesHtml>::create(target, fileName);
+    case ExportFormat::Xml:
+        return QSharedPointer<ExportMessagesXml>::create(target);
     }
     // A format added to the enumeration without an exporter here is a mistake of this file.
     throw std::logic_error("no exporter for this export format");
@@ -35,6 +38,7 @@ QString g_chatFileSuffix(ExportFormat format)
         return QStringLiteral(".html");
     case ExportFormat::Text:
     case ExportFormat::Csv:
+    case ExportFormat::Xml:
         break;
     }
     return QString();

@@ -13,9 +13,9 @@ struct _MsgMessage;
 
 using MessageExporter = QSharedPointer<AbsFormatExport<_MsgMessage>>;
 
-// A new exporter, not yet initialised. For single-file formats (TXT, CSV) target is the file path
-// and fileName is ignored; for per-chat formats target is the folder and fileName the chat's file
-// in it.
+// A new exporter, not yet initialised. For single-file formats (TXT, CSV, XML) target is the file
+// path and fileName is ignored; for per-chat formats target is the folder and fileName the chat's
+// file in it.
 MessageExporter g_createExporter(ExportFormat format, const QString &target,
                                  const QString &fileName = QString());
 

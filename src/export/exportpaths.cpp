@@ -16,12 +16,13 @@ struct FileTypeInfo
     const char *filterKey;
 };
 
-constexpr std::array<FileTypeInfo, 5> kFileTypes{{
+constexpr std::array<FileTypeInfo, 6> kFileTypes{{
     {ExportFileType::Txt, "txt", "IDS_EXPORT_FILTER_TXT"},
     {ExportFileType::Doc, "doc", "IDS_EXPORT_FILTER_DOC"},
     {ExportFileType::Csv, "csv", "IDS_EXPORT_FILTER_CSV"},
     {ExportFileType::Pdf, "pdf", "IDS_EXPORT_FILTER_PDF"},
     {ExportFileType::Html, "html", "IDS_EXPORT_FILTER_HTML"},
+    {ExportFileType::Xml, "xml", "IDS_EXPORT_FILTER_XML"},
 }};
 
 const FileTypeInfo &infoOf(ExportFileType type)
@@ -80,6 +81,8 @@ ExportFormat g_exportFormatOf(ExportFileType type)
         return ExportFormat::Pdf;
     case ExportFileType::Html:
         return ExportFormat::Html;
+    case ExportFileType::Xml:
+        return ExportFormat::Xml;
     }
     return ExportFormat::Text;
 }

@@ -31,8 +31,13 @@ std::optional<QByteArray> AesCbcDecryptor::decryptChunk(const char *data, size_t
     const quint64 before = m_done;
     m_done += length;
     if (m_done > m_plainSize && m_done - m_plainSize <= kMaxPadding) {
-        // Only the bytes of this piece that lie past the plain size are padding.
+        // Only the bytes of this piece that lie past the plain size are padding. Each padding
+        // byte holds the padding's length; other values mean the recorded size is not the
+        // file's.
         const quint64 cut = m_done - qMax(before, m_plainSize);
+        const char expected = static_cast<char>(m_done - m_plainSize);
+        for (qsizetype i = plain.size() - static_cast<qsizetype>(cut); i < plain.size(); ++i)
+            m_paddingMatches = m_paddingMatches && plain.at(i) == expected;
         plain.chop(static_cast<qsizetype>(cut));
     }
     return plain;

@@ -25,6 +25,9 @@ public:
         return decryptChunk(data.constData(), static_cast<size_t>(data.size()));
     }
 
+    // False once bytes cut as padding were not the padding the recorded size implies.
+    bool paddingMatches() const { return m_paddingMatches; }
+
     // Cipher bytes consumed so far.
     quint64 bytesDecrypted() const { return m_done; }
 
@@ -37,4 +40,5 @@ private:
     char m_iv[16] = {};
     quint64 m_plainSize = 0;
     quint64 m_done = 0;
+    bool m_paddingMatches = true;
 };

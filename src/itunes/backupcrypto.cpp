@@ -1,12 +1,10 @@
 #include "itunes/backupcrypto.h"
 
-#include "itunes/ituneslog.h"
+#include "itunes/keyderivation.h"
 
 #include <QtEndian>
 
 #include <mbedtls/aes.h>
-#include <mbedtls/md.h>
-#include <mbedtls/pkcs5.h>
 #include <mbedtls/platform_util.h>
 
 #include <climits>
@@ -16,15 +14,6 @@ namespace {
 
 constexpr int kBlock = 8;
 constexpr quint64 kDefaultIv = 0xA6A6A6A6A6A6A6A6ULL;
-
-struct MdContext
-{
-    mbedtls_md_context_t context;
-    MdContext() { mbedtls_md_init(&context); }
-    ~MdContext() { mbedtls_md_free(&context); }
-    MdContext(const MdContext &) = delete;
-    MdContext &operator=(const MdContext &) = delete;
-};
 
 bool isAesKeySize(int size)
 {
@@ -49,24 +38,7 @@ AesContextPtr g_newAesContext()
 QByteArray g_pbkdf2HmacSha1(const QByteArray &password, const QByteArray &salt, quint32 iterations,
                             int keyLength)
 {
-    if (iterations == 0 || keyLength <= 0)
-        return QByteArray();
-    const mbedtls_md_info_t *sha1 = mbedtls_md_info_from_type(MBEDTLS_MD_SHA1);
-    MdContext md;
-    if (!sha1 || mbedtls_md_setup(&md.context, sha1, 1) != 0)
-        return QByteArray();
-    QByteArray key(keyLength, '\0');
-    const int rc = mbedtls_pkcs5_pbkdf2_hmac(
-        &md.context, reinterpret_cast<const unsigned char *>(password.constData()),
-        static_cast<size_t>(password.size()),
-        reinterpret_cast<const unsigned char *>(salt.constData()), static_cast<size_t>(salt.size()),
-        iterations, static_cast<uint32_t>(keyLength),
-        reinterpret_cast<unsigned char *>(key.data()));
-    if (rc != 0) {
-        qCWarning(lcItunes) << "PBKDF2 failed:" << rc;
-        return QByteArray();
-    }
-    return key;
+    return KeyDerivation::pbkdf2(KeyDerivation::Hash::Sha1, password, salt, iterations, keyLength);
 }
 
 QByteArray aes_key_unwrap(const QByteArray &kek, const QByteArray &wrapped)

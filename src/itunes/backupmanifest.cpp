@@ -13,10 +13,18 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
+#include <QTemporaryFile>
+#include <QtEndian>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
 #include <stdexcept>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 namespace {
@@ -35,10 +43,56 @@ const QString kApplications = QStringLiteral("Applications");
     throw std::runtime_error(text.toStdString());
 }
 
-bool itemLess(const MBDBParser::_MBDBItem *a, const MBDBParser::_MBDBItem *b)
+using Entry = ManifestDbReader::Entry;
+
+bool entryLess(const Entry *a, const Entry *b)
 {
-    const int byDomain = QString::compare(a->domain.toString(), b->domain.toString());
-    return byDomain != 0 ? byDomain < 0 : a->path.toString() < b->path.toString();
+    const int byDomain = QString::compare(a->item.domain.toString(), b->item.domain.toString());
+    return byDomain != 0 ? byDomain < 0 : a->item.path.toString() < b->item.path.toString();
+}
+
+const QString kManifestDb = QStringLiteral("Manifest.db");
+const QString kManifestPlist = QStringLiteral("Manifest.plist");
+const QString kInfoPlist = QStringLiteral("Info.plist");
+const QByteArray kSqliteMagic("SQLite format 3", 16);
+// Bytes 16-17 of an SQLite file: its page size, 1 standing for 65536.
+constexpr int kPageSizeOffset = 16;
+constexpr int kAesBlock = 16;
+
+// Opens a file for reading without following a symbolic link in its last component.
+void openNoFollow(QFile &file, const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        fail("IDS_BACKUP_FILE_READ_FAILED", path, QString::fromLocal8Bit(std::strerror(errno)));
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        fail("IDS_BACKUP_FILE_READ_FAILED", path, file.errorString());
+    }
+}
+
+qint64 sqlitePageSize(const QByteArray &header)
+{
+    if (header.size() < kPageSizeOffset + 2 || !header.startsWith(kSqliteMagic))
+        return 0;
+    const quint16 size = qFromBigEndian<quint16>(header.constData() + kPageSizeOffset);
+    return size == 1 ? 65536 : size;
+}
+
+// How many bytes at the end of a decrypted Manifest.db are padding. A file of whole pages has
+// none (real encrypted backups come that way); otherwise a valid PKCS#7 tail is dropped.
+int manifestPadding(qint64 length, qint64 pageSize, const QByteArray &tail)
+{
+    if (length % pageSize == 0 || tail.isEmpty())
+        return 0;
+    const int n = static_cast<quint8>(tail.back());
+    if (n < 1 || n > kAesBlock || n > tail.size())
+        return 0;
+    for (int i = tail.size() - n; i < tail.size(); ++i) {
+        if (static_cast<quint8>(tail.at(i)) != n)
+            return 0;
+    }
+    return n;
 }
 
 // The record's place in the merged tree: applications get a folder of their own.
@@ -62,6 +116,13 @@ bool hasPlainComponents(const QString &fullPath)
     return std::none_of(parts.cbegin(), parts.cend(), [](const QString &part) {
         return part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..");
     });
+}
+
+bool isLinkAt(const QString &path, bool &exists)
+{
+    struct stat st;
+    exists = ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    return exists && S_ISLNK(st.st_mode);
 }
 
 bool isMadeUp(const BackupManifest::_FileNode &node)
@@ -111,36 +172,63 @@ BackupManifest::~BackupManifest() = default;
 
 void BackupManifest::readManifestInfo()
 {
-    const QString file = m_folder.filePath(QStringLiteral("Manifest.plist"));
-    if (!QFileInfo::exists(file))
-        fail("IDS_CANNOT_FIND_FILE", QDir::toNativeSeparators(file));
+    m_layout = layoutOf(m_folder);
+    const QString file = m_folder.filePath(kManifestPlist);
+    _InfoPlist info;
+    if (!QFileInfo::exists(file)) {
+        // Plain modern backups come without Manifest.plist: Info.plist describes them.
+        if (m_layout != Layout::ManifestDb || !m_folder.exists(kInfoPlist))
+            fail("IDS_CANNOT_FIND_FILE", QDir::toNativeSeparators(file));
+        readInfoPlist(info);
+    } else {
+        const QPlist plist = QPlist::fromFile(file);
+        if (!plist.isDict())
+            fail("IDS_MANIFEST_PLIST_NO_DICT", QDir::toNativeSeparators(file));
+        const QPlist lockdown = plist.get(QStringLiteral("Lockdown"));
+        info.uniqueDeviceID = plistString(lockdown, "UniqueDeviceID");
+        info.deviceName = plistString(lockdown, "DeviceName");
+        info.productType = plistString(lockdown, "ProductType");
+        info.productVersion = plistString(lockdown, "ProductVersion");
+        info.serialNumber = plistString(lockdown, "SerialNumber");
+        info.date = plist.get(QStringLiteral("Date")).toDate();
+        info.isEncrypted = plist.get(QStringLiteral("IsEncrypted")).toBool();
+        info.backupKeyBag = plist.get(QStringLiteral("BackupKeyBag")).toData();
+        info.manifestKey = plist.get(QStringLiteral("ManifestKey")).toData();
+    }
+    readStatus(info);
+    info.date = info.date.isValid() ? info.date.toLocalTime() : QDateTime();
+    m_info = info;
+    m_displayName = makeDisplayName();
+}
+
+void BackupManifest::readInfoPlist(_InfoPlist &info) const
+{
+    const QString file = m_folder.filePath(kInfoPlist);
     const QPlist plist = QPlist::fromFile(file);
     if (!plist.isDict())
         fail("IDS_MANIFEST_PLIST_NO_DICT", QDir::toNativeSeparators(file));
+    info.uniqueDeviceID = plistString(plist, "Unique Identifier");
+    info.deviceName = plistString(plist, "Device Name");
+    info.productType = plistString(plist, "Product Type");
+    info.productVersion = plistString(plist, "Product Version");
+    info.serialNumber = plistString(plist, "Serial Number");
+    info.date = plist.get(QStringLiteral("Last Backup Date")).toDate();
+}
 
-    _InfoPlist info;
-    const QPlist lockdown = plist.get(QStringLiteral("Lockdown"));
-    info.uniqueDeviceID = plistString(lockdown, "UniqueDeviceID");
-    info.deviceName = plistString(lockdown, "DeviceName");
-    info.productType = plistString(lockdown, "ProductType");
-    info.productVersion = plistString(lockdown, "ProductVersion");
-    info.serialNumber = plistString(lockdown, "SerialNumber");
-    QDateTime date = plist.get(QStringLiteral("Date")).toDate();
-    if (!date.isValid()) {
+void BackupManifest::readStatus(_InfoPlist &info) const
+{
+    const QString status = m_folder.filePath(QStringLiteral("Status.plist"));
+    if (!QFileInfo::exists(status))
+        return;
+    try {
+        const QPlist plist = QPlist::fromFile(status);
+        info.complete = plistString(plist, "SnapshotState") == QLatin1String("finished");
         // Some writers keep the date of the last backup only in the backup's status.
-        const QString status = m_folder.filePath(QStringLiteral("Status.plist"));
-        try {
-            if (QFileInfo::exists(status))
-                date = QPlist::fromFile(status).get(QStringLiteral("Date")).toDate();
-        } catch (const std::runtime_error &e) {
-            qCWarning(lcItunes) << "ignoring" << status << ":" << e.what();
-        }
+        if (!info.date.isValid())
+            info.date = plist.get(QStringLiteral("Date")).toDate();
+    } catch (const std::runtime_error &e) {
+        qCWarning(lcItunes) << "ignoring" << status << ":" << e.what();
     }
-    info.date = date.isValid() ? date.toLocalTime() : QDateTime();
-    info.isEncrypted = plist.get(QStringLiteral("IsEncrypted")).toBool();
-    info.backupKeyBag = plist.get(QStringLiteral("BackupKeyBag")).toData();
-    m_info = info;
-    m_displayName = makeDisplayName();
 }
 
 QString BackupManifest::makeDisplayName() const
@@ -160,33 +248,124 @@ void BackupManifest::parseInfo()
 {
     if (!m_root.children.empty())
         return;
+    buildTree(m_layout == Layout::ManifestDb ? manifestDbEntries() : mbdbEntries());
+}
+
+std::vector<Entry> BackupManifest::mbdbEntries() const
+{
     const MBDBParser::ItemMap items =
         MBDBParser::parse(m_folder.filePath(QStringLiteral("Manifest.mbdb")));
-    std::vector<const MBDBParser::_MBDBItem *> sorted;
-    sorted.reserve(static_cast<size_t>(items.size()));
-    for (const MBDBParser::_MBDBItem &item : items)
-        sorted.push_back(&item);
-    std::stable_sort(sorted.begin(), sorted.end(), itemLess);
+    std::vector<Entry> entries;
+    entries.reserve(static_cast<size_t>(items.size()));
+    for (auto it = items.cbegin(); it != items.cend(); ++it)
+        entries.push_back({it.value(), it.key()});
+    return entries;
+}
+
+std::vector<Entry> BackupManifest::manifestDbEntries() const
+{
+    const QString stored = m_folder.filePath(kManifestDb);
+    // Encrypted backups of iOS 10.0 and 10.1 have no ManifestKey: their list is plain.
+    if (!m_info.isEncrypted || m_info.manifestKey.isEmpty())
+        return ManifestDbReader::read(stored);
+    // The plain list holds every file key: it lives only in a private temporary file, removed
+    // when this returns or throws.
+    QTemporaryFile plain(QDir(QDir::tempPath()).filePath(QStringLiteral("textlink-XXXXXX.db")));
+    if (!plain.open())
+        fail("IDS_BACKUP_FILE_WRITE_FAILED", plain.fileName(), plain.errorString());
+    decryptManifestDb(plain);
+    if (!plain.flush())
+        fail("IDS_BACKUP_FILE_WRITE_FAILED", plain.fileName(), plain.errorString());
+    return ManifestDbReader::read(plain.fileName());
+}
+
+void BackupManifest::decryptManifestDb(QIODevice &target) const
+{
+    if (!isUnlocked())
+        fail("IDS_BACKUP_LOCKED", kManifestDb);
+    const QByteArray &field = m_info.manifestKey;
+    // The class is a little-endian prefix here, unlike the keybag's big-endian numbers.
+    const QByteArray key =
+        field.size() <= kKeyFieldPrefix
+            ? QByteArray()
+            : unwrapKeyForClass(m_keybag,
+                                static_cast<int>(qFromLittleEndian<quint32>(field.constData())),
+                                field.mid(kKeyFieldPrefix));
+    if (key.isEmpty())
+        fail("IDS_BACKUP_FILE_KEY_FAILED", kManifestDb);
+    QFile source;
+    openNoFollow(source, m_folder.filePath(kManifestDb));
+    // Nothing is cut by size: the file's end is found from its pages and padding.
+    AesCbcDecryptor decryptor(key, std::numeric_limits<quint64>::max());
+    QByteArray header;
+    QByteArray held;
+    qint64 length = 0;
+    while (!source.atEnd()) {
+        const QByteArray chunk = source.read(kChunkSize);
+        if (chunk.isEmpty())
+            fail("IDS_BACKUP_FILE_READ_FAILED", kManifestDb, source.errorString());
+        const std::optional<QByteArray> plain = decryptor.decryptChunk(chunk);
+        if (!plain)
+            fail("IDS_AES_INVALID_INPUT_LENGTH", kManifestDb);
+        if (header.isEmpty())
+            header = plain->left(kPageSizeOffset + 2);
+        length += plain->size();
+        // The last block is held back until the end, where it may turn out to be padding.
+        held += *plain;
+        const qsizetype ready = held.size() - kAesBlock;
+        if (ready > 0) {
+            if (target.write(held.constData(), ready) != ready)
+                fail("IDS_BACKUP_FILE_WRITE_FAILED", kManifestDb, target.errorString());
+            held.remove(0, ready);
+        }
+    }
+    const qint64 pageSize = sqlitePageSize(header);
+    // A wrong class key unwraps nothing, so a bad header means a damaged file.
+    if (pageSize < 512)
+        fail("IDS_MANIFEST_DB_DAMAGED_%1",
+             QDir::toNativeSeparators(m_folder.filePath(kManifestDb)));
+    held.chop(manifestPadding(length, pageSize, held));
+    if (target.write(held) != held.size())
+        fail("IDS_BACKUP_FILE_WRITE_FAILED", kManifestDb, target.errorString());
+}
+
+void BackupManifest::buildTree(const std::vector<Entry> &entries)
+{
+    std::vector<const Entry *> sorted;
+    sorted.reserve(entries.size());
+    for (const Entry &entry : entries)
+        sorted.push_back(&entry);
+    std::stable_sort(sorted.begin(), sorted.end(), entryLess);
 
     QHash<QString, _FileNode *> nodes;
-    for (const MBDBParser::_MBDBItem *item : sorted) {
-        const QString fullPath = treePath(*item);
+    for (const Entry *entry : sorted) {
+        const MBDBParser::_MBDBItem &item = entry->item;
+        const QString fullPath = treePath(item);
         if (fullPath.isEmpty())
             continue; // a domain's own root record
-        if (!item->hasSafePath() || !hasPlainComponents(fullPath)) {
+        if (!item.hasSafePath() || !hasPlainComponents(fullPath)) {
             qCWarning(lcItunes) << "skipping manifest record with unsafe path"
-                                << item->domain.toString() << item->path.toString();
+                                << item.domain.toString() << item.path.toString();
+            continue;
+        }
+        if (item.isLink()) {
+            qCInfo(lcItunes) << "leaving out link" << item.domain.toString()
+                             << item.path.toString();
             continue;
         }
         _FileNode *existing = nodes.value(fullPath);
         if (existing) {
             // The first record of a path wins; a folder made up for a later-sorted child only
             // takes the record that describes it.
-            if (isMadeUp(*existing))
-                existing->item = *item;
+            if (isMadeUp(*existing)) {
+                existing->item = item;
+                existing->storedName = entry->storedName;
+            }
             continue;
         }
-        nodeFor(fullPath, nodes)->item = *item;
+        _FileNode *node = nodeFor(fullPath, nodes);
+        node->item = item;
+        node->storedName = entry->storedName;
     }
 }
 
@@ -222,11 +401,12 @@ const BackupManifest::_FileNode *BackupManifest::findNode(const QString &path) c
     return node;
 }
 
-QByteArray BackupManifest::fileKey(const MBDBParser::_MBDBItem &item) const
+QByteArray BackupManifest::fileKey(const MBDBParser::_MBDBItem &item,
+                                   const QString &storedName) const
 {
+    // Plain backups of real phones still carry keys in their records: they mean nothing there.
     if (!m_info.isEncrypted || !item.encryptionKey.isValid())
         return QByteArray();
-    const QString storedName = item.backupFileName();
     if (!isUnlocked())
         fail("IDS_BACKUP_LOCKED", storedName);
     const QByteArray key = unwrapKeyForClass(m_keybag, item.protectionClass,
@@ -240,10 +420,12 @@ QByteArray BackupManifest::fileKey(const MBDBParser::_MBDBItem &item) const
 void BackupManifest::copyFile(const _FileNode *node, const QString &destination, void *userData,
                               CopyProgress progress) const
 {
-    const QString storedName = node->item.backupFileName();
-    QFile source(m_folder.filePath(storedName));
-    if (!source.open(QIODevice::ReadOnly))
-        fail("IDS_BACKUP_FILE_READ_FAILED", source.fileName(), source.errorString());
+    const QString &storedName = node->storedName;
+    if (storedFile(node) != StoredFile::Present)
+        fail("IDS_BACKUP_FILE_READ_FAILED", m_folder.filePath(storedName),
+             g_tr("IDS_BACKUP_FILE_NOT_REGULAR"));
+    QFile source;
+    openNoFollow(source, m_folder.filePath(storedName));
     // Written under a temporary name and renamed at the end, so that a failed copy never
     // leaves a half-written file that a later run would take for a good one.
     QSaveFile target(destination);
@@ -260,7 +442,7 @@ void BackupManifest::copyStream(QIODevice &source, QIODevice &target,
                                 void *userData, CopyProgress progress) const
 {
     const qint64 total = source.size();
-    const QByteArray key = fileKey(item);
+    const QByteArray key = fileKey(item, storedName);
     std::unique_ptr<AesCbcDecryptor> decryptor;
     if (!key.isEmpty())
         decryptor = std::make_unique<AesCbcDecryptor>(key, item.size);
@@ -287,6 +469,13 @@ void BackupManifest::copyStream(QIODevice &source, QIODevice &target,
     // Decrypted data shorter than the recorded size is a cut-off stored file.
     if (decryptor && written < item.size)
         fail("IDS_BACKUP_FILE_SHORT", storedName);
+    if (decryptor && (!decryptor->paddingMatches() || decryptor->bytesDecrypted() == item.size))
+        qCInfo(lcItunes) << "stored file" << storedName << "ends without the padding its size"
+                         << item.size << "implies";
+    // In a plain backup the stored file is the truth; real phones record sizes that differ.
+    if (!decryptor && written != item.size)
+        qCInfo(lcItunes) << "stored file" << storedName << "has" << written << "bytes, its record"
+                         << item.size;
 }
 
 QString BackupManifest::targetPath(const QString &folder, const _FileNode *base,
@@ -321,7 +510,7 @@ int BackupManifest::extractNode(const _FileNode *node, const QString &folder) co
                 fail("IDS_CANNOT_CREATE_FOLDER", target);
             for (auto it = current->children.rbegin(); it != current->children.rend(); ++it)
                 pending.push_back(it->get());
-        } else if (m_folder.exists(current->item.backupFileName())) {
+        } else if (storedFile(current) == StoredFile::Present) {
             copyFile(current, target);
             ++copied;
         }
@@ -339,11 +528,30 @@ bool BackupManifest::setPasscode(const QString &password)
     }
 }
 
-void BackupManifest::unlock(const QString &password)
+void BackupManifest::unlock(const QString &password, const KeyDerivation::Checkpoint &checkpoint)
 {
     // A fresh parse each time: a failed attempt may have unwrapped some class keys already.
     m_keybag = _KeybagInfo();
-    m_keybag = g_unlockKeybag(m_info.backupKeyBag, password.toUtf8());
+    m_keybag = g_unlockKeybag(m_info.backupKeyBag, password.toUtf8(), checkpoint);
+}
+
+BackupManifest::StoredFile BackupManifest::storedFile(const _FileNode *node) const
+{
+    if (!node || node->storedName.isEmpty())
+        return StoredFile::Missing;
+    // Every component below the backup folder is checked: a linked sub-folder leads out too.
+    QString path = m_folder.absolutePath();
+    for (const QString &part : node->storedName.split(QLatin1Char('/'))) {
+        path += QLatin1Char('/') + part;
+        bool exists = false;
+        if (isLinkAt(path, exists)) {
+            qCWarning(lcItunes) << "not reading" << path << ": it is a symbolic link";
+            return StoredFile::Link;
+        }
+        if (!exists)
+            return StoredFile::Missing;
+    }
+    return QFileInfo(path).isFile() ? StoredFile::Present : StoredFile::Missing;
 }
 
 QString BackupManifest::dirPathMd5() const
@@ -358,6 +566,12 @@ QDir BackupManifest::iTunesBackupDir()
 
 bool BackupManifest::isBackupFolder(const QDir &folder)
 {
-    return folder.exists(QStringLiteral("Manifest.plist")) &&
-           folder.exists(QStringLiteral("Manifest.mbdb"));
+    if (folder.exists(kManifestDb))
+        return folder.exists(kManifestPlist) || folder.exists(kInfoPlist);
+    return folder.exists(kManifestPlist) && folder.exists(QStringLiteral("Manifest.mbdb"));
+}
+
+BackupManifest::Layout BackupManifest::layoutOf(const QDir &folder)
+{
+    return folder.exists(kManifestDb) ? Layout::ManifestDb : Layout::Mbdb;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "itunes/keybaginfo.h"
+#include "itunes/keyderivation.h"
+#include "itunes/manifestdbreader.h"
 #include "itunes/mbdbparser.h"
 
 #include <QByteArray>
@@ -12,14 +14,19 @@
 #include <memory>
 #include <vector>
 
-// One backup folder of an iPhone: Manifest.plist (device information, keybag), Manifest.mbdb
-// (the file list) and the stored files named by MBDBParser::getFileHashName. Errors are thrown as
+// One backup folder of an iPhone in either layout: Manifest.plist (device information, keybag),
+// Manifest.mbdb (the file list) and the stored files named by MBDBParser::getFileHashName in the
+// folder itself; or, from iOS 10 on, Manifest.db (the file list, itself encrypted in encrypted
+// backups of iOS 10.2 on) and the stored files in two-hex-digit sub-folders. Errors are thrown as
 // std::runtime_error with a text for the user.
 class BackupManifest : public QObject
 {
     Q_OBJECT
 
 public:
+    enum class Layout { Mbdb, ManifestDb };
+    enum class StoredFile { Present, Missing, Link };
+
     struct _InfoPlist
     {
         QString uniqueDeviceID;
@@ -31,6 +38,10 @@ public:
         QString serialNumber;
         bool isEncrypted = false;
         QByteArray backupKeyBag;
+        // The wrapped key of an encrypted Manifest.db, after four bytes of protection class.
+        QByteArray manifestKey;
+        // Status.plist says the backup finished; an unfinished one is still read.
+        bool complete = false;
     };
 
     // One node of the phone's file tree, all domains merged. A node owns its children.
@@ -40,6 +51,8 @@ public:
         // Empty for the nodes the tree builder makes up (the root, "Applications", missing
         // parent folders).
         MBDBParser::_MBDBItem item;
+        // The stored file's path inside the backup folder; empty for folders.
+        QString storedName;
         _FileNode *parent = nullptr;
         std::vector<std::unique_ptr<_FileNode>> children;
 
@@ -57,10 +70,13 @@ public:
     explicit BackupManifest(const QString &folder, QObject *parent = nullptr);
     ~BackupManifest() override;
 
-    // Reads Manifest.plist. Throws when it is missing, unreadable or holds no dictionary.
+    // Reads Manifest.plist, or Info.plist in a modern folder without one (a plain backup), and
+    // Status.plist. Throws when it is missing, unreadable or holds no dictionary.
     void readManifestInfo();
-    // Builds the file tree from Manifest.mbdb once; records whose domain or path could lead out
-    // of an extraction folder are left out. Errors of the manifest parser propagate.
+    // Builds the file tree from the file list once; records whose domain or path could lead out
+    // of an extraction folder are left out, and so are links. An encrypted Manifest.db is
+    // decrypted into a private temporary file that is removed before this returns. Errors of the
+    // file list readers propagate.
     void parseInfo();
 
     // Copies the node's stored file to destination, decrypting it in an encrypted backup. The
@@ -78,8 +94,9 @@ public:
 
     // False for a wrong password; throws std::runtime_error for a damaged keybag.
     bool setPasscode(const QString &password);
-    // As setPasscode, but a wrong password throws InvalidPasswordError.
-    void unlock(const QString &password);
+    // As setPasscode, but a wrong password throws InvalidPasswordError. The checkpoint is called
+    // during the key derivation and may throw to cancel it.
+    void unlock(const QString &password, const KeyDerivation::Checkpoint &checkpoint = {});
     bool isUnlocked() const { return !m_keybag.isEmpty(); }
 
     // MD5 of the folder's absolute path; equal values mean the same backup.
@@ -92,15 +109,28 @@ public:
     const _FileNode &root() const { return m_root; }
     // The node at a "/"-separated path (case-insensitive), or null.
     const _FileNode *findNode(const QString &path) const;
+    Layout layout() const { return m_layout; }
+    // Whether the node's stored file is there as a regular file. A stored file (or its folder)
+    // that is a symbolic link is never read: it could name anything on this computer.
+    StoredFile storedFile(const _FileNode *node) const;
 
     // Where the phone-management software keeps its backups, one sub-folder per backup.
     static QDir iTunesBackupDir();
-    // True for a folder holding both Manifest.plist and Manifest.mbdb.
+    // True for a folder holding Manifest.plist and Manifest.mbdb, or Manifest.db and
+    // Manifest.plist or Info.plist.
     static bool isBackupFolder(const QDir &folder);
+    // The layout of a backup folder; Mbdb when it holds no Manifest.db.
+    static Layout layoutOf(const QDir &folder);
 
 private:
     QString makeDisplayName() const;
-    QByteArray fileKey(const MBDBParser::_MBDBItem &item) const;
+    void readInfoPlist(_InfoPlist &info) const;
+    void readStatus(_InfoPlist &info) const;
+    std::vector<ManifestDbReader::Entry> mbdbEntries() const;
+    std::vector<ManifestDbReader::Entry> manifestDbEntries() const;
+    void decryptManifestDb(QIODevice &target) const;
+    void buildTree(const std::vector<ManifestDbReader::Entry> &entries);
+    QByteArray fileKey(const MBDBParser::_MBDBItem &item, const QString &storedName) const;
     void copyStream(QIODevice &source, QIODevice &target, const MBDBParser::_MBDBItem &item,
                     const QString &storedName, void *userData, CopyProgress progress) const;
     _FileNode *nodeFor(const QString &fullPath, QHash<QString, _FileNode *> &nodes);
@@ -108,6 +138,7 @@ private:
     _InfoPlist m_info;
     QString m_displayName;
     QDir m_folder;
+    Layout m_layout = Layout::Mbdb;
     _FileNode m_root;
     _KeybagInfo m_keybag;
 };

@@ -134,7 +134,9 @@ QVariant ItemModelLoadBk::displayText(const BackupManifest &backup, int column) 
 {
     switch (column) {
     case ColumnName:
-        return backup.displayName();
+        // An unfinished backup is still offered: most of it is usually there.
+        return backup.info().complete ? backup.displayName()
+                                      : g_tr("IDS_BACKUP_INCOMPLETE_%1").arg(backup.displayName());
     case ColumnDate:
         return QLocale::system().toString(backup.info().date, QLocale::ShortFormat);
     case ColumnPath:

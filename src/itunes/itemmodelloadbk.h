@@ -37,7 +37,7 @@ public:
     QSharedPointer<BackupManifest> backupAt(int row) const;
     int backupCount() const { return static_cast<int>(m_items.size()); }
 
-    // Reads every backup below root (its sub-folders holding Manifest.plist and Manifest.mbdb,
+    // Reads every backup below root (its sub-folders of either backup layout,
     // oldest modification first) and adds those whose information could be read. Returns every
     // backup folder found, with the error of those left out.
     QList<_ScanResult> addBackupsIn(const QDir &root);

@@ -146,14 +146,15 @@ void ITunesCacheSMSThread::copyTree(const BackupManifest::_FileNode *base, const
 
 void ITunesCacheSMSThread::copyFile(const BackupManifest::_FileNode *node, const QString &target)
 {
-    const QString storedName = node->item.backupFileName();
+    const QString &storedName = node->storedName;
     const qint64 modified = node->item.modifiedTime;
     // The cached copy must still be there: a record alone does not bring a deleted file back.
     if (m_cacheDb->fileDateSecs(storedName) == modified && QFileInfo(target).isFile()) {
         ++m_unchanged;
         return;
     }
-    if (!m_backup.folder().exists(storedName))
+    // Missing stored files are normal (partial backups); links are never read.
+    if (m_backup.storedFile(node) != BackupManifest::StoredFile::Present)
         return;
     m_backup.copyFile(node, target);
     m_cacheDb->setFileDate(storedName, modified);

@@ -9,8 +9,11 @@
 #include "itunes/itunescachesmsthread.h"
 #include "itunes/ituneslog.h"
 #include "model/absiosmessagedb.h"
+#include "model/msgattachment.h"
 #include "model/sqlite3cursor.h"
 #include "model/sqlite3db.h"
+
+#include <QFileInfo>
 
 #include <stdexcept>
 
@@ -54,7 +57,22 @@ bool ITunesImport::run(const WorkerRunner &runWorker, MsgData &data)
     const QSharedPointer<AbsIOSMessageDb> db = openMessageDb();
     db->messages(data, 0);
     db->close();
+    m_missingAttachments = markMissingAttachments(data);
+    if (m_missingAttachments > 0)
+        qCInfo(lcItunes) << m_missingAttachments << "attachments are not in the backup";
     return true;
+}
+
+int ITunesImport::markMissingAttachments(MsgData &data)
+{
+    int missing = 0;
+    for (_MsgAttachment *attachment : std::as_const(data.p()->attachments)) {
+        if (!attachment->localPath.isEmpty() && QFileInfo(attachment->localPath).isFile())
+            continue;
+        attachment->localPath.clear();
+        ++missing;
+    }
+    return missing;
 }
 
 QString ITunesImport::defaultDbName(const BackupManifest &backup)

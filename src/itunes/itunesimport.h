@@ -37,8 +37,14 @@ public:
     // often (a backup carries no country, and the address book keeps numbers in national form).
     // Throws std::runtime_error.
     QSharedPointer<AbsIOSMessageDb> openMessageDb(const QString &countryCode = QString()) const;
-    // extract(), then every chat and message of the cached database into data.
+    // extract(), then every chat and message of the cached database into data. Attachments whose
+    // file is not in the backup (a partial backup, a file kept only online) stay with their
+    // message, marked missing (no local path) and counted.
     bool run(const WorkerRunner &runWorker, MsgData &data);
+    // Attachments the last run() found missing.
+    int missingAttachments() const { return m_missingAttachments; }
+    // Clears the local path of every attachment whose file does not exist; returns how many.
+    static int markMissingAttachments(MsgData &data);
 
     const QDir &cacheDir() const { return m_cacheDir; }
 
@@ -57,4 +63,5 @@ private:
     BackupManifest &m_backup;
     const QDir m_cacheDir;
     AbsProgress &m_progress;
+    int m_missingAttachments = 0;
 };

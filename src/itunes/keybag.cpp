@@ -5,6 +5,8 @@
 #include "itunes/invalidpassworderror.h"
 #include "itunes/ituneslog.h"
 
+#include <mbedtls/platform_util.h>
+
 #include <QSet>
 #include <QtEndian>
 
@@ -17,6 +19,17 @@ constexpr int kEntryHeader = 8;
 constexpr int kDerivedKeyLength = 32;
 // A class key whose "WRAP" has this bit is wrapped with the password-derived key.
 constexpr quint32 kWrappedWithPassword = 2;
+
+// Phones use 10,000,000 SHA-256 rounds and 10,000 SHA-1 rounds; counts far above that come from
+// a damaged keybag.
+constexpr quint32 kMaxFirstStageRounds = 100'000'000;
+constexpr quint32 kMaxIterations = 10'000'000;
+
+void checkRounds(quint32 rounds, quint32 limit)
+{
+    if (rounds > limit)
+        throw std::runtime_error(g_tr("IDS_KEYBAG_TOO_MANY_ROUNDS_%1").arg(rounds).toStdString());
+}
 
 [[noreturn]] void throwDamaged()
 {
@@ -97,14 +110,47 @@ _KeybagInfo parseKeybag(const QByteArray &data)
     return keybag;
 }
 
-bool unlockWithPasscode(const QByteArray &password, _KeybagInfo &keybag)
+QByteArray g_keybagPasswordKey(const QByteArray &password, const _KeybagInfo &keybag,
+                               const KeyDerivation::Checkpoint &checkpoint)
 {
     const QByteArray salt = keybag.attributes.value(QStringLiteral("SALT"));
-    const QByteArray iterValue = keybag.attributes.value(QStringLiteral("ITER"));
-    const quint32 iterations = g_keybagInt32(iterValue);
+    const quint32 iterations = g_keybagInt32(keybag.attributes.value(QStringLiteral("ITER")));
     if (salt.isEmpty() || iterations == 0)
         throw std::runtime_error(g_tr("IDS_KEYBAG_NO_SALT").toStdString());
+    const QByteArray firstSalt = keybag.attributes.value(QStringLiteral("DPSL"));
+    const quint32 firstRounds = g_keybagInt32(keybag.attributes.value(QStringLiteral("DPIC")));
+    const bool twoStages = keybag.attributes.contains(QStringLiteral("DPSL")) ||
+                           keybag.attributes.contains(QStringLiteral("DPIC"));
+    if (twoStages && (firstSalt.isEmpty() || firstRounds == 0))
+        throw std::runtime_error(g_tr("IDS_KEYBAG_NO_SALT").toStdString());
+    // A damaged count would keep the derivation busy for days; refuse it before starting.
+    checkRounds(iterations, kMaxIterations);
+    if (twoStages)
+        checkRounds(firstRounds, kMaxFirstStageRounds);
 
+    const quint64 total = (twoStages ? firstRounds : 0) + quint64(iterations);
+    QByteArray secret = password;
+    quint64 before = 0;
+    const auto stage = [&](KeyDerivation::Hash hash, const QByteArray &stageSalt, quint32 rounds) {
+        const KeyDerivation::Checkpoint shifted = [&](quint64 done, quint64) {
+            if (checkpoint)
+                checkpoint(before + done, total);
+        };
+        secret = KeyDerivation::pbkdf2(hash, secret, stageSalt, rounds, kDerivedKeyLength, shifted);
+        before += rounds;
+    };
+    // Since iOS 10.2 the password first goes through SHA-256 rounds of its own salt and count.
+    if (twoStages)
+        stage(KeyDerivation::Hash::Sha256, firstSalt, firstRounds);
+    stage(KeyDerivation::Hash::Sha1, salt, iterations);
+    if (secret.isEmpty())
+        throwDamaged();
+    return secret;
+}
+
+bool unlockWithPasscode(const QByteArray &password, _KeybagInfo &keybag,
+                        const KeyDerivation::Checkpoint &checkpoint)
+{
     // Sizes are checked before the costly derivation, so that a damaged keybag is never taken
     // for a wrong password.
     for (const _KeybagPros &pros : std::as_const(keybag.classKeys)) {
@@ -112,9 +158,8 @@ bool unlockWithPasscode(const QByteArray &password, _KeybagInfo &keybag)
             throwDamaged();
     }
 
-    const QByteArray derived = g_pbkdf2HmacSha1(password, salt, iterations, kDerivedKeyLength);
-    if (derived.isEmpty())
-        throwDamaged();
+    QByteArray derived = g_keybagPasswordKey(password, keybag, checkpoint);
+    bool unlocked = true;
     for (auto it = keybag.classKeys.begin(); it != keybag.classKeys.end(); ++it) {
         _KeybagPros &pros = it.value();
         if (!isPasswordWrapped(pros))
@@ -122,17 +167,20 @@ bool unlockWithPasscode(const QByteArray &password, _KeybagInfo &keybag)
         const QByteArray key = aes_key_unwrap(derived, pros.values.value(QStringLiteral("WPKY")));
         if (key.isEmpty()) {
             qCInfo(lcItunes) << "class key" << it.key() << "did not unwrap: wrong password";
-            return false;
+            unlocked = false;
+            break;
         }
         pros.values.insert(QStringLiteral("KEY"), key);
     }
-    return true;
+    mbedtls_platform_zeroize(derived.data(), static_cast<size_t>(derived.size()));
+    return unlocked;
 }
 
-_KeybagInfo g_unlockKeybag(const QByteArray &keybagData, const QByteArray &password)
+_KeybagInfo g_unlockKeybag(const QByteArray &keybagData, const QByteArray &password,
+                           const KeyDerivation::Checkpoint &checkpoint)
 {
     _KeybagInfo keybag = parseKeybag(keybagData);
-    if (!unlockWithPasscode(password, keybag))
+    if (!unlockWithPasscode(password, keybag, checkpoint))
         throw InvalidPasswordError();
     return keybag;
 }

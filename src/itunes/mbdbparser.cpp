@@ -115,9 +115,23 @@ QString MBDBParser::_MBDBBinary::toString() const
     return isValid() ? QString::fromUtf8(data) : QString();
 }
 
+namespace {
+constexpr quint16 kModeTypeMask = 0xF000;
+constexpr quint16 kModeFolder = 0x4000;
+constexpr quint16 kModeLink = 0xA000;
+} // namespace
+
 bool MBDBParser::_MBDBItem::isFolder() const
 {
+    const quint16 type = mode & kModeTypeMask;
+    if (type != 0)
+        return type == kModeFolder;
     return size == 0 && linkTarget.toString().isEmpty();
+}
+
+bool MBDBParser::_MBDBItem::isLink() const
+{
+    return (mode & kModeTypeMask) == kModeLink || linkTarget.isValid();
 }
 
 QString MBDBParser::_MBDBItem::backupFileName() const

@@ -50,7 +50,10 @@ public:
         quint8 protectionClass = 0;
         QList<_MBDBProperty> properties;
 
+        // By the type in the mode when it has one, else by the absence of size and link target.
         bool isFolder() const;
+        // A symbolic link: never followed, never written.
+        bool isLink() const;
         QString backupFileName() const;
         // False when the domain or the path could lead a file copied out of the backup outside
         // the folder it is copied into (see g_isSafeRelativePath); such records are to be skipped.

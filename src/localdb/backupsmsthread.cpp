@@ -30,7 +30,10 @@ void BackupSMSThread::run()
         }
         target.uninit();
         m_inserted = target.insertedCount();
-        m_progress.invokeSucceed(g_tr("IDS_SUC_BACKUP_%1_SMS").arg(m_processed));
+        QString text = g_tr("IDS_SUC_BACKUP_%1_SMS").arg(m_processed);
+        if (!m_successNote.isEmpty())
+            text += QLatin1Char('\n') + m_successNote;
+        m_progress.invokeSucceed(text);
     } catch (int code) {
         if (code != kUserCancelled)
             throw;

@@ -24,6 +24,8 @@ public:
     int processedCount() const { return m_processed; }
     // Messages stored as new rows.
     int insertedCount() const { return m_inserted; }
+    // A line added below the success message (e.g. what the source lacked); empty adds none.
+    void setSuccessNote(const QString &note) { m_successNote = note; }
 
 protected:
     void run() override;
@@ -37,4 +39,5 @@ private:
     AbsProgress &m_progress;
     int m_processed = 0;
     int m_inserted = 0;
+    QString m_successNote;
 };

@@ -129,10 +129,11 @@ QString QPlist::toString() const
 {
     if (!isString())
         return QString();
-    char *raw = nullptr;
-    plist_get_string_val(m_d->node, &raw);
-    const CString value(raw);
-    return value ? QString::fromUtf8(value.get()) : QString();
+    // By pointer and length: the copying getter aborts on a string holding a zero byte, which a
+    // damaged or hostile property list can contain.
+    uint64_t length = 0;
+    const char *raw = plist_get_string_ptr(m_d->node, &length);
+    return raw ? QString::fromUtf8(raw, static_cast<qsizetype>(length)) : QString();
 }
 
 QString QPlist::toKeyString() const

@@ -768,7 +768,8 @@ void MainWindow::backupMessages(const QList<_MsgMessage *> &messages)
     backupMessages(source->title + QStringLiteral("_Backup"), messages);
 }
 
-void MainWindow::backupMessages(const QString &defaultName, const QList<_MsgMessage *> &messages)
+void MainWindow::backupMessages(const QString &defaultName, const QList<_MsgMessage *> &messages,
+                                const QString &successNote)
 {
     LocalDbSelForm form(m_treeModel->localDbNames(), defaultName, this);
     const QString name = form.execGetDbName();
@@ -783,6 +784,7 @@ void MainWindow::backupMessages(const QString &defaultName, const QList<_MsgMess
 
     ProgressForm progress(QString(), this);
     BackupSMSThread worker(messages, folder, QString(), progress.progress());
+    worker.setSuccessNote(successNote);
     if (!progress.runWorker(worker))
         return;
     refreshLocalDb(node);
@@ -1022,20 +1024,23 @@ void MainWindow::importFromiTunes(const QString &localDbName)
     }
     // Holds the loaded records until the save below has written them.
     MsgData data;
-    if (!loadBackup(*backup, data))
+    int missing = 0;
+    if (!loadBackup(*backup, data, missing))
         return;
     const QString name = localDbName.isEmpty() ? ITunesImport::defaultDbName(*backup) : localDbName;
-    backupMessages(name, data.messages());
+    backupMessages(name, data.messages(),
+                   missing > 0 ? g_tr("IDS_MISSING_ATTACHMENTS_%1").arg(missing) : QString());
 }
 
-bool MainWindow::loadBackup(BackupManifest &backup, MsgData &data)
+bool MainWindow::loadBackup(BackupManifest &backup, MsgData &data, int &missingAttachments)
 {
     bool loaded = false;
-    runGuarded([this, &backup, &data, &loaded] {
+    runGuarded([this, &backup, &data, &loaded, &missingAttachments] {
         ProgressForm progress(QString(), this);
         ITunesImport import(backup, progress.progress());
         loaded =
             import.run([&progress](QThread &worker) { return progress.runWorker(worker); }, data);
+        missingAttachments = import.missingAttachments();
     });
     return loaded;
 }

@@ -56,7 +56,9 @@ public:
     // by default.
     void backupMessages(const QList<_MsgMessage *> &messages);
     // The same with a given default name (empty: none).
-    void backupMessages(const QString &defaultName, const QList<_MsgMessage *> &messages);
+    // successNote: a line added below the success message ("" adds none).
+    void backupMessages(const QString &defaultName, const QList<_MsgMessage *> &messages,
+                        const QString &successNote = QString());
 
     // Polls adb for Android phones from now on (the program's start, not every window of tests).
     void startAndroidMonitor();
@@ -168,7 +170,7 @@ private:
     AbsTreeItemModel::_ItemNode *chatNodeOf(_AbsDBItemNode *source, const QString &chatId) const;
     void importFromiTunes(const QString &localDbName);
     // Extracts and loads a chosen backup's messages into data; false when it did not succeed.
-    bool loadBackup(BackupManifest &backup, MsgData &data);
+    bool loadBackup(BackupManifest &backup, MsgData &data, int &missingAttachments);
     void notAvailableYet(const char *command);
 
     // The conversation pane: the bubble view draws into m_webView.

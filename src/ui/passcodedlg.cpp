@@ -2,7 +2,9 @@
 
 #include "frame/translation.h"
 #include "itunes/backupmanifest.h"
+#include "itunes/backupunlockthread.h"
 #include "ui/dialoglook.h"
+#include "ui/progressform.h"
 #include "ui/tips.h"
 #include "ui/uilogging.h"
 #include "ui_passcodedlg.h"
@@ -32,20 +34,25 @@ void PasscodeDlg::accept()
         Tips::warning(g_tr("IDS_PWD_IS_NULL"));
         return;
     }
-    bool unlocked = false;
-    try {
-        unlocked = m_backup->setPasscode(password);
-    } catch (const std::runtime_error &e) {
-        // A damaged keybag opens with no password: asking again would not help.
-        qCWarning(lcUi) << "backup keybag unusable:" << e.what();
-        Tips::error(QString::fromUtf8(e.what()));
-        reject();
+    // The derivation takes seconds on modern backups: it runs behind a progress display that
+    // can be cancelled and shows errors of a damaged keybag itself.
+    ProgressForm progress(QString(), this);
+    BackupUnlockThread worker(*m_backup, password, progress.progress(),
+                              BackupUnlockThread::WrongPassword::Result);
+    const bool finished = progress.runWorker(worker);
+    if (finished && !worker.wrongPassword()) {
+        QDialog::accept();
         return;
     }
-    if (!unlocked) {
-        m_ui->txtPasscode->clear();
+    m_ui->txtPasscode->clear();
+    if (worker.wrongPassword()) {
         Tips::warning(g_tr("IDS_INVALID_PASSWORD"));
         return;
     }
-    QDialog::accept();
+    // A damaged keybag opens with no password: asking again would not help. A cancel leaves the
+    // dialog open for another try.
+    if (worker.failed()) {
+        qCWarning(lcUi) << "backup keybag unusable";
+        reject();
+    }
 }

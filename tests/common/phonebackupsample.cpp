@@ -53,11 +53,8 @@ PhoneBackupSample::PhoneBackupSample()
                      {QStringLiteral("Guten Tag"), QString()}};
 }
 
-void PhoneBackupSample::write(const QString &folder, bool encrypted, quint32 modifiedTime) const
+void PhoneBackupSample::writePhone(const QDir &phoneFolder) const
 {
-    QTemporaryDir phoneDir;
-    ASSERT_TRUE(phoneDir.isValid());
-    const QDir phoneFolder(phoneDir.path());
     {
         SmsDbWriter sms(phoneFolder, SmsDbWriter::Layout::Extended);
         // The phone stores its own country with each address; most of them are "us".
@@ -81,6 +78,24 @@ void PhoneBackupSample::write(const QString &folder, bool encrypted, quint32 mod
     book.addPerson(person("Ann", "Lee", phone("1", "3105551234")));
     book.addPerson(person("Bob", "Ray", phone("1", "2015550123")));
     book.write(phoneFolder);
+}
+
+void PhoneBackupSample::writeModern(const QString &folder, ModernBackupWriter writer,
+                                    quint32 modifiedTime) const
+{
+    QTemporaryDir phoneDir;
+    ASSERT_TRUE(phoneDir.isValid());
+    writePhone(QDir(phoneDir.path()));
+    ASSERT_GE(PhoneTreeBackup::addHome(writer, QDir(phoneDir.path()), modifiedTime), 3);
+    ASSERT_TRUE(writer.write(folder));
+}
+
+void PhoneBackupSample::write(const QString &folder, bool encrypted, quint32 modifiedTime) const
+{
+    QTemporaryDir phoneDir;
+    ASSERT_TRUE(phoneDir.isValid());
+    const QDir phoneFolder(phoneDir.path());
+    writePhone(phoneFolder);
 
     BackupWriter writer(device);
     if (encrypted)

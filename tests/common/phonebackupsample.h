@@ -1,8 +1,10 @@
 #pragma once
 
 #include "fixtures/backupwriter.h"
+#include "fixtures/modernbackupwriter.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -25,6 +27,12 @@ struct PhoneBackupSample
     // Writes the backup into folder; encrypted with kPassword when asked. modifiedTime stamps
     // every record. Fails the calling test when anything cannot be written.
     void write(const QString &folder, bool encrypted, quint32 modifiedTime = 1400000000) const;
+    // The same history as a backup of the modern layout, the photo in MediaDomain; writer
+    // carries the password and quirks wanted.
+    void writeModern(const QString &folder, ModernBackupWriter writer,
+                     quint32 modifiedTime = 1500000000) const;
+    // Writes the phone's files (message database, photo, address book) below folder.
+    void writePhone(const QDir &folder) const;
 
     QStringList texts() const { return contactOfText.keys(); }
 };

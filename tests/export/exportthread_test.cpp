@@ -83,8 +83,11 @@ TEST(ExportPaths, SaveDialogRules)
     EXPECT_EQ(g_exportTargetPath("/h/chat", ExportFileType::Pdf), "/h/chat-pdf");
     EXPECT_EQ(g_exportTargetPath("/h.d/my.chat.html", ExportFileType::Html), "/h.d/my-html");
     EXPECT_EQ(g_exportTargetPath("rel", ExportFileType::Html), "rel-html");
+    EXPECT_EQ(g_exportTargetPath("/h/chat", ExportFileType::Xml), "/h/chat.xml");
+    EXPECT_EQ(g_exportTargetPath("/h/chat.bak", ExportFileType::Xml), "/h/chat.bak");
 
-    EXPECT_EQ(g_exportFileFilters().size(), 5);
+    EXPECT_EQ(g_exportFileFilters().size(), 6);
+    EXPECT_EQ(g_exportFileTypeOfName("XML"), ExportFileType::Xml);
     EXPECT_EQ(g_exportFileFilters().at(1), "Doc Files(*.doc)");
     EXPECT_EQ(g_exportFileTypeOfFilter("PDF Files(*.pdf)"), ExportFileType::Pdf);
     EXPECT_FALSE(g_exportFileTypeOfFilter("All Files(*)").has_value());

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QList>
+#include <QPair>
+
 #include <QByteArray>
 
 #include <stdexcept>
@@ -189,4 +192,17 @@ TEST(AesCbcDecryptor, RefusesPiecesOfPartialBlocks)
     const QByteArray key = g_fixtureBytes(32, 10);
     const QByteArray cipher = g_fixtureAesCbcEncrypt(key, "hello");
     EXPECT_FALSE(AesCbcDecryptor::decryptAll(key, cipher.left(15), 5).has_value());
+}
+
+// The bytes cut as padding are checked against the padding the recorded size implies.
+TEST(AesCbcDecryptor, TellsWhetherThePaddingFitsTheRecordedSize)
+{
+    const QByteArray key = g_fixtureBytes(32, 11);
+    const QByteArray cipher = g_fixtureAesCbcEncrypt(key, g_fixtureBytes(10, 12));
+    const QList<QPair<quint64, bool>> cases{{10, true}, {9, false}, {5, false}, {16, true}};
+    for (const auto &[size, fits] : cases) {
+        AesCbcDecryptor decryptor(key, size);
+        ASSERT_TRUE(decryptor.decryptChunk(cipher).has_value());
+        EXPECT_EQ(decryptor.paddingMatches(), fits) << size;
+    }
 }

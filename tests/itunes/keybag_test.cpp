@@ -168,3 +168,58 @@ TEST(Keybag, FileKeysUnwrapOnlyWithTheirClassKey)
     const _KeybagInfo locked = parseKeybag(typicalKeybag().build());
     EXPECT_TRUE(unwrapKeyForClass(locked, 3, field.mid(4)).isEmpty());
 }
+
+namespace {
+
+// A keybag of iOS 10.2 on: the SHA-1 stage starts from the SHA-256 stage's key.
+KeybagBuilder twoStageKeybag(quint32 firstRounds, const QByteArray &firstSalt)
+{
+    KeybagBuilder builder(g_fixturePbkdf2Sha256(kPassword, firstSalt, firstRounds, 32), 10);
+    builder.addAttribute("DPIC", u32(firstRounds)).addAttribute("DPSL", firstSalt);
+    for (const int c : {1, 2, 3, 4})
+        builder.addClassKey(c, classKey(c));
+    return builder;
+}
+
+} // namespace
+
+TEST(Keybag, TwoStageKeybagUnlocksOnlyWithItsPassword)
+{
+    const QByteArray bag = twoStageKeybag(50, "first-stage-salt").build();
+    const _KeybagInfo keybag = g_unlockKeybag(bag, kPassword);
+    for (const int c : {1, 2, 3, 4})
+        EXPECT_EQ(keybag.classKeys.value(c).values.value("KEY"), classKey(c)) << c;
+    EXPECT_THROW(g_unlockKeybag(bag, "correct horsE"), InvalidPasswordError);
+}
+
+// Counts far beyond any phone's would run for hours (0xFFFFFFFF SHA-1 rounds did): they are
+// refused as damage at once, in either stage; a first stage with a count but no salt is damage.
+TEST(Keybag, RefusesAbsurdRoundCountsAndHalfFirstStages)
+{
+    struct Case
+    {
+        const char *name;
+        QByteArray bag;
+        const char *errorPart;
+    };
+    KeybagBuilder hugeIter = typicalKeybag();
+    hugeIter.addAttribute("ITER", u32(0xFFFFFFFFu));
+    KeybagBuilder hugeFirst = twoStageKeybag(1, "s");
+    hugeFirst.addAttribute("DPIC", u32(0xFFFFFFFFu));
+    KeybagBuilder noFirstSalt(kPassword, 10);
+    noFirstSalt.addAttribute("DPIC", u32(1000)).addClassKey(1, classKey(1));
+    const QList<Case> cases{{"ITER 0xFFFFFFFF", hugeIter.build(), "4294967295"},
+                            {"DPIC 0xFFFFFFFF", hugeFirst.build(), "4294967295"},
+                            {"DPIC without DPSL", noFirstSalt.build(), "salt"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            g_unlockKeybag(c.bag, kPassword);
+            ADD_FAILURE() << "unlocked";
+        } catch (const InvalidPasswordError &) {
+            ADD_FAILURE() << "taken for a wrong password";
+        } catch (const std::runtime_error &e) {
+            EXPECT_NE(std::string(e.what()).find(c.errorPart), std::string::npos) << e.what();
+        }
+    }
+}

@@ -236,6 +236,29 @@ TEST(MainWindowCommands, ExportingSelectedChatWritesItsMessagesToCsv)
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList({QStringLiteral("bob.csv")}));
 }
 
+TEST(MainWindowCommands, ExportingToTheAndroidBackupFilterWritesOneXmlFile)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    QTemporaryDir out;
+    AnsweredWindow window;
+    Node *db = window.treeModel()->findLocalDb(QStringLiteral("phone"));
+    select(window, db);
+    select(window, db->child(0)); // Bob
+
+    window.exportPath = out.filePath(QStringLiteral("bob"));
+    window.exportFilter = QStringLiteral("Android Message Backup(*.xml)");
+    MessageBoxCloser closer;
+    window.findChild<QAction *>(QStringLiteral("actionExport"))->trigger();
+
+    const QString xml = readLines(out.filePath(QStringLiteral("bob.xml"))).join(QLatin1Char('\n'));
+    EXPECT_TRUE(xml.contains(QStringLiteral("<smses count=\"0000000002\"")));
+    EXPECT_TRUE(xml.contains(QStringLiteral("body=\"bob says hi\"")));
+    EXPECT_TRUE(xml.contains(QStringLiteral("body=\"bye bob\"")));
+    ASSERT_EQ(closer.count(), 1);
+    EXPECT_EQ(closer.last().text, QStringLiteral("Successfully exported 2 Messages."));
+}
+
 TEST(MainWindowCommands, ExtractionCopiesTheAttachmentFilesIntoANewFolder)
 {
     const ScopedDataFolder data;

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QThread>
+
+class AbsProgress;
+class BackupManifest;
+
+// Unlocks an encrypted backup behind a progress display: the password derivation of modern
+// backups takes ten million rounds, so it runs here, shows a status of its own and stops when the
+// user cancels. The derived key lives only in memory.
+class BackupUnlockThread : public QThread
+{
+    Q_OBJECT
+public:
+    // How a wrong password ends the run: as its error ("Invalid password."), or as a finished
+    // attempt whose result the caller reads from wrongPassword() and tells the user itself.
+    enum class WrongPassword { Error, Result };
+
+    // backup: its information read; it must outlive the thread and not be used while it runs.
+    BackupUnlockThread(BackupManifest &backup, const QString &password, AbsProgress &progress,
+                       WrongPassword wrongPassword = WrongPassword::Error,
+                       QObject *parent = nullptr);
+
+    // The run ended because the password is wrong (the error reported is "Invalid password.").
+    bool wrongPassword() const { return m_wrongPassword; }
+    // The run reported an error (a cancel is none).
+    bool failed() const { return m_failed; }
+
+protected:
+    void run() override;
+
+private:
+    BackupManifest &m_backup;
+    const QString m_password;
+    AbsProgress &m_progress;
+    const WrongPassword m_wrongPasswordIs;
+    bool m_wrongPassword = false;
+    bool m_failed = false;
+};
