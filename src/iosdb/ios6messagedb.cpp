@@ -492,13 +492,14 @@ void IOS6MessageDb::messages(MsgData &data, qint64 chatId)
 
 QString IOS6MessageDb::attachmentRelativePath(const QString &filename)
 {
-    static const QRegularExpression leadingSlash(QStringLiteral("^/"));
-    static const QRegularExpression home(QStringLiteral("^~/"));
-    static const QRegularExpression unusable(QStringLiteral("[\\:*?\"<>|]"));
+    // Plain text operations rather than patterns: this runs for every attachment loaded.
     QString path = filename;
-    path.replace(leadingSlash, QString());
-    path.replace(home, QStringLiteral("var/mobile/"));
-    path.replace(unusable, QString());
+    if (path.startsWith(QLatin1Char('/')))
+        path.remove(0, 1);
+    if (path.startsWith(QLatin1String("~/")))
+        path.replace(0, 2, QStringLiteral("var/mobile/"));
+    static const QString unusable = QStringLiteral(":*?\"<>|");
+    path.removeIf([](QChar c) { return unusable.contains(c); });
     return path;
 }
 
@@ -783,19 +784,21 @@ void IOS6MessageDb::deleteMessage(const _MsgMessage *msg)
     if (msg->chat && !chatIds.contains(msg->chat->rowid))
         chatIds << msg->chat->rowid;
 
-    const QString id = QString::number(msg->rowid);
-    execute(QStringLiteral("DELETE FROM message WHERE rowid=%1").arg(id));
-    execute(QStringLiteral("DELETE FROM chat_message_join where message_id=%1").arg(id));
-    execute(QStringLiteral("DELETE FROM message_attachment_join where message_id=%1").arg(id));
-    for (const qint64 chat : qAsConst(chatIds)) {
-        const QString chatId = QString::number(chat);
-        execute(QStringLiteral("DELETE FROM chat WHERE rowid=%1 and (SELECT 1 from "
-                               "chat_message_join WHERE chat_id=%2 LIMIT 1) IS NULL")
-                    .arg(chatId, chatId));
+    // Bound values, not spliced ones: the statements (with their triggers) are prepared once for
+    // a whole deletion instead of once per message.
+    const qint64 id = msg->rowid;
+    execute(Sqlite3Sql("DELETE FROM message WHERE rowid=?").addInt64Param(id));
+    execute(Sqlite3Sql("DELETE FROM chat_message_join where message_id=?").addInt64Param(id));
+    execute(Sqlite3Sql("DELETE FROM message_attachment_join where message_id=?").addInt64Param(id));
+    for (const qint64 chatId : qAsConst(chatIds)) {
+        execute(Sqlite3Sql("DELETE FROM chat WHERE rowid=? and (SELECT 1 from "
+                           "chat_message_join WHERE chat_id=? LIMIT 1) IS NULL")
+                    .addInt64Param(chatId)
+                    .addInt64Param(chatId));
         // A chat that went leaves its participant links behind otherwise, and with them
         // addresses nothing refers to any more.
-        execute(QStringLiteral("DELETE FROM chat_handle_join WHERE chat_id=%1 and (SELECT 1 from "
-                               "chat WHERE rowid=%1) IS NULL")
-                    .arg(chatId));
+        execute(Sqlite3Sql("DELETE FROM chat_handle_join WHERE chat_id=?1 and (SELECT 1 from "
+                           "chat WHERE rowid=?1) IS NULL")
+                    .addInt64Param(chatId));
     }
 }

@@ -16,6 +16,10 @@ constexpr int kThumbnailSide = 120;
 
 void makeThumbnail(const QString &source, const QString &target)
 {
+    // Asked first: for a file that is missing, the image reader tries the name with every
+    // picture suffix it knows, dozens of failed opens for each message of a large export.
+    if (!QFileInfo(source).isFile())
+        return;
     QImage image;
     const char *format = "JPG";
     if (!image.load(source, format)) {

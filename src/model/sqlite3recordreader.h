@@ -36,7 +36,8 @@ public:
     private:
         friend class Sqlite3RecordReader;
 
-        void read(const Sqlite3Cursor &cursor, int index, Record &record) const;
+        void read(const Sqlite3Cursor &cursor, int index, Record &record,
+                  QString &previousText) const;
 
         QString m_column;
         std::variant<int Record::*, qint64 Record::*, QString Record::*, QByteArray Record::*>
@@ -52,7 +53,7 @@ public:
         if (!m_bound || cursor.layoutId() != m_layoutId)
             bind(cursor);
         for (size_t i = 0; i < m_fields.size(); ++i)
-            m_fields[i].read(cursor, m_positions[i], record);
+            m_fields[i].read(cursor, m_positions[i], record, m_previousTexts[i]);
     }
 
 private:
@@ -62,19 +63,23 @@ private:
         m_positions.reserve(m_fields.size());
         for (const Field &field : m_fields)
             m_positions.push_back(cursor.columnIndex(field.m_column));
+        m_previousTexts.assign(m_fields.size(), QString());
         m_layoutId = cursor.layoutId();
         m_bound = true;
     }
 
     const std::vector<Field> m_fields;
     std::vector<int> m_positions;
+    // Each text field's value in the row before: a value that repeats from row to row is then
+    // held once, however many records carry it.
+    std::vector<QString> m_previousTexts;
     quint64 m_layoutId = 0;
     bool m_bound = false;
 };
 
 template <typename Record>
 void Sqlite3RecordReader<Record>::Field::read(const Sqlite3Cursor &cursor, int index,
-                                              Record &record) const
+                                              Record &record, QString &previousText) const
 {
     switch (m_member.index()) {
     case 0:
@@ -84,7 +89,8 @@ void Sqlite3RecordReader<Record>::Field::read(const Sqlite3Cursor &cursor, int i
         record.*std::get<1>(m_member) = cursor.getInt64(index);
         break;
     case 2:
-        record.*std::get<2>(m_member) = cursor.getText(index);
+        previousText = cursor.getText(index, previousText);
+        record.*std::get<2>(m_member) = previousText;
         break;
     default:
         record.*std::get<3>(m_member) = cursor.getBlob(index);
