@@ -72,6 +72,10 @@
         <translation>[IMAGE]</translation>
     </message>
     <message>
+        <source>IDS_ATTA_ORIGINAL</source>
+        <translation>Original</translation>
+    </message>
+    <message>
         <source>IDS_ATTA_OTHER</source>
         <translation>[ATTA]</translation>
     </message>
@@ -161,23 +165,23 @@
     </message>
     <message>
         <source>IDS_CANT_CONTINUE_WITHOUT_SEL_ONE_COUNTRY</source>
-        <translation>Please select a cuntry code first to continue.</translation>
+        <translation>Please select a country code to continue.</translation>
     </message>
     <message>
         <source>IDS_CAN_NOT_FIND_ATTACHMENT_%1</source>
-        <translation>can not find %1.</translation>
+        <translation>Cannot find %1.</translation>
     </message>
     <message>
         <source>IDS_CAN_NOT_FOUNDCONTACT_KEYWORD_%0</source>
-        <translation>Find no contact with keyword %1.</translation>
+        <translation>No contact matches %1.</translation>
     </message>
     <message>
         <source>IDS_CAN_NOT_FOUNDSMS_KEYWORD_%0</source>
-        <translation>Find no Message with keyword %1.</translation>
+        <translation>No message matches %1.</translation>
     </message>
     <message>
         <source>IDS_CAN_NOT_FOUND_AND_MESSAGES</source>
-        <translation>Can&apos;t find any Message.</translation>
+        <translation>No messages to search.</translation>
     </message>
     <message>
         <source>IDS_CHAT_UNKNOWN</source>
@@ -261,15 +265,15 @@
     </message>
     <message>
         <source>IDS_CONFIRM_DEL_CHAT_MMS</source>
-        <translation>Confirm to delete Messages with this contact?</translation>
+        <translation>Delete all messages with this contact?</translation>
     </message>
     <message>
         <source>IDS_CONFIRM_DEL_SEL_MMS</source>
-        <translation>Confirm to delete the selected Messages?</translation>
+        <translation>Delete the selected messages?</translation>
     </message>
     <message>
         <source>IDS_CONFIRM_DEL_THIS_LOCALDB</source>
-        <translation>Confirm to delete this Database?</translation>
+        <translation>Delete this database and all its messages?</translation>
     </message>
     <message>
         <source>IDS_CONFIRM_SEL_COUNTRY_%1</source>
@@ -322,6 +326,14 @@
     <message>
         <source>IDS_DERIVING_BACKUP_KEY</source>
         <translation>Checking the backup password...</translation>
+    </message>
+    <message>
+        <source>IDS_DROP_COPY_FAILED_%1</source>
+        <translation>Could not copy %1 to open it.</translation>
+    </message>
+    <message>
+        <source>IDS_DROP_UNKNOWN_%1</source>
+        <translation>%1 is neither an iPhone backup, a phone folder nor a message database.</translation>
     </message>
     <message>
         <source>IDS_EMOJI_PLACEHOLDER</source>
@@ -377,11 +389,15 @@
     </message>
     <message>
         <source>IDS_EXTRACTING_MEDIA_FILES</source>
-        <translation>Extracting MMS attachment now.Please wait...</translation>
+        <translation>Extracting attachments, please wait...</translation>
     </message>
     <message>
         <source>IDS_FILE_KEY_INVALID</source>
         <translation>The key of an encrypted backup file is not a 256-bit AES key.</translation>
+    </message>
+    <message>
+        <source>IDS_FIRST_RUN_HINT</source>
+        <translation>Import an iPhone backup with File › Import (Ctrl+O), connect a phone by USB, or drop a backup folder, a phone folder or a message database onto this window.</translation>
     </message>
     <message>
         <source>IDS_GET_ANDROID_DEVICE_INFO</source>
@@ -546,11 +562,11 @@
     </message>
     <message>
         <source>IDS_LOAD_BK_EXISTS</source>
-        <translation>This iTunes Backup has been listed on the left.</translation>
+        <translation>This backup is already in the list.</translation>
     </message>
     <message>
         <source>IDS_LOCALDB_SEL_HINT</source>
-        <translation>Selecting current Database will merge messages;entering new DB name will create a new Database.</translation>
+        <translation>Choose a database to add the messages to, or type a new name to create one.</translation>
     </message>
     <message>
         <source>IDS_LOCALDB_SEL_PROMPT</source>
@@ -601,6 +617,10 @@
         <translation>Help</translation>
     </message>
     <message>
+        <source>IDS_MENU_SEARCH</source>
+        <translation>Search</translation>
+    </message>
+    <message>
         <source>IDS_MENU_TOOLS</source>
         <translation>Tools</translation>
     </message>
@@ -626,11 +646,11 @@
     </message>
     <message>
         <source>IDS_MI_CLEAR_CACHE</source>
-        <translation>Clear Cache files</translation>
+        <translation>Clear Cache Files</translation>
     </message>
     <message>
         <source>IDS_MI_CONNECT_WIFI</source>
-        <translation>Connect Android Phone via WiFi</translation>
+        <translation>Connect Android Phone via Wi-Fi</translation>
     </message>
     <message>
         <source>IDS_MI_DB2A</source>
@@ -682,19 +702,31 @@
     </message>
     <message>
         <source>IDS_MI_EXTRACT</source>
-        <translation>Extract MMS attachment</translation>
+        <translation>Extract Attachments</translation>
     </message>
     <message>
         <source>IDS_MI_EXTRACT_CHAT</source>
-        <translation>Extract attachment from MMS with this contact</translation>
+        <translation>Extract Attachments of this Contact</translation>
     </message>
     <message>
         <source>IDS_MI_EXTRACT_SEL</source>
-        <translation>Extract attachment from selected Messages</translation>
+        <translation>Extract Attachments of Selected Messages</translation>
     </message>
     <message>
         <source>IDS_MI_FEEDBACK</source>
         <translation>Feedback and Support</translation>
+    </message>
+    <message>
+        <source>IDS_MI_FIND</source>
+        <translation>Find Messages</translation>
+    </message>
+    <message>
+        <source>IDS_MI_FIND_NEXT</source>
+        <translation>Find Next</translation>
+    </message>
+    <message>
+        <source>IDS_MI_FIND_PREVIOUS</source>
+        <translation>Find Previous</translation>
     </message>
     <message>
         <source>IDS_MI_HELP</source>
@@ -741,12 +773,32 @@
         <translation>View Cache Files</translation>
     </message>
     <message>
+        <source>IDS_MSG_EDITED_%1</source>
+        <translation>%1 (Edited)</translation>
+    </message>
+    <message>
         <source>IDS_MSG_FROM</source>
         <translation>From</translation>
     </message>
     <message>
+        <source>IDS_MSG_REACTIONS_%1</source>
+        <translation>[%1]</translation>
+    </message>
+    <message>
+        <source>IDS_MSG_REPLY_TO_%1</source>
+        <translation>Reply to “%1”</translation>
+    </message>
+    <message>
+        <source>IDS_MSG_SENDER_ME</source>
+        <translation>Me</translation>
+    </message>
+    <message>
         <source>IDS_MSG_TO</source>
         <translation>To</translation>
+    </message>
+    <message>
+        <source>IDS_MSG_UNSENT</source>
+        <translation>This message was unsent.</translation>
     </message>
     <message>
         <source>IDS_MSG_YOU</source>
@@ -763,6 +815,14 @@
     <message>
         <source>IDS_NOT_CONTAIN_SMS_DB_IN_ITUNES_BACKUP</source>
         <translation>Found no message database file in this iTunes backup.</translation>
+    </message>
+    <message>
+        <source>IDS_NO_APP_FOR_%1_FILES</source>
+        <translation>No application is set to open %1 files. Do you want to save a copy instead?</translation>
+    </message>
+    <message>
+        <source>IDS_NO_BROWSER_FOR_%1</source>
+        <translation>No application is set to open web pages. The page is: %1</translation>
     </message>
     <message>
         <source>IDS_NO_DISPLAY</source>
@@ -788,11 +848,11 @@ For work without a window, use textlink-cli.</translation>
     </message>
     <message>
         <source>IDS_PLEASE_SELECT_ONE_DATASOURCE</source>
-        <translation>Need to select a Device to continue.</translation>
+        <translation>Please select a device to continue.</translation>
     </message>
     <message>
         <source>IDS_PLEASE_SELECT_ONE_ITUNES_BACKUP</source>
-        <translation>Need to select an iTunes Backup to continue.</translation>
+        <translation>Please select a backup to continue.</translation>
     </message>
     <message>
         <source>IDS_PLIST_INVALID</source>
@@ -817,6 +877,42 @@ For work without a window, use textlink-cli.</translation>
     <message>
         <source>IDS_PWD_IS_NULL</source>
         <translation>Password is required.</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_DISLIKED_%1</source>
+        <translation>%1 disliked a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_EMOJI_%1_%2</source>
+        <translation>%1 reacted %2 to a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_EMPHASIZED_%1</source>
+        <translation>%1 emphasized a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_LAUGHED_%1</source>
+        <translation>%1 laughed at a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_LIKED_%1</source>
+        <translation>%1 liked a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_LOVED_%1</source>
+        <translation>%1 loved a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_QUESTIONED_%1</source>
+        <translation>%1 questioned a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_REMOVED_%1</source>
+        <translation>%1 removed a reaction from a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_STICKER_%1</source>
+        <translation>%1 reacted with a sticker to a message</translation>
     </message>
     <message>
         <source>IDS_RESTORING_SMS_TO_ANDROID</source>
@@ -847,12 +943,28 @@ For work without a window, use textlink-cli.</translation>
         <translation>Search</translation>
     </message>
     <message>
+        <source>IDS_SEARCH_%1_OF_%2</source>
+        <translation>%1 of %2</translation>
+    </message>
+    <message>
+        <source>IDS_SEARCH_CONTACT_HINT</source>
+        <translation>Search contacts</translation>
+    </message>
+    <message>
+        <source>IDS_SEARCH_MESSAGE_HINT</source>
+        <translation>Search messages</translation>
+    </message>
+    <message>
+        <source>IDS_SEARCH_NO_CURRENT_%1</source>
+        <translation>%1 found</translation>
+    </message>
+    <message>
         <source>IDS_SELECT_AN_ITUNES_BACKUP_TO_LOAD</source>
         <translation>Please select an iTunes Backup to load.</translation>
     </message>
     <message>
         <source>IDS_SEL_EXPORT_MESSAGES_PATH</source>
-        <translation>Please select Save Path for messages.</translation>
+        <translation>Choose where to save the messages.</translation>
     </message>
     <message>
         <source>IDS_SEL_ONE_ANDROID_DEVICE</source>
@@ -912,7 +1024,7 @@ For work without a window, use textlink-cli.</translation>
     </message>
     <message>
         <source>IDS_SUC_CLEAR_CACHE</source>
-        <translation>Successfully cleared cache files.</translation>
+        <translation>Cache files cleared.</translation>
     </message>
     <message>
         <source>IDS_SUC_DELETE_%1_MESSAGES</source>
@@ -924,7 +1036,7 @@ For work without a window, use textlink-cli.</translation>
     </message>
     <message>
         <source>IDS_SUC_EXTRACT_%1_MEDIA_FILES_TO_%2</source>
-        <translation>Successfully extacted %1 MMS attachment to %2.</translation>
+        <translation>Successfully extracted %1 attachment file(s) to %2.</translation>
     </message>
     <message>
         <source>IDS_SUC_RESTORE_%1_SMS_TO_ANDROID</source>
@@ -935,8 +1047,40 @@ For work without a window, use textlink-cli.</translation>
         <translation>Successfully updated local database. Please restart software.</translation>
     </message>
     <message>
+        <source>IDS_TB_BACKUP</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>IDS_TB_DB2A</source>
+        <translation>To Android</translation>
+    </message>
+    <message>
+        <source>IDS_TB_DELETE</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>IDS_TB_EXPORT</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>IDS_TB_EXTRACT</source>
+        <translation>Extract</translation>
+    </message>
+    <message>
+        <source>IDS_TB_I2A</source>
+        <translation>To Android</translation>
+    </message>
+    <message>
+        <source>IDS_TB_IMPORT</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>IDS_TB_PRINT</source>
+        <translation>Print</translation>
+    </message>
+    <message>
         <source>IDS_TITLE_EXTRACT_MEDIA_FILES</source>
-        <translation>Extracting media files now...</translation>
+        <translation>Extracting attachments...</translation>
     </message>
     <message>
         <source>IDS_TITLE_SELECT_ONE_DEVICE_TO_TRANSFER</source>
@@ -944,7 +1088,7 @@ For work without a window, use textlink-cli.</translation>
     </message>
     <message>
         <source>IDS_TITLE_SEL_OUTPUT_FOLDER_EXTRACT_MEDIA_FILES</source>
-        <translation>Please select Save Path for media files.</translation>
+        <translation>Choose a folder for the attachments.</translation>
     </message>
     <message>
         <source>IDS_TXT_COL_DATE</source>

@@ -10,14 +10,17 @@
 #include "model/msgfunctions.h"
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
+#include "model/msgreactions.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 namespace {
 
 constexpr int kImageMaxSize = 120;
-constexpr int kCardMaxSize = 200;
+// Contact cards are drawn to hold their text; shrinking them would make it unreadable.
+constexpr int kCardMaxSize = 420;
 
 bool isCard(const QString &mimeType)
 {
@@ -42,7 +45,8 @@ BubbleMessageMarkup::BubbleMessageMarkup(AbsBubbleLinks &links) : m_links(links)
 
 QString BubbleMessageMarkup::message(const _MsgMessage &message)
 {
-    if (message.item_type != 0)
+    // A reaction whose target is absent shows as a line of its own, like a group event.
+    if (message.item_type != 0 || message.isReaction())
         return QStringLiteral("<div class=\"sysif\">%1</div>").arg(g_htmlEncode(message.summary()));
 
     const bool fromMe = message.is_from_me != 0;
@@ -52,7 +56,7 @@ QString BubbleMessageMarkup::message(const _MsgMessage &message)
     QString body;
     if (!message.subject.isEmpty())
         body = QStringLiteral("<Subject:%1>\n").arg(message.subject);
-    body += message.plainText();
+    body += message.bubbleText();
     const QList<_MsgAttachment *> attachments = message.attachments();
     if (!body.isEmpty() || attachments.isEmpty())
         html += bubbleContent(g_htmlEncode(body), fromMe, name);
@@ -61,6 +65,11 @@ QString BubbleMessageMarkup::message(const _MsgMessage &message)
         const QString content = attachmentContent(*attachment);
         if (!content.isEmpty())
             html += bubbleContent(content, fromMe, name);
+    }
+    const QString badges = MsgReactions::badgeLine(message);
+    if (!badges.isEmpty()) {
+        html += QStringLiteral("<div class=\"tapback%1\">%2</div>")
+                    .arg(fromMe ? QStringLiteral(" me") : QString(), g_htmlEncode(badges));
     }
     return html;
 }
@@ -79,16 +88,34 @@ QString BubbleMessageMarkup::dateLine(const _MsgMessage &message)
     if (seconds - m_lastDateLine <= kDateLineGap)
         return QString();
     m_lastDateLine = seconds;
-    return QStringLiteral("<div class=\"dt\">%1</div>")
-        .arg(g_htmlEncode(time.toLocalTime().toString(QStringLiteral("dd MMM yyyy h:m AP"))));
+    const QDateTime local = time.toLocalTime();
+    if (!m_daySeparators)
+        return QStringLiteral("<div class=\"dt\">%1</div>")
+            .arg(g_htmlEncode(local.toString(QStringLiteral("dd MMM yyyy h:mm AP"))));
+    QString html;
+    if (local.date() != m_lastDay) {
+        m_lastDay = local.date();
+        html = QStringLiteral("<div class=\"day\">%1</div>")
+                   .arg(g_htmlEncode(QLocale().toString(m_lastDay, QLocale::LongFormat)));
+    }
+    return html + QStringLiteral("<div class=\"dt\">%1</div>")
+                      .arg(g_htmlEncode(local.toString(QStringLiteral("h:mm AP"))));
 }
 
 QString BubbleMessageMarkup::attachmentContent(const _MsgAttachment &attachment)
 {
     const QString &mime = attachment.mime_type;
     const QString href = m_links.fileLink(attachment.localPath);
-    if (mime.startsWith(QLatin1String("image/"), Qt::CaseInsensitive))
+    if (mime.startsWith(QLatin1String("image/"), Qt::CaseInsensitive)) {
+        // Browsers show no HEIC: the picture opens as its JPEG rendering, the original beside.
+        const QString rendering = attachment.jpegRendering();
+        if (!rendering.isEmpty()) {
+            return previewLink(m_links.fileLink(rendering), attachment.thumbnail(), kImageMaxSize,
+                               "IDS_ATTA_IMAGE") +
+                   QStringLiteral("<br/>") + labelLink(href, "IDS_ATTA_ORIGINAL");
+        }
         return previewLink(href, attachment.thumbnail(), kImageMaxSize, "IDS_ATTA_IMAGE");
+    }
     if (mime.startsWith(QLatin1String("video/"), Qt::CaseInsensitive))
         return labelLink(href, "IDS_ATTA_VIDEO");
     if (mime.startsWith(QLatin1String("audio/"), Qt::CaseInsensitive))

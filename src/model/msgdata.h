@@ -6,6 +6,9 @@
 #include <QList>
 #include <QSharedPointer>
 
+#include <memory>
+#include <vector>
+
 struct _MsgAttachment;
 struct _MsgChat;
 struct _MsgHandle;
@@ -26,6 +29,26 @@ public:
     QHash<qint64, _MsgHandle *> handles;
     QHash<qint64, _MsgMessage *> messages;
     QHash<qint64, _MsgAttachment *> attachments;
+
+    // The record stored under rowid in records (one of the four hashes), made by make() — a
+    // callable returning std::unique_ptr<Record> — and stored there when missing. made, when
+    // given, tells whether this call made it. A make that returns null stores nothing.
+    template <typename Record, typename Make>
+    static Record *insertOrGet(QHash<qint64, Record *> &records, qint64 rowid, Make &&make,
+                               bool *made = nullptr)
+    {
+        Record *known = records.value(rowid);
+        if (made)
+            *made = !known;
+        if (known)
+            return known;
+        std::unique_ptr<Record> created = make();
+        if (!created)
+            return nullptr;
+        Record *owned = created.get();
+        records.insert(rowid, created.release());
+        return owned;
+    }
 };
 
 // Shares one __MsgData between its copies (thread-safe count); the records live until the last
@@ -40,6 +63,12 @@ public:
     QList<_MsgChat *> chats() const;
     // The chats grouped by equal chat identifier (exact text), unsorted.
     QList<_MsgChatMerge> chatMergeList() const;
+
+    // Forgets and frees the given messages (those not held here are ignored), as after their
+    // deletion from the source. A chat left without messages goes too, as the database drops it
+    // with its last message; those chats are handed back so that whoever still points at them
+    // (views of the chat list) can let go before they are freed.
+    std::vector<std::unique_ptr<_MsgChat>> removeMessages(const QList<_MsgMessage *> &messages);
 
 private:
     QSharedPointer<__MsgData> m_d;

@@ -5,6 +5,7 @@
 #include "model/msgchat.h"
 #include "model/msgfunctions.h"
 #include "model/msghandle.h"
+#include "model/msgreactions.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -42,7 +43,7 @@ QString itemSummary(const _MsgMessage &msg)
 {
     // System items are shown in the user's own time zone, like every date in the lists.
     const QString date =
-        dtFromDate21(msg.date).toLocalTime().toString(QStringLiteral("dd MMM yyyy h:m AP"));
+        dtFromDate21(msg.date).toLocalTime().toString(QStringLiteral("dd MMM yyyy h:mm AP"));
     const QString adder = handleName(msg.handle);
     switch (msg.item_type) {
     case 1:
@@ -85,6 +86,19 @@ QString _MsgMessage::plainText() const
     return result.remove(kObjectReplacement);
 }
 
+QString _MsgMessage::bubbleText() const
+{
+    if (unsent)
+        return g_tr("IDS_MSG_UNSENT");
+    QString result = plainText();
+    if (edited)
+        result = g_tr("IDS_MSG_EDITED_%1").arg(result);
+    if (replyTarget)
+        result = g_tr("IDS_MSG_REPLY_TO_%1").arg(MsgReactions::quote(*replyTarget)) +
+                 QLatin1Char('\n') + result;
+    return result;
+}
+
 QList<_MsgAttachment *> _MsgMessage::attachments() const
 {
     QList<_MsgAttachment *> result = attachmentMap.values();
@@ -96,7 +110,16 @@ QString _MsgMessage::summaryRawEmoji() const
 {
     if (item_type != 0)
         return itemSummary(*this);
+    if (isReaction())
+        return MsgReactions::sentence(*this);
+    if (unsent)
+        return g_tr("IDS_MSG_UNSENT");
     QString result = plainText();
+    if (edited)
+        result = g_tr("IDS_MSG_EDITED_%1").arg(result);
+    const QString badges = MsgReactions::badgeLine(*this);
+    if (!badges.isEmpty())
+        result += QLatin1Char(' ') + g_tr("IDS_MSG_REACTIONS_%1").arg(badges);
     for (const _MsgAttachment *attachment : attachments())
         result += attachmentTag(attachment->mime_type);
     return result.trimmed();
@@ -107,6 +130,21 @@ QString _MsgMessage::summary() const
     return emoji_replace(
         summaryRawEmoji(), [](const QString &, void *) { return g_tr("IDS_EMOJI_PLACEHOLDER"); },
         nullptr);
+}
+
+QString _MsgMessage::exportText() const
+{
+    if (item_type != 0)
+        return itemSummary(*this);
+    QString result = plainText();
+    for (const _MsgAttachment *attachment : attachments()) {
+        QString name = attachment->transfer_name;
+        if (name.isEmpty())
+            name = attachment->filename.section(QLatin1Char('/'), -1);
+        result += name.isEmpty() ? attachmentTag(attachment->mime_type)
+                                 : QStringLiteral(" [%1]").arg(name);
+    }
+    return result.trimmed();
 }
 
 QString _MsgMessage::contactInfo() const
@@ -136,7 +174,17 @@ QString _MsgMessage::logicalHash() const
     const char fromMe = static_cast<char>(is_from_me & 0xFF);
     md5.addData(QByteArrayView(&fromMe, 1));
     md5.addData(plainText().toUtf8());
+    // Two reactions of one sender in one second often carry no text: what they react to and
+    // how tells them apart.
+    if (isReaction())
+        md5.addData((QString::number(associated_message_type) + associated_message_guid).toUtf8());
     for (const QString &name : fingerprintNames(attachmentMap))
         md5.addData(name.toUtf8());
     return QString::fromLatin1(md5.result().toHex());
+}
+
+bool _MsgMessage::isReaction() const
+{
+    return MsgReactions::isReactionType(associated_message_type) ||
+           MsgReactions::isRemovalType(associated_message_type);
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <initializer_list>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -20,8 +21,13 @@ public:
     class Field
     {
     public:
-        Field(const char *column, int Record::*member, int missing = 0)
-            : m_column(QString::fromLatin1(column)), m_member(member), m_missing(missing)
+        // convert, when given, turns the stored 64-bit value into the member's (dates).
+        Field(const char *column, int Record::*member, int missing = 0,
+              int (*convert)(qint64) = nullptr)
+            : m_column(QString::fromLatin1(column))
+            , m_member(member)
+            , m_missing(missing)
+            , m_convert(convert)
         {}
         Field(const char *column, qint64 Record::*member)
             : m_column(QString::fromLatin1(column)), m_member(member)
@@ -43,9 +49,11 @@ public:
         std::variant<int Record::*, qint64 Record::*, QString Record::*, QByteArray Record::*>
             m_member;
         int m_missing = 0;
+        int (*m_convert)(qint64) = nullptr;
     };
 
     Sqlite3RecordReader(std::initializer_list<Field> fields) : m_fields(fields) {}
+    explicit Sqlite3RecordReader(std::vector<Field> fields) : m_fields(std::move(fields)) {}
 
     // Fills record from the cursor's current row.
     void read(const Sqlite3Cursor &cursor, Record &record)
@@ -83,7 +91,11 @@ void Sqlite3RecordReader<Record>::Field::read(const Sqlite3Cursor &cursor, int i
 {
     switch (m_member.index()) {
     case 0:
-        record.*std::get<0>(m_member) = index < 0 ? m_missing : cursor.getInt(index);
+        if (index < 0)
+            record.*std::get<0>(m_member) = m_missing;
+        else
+            record.*std::get<0>(m_member) =
+                m_convert ? m_convert(cursor.getInt64(index)) : cursor.getInt(index);
         break;
     case 1:
         record.*std::get<1>(m_member) = cursor.getInt64(index);
