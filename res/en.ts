@@ -16,6 +16,46 @@
         <translation>All</translation>
     </message>
     <message>
+        <source>IDS_ANDROID_%1_CANT_READ_MMC_NUMBER</source>
+        <translation>Failed to load country code from your phone. Please click &quot;OK&quot; button to select a country code manually.</translation>
+    </message>
+    <message>
+        <source>IDS_ANDROID_ALLOW_DEBUGGING_%1</source>
+        <translation>If you are presented with the pop up to allow debugging with the computer on your Android device screen. Please simply check &quot;Always allow from this computer&quot; and then click &quot;OK&quot; to finish.&lt;br/&gt;(%1)</translation>
+    </message>
+    <message>
+        <source>IDS_ANDROID_APP_TOO_OLD_%1</source>
+        <translation>Quorvandale TextLink on Android is too old. %1 needed. Please update it from Google Play.</translation>
+    </message>
+    <message>
+        <source>IDS_ANDROID_CONNECT_FAILED_STEPS</source>
+        <translation>Please try the following:&lt;br/&gt;&lt;br/&gt;1 Go to Google Play on your phone to download and installed the latest version Quorvandale TextLink.&lt;br/&gt;&lt;br/&gt;2 Restart your phone to try again.&lt;br/&gt;&lt;br/&gt;</translation>
+    </message>
+    <message>
+        <source>IDS_ANDROID_INSTALL_APP_FAILED</source>
+        <translation>Please go to Google Play on your Android Phone to download and install Quorvandale TextLink first and then try again. &lt;br/&gt;&lt;br/&gt;Error:</translation>
+    </message>
+    <message>
+        <source>IDS_ANDROID_LOADING_SMS</source>
+        <translation>Loading Messages...</translation>
+    </message>
+    <message>
+        <source>IDS_ANDROID_NOT_FOUND_TIPS_%1</source>
+        <translation>&lt;b&gt;Android device not found.&lt;/b&gt;&lt;br/&gt;&lt;br/&gt;Want to connect Android device? If yes, please follow these steps:&lt;br/&gt;&lt;br/&gt;* Enable USB debugging on your Android device. &lt;a href=&quot;%1&quot;&gt;How to&lt;/a&gt;?&lt;br/&gt;&lt;br/&gt;* Reconnect your Android phone via USB to try again.</translation>
+    </message>
+    <message>
+        <source>IDS_ANDROID_RESUME_DEFAULT_SMS_APP</source>
+        <translation>&lt;br/&gt;Now please click &quot;YES&quot; to resume your default Messaging app settings when the message pops out on your Android&apos;s screen.</translation>
+    </message>
+    <message>
+        <source>IDS_ANDROID_SET_DEFAULT_SMS_APP_TIPS</source>
+        <translation>Please click &quot;YES&quot; to temporarily set our Quorvandale app as your default SMS app when the message pops out on your Android&apos;s screen. Then click the &quot;OK&quot; button to start transferring messages to your Android.&lt;br/&gt;&lt;br/&gt;Note: It will resume your default Messaging app settings after transferring messages to Android.</translation>
+    </message>
+    <message>
+        <source>IDS_ANDROID_WIFI_FORM_TIPS</source>
+        <translation>Run Quorvandale TextLink on Android phone and click Connection button to get the Wifi connection info. Now input the info to the following Text Box. </translation>
+    </message>
+    <message>
         <source>IDS_APP_TITLE</source>
         <translation>TextLink</translation>
     </message>
@@ -164,8 +204,16 @@
         <translation>Unknown</translation>
     </message>
     <message>
+        <source>IDS_CHECKING_APK_INSTALL</source>
+        <translation>Checking and installing Quorvandale TextLink now...</translation>
+    </message>
+    <message>
         <source>IDS_CLEAR_CACHE_FAILED_%1</source>
         <translation>Failed to delete the cache files:&lt;br/&gt;%1</translation>
+    </message>
+    <message>
+        <source>IDS_CLI_ANDROID_NOT_FOUND_%1</source>
+        <translation>No Android phone with serial %1 is attached.</translation>
     </message>
     <message>
         <source>IDS_CLI_BACKUP_NEEDS_PASSWORD_%1</source>
@@ -258,6 +306,10 @@
     <message>
         <source>IDS_CONFIRM_SEL_COUNTRY_%1</source>
         <translation>Confirm to select %1?</translation>
+    </message>
+    <message>
+        <source>IDS_CONNECTING_ANDROID_DEVICE</source>
+        <translation>Connecting to Android...</translation>
     </message>
     <message>
         <source>IDS_CONSOLE_ANSWER_NO</source>
@@ -382,6 +434,10 @@
     <message>
         <source>IDS_FIRST_RUN_HINT</source>
         <translation>Import an iPhone backup with File › Import (Ctrl+O), connect a phone by USB, or drop a backup folder, a phone folder or a message database onto this window.</translation>
+    </message>
+    <message>
+        <source>IDS_GET_ANDROID_DEVICE_INFO</source>
+        <translation>Getting Android info...</translation>
     </message>
     <message>
         <source>IDS_INVALID_IOS_DB</source>
@@ -899,6 +955,10 @@ For work without a window, use textlink-cli.</translation>
         <translation>%1 reacted with a sticker to a message</translation>
     </message>
     <message>
+        <source>IDS_RESTORING_SMS_TO_ANDROID</source>
+        <translation>Sending Messages to Device...</translation>
+    </message>
+    <message>
         <source>IDS_ROOT_DEVICE</source>
         <translation>Devices</translation>
     </message>
@@ -947,8 +1007,16 @@ For work without a window, use textlink-cli.</translation>
         <translation>Choose where to save the messages.</translation>
     </message>
     <message>
+        <source>IDS_SEL_ONE_ANDROID_DEVICE</source>
+        <translation>Please select an Android device:</translation>
+    </message>
+    <message>
         <source>IDS_SEL_YOUR_PHONE_COUNTRY</source>
         <translation>Select your country code:</translation>
+    </message>
+    <message>
+        <source>IDS_SKIP_%1_SMS_GROUP_OR_SYS_MESSAGES</source>
+        <translation>%1 group messages or system messages can&apos;t be transferred.</translation>
     </message>
     <message>
         <source>IDS_SMSXML_NOT_A_BACKUP</source>
@@ -1013,6 +1081,10 @@ For work without a window, use textlink-cli.</translation>
     <message>
         <source>IDS_SUC_EXTRACT_%1_MEDIA_FILES_TO_%2</source>
         <translation>Successfully extracted %1 attachment file(s) to %2.</translation>
+    </message>
+    <message>
+        <source>IDS_SUC_RESTORE_%1_SMS_TO_ANDROID</source>
+        <translation>Successfully Transferred %1 Messages.</translation>
     </message>
     <message>
         <source>IDS_SUC_UPDATE_LOCALDB</source>
@@ -1109,6 +1181,10 @@ For work without a window, use textlink-cli.</translation>
     <message>
         <source>IDS_VCARD_PHONE</source>
         <translation>Phone:</translation>
+    </message>
+    <message>
+        <source>IDS_WIFI_SOCK_WRONG_FOR_EXAMPLE</source>
+        <translation>Input Error. Please input the correct WiFi connection info.</translation>
     </message>
     <message>
         <source>IDS_WORKER_NO_REPORT</source>

@@ -190,6 +190,7 @@ int g_runDesktop(int argc, char **argv)
     {
         MainWindow window;
         window.show();
+        window.startAndroidMonitor();
         const QString selection = qEnvironmentVariable("TEXTLINK_SELECT");
         if (!selection.isEmpty())
             preselect(window, selection);

@@ -1,7 +1,6 @@
 #include "cli/cliapp.h"
 
-#include "cli/clisource.h"
-
+#include "cli/androidcommand.h"
 #include "cli/backupscommand.h"
 #include "cli/chatscommand.h"
 #include "cli/clicontext.h"
@@ -66,6 +65,7 @@ CliApp::CliApp()
     m_commands.push_back(std::make_unique<BackupsCommand>());
     m_commands.push_back(std::make_unique<ImportBackupCommand>());
     m_commands.push_back(std::make_unique<IosCommand>());
+    m_commands.push_back(std::make_unique<AndroidCommand>());
 }
 
 CliApp::~CliApp() = default;

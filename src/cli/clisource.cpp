@@ -1,5 +1,6 @@
 #include "cli/clisource.h"
 
+#include "cli/cliandroid.h"
 #include "export/smsxmlreader.h"
 #include "frame/appdirs.h"
 #include "frame/consoleprogress.h"
@@ -66,6 +67,10 @@ CliSource::CliSource(const QString &source)
 {
     if (source.isEmpty())
         fail(g_tr("IDS_CLI_UNKNOWN_SOURCE_%1").arg(source));
+    if (CliAndroid::isAndroidSource(source)) {
+        openAndroid(source);
+        return;
+    }
     if (source.startsWith(kDevicePrefix)) {
         openDevice(source.mid(kDevicePrefix.size()));
         return;
@@ -114,6 +119,15 @@ void CliSource::openBackup(const QString &source)
     if (!import.extract([&progress](QThread &worker) { return progress.runWorker(worker); }))
         fail(progress.endText());
     openPhoneCopy(import.cacheDir());
+}
+
+void CliSource::openAndroid(const QString &source)
+{
+    // Connected and loaded quietly, as a backup source is extracted: the verb prints records.
+    const CliAndroid::LoadResult phone = CliAndroid::connectAndLoad(source, true);
+    m_kind = Kind::Android;
+    m_folder = phone.device.cacheDir();
+    m_db = QSharedPointer<IOS6MessageDb>::create(m_folder, phone.device.mmc, true);
 }
 
 void CliSource::openDevice(const QString &udid)

@@ -21,7 +21,7 @@ class PhoneDbCopy;
 class CliSource
 {
 public:
-    enum class Kind { LocalDb, Folder, Backup, Device, Archive, SmsXml };
+    enum class Kind { LocalDb, Folder, Backup, Device, Archive, SmsXml, Android };
 
     // Throws std::runtime_error with a text for the user when the source is unknown or of a kind
     // that cannot be read yet.
@@ -57,6 +57,8 @@ private:
     void openPhoneCopy(const QDir &source);
     void openDevice(const QString &udid);
     void openArchive(const QString &path);
+    // "android:SERIAL" or "android-wifi:HOST[:PORT]": the phone's cache after loading it.
+    void openAndroid(const QString &source);
 
     Kind m_kind = Kind::LocalDb;
     QDir m_folder;

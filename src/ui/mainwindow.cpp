@@ -1,5 +1,7 @@
 #include "ui/mainwindow.h"
 
+#include "ui/androidlinkui.h"
+
 #include "frame/appdirs.h"
 #include "frame/desktop.h"
 #include "frame/translation.h"
@@ -84,6 +86,12 @@ MainWindow::MainWindow(QWidget *parent)
     m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->localDbRoot()));
     m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->devicesRoot()));
     startIOSDevices();
+    m_android = std::make_unique<AndroidLinkUi>(*this, *m_treeModel, [this](_AbsDBItemNode *node) {
+        m_treeView->expand(m_treeModel->indexOfItemNode(node));
+        selectNode(node);
+        showNode(node);
+        updateMenuActionState();
+    });
     resetDisplay();
     updateFirstRunHint();
     resize(kSourcePaneWidth + kListPaneWidth + kBubblePaneWidth + 200, 640);
@@ -594,13 +602,26 @@ void MainWindow::miUnmoutDevice()
     AbsTreeItemModel::_ItemNode *node = currentNode();
     if (!node)
         return;
-    if (node->type == ITEMNODE_IOS_DEVICE) {
+    if (node->type == ITEMNODE_IOS_DEVICE || node->type == ITEMNODE_ANDROID_DEVICE) {
         resetDisplay();
         m_treeModel->removeNode(node);
         updateMenuActionState();
-    } else if (node->type == ITEMNODE_ANDROID_DEVICE) {
-        notAvailableYet("android disconnect");
     }
+}
+
+void MainWindow::miConnectWifi()
+{
+    m_android->connectWifi();
+}
+
+void MainWindow::restore2android(const QList<_MsgMessage *> &messages)
+{
+    m_android->restore2android(messages, ItemModelMain::sourceOf(currentNode()));
+}
+
+void MainWindow::startAndroidMonitor()
+{
+    m_android->startMonitor();
 }
 
 void MainWindow::miViewCache()

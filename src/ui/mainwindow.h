@@ -15,6 +15,7 @@
 #include <memory>
 
 class BubbleViewMgr;
+class AndroidLinkUi;
 class IOSDeviceHost;
 class MainWindowMenus;
 class SearchBox;
@@ -38,6 +39,8 @@ class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
+    // Polls adb for Android phones from now on (the program's start, not every window of tests).
+    void startAndroidMonitor();
     // Lists every local database and virtual device of the data folder.
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -113,7 +116,7 @@ public Q_SLOTS:
     void miImportToLocalDb();
     void miOpenDbFolder();
     void miClearCache() { m_controller->clearCache(); }
-    void miConnectWifi() { notAvailableYet("connect via Wi-Fi"); }
+    void miConnectWifi();
     void miViewCache();
     void miUnmoutDevice();
     void checkForUpdate() { m_controller->openPage(DesktopController::Page::Update); }
@@ -167,7 +170,7 @@ private:
     void runOn(Command command, const QList<_MsgMessage *> &messages);
 
     // The operations of the commands; those whose workers are not part of the program yet say so.
-    void restore2android(const QList<_MsgMessage *> &) { notAvailableYet("transfer"); }
+    void restore2android(const QList<_MsgMessage *> &messages);
     void extractMediaFiles(const QList<_MsgMessage *> &messages)
     {
         m_controller->extractMediaFiles(messages);
@@ -208,4 +211,5 @@ private:
     std::unique_ptr<WindowSearch> m_search;
     QList<QDir> m_backupFolders;
     std::unique_ptr<DesktopController> m_controller;
+    std::unique_ptr<AndroidLinkUi> m_android;
 };

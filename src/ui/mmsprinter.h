@@ -24,7 +24,7 @@ public:
     // output when there is none.
     static void setUpPrinter(QPrinter &printer);
 
-public slots:
+public Q_SLOTS:
     // Draws every message into printer; called by the preview for each rendering and for the
     // real print.
     void onPaintRequested(QPrinter *printer);

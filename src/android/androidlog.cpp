@@ -1,0 +1,3 @@
+#include "android/androidlog.h"
+
+Q_LOGGING_CATEGORY(lcAndroid, "textlink.android")
