@@ -2,6 +2,7 @@
 
 #include "export/qvcardparser.h"
 #include "fixtures/demobackup.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -21,14 +22,8 @@ QString str(const QJsonObject &o, const char *key)
     return o.value(QLatin1String(key)).toString();
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Every file below folder, relative path -> bytes.
-QMap<QString, QByteArray> filesBelow(const QString &folder)
+QMap<QString, QByteArray> contentsBelow(const QString &folder)
 {
     QMap<QString, QByteArray> files;
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
@@ -228,8 +223,8 @@ TEST_F(DemoData, WritingTwiceGivesTheSameBackup)
     ASSERT_TRUE(again.isValid());
     const DemoBackup::Summary second = DemoBackup().write(again.path());
     EXPECT_EQ(second.messagesOfConversation, s_summary->messagesOfConversation);
-    const QMap<QString, QByteArray> first = filesBelow(backupPath());
-    const QMap<QString, QByteArray> other = filesBelow(again.path());
+    const QMap<QString, QByteArray> first = contentsBelow(backupPath());
+    const QMap<QString, QByteArray> other = contentsBelow(again.path());
     EXPECT_EQ(first.keys(), other.keys());
     for (auto it = first.cbegin(); it != first.cend(); ++it)
         EXPECT_TRUE(other.value(it.key()) == it.value()) << it.key().toStdString();

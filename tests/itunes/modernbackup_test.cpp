@@ -8,6 +8,7 @@
 #include "model/msgmessage.h"
 #include "phonebackupsample.h"
 #include "recordingprogress.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -21,12 +22,6 @@ namespace {
 using Quirks = ModernBackupWriter::Quirks;
 
 const QByteArray kPassword = PhoneBackupSample::kPassword;
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList leftoverTemporaries()
 {

@@ -12,6 +12,7 @@
 #include "recordingprogress.h"
 
 #include "fixtures/ios5smsdbwriter.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -29,12 +30,6 @@ void writeText(const QString &path, const QByteArray &text)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(text);
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A phone's tree as file relay sends it: folders, a database and a file with odd characters.

@@ -321,22 +321,6 @@ TEST_F(Sqlite3DBTest, RowsInsertEveryEntryExceptTheSkippedOnes)
     EXPECT_FALSE(cursor.moveNext());
 }
 
-void isEven(sqlite3_context *context, int, sqlite3_value **values)
-{
-    sqlite3_result_int(context, sqlite3_value_int(values[0]) % 2 == 0);
-}
-
-TEST_F(Sqlite3DBTest, TheRawHandleTakesSqlFunctions)
-{
-    ASSERT_EQ(sqlite3_create_function_v2(m_db.handle(), "is_even", 1, SQLITE_UTF8, nullptr, &isEven,
-                                         nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    Sqlite3Cursor cursor = m_db.queryThrow("select is_even(4) as a, is_even(7) as b");
-    ASSERT_TRUE(cursor.moveNext());
-    EXPECT_EQ(cursor.getInt(QStringLiteral("a")), 1);
-    EXPECT_EQ(cursor.getInt(QStringLiteral("b")), 0);
-}
-
 TEST_F(Sqlite3DBTest, ABrieflyLockedDatabaseIsWaitedFor)
 {
     Sqlite3DB other;
