@@ -32,6 +32,10 @@
         <translation>[IMAGE]</translation>
     </message>
     <message>
+        <source>IDS_ATTA_ORIGINAL</source>
+        <translation>Original</translation>
+    </message>
+    <message>
         <source>IDS_ATTA_OTHER</source>
         <translation>[ATTA]</translation>
     </message>
@@ -685,12 +689,28 @@
         <translation>View Cache Files</translation>
     </message>
     <message>
+        <source>IDS_MSG_EDITED_%1</source>
+        <translation>%1 (Edited)</translation>
+    </message>
+    <message>
         <source>IDS_MSG_FROM</source>
         <translation>From</translation>
     </message>
     <message>
+        <source>IDS_MSG_REACTIONS_%1</source>
+        <translation>[%1]</translation>
+    </message>
+    <message>
+        <source>IDS_MSG_REPLY_TO_%1</source>
+        <translation>Reply to “%1”</translation>
+    </message>
+    <message>
         <source>IDS_MSG_TO</source>
         <translation>To</translation>
+    </message>
+    <message>
+        <source>IDS_MSG_UNSENT</source>
+        <translation>This message was unsent.</translation>
     </message>
     <message>
         <source>IDS_MSG_YOU</source>
@@ -761,6 +781,42 @@ For work without a window, use textlink-cli.</translation>
     <message>
         <source>IDS_PWD_IS_NULL</source>
         <translation>Password is required.</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_DISLIKED_%1</source>
+        <translation>%1 disliked a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_EMOJI_%1_%2</source>
+        <translation>%1 reacted %2 to a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_EMPHASIZED_%1</source>
+        <translation>%1 emphasized a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_LAUGHED_%1</source>
+        <translation>%1 laughed at a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_LIKED_%1</source>
+        <translation>%1 liked a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_LOVED_%1</source>
+        <translation>%1 loved a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_QUESTIONED_%1</source>
+        <translation>%1 questioned a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_REMOVED_%1</source>
+        <translation>%1 removed a reaction from a message</translation>
+    </message>
+    <message>
+        <source>IDS_REACTION_STICKER_%1</source>
+        <translation>%1 reacted with a sticker to a message</translation>
     </message>
     <message>
         <source>IDS_ROOT_DEVICE</source>

@@ -1,5 +1,6 @@
 -- Local message database: the phone's iOS 6 message layout plus logic_hash (duplicate test),
--- _ct_name and _photo (contact shown for an address) and _last (newest message date of a chat).
+-- _ct_name and _photo (contact shown for an address) and _last (newest message date of a chat);
+-- the message columns of later phones (reactions, replies, edits) follow logic_hash.
 CREATE TABLE message (
     ROWID INTEGER PRIMARY KEY AUTOINCREMENT,
     guid TEXT UNIQUE NOT NULL,
@@ -51,7 +52,13 @@ CREATE TABLE message (
     is_expirable INTEGER DEFAULT 0,
     expire_state INTEGER DEFAULT 0,
     message_action_type INTEGER DEFAULT 0,
-    logic_hash TEXT
+    logic_hash TEXT,
+    associated_message_guid TEXT,
+    associated_message_type INTEGER DEFAULT 0,
+    associated_message_emoji TEXT,
+    thread_originator_guid TEXT,
+    date_edited INTEGER DEFAULT 0,
+    message_summary_info BLOB
 );
 CREATE INDEX message_idx_handle ON message(handle_id, date);
 CREATE INDEX message_idx_logic_hash ON message(logic_hash);

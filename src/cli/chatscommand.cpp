@@ -7,6 +7,7 @@
 #include "model/msgchatmerge.h"
 #include "model/msgfunctions.h"
 #include "model/msghandle.h"
+#include "model/msgmessage.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -32,8 +33,11 @@ QJsonObject mergeRecord(const _MsgChatMerge &merge)
     if (displayName.isEmpty() && !merge.chats.isEmpty())
         displayName = merge.chats.first()->displayName(false);
     QSet<const _MsgMessage *> messages;
-    for (const _MsgMessage *message : merge.messages())
-        messages.insert(message);
+    // Reactions shown with their targets are not messages of the conversation.
+    for (const _MsgMessage *message : merge.messages()) {
+        if (message->isShownAlone())
+            messages.insert(message);
+    }
     return {{QStringLiteral("chat_identifier"),
              merge.chats.isEmpty() ? QString() : merge.chats.first()->chat_identifier},
             {QStringLiteral("display_name"), displayName},

@@ -14,6 +14,7 @@
 #include "mobiledevice/iosloadfilerelaythread.h"
 #include "model/absiosmessagedb.h"
 #include "model/absmessagedb.h"
+#include "model/msgchat.h"
 #include "model/sqlite3db.h"
 
 #include <QFileInfo>
@@ -186,6 +187,21 @@ MsgData CliSource::load()
         return data;
     }
     m_db->messages(data, 0);
+    m_db->close();
+    return data;
+}
+
+MsgData CliSource::load(const QString &chatIdentifier)
+{
+    // A file read in one pass has no chats to pick from beforehand.
+    if (m_kind == Kind::SmsXml)
+        return load();
+    MsgData data;
+    m_db->chats(data);
+    for (const _MsgChat *chat : data.chats()) {
+        if (chat->chat_identifier == chatIdentifier)
+            m_db->messages(data, chat->rowid);
+    }
     m_db->close();
     return data;
 }

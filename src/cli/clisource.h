@@ -33,6 +33,9 @@ public:
     // Loads every chat and message; the database is closed again afterwards, so that a save into
     // the same database writes through a connection of its own.
     MsgData load();
+    // Loads every chat, and the messages only of the chats whose identifier is chatIdentifier:
+    // a verb about one conversation need not read a whole archive. Closes the database as load().
+    MsgData load(const QString &chatIdentifier);
 
     // Where a database folder keeps its message file.
     static QString smsDbPath(const QDir &folder);

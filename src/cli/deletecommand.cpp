@@ -79,7 +79,7 @@ int DeleteCommand::run(CliContext &context, const QStringList &args)
     if (!source.isLocalDatabase())
         throw std::runtime_error(
             g_tr("IDS_CLI_DELETE_LOCAL_ONLY_%1").arg(request.source).toStdString());
-    const MsgData data = source.load();
+    const MsgData data = request.chat.isNull() ? source.load() : source.load(request.chat);
     const QList<_MsgMessage *> messages = request.chat.isNull()
                                               ? messagesByRowId(data, request.rowids)
                                               : g_selectMessages(data, request.chat);

@@ -9,6 +9,7 @@
 #include "model/msgfunctions.h"
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
+#include "model/msgreactions.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -61,7 +62,8 @@ QStringList g_messageColumns()
 
 namespace {
 
-// Keys in the order QJsonDocument writes them (sorted), as the command line has always printed them.
+// Keys in the order QJsonDocument writes them (sorted), as the command line has always printed
+// them.
 void appendAttachment(JsonLine &line, const _MsgAttachment &attachment)
 {
     line.beginObject()
@@ -71,6 +73,19 @@ void appendAttachment(JsonLine &line, const _MsgAttachment &attachment)
         .add("local_path", attachment.localPath)
         .add("mime_type", attachment.mime_type)
         .add("transfer_name", attachment.transfer_name)
+        .endObject();
+}
+
+void appendReaction(JsonLine &line, const _MsgMessage &reaction)
+{
+    const _MsgHandle *handle = reaction.is_from_me ? nullptr : reaction.handle;
+    line.beginObject()
+        .add("contact_name", handle ? handle->_ct_name : QString())
+        .add("date", g_isoDate21(reaction.date))
+        .add("emoji", reaction.associated_message_emoji)
+        .add("handle", handle ? handle->id : QString())
+        .add("is_from_me", reaction.is_from_me != 0)
+        .add("kind", MsgReactions::kindName(reaction.associated_message_type))
         .endObject();
 }
 
@@ -86,15 +101,23 @@ void g_appendMessageRecord(JsonLine &line, const _MsgMessage &message)
         .add("chat_identifier", message.chat ? message.chat->chat_identifier : QString())
         .add("contact_name", handle ? handle->_ct_name : QString())
         .add("date", g_isoDate21(message.date))
+        .add("edited", message.edited)
         .add("guid", message.guid)
         .add("handle", handle ? handle->id : QString())
         .add("is_from_me", message.is_from_me ? 1 : 0)
         .add("item_type", message.item_type)
         .add("logic_hash", message.logicalHash())
+        .beginArray("reactions");
+    for (const _MsgMessage *reaction : MsgReactions::standing(message))
+        appendReaction(line, *reaction);
+    line.endArray()
+        .add("reply_to", message.thread_originator_guid)
         .add("rowid", message.rowid)
         .add("service", message.service)
         .add("subject", message.subject)
-        .add("text", message.plainText())
+        // A reaction listed alone (its target is not loaded) says what it did.
+        .add("text", message.isReaction() ? MsgReactions::sentence(message) : message.plainText())
+        .add("unsent", message.unsent)
         .endObject();
 }
 
@@ -103,6 +126,7 @@ QList<_MsgMessage *> g_selectMessages(const MsgData &data, const QString &chatId
     QList<_MsgMessage *> messages;
     if (chatIdentifier.isNull()) {
         messages = data.messages();
+        messages.removeIf([](const _MsgMessage *message) { return !message->isShownAlone(); });
     } else {
         bool found = false;
         for (const _MsgChatMerge &merge : data.chatMergeList()) {
@@ -112,7 +136,7 @@ QList<_MsgMessage *> g_selectMessages(const MsgData &data, const QString &chatId
             // A message listed in two chats of the conversation is still one message.
             QSet<_MsgMessage *> seen;
             for (_MsgMessage *message : merge.messages()) {
-                if (!seen.contains(message)) {
+                if (message->isShownAlone() && !seen.contains(message)) {
                     seen.insert(message);
                     messages.append(message);
                 }

@@ -10,6 +10,7 @@
 #include "model/msgfunctions.h"
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
+#include "model/msgreactions.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -42,7 +43,8 @@ BubbleMessageMarkup::BubbleMessageMarkup(AbsBubbleLinks &links) : m_links(links)
 
 QString BubbleMessageMarkup::message(const _MsgMessage &message)
 {
-    if (message.item_type != 0)
+    // A reaction whose target is absent shows as a line of its own, like a group event.
+    if (message.item_type != 0 || message.isReaction())
         return QStringLiteral("<div class=\"sysif\">%1</div>").arg(g_htmlEncode(message.summary()));
 
     const bool fromMe = message.is_from_me != 0;
@@ -52,7 +54,7 @@ QString BubbleMessageMarkup::message(const _MsgMessage &message)
     QString body;
     if (!message.subject.isEmpty())
         body = QStringLiteral("<Subject:%1>\n").arg(message.subject);
-    body += message.plainText();
+    body += message.bubbleText();
     const QList<_MsgAttachment *> attachments = message.attachments();
     if (!body.isEmpty() || attachments.isEmpty())
         html += bubbleContent(g_htmlEncode(body), fromMe, name);
@@ -61,6 +63,11 @@ QString BubbleMessageMarkup::message(const _MsgMessage &message)
         const QString content = attachmentContent(*attachment);
         if (!content.isEmpty())
             html += bubbleContent(content, fromMe, name);
+    }
+    const QString badges = MsgReactions::badgeLine(message);
+    if (!badges.isEmpty()) {
+        html += QStringLiteral("<div class=\"tapback%1\">%2</div>")
+                    .arg(fromMe ? QStringLiteral(" me") : QString(), g_htmlEncode(badges));
     }
     return html;
 }
@@ -87,8 +94,16 @@ QString BubbleMessageMarkup::attachmentContent(const _MsgAttachment &attachment)
 {
     const QString &mime = attachment.mime_type;
     const QString href = m_links.fileLink(attachment.localPath);
-    if (mime.startsWith(QLatin1String("image/"), Qt::CaseInsensitive))
+    if (mime.startsWith(QLatin1String("image/"), Qt::CaseInsensitive)) {
+        // Browsers show no HEIC: the picture opens as its JPEG rendering, the original beside.
+        const QString rendering = attachment.jpegRendering();
+        if (!rendering.isEmpty()) {
+            return previewLink(m_links.fileLink(rendering), attachment.thumbnail(), kImageMaxSize,
+                               "IDS_ATTA_IMAGE") +
+                   QStringLiteral("<br/>") + labelLink(href, "IDS_ATTA_ORIGINAL");
+        }
         return previewLink(href, attachment.thumbnail(), kImageMaxSize, "IDS_ATTA_IMAGE");
+    }
     if (mime.startsWith(QLatin1String("video/"), Qt::CaseInsensitive))
         return labelLink(href, "IDS_ATTA_VIDEO");
     if (mime.startsWith(QLatin1String("audio/"), Qt::CaseInsensitive))

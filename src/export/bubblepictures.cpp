@@ -4,6 +4,7 @@
 #include "export/picturedirs.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMutexLocker>
 
 namespace {
@@ -79,7 +80,8 @@ QImage BubblePictures::emoji(const QString &code) const
 
 QImage BubblePictures::loadPicture(const QString &path)
 {
-    if (path.isEmpty())
+    // A missing file would make the image reader try the name with every suffix it knows.
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return QImage();
     QImage picture(path, "JPEG");
     if (picture.isNull())

@@ -9,6 +9,7 @@
 #include "model/msgattachment.h"
 #include "model/msgmessage.h"
 #include "model/sqlite3cursor.h"
+#include "model/sqlite3triggerpause.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -43,7 +44,12 @@ void DeleteMMSThread::run()
         m_progress.invokeUpdateProgress(g_tr("IDS_DELETING_MMS"), 0, QString());
         db.openCheck();
         db.beginEdit();
+        // For each join row deleted, this trigger looks through every message of the archive for
+        // one left without a chat: n deletions in an archive of N messages cost n x N. Each
+        // message here goes with its own rows explicitly, so the trigger has nothing left to do.
+        Sqlite3TriggerPause orphanSweep(db, QStringLiteral("clean_orphaned_messages"));
         const QSet<QString> orphanedFiles = deleteAll(db);
+        orphanSweep.restore();
         db.endEdit(true);
         db.close();
         removeFiles(orphanedFiles);
@@ -98,10 +104,11 @@ QSet<QString> DeleteMMSThread::deleteAll(IOS6MessageDb &db)
 QSet<QString> DeleteMMSThread::referencedFiles(IOS6MessageDb &db) const
 {
     QSet<QString> paths;
+    // From the joins to the rows by row id: the join table has no index on attachment_id, so a
+    // look-up per attachment would read the whole join table for each.
     Sqlite3Cursor c = db.queryThrow(
-        "select a.filename from attachment as a where exists (select 1 from "
-        "message_attachment_join as j inner join message as m on m.rowid=j.message_id "
-        "where j.attachment_id=a.rowid)");
+        "select distinct a.filename from message_attachment_join as j inner join message as m on "
+        "m.rowid=j.message_id inner join attachment as a on a.rowid=j.attachment_id");
     while (c.moveNext()) {
         const QString path = db.resolveAttachmentPath(c.getText(QStringLiteral("filename")));
         if (!path.isEmpty())

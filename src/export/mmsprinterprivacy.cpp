@@ -10,6 +10,7 @@
 #include "model/msgfunctions.h"
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
+#include "model/msgreactions.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -143,7 +144,7 @@ void MMSPrinterPrivacy::print(const _MsgMessage *message)
 {
     if (!isActive() || !message)
         return;
-    if (message->item_type != 0) {
+    if (message->item_type != 0 || message->isReaction()) {
         printGroupEvent(*message);
         return;
     }
@@ -154,7 +155,7 @@ void MMSPrinterPrivacy::print(const _MsgMessage *message)
     QString body;
     if (!message->subject.isEmpty())
         body = QStringLiteral("<Subject:%1>\n").arg(message->subject);
-    body += message->plainText();
+    body += message->bubbleText();
     const QList<_MsgAttachment *> attachments = message->attachments();
     if (!body.isEmpty() || attachments.isEmpty()) {
         printNameLine(name);
@@ -164,12 +165,19 @@ void MMSPrinterPrivacy::print(const _MsgMessage *message)
         printNameLine(name);
         printAttachment(*attachment, fromMe);
     }
+    const QString badges = MsgReactions::badgeLine(*message);
+    if (!badges.isEmpty())
+        printSmallLine(badges);
 }
 
 void MMSPrinterPrivacy::printGroupEvent(const _MsgMessage &message)
 {
+    printSmallLine(message.summary());
+}
+
+void MMSPrinterPrivacy::printSmallLine(const QString &text)
+{
     m_painter.setFont(smallFont());
-    const QString text = message.summary();
     const int width = m_right + 1 - m_left;
     const int flags = Qt::AlignHCenter | Qt::TextWordWrap;
     const int height =

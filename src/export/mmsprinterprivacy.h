@@ -48,6 +48,8 @@ private:
     int spaceLeft() const;
     int bubbleMaxWidth() const;
     void printGroupEvent(const _MsgMessage &message);
+    // A centred line in the small font (group events, reactions).
+    void printSmallLine(const QString &text);
     void printDateLine(const _MsgMessage &message);
     void printNameLine(const QString &name);
     void printAttachment(const _MsgAttachment &attachment, bool fromMe);

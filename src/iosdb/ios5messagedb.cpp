@@ -115,13 +115,17 @@ public:
                               .arg(-chatId));
         Sqlite3Cursor c = m_db.queryThrow(sql);
         while (c.moveNext()) {
-            const qint64 rowid = c.getInt64(QStringLiteral("rowid"));
-            if (m_d.messages.contains(rowid))
+            bool made = false;
+            _MsgMessage *owned = __MsgData::insertOrGet(
+                m_d.messages, c.getInt64(QStringLiteral("rowid")),
+                [&] {
+                    auto msg = std::make_unique<_MsgMessage>();
+                    fillCommon(c, *msg);
+                    return msg;
+                },
+                &made);
+            if (!made)
                 continue;
-            auto msg = std::make_unique<_MsgMessage>();
-            fillCommon(c, *msg);
-            _MsgMessage *owned = msg.release();
-            m_d.messages.insert(rowid, owned);
             if (c.getInt(QStringLiteral("is_madrid")) == 0)
                 readSms(c, *owned);
             else
@@ -154,7 +158,9 @@ public:
             }
             if (c.getText(QStringLiteral("content_loc")).isEmpty())
                 continue;
-            if (_MsgAttachment *atta = partAttachment(c, rowid, type))
+            _MsgAttachment *atta = __MsgData::insertOrGet(
+                m_d.attachments, rowid, [&] { return partAttachment(c, rowid, type); });
+            if (atta)
                 attachPart(*msg, atta);
         }
     }
@@ -256,8 +262,12 @@ private:
         if (!a.moveNext())
             return nullptr;
         const qint64 rowid = -a.getInt64(QStringLiteral("rowid"));
-        if (_MsgAttachment *known = m_d.attachments.value(rowid))
-            return known;
+        return __MsgData::insertOrGet(m_d.attachments, rowid,
+                                      [&] { return imessageAttachment(a, rowid); });
+    }
+
+    std::unique_ptr<_MsgAttachment> imessageAttachment(const Sqlite3Cursor &a, qint64 rowid) const
+    {
         auto atta = std::make_unique<_MsgAttachment>();
         atta->rowid = rowid;
         atta->guid = a.getText(QStringLiteral("attachment_guid"));
@@ -273,14 +283,13 @@ private:
         // Resolved only below the root: a name with ".." leaves localPath empty.
         if (!atta->filename.isEmpty())
             atta->localPath = IOS6MessageDb::resolveAttachmentPath(m_db.m_root, atta->filename);
-        _MsgAttachment *owned = atta.release();
-        m_d.attachments.insert(rowid, owned);
-        return owned;
+        return atta;
     }
 
     // The attachment of an MMS part, with the part's bytes written to the file the phone would
     // keep them in; null when no safe path below the root can be made.
-    _MsgAttachment *partAttachment(const Sqlite3Cursor &c, qint64 rowid, const QString &type)
+    std::unique_ptr<_MsgAttachment> partAttachment(const Sqlite3Cursor &c, qint64 rowid,
+                                                   const QString &type) const
     {
         const qint64 messageId = c.getInt64(QStringLiteral("message_id"));
         const int partId = c.getInt(QStringLiteral("part_id"));
@@ -313,9 +322,7 @@ private:
         atta->transfer_state = 5;
         atta->is_outgoing = isFromMeFlags(c.getInt(QStringLiteral("msg_flags"))) ? 1 : 0;
         atta->transfer_name = name;
-        _MsgAttachment *owned = atta.release();
-        m_d.attachments.insert(rowid, owned);
-        return owned;
+        return atta;
     }
 
     static void writePartFile(const QString &path, const QByteArray &bytes)
@@ -343,15 +350,23 @@ private:
             return;
         }
         qCDebug(lcIosdb) << "IOS5MessageDb::messages, clone attachment message.";
-        auto extra = std::make_unique<_MsgMessage>(msg);
-        extra->rowid = kExtraMessageBase - atta->rowid;
-        extra->guid = hashUUID(QStringLiteral("%1(%2)").arg(atta->guid).arg(msg.rowid).toUtf8());
-        extra->text = QString(kObjectReplacement);
-        extra->attachmentMap.clear();
-        extra->attachmentMap.insert(atta->guid, atta);
-        extra->attributedBody = msgAttaAttributeBody(atta->guid);
-        _MsgMessage *owned = extra.release();
-        m_d.messages.insert(owned->rowid, owned);
+        bool made = false;
+        _MsgMessage *owned = __MsgData::insertOrGet(
+            m_d.messages, kExtraMessageBase - atta->rowid,
+            [&] {
+                auto extra = std::make_unique<_MsgMessage>(msg);
+                extra->rowid = kExtraMessageBase - atta->rowid;
+                extra->guid =
+                    hashUUID(QStringLiteral("%1(%2)").arg(atta->guid).arg(msg.rowid).toUtf8());
+                extra->text = QString(kObjectReplacement);
+                extra->attachmentMap.clear();
+                extra->attachmentMap.insert(atta->guid, atta);
+                extra->attributedBody = msgAttaAttributeBody(atta->guid);
+                return extra;
+            },
+            &made);
+        if (!made)
+            return;
         // Listed in the chat too: a view by conversation would otherwise never show this part.
         if (owned->chat)
             owned->chat->messageMap.insert(QString::number(owned->rowid), owned);
@@ -428,18 +443,19 @@ void IOS5MessageDb::smsChats(MsgData &data)
                                  "inner join message as m on g.newest_message=m.rowid");
     while (c.moveNext()) {
         const qint64 rowid = c.getInt64(QStringLiteral("rowid"));
-        if (d.chats.contains(rowid))
-            continue;
-        auto chat = std::make_unique<_MsgChat>();
-        chat->rowid = rowid;
-        chat->last = c.getInt(QStringLiteral("last_date"));
-        chat->style = 45;
-        chat->state = 3;
-        chat->guid = QStringLiteral("SMS;-;") + QString::number(c.getInt64(QStringLiteral("hash")));
-        chat->chat_identifier = QStringLiteral("unknown");
-        chat->service_name = QStringLiteral("SMS");
-        chat->account_login = QStringLiteral("E:");
-        d.chats.insert(rowid, chat.release());
+        __MsgData::insertOrGet(d.chats, rowid, [&] {
+            auto chat = std::make_unique<_MsgChat>();
+            chat->rowid = rowid;
+            chat->last = c.getInt(QStringLiteral("last_date"));
+            chat->style = 45;
+            chat->state = 3;
+            chat->guid =
+                QStringLiteral("SMS;-;") + QString::number(c.getInt64(QStringLiteral("hash")));
+            chat->chat_identifier = QStringLiteral("unknown");
+            chat->service_name = QStringLiteral("SMS");
+            chat->account_login = QStringLiteral("E:");
+            return chat;
+        });
     }
 }
 
@@ -452,8 +468,7 @@ void IOS5MessageDb::smsMembers(MsgData &data)
         if (!chat || chat->rowid < 0)
             continue;
         const qint64 rowid = c.getInt64(QStringLiteral("rowid"));
-        _MsgHandle *handle = d.handles.value(rowid);
-        if (!handle) {
+        _MsgHandle *handle = __MsgData::insertOrGet(d.handles, rowid, [&] {
             auto created = std::make_unique<_MsgHandle>();
             created->rowid = rowid;
             created->country = c.getText(QStringLiteral("country"));
@@ -461,9 +476,8 @@ void IOS5MessageDb::smsMembers(MsgData &data)
             created->id =
                 countryByCode(created->country).formatNumber(c.getText(QStringLiteral("address")));
             m_contacts->nameHandle(*created, "IOS5MessageDb");
-            handle = created.release();
-            d.handles.insert(rowid, handle);
-        }
+            return created;
+        });
         if (chat->handleMap.contains(handle->id))
             continue;
         if (chat->handleMap.size() == 1) {
@@ -486,43 +500,17 @@ void IOS5MessageDb::smsMembers(MsgData &data)
 void IOS5MessageDb::imessageChats(MsgData &data)
 {
     __MsgData &d = *data.p();
-    const _CountryInfo &defCountry = defaultCountry();
     // By the identifier as the phone stores it: the message rows name their chat that way.
     QHash<QString, _MsgChat *> created;
     Sqlite3Cursor c = queryThrow("select * from madrid_chat");
     while (c.moveNext()) {
         const qint64 rowid = -c.getInt64(QStringLiteral("rowid"));
-        if (d.chats.contains(rowid))
-            continue;
-        const QStringList participants =
-            QPlist::fromFileBin(c.getBlob(QStringLiteral("participants"))).toStringList();
-        auto chat = std::make_unique<_MsgChat>();
-        chat->rowid = rowid;
         const QString rawIdentifier = c.getText(QStringLiteral("chat_identifier"));
-        chat->chat_identifier = defCountry.formatNumber(rawIdentifier);
-        chat->guid = (participants.size() < 2 ? QStringLiteral("iMessage;-;")
-                                              : QStringLiteral("iMessage;+;")) +
-                     chat->chat_identifier;
-        chat->style = c.getInt(QStringLiteral("style"));
-        chat->state = c.getInt(QStringLiteral("state"));
-        chat->account_id = c.getText(QStringLiteral("account_id"));
-        chat->account_login = c.getText(QStringLiteral("account_login"));
-        chat->service_name = QStringLiteral("iMessage");
-        for (const QString &participant : participants) {
-            qint64 handleId = -d.handles.size() - 1;
-            // Row ids handed out by an earlier load into the same container stay taken.
-            while (d.handles.contains(handleId))
-                --handleId;
-            auto handle = std::make_unique<_MsgHandle>();
-            handle->rowid = handleId;
-            handle->service = QStringLiteral("iMessage");
-            handle->id = defCountry.formatNumber(participant);
-            m_contacts->nameHandle(*handle, "IOS5MessageDb");
-            chat->handleMap.insert(handle->id, handle.get());
-            d.handles.insert(handleId, handle.release());
-        }
-        created.insert(rawIdentifier, chat.get());
-        d.chats.insert(rowid, chat.release());
+        bool made = false;
+        _MsgChat *chat = __MsgData::insertOrGet(
+            d.chats, rowid, [&] { return imessageChat(c, rowid, rawIdentifier, d); }, &made);
+        if (made)
+            created.insert(rawIdentifier, chat);
     }
     if (created.isEmpty())
         return;
@@ -536,6 +524,41 @@ void IOS5MessageDb::imessageChats(MsgData &data)
                 chat->last = c.getInt(QStringLiteral("last_date"));
         }
     }
+}
+
+std::unique_ptr<_MsgChat> IOS5MessageDb::imessageChat(const Sqlite3Cursor &c, qint64 rowid,
+                                                      const QString &rawIdentifier, __MsgData &d)
+{
+    const _CountryInfo &defCountry = defaultCountry();
+    const QStringList participants =
+        QPlist::fromFileBin(c.getBlob(QStringLiteral("participants"))).toStringList();
+    auto chat = std::make_unique<_MsgChat>();
+    chat->rowid = rowid;
+    chat->chat_identifier = defCountry.formatNumber(rawIdentifier);
+    chat->guid =
+        (participants.size() < 2 ? QStringLiteral("iMessage;-;") : QStringLiteral("iMessage;+;")) +
+        chat->chat_identifier;
+    chat->style = c.getInt(QStringLiteral("style"));
+    chat->state = c.getInt(QStringLiteral("state"));
+    chat->account_id = c.getText(QStringLiteral("account_id"));
+    chat->account_login = c.getText(QStringLiteral("account_login"));
+    chat->service_name = QStringLiteral("iMessage");
+    for (const QString &participant : participants) {
+        qint64 handleId = -d.handles.size() - 1;
+        // Row ids handed out by an earlier load into the same container stay taken.
+        while (d.handles.contains(handleId))
+            --handleId;
+        _MsgHandle *handle = __MsgData::insertOrGet(d.handles, handleId, [&] {
+            auto made = std::make_unique<_MsgHandle>();
+            made->rowid = handleId;
+            made->service = QStringLiteral("iMessage");
+            made->id = defCountry.formatNumber(participant);
+            m_contacts->nameHandle(*made, "IOS5MessageDb");
+            return made;
+        });
+        chat->handleMap.insert(handle->id, handle);
+    }
+    return chat;
 }
 
 void IOS5MessageDb::messages(MsgData &data, qint64 chatId)

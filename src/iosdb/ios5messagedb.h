@@ -13,6 +13,7 @@
 class CountryLibDb;
 class IOSContactsMemDb;
 class MsgData;
+class __MsgData;
 class Sqlite3Cursor;
 struct _MsgChat;
 struct _MsgHandle;
@@ -63,6 +64,8 @@ private:
     void smsChats(MsgData &data);
     void smsMembers(MsgData &data);
     void imessageChats(MsgData &data);
+    std::unique_ptr<_MsgChat> imessageChat(const Sqlite3Cursor &c, qint64 rowid,
+                                           const QString &rawIdentifier, __MsgData &d);
 
     const QDir m_folder;
     const QString m_root;

@@ -5,13 +5,16 @@
 #include "iosdb/ioscontactphoneinfo.h"
 #include "iosdb/ioscontactsmemdb.h"
 #include "iosdb/iosdblog.h"
+#include "iosdb/messagebody.h"
 #include "model/countrylibdb.h"
 #include "model/msgattachment.h"
 #include "model/msgchat.h"
 #include "model/msgdata.h"
+#include "model/msgfunctions.h"
 #include "model/msghandle.h"
 #include "model/msgidentity.h"
 #include "model/msgmessage.h"
+#include "model/msgreactions.h"
 #include "model/sqlite3cursor.h"
 #include "model/sqlite3recordreader.h"
 #include "model/sqlite3row.h"
@@ -25,6 +28,9 @@
 
 #include <optional>
 #include <stdexcept>
+#include <type_traits>
+#include <variant>
+#include <vector>
 
 const char *const IOS6MessageDb::kDbRelativePath = "var/mobile/Library/SMS/sms.db";
 
@@ -48,83 +54,133 @@ void returnZero(sqlite3_context *context, int, sqlite3_value **)
     sqlite3_result_int(context, 0);
 }
 
-struct UpgradeStep
+// One column of the message table as this program reads, writes and adds it. A column with an
+// added type is one older local databases lack: it is added to them on opening and written only
+// where the table has it.
+struct MessageColumn
 {
-    const char *column;
-    const char *sql;
+    enum class Write {
+        Value,       // the member's value
+        Date,        // the member's value; read in seconds or nanoseconds alike
+        UnlessEmpty, // left to the column's default when the text or bytes are empty
+        Computed,    // a value insertMessage works out (row ids of this database, the hash)
+        Never,       // read only
+    };
+    using Member = std::variant<std::monostate, int _MsgMessage::*, qint64 _MsgMessage::*,
+                                QString _MsgMessage::*, QByteArray _MsgMessage::*>;
+
+    const char *name;
+    Member member;
+    Write write = Write::Value;
+    const char *addedType = nullptr;
+    int missing = 0; // read when the table lacks the column
 };
 
-// The columns an older local database lacks, in the order they are added.
-const UpgradeStep kMessageUpgrades[] = {
-    {"is_audio_message", "ALTER TABLE message ADD COLUMN is_audio_message INTEGER DEFAULT 0;"},
-    {"is_played", "ALTER TABLE message ADD COLUMN is_played INTEGER DEFAULT 0;"},
-    {"date_played", "ALTER TABLE message ADD COLUMN date_played INTEGER;"},
-    {"item_type", "ALTER TABLE message ADD COLUMN item_type INTEGER DEFAULT 0;"},
-    {"other_handle", "ALTER TABLE message ADD COLUMN other_handle INTEGER DEFAULT -1;"},
-    {"group_title", "ALTER TABLE message ADD COLUMN group_title TEXT;"},
-    {"group_action_type", "ALTER TABLE message ADD COLUMN group_action_type INTEGER DEFAULT 0;"},
-    {"share_status", "ALTER TABLE message ADD COLUMN share_status INTEGER;"},
-    {"share_direction", "ALTER TABLE message ADD COLUMN share_direction INTEGER;"},
-    {"is_expirable", "ALTER TABLE message ADD COLUMN is_expirable INTEGER DEFAULT 0;"},
-    {"expire_state", "ALTER TABLE message ADD COLUMN expire_state INTEGER DEFAULT 0;"},
-    {"message_action_type",
-     "ALTER TABLE message ADD COLUMN message_action_type INTEGER DEFAULT 0;"},
-    {"logic_hash", "ALTER TABLE message ADD COLUMN logic_hash TEXT;"},
-};
+using W = MessageColumn::Write;
+
+// The message columns in the phone's order, then those older local databases lack in the order
+// they are added.
+const std::vector<MessageColumn> &messageColumns()
+{
+    static const std::vector<MessageColumn> columns = {
+        {"rowid", &_MsgMessage::rowid, W::Never},
+        {"guid", &_MsgMessage::guid},
+        {"text", &_MsgMessage::text},
+        {"replace", &_MsgMessage::replace},
+        {"service_center", &_MsgMessage::service_center, W::UnlessEmpty},
+        {"handle_id", &_MsgMessage::handle_id, W::Computed},
+        {"subject", &_MsgMessage::subject, W::UnlessEmpty},
+        {"country", &_MsgMessage::country, W::UnlessEmpty},
+        {"attributedBody", &_MsgMessage::attributedBody, W::UnlessEmpty},
+        {"version", &_MsgMessage::version},
+        {"type", &_MsgMessage::type},
+        {"service", &_MsgMessage::service},
+        {"account", &_MsgMessage::account},
+        {"account_guid", &_MsgMessage::account_guid},
+        {"error", &_MsgMessage::error},
+        {"date", &_MsgMessage::date, W::Date},
+        {"date_read", &_MsgMessage::date_read, W::Date},
+        {"date_delivered", &_MsgMessage::date_delivered, W::Date},
+        {"is_delivered", &_MsgMessage::is_delivered},
+        {"is_finished", &_MsgMessage::is_finished},
+        {"is_emote", &_MsgMessage::is_emote},
+        {"is_from_me", &_MsgMessage::is_from_me},
+        {"is_empty", &_MsgMessage::is_empty},
+        {"is_delayed", &_MsgMessage::is_delayed},
+        {"is_auto_reply", &_MsgMessage::is_auto_reply},
+        {"is_prepared", &_MsgMessage::is_prepared},
+        {"is_read", &_MsgMessage::is_read},
+        {"is_system_message", &_MsgMessage::is_system_message},
+        {"is_sent", &_MsgMessage::is_sent},
+        {"has_dd_results", &_MsgMessage::has_dd_results},
+        {"is_service_message", &_MsgMessage::is_service_message},
+        {"is_forward", &_MsgMessage::is_forward},
+        {"was_downgraded", &_MsgMessage::was_downgraded},
+        {"is_archive", &_MsgMessage::is_archive},
+        {"cache_has_attachments", &_MsgMessage::cache_has_attachments},
+        {"cache_roomnames", &_MsgMessage::cache_roomnames},
+        {"was_data_detected", &_MsgMessage::was_data_detected},
+        {"was_deduplicated", &_MsgMessage::was_deduplicated},
+        {"is_audio_message", &_MsgMessage::is_audio_message, W::Value, "INTEGER DEFAULT 0"},
+        {"is_played", &_MsgMessage::is_played, W::Value, "INTEGER DEFAULT 0"},
+        {"date_played", &_MsgMessage::date_played, W::Date, "INTEGER"},
+        {"item_type", &_MsgMessage::item_type, W::Value, "INTEGER DEFAULT 0"},
+        // A phone without the column has no other party; the record's "none" is -1, not 0.
+        {"other_handle", &_MsgMessage::other_handle, W::Computed, "INTEGER DEFAULT -1", -1},
+        {"group_title", &_MsgMessage::group_title, W::UnlessEmpty, "TEXT"},
+        {"group_action_type", &_MsgMessage::group_action_type, W::Value, "INTEGER DEFAULT 0"},
+        {"share_status", &_MsgMessage::share_status, W::Value, "INTEGER"},
+        {"share_direction", &_MsgMessage::share_direction, W::Value, "INTEGER"},
+        {"is_expirable", &_MsgMessage::is_expirable, W::Value, "INTEGER DEFAULT 0"},
+        {"expire_state", &_MsgMessage::expire_state, W::Value, "INTEGER DEFAULT 0"},
+        {"message_action_type", &_MsgMessage::message_action_type, W::Value, "INTEGER DEFAULT 0"},
+        {"logic_hash", std::monostate(), W::Computed, "TEXT"},
+        {"associated_message_guid", &_MsgMessage::associated_message_guid, W::UnlessEmpty, "TEXT"},
+        {"associated_message_type", &_MsgMessage::associated_message_type, W::Value,
+         "INTEGER DEFAULT 0"},
+        {"associated_message_emoji", &_MsgMessage::associated_message_emoji, W::UnlessEmpty,
+         "TEXT"},
+        {"thread_originator_guid", &_MsgMessage::thread_originator_guid, W::UnlessEmpty, "TEXT"},
+        {"date_edited", &_MsgMessage::date_edited, W::Date, "INTEGER DEFAULT 0"},
+        {"message_summary_info", &_MsgMessage::message_summary_info, W::UnlessEmpty, "BLOB"},
+    };
+    return columns;
+}
 
 Sqlite3RecordReader<_MsgMessage> messageReader()
 {
-    return {{"rowid", &_MsgMessage::rowid},
-            {"guid", &_MsgMessage::guid},
-            {"text", &_MsgMessage::text},
-            {"replace", &_MsgMessage::replace},
-            {"service_center", &_MsgMessage::service_center},
-            {"handle_id", &_MsgMessage::handle_id},
-            {"subject", &_MsgMessage::subject},
-            {"country", &_MsgMessage::country},
-            {"attributedBody", &_MsgMessage::attributedBody},
-            {"version", &_MsgMessage::version},
-            {"type", &_MsgMessage::type},
-            {"service", &_MsgMessage::service},
-            {"account", &_MsgMessage::account},
-            {"account_guid", &_MsgMessage::account_guid},
-            {"error", &_MsgMessage::error},
-            {"date", &_MsgMessage::date},
-            {"date_read", &_MsgMessage::date_read},
-            {"date_delivered", &_MsgMessage::date_delivered},
-            {"is_delivered", &_MsgMessage::is_delivered},
-            {"is_finished", &_MsgMessage::is_finished},
-            {"is_emote", &_MsgMessage::is_emote},
-            {"is_from_me", &_MsgMessage::is_from_me},
-            {"is_empty", &_MsgMessage::is_empty},
-            {"is_delayed", &_MsgMessage::is_delayed},
-            {"is_auto_reply", &_MsgMessage::is_auto_reply},
-            {"is_prepared", &_MsgMessage::is_prepared},
-            {"is_read", &_MsgMessage::is_read},
-            {"is_system_message", &_MsgMessage::is_system_message},
-            {"is_sent", &_MsgMessage::is_sent},
-            {"has_dd_results", &_MsgMessage::has_dd_results},
-            {"is_service_message", &_MsgMessage::is_service_message},
-            {"is_forward", &_MsgMessage::is_forward},
-            {"was_downgraded", &_MsgMessage::was_downgraded},
-            {"is_archive", &_MsgMessage::is_archive},
-            {"cache_has_attachments", &_MsgMessage::cache_has_attachments},
-            {"cache_roomnames", &_MsgMessage::cache_roomnames},
-            {"was_data_detected", &_MsgMessage::was_data_detected},
-            {"was_deduplicated", &_MsgMessage::was_deduplicated},
-            {"is_audio_message", &_MsgMessage::is_audio_message},
-            {"is_played", &_MsgMessage::is_played},
-            {"date_played", &_MsgMessage::date_played},
-            {"item_type", &_MsgMessage::item_type},
-            // A phone without the column has no other party; the record's "none" is -1, not 0.
-            {"other_handle", &_MsgMessage::other_handle, -1},
-            {"group_title", &_MsgMessage::group_title},
-            {"group_action_type", &_MsgMessage::group_action_type},
-            {"share_status", &_MsgMessage::share_status},
-            {"share_direction", &_MsgMessage::share_direction},
-            {"is_expirable", &_MsgMessage::is_expirable},
-            {"expire_state", &_MsgMessage::expire_state},
-            {"message_action_type", &_MsgMessage::message_action_type}};
+    std::vector<Sqlite3RecordReader<_MsgMessage>::Field> fields;
+    for (const MessageColumn &column : messageColumns()) {
+        std::visit(
+            [&](auto member) {
+                using Member = decltype(member);
+                if constexpr (std::is_same_v<Member, int _MsgMessage::*>)
+                    fields.emplace_back(column.name, member, column.missing,
+                                        column.write == W::Date ? &date21FromStored : nullptr);
+                else if constexpr (!std::is_same_v<Member, std::monostate>)
+                    fields.emplace_back(column.name, member);
+            },
+            column.member);
+    }
+    return Sqlite3RecordReader<_MsgMessage>(std::move(fields));
+}
+
+// The member's value, or an invalid variant when the column is to keep its default.
+QVariant columnValue(const MessageColumn &column, const _MsgMessage &msg)
+{
+    const QVariant value = std::visit(
+        [&](auto member) -> QVariant {
+            if constexpr (std::is_same_v<decltype(member), std::monostate>)
+                return QVariant();
+            else
+                return QVariant::fromValue(msg.*member);
+        },
+        column.member);
+    if (column.write == W::UnlessEmpty &&
+        ((value.typeId() == QMetaType::QString && value.toString().isEmpty()) ||
+         (value.typeId() == QMetaType::QByteArray && value.toByteArray().isEmpty())))
+        return QVariant();
+    return value;
 }
 
 Sqlite3RecordReader<_MsgChat> chatReader()
@@ -150,8 +206,8 @@ Sqlite3RecordReader<_MsgAttachment> attachmentReader()
 {
     return {{"rowid", &_MsgAttachment::rowid},
             {"guid", &_MsgAttachment::guid},
-            {"created_date", &_MsgAttachment::created_date},
-            {"start_date", &_MsgAttachment::start_date},
+            {"created_date", &_MsgAttachment::created_date, 0, &date21FromStored},
+            {"start_date", &_MsgAttachment::start_date, 0, &date21FromStored},
             {"filename", &_MsgAttachment::filename},
             {"uti", &_MsgAttachment::uti},
             {"mime_type", &_MsgAttachment::mime_type},
@@ -178,16 +234,13 @@ public:
             m_rowidColumn = c.columnIndex(QStringLiteral("rowid"));
             m_rowidLayout = c.layoutId();
         }
-        const qint64 rowid = c.getInt64(m_rowidColumn);
-        if (_MsgHandle *known = m_data.p()->handles.value(rowid))
-            return known;
-        auto handle = std::make_unique<_MsgHandle>();
-        m_reader.read(c, *handle);
-        format(*handle);
-        m_db.m_contacts->nameHandle(*handle, "IOS6MessageDb");
-        _MsgHandle *owned = handle.release();
-        m_data.p()->handles.insert(rowid, owned);
-        return owned;
+        return __MsgData::insertOrGet(m_data.p()->handles, c.getInt64(m_rowidColumn), [&] {
+            auto handle = std::make_unique<_MsgHandle>();
+            m_reader.read(c, *handle);
+            format(*handle);
+            m_db.m_contacts->nameHandle(*handle, "IOS6MessageDb");
+            return handle;
+        });
     }
 
 private:
@@ -312,12 +365,14 @@ void IOS6MessageDb::upgradeLocalColumns()
     QStringList statements;
     if (!tbInfo(kChat).contains(QStringLiteral("group_id")))
         statements << QStringLiteral("ALTER TABLE chat ADD COLUMN group_id TEXT;");
-    const auto messageColumns = tbInfo(kMessage);
-    for (const UpgradeStep &step : kMessageUpgrades) {
-        if (messageColumns.contains(QString::fromLatin1(step.column)))
+    const auto present = tbInfo(kMessage);
+    for (const MessageColumn &column : messageColumns()) {
+        if (!column.addedType || present.contains(QString::fromLatin1(column.name)))
             continue;
-        statements << QString::fromLatin1(step.sql);
-        if (qstrcmp(step.column, "logic_hash") == 0)
+        statements << QStringLiteral("ALTER TABLE message ADD COLUMN %1 %2;")
+                          .arg(QString::fromLatin1(column.name),
+                               QString::fromLatin1(column.addedType));
+        if (qstrcmp(column.name, "logic_hash") == 0)
             statements << QStringLiteral(
                 "CREATE INDEX message_idx_logic_hash ON message(logic_hash);");
     }
@@ -382,16 +437,18 @@ void IOS6MessageDb::chats(MsgData &data)
     Sqlite3RecordReader<_MsgChat> chatRows = chatReader();
     const int chatRowId = c.columnIndex(QStringLiteral("rowid"));
     while (c.moveNext()) {
-        const qint64 rowid = c.getInt64(chatRowId);
-        if (d.chats.contains(rowid))
-            continue;
-        auto chat = std::make_unique<_MsgChat>();
-        chatRows.read(c, *chat);
-        d.chats.insert(rowid, chat.release());
+        __MsgData::insertOrGet(d.chats, c.getInt64(chatRowId), [&] {
+            auto chat = std::make_unique<_MsgChat>();
+            chatRows.read(c, *chat);
+            return chat;
+        });
     }
 
     if (!tableSqlContains(kChat, QStringLiteral("_last INTEGER"), Qt::CaseInsensitive)) {
-        c = queryThrow("select chat_id, max(date) as last from ( select cm.chat_id, m.date from "
+        // Each date in its own unit (see date21FromStored), so that a chat mixing them still finds
+        // its newest message.
+        c = queryThrow("select chat_id, max(case when date >= 10000000000 then date / 1000000000 "
+                       "else date end) as last from ( select cm.chat_id, m.date from "
                        "chat_message_join as cm inner join message as m on "
                        "cm.message_id=m.rowid ) as tmp group by chat_id");
         while (c.moveNext()) {
@@ -442,14 +499,13 @@ void IOS6MessageDb::messages(MsgData &data, qint64 chatId)
         if (!chat)
             continue;
         const qint64 rowid = c.getInt64(rowidColumn);
-        _MsgMessage *msg = d.messages.value(rowid);
-        if (!msg) {
+        _MsgMessage *msg = __MsgData::insertOrGet(d.messages, rowid, [&] {
             auto created = std::make_unique<_MsgMessage>();
             messageRows.read(c, *created);
             created->srcRowId = rowid;
-            msg = created.release();
-            d.messages.insert(rowid, msg);
-        }
+            MessageBody::complete(*created);
+            return created;
+        });
         if (_MsgHandle *handle = d.handles.value(msg->handle_id)) {
             msg->handle = handle;
             if (msg->country.isEmpty())
@@ -477,28 +533,28 @@ void IOS6MessageDb::messages(MsgData &data, qint64 chatId)
         if (!msg)
             continue;
         const qint64 attaId = c.getInt64(attachmentColumn);
-        _MsgAttachment *atta = d.attachments.value(attaId);
-        if (!atta) {
+        _MsgAttachment *atta = __MsgData::insertOrGet(d.attachments, attaId, [&] {
             auto created = std::make_unique<_MsgAttachment>();
             attachmentRows.read(c, *created);
             if (!created->filename.isEmpty())
                 created->localPath = resolveAttachmentPath(created->filename);
-            atta = created.release();
-            d.attachments.insert(attaId, atta);
-        }
+            return created;
+        });
         msg->attachmentMap.insert(QString::number(attaId), atta);
     }
+    MsgReactions::link(d);
 }
 
 QString IOS6MessageDb::attachmentRelativePath(const QString &filename)
 {
-    static const QRegularExpression leadingSlash(QStringLiteral("^/"));
-    static const QRegularExpression home(QStringLiteral("^~/"));
-    static const QRegularExpression unusable(QStringLiteral("[\\:*?\"<>|]"));
+    // Plain text operations rather than patterns: this runs for every attachment loaded.
     QString path = filename;
-    path.replace(leadingSlash, QString());
-    path.replace(home, QStringLiteral("var/mobile/"));
-    path.replace(unusable, QString());
+    if (path.startsWith(QLatin1Char('/')))
+        path.remove(0, 1);
+    if (path.startsWith(QLatin1String("~/")))
+        path.replace(0, 2, QStringLiteral("var/mobile/"));
+    static const QString unusable = QStringLiteral(":*?\"<>|");
+    path.removeIf([](QChar c) { return unusable.contains(c); });
     return path;
 }
 
@@ -670,78 +726,21 @@ qint64 IOS6MessageDb::insertMessage(const _MsgMessage &msg, qint64 handleId, qin
 {
     openCheck();
     Sqlite3Row row;
-    auto put = [&row](const char *column, const QVariant &value) {
-        row[QString::fromLatin1(column)] = value;
-    };
-    auto putIfText = [&put](const char *column, const QString &value) {
-        if (!value.isEmpty())
-            put(column, value);
-    };
-    auto has = [this](const char *column) { return messageSqlContains(column); };
-
-    put("guid", msg.guid);
-    put("text", msg.text);
-    put("replace", msg.replace);
-    putIfText("service_center", msg.service_center);
-    put("handle_id", handleId);
-    putIfText("subject", msg.subject);
-    putIfText("country", msg.country);
-    if (!msg.attributedBody.isEmpty())
-        put("attributedBody", msg.attributedBody);
-    put("version", msg.version);
-    put("type", msg.type);
-    put("service", msg.service);
-    put("account", msg.account);
-    put("account_guid", msg.account_guid);
-    put("error", msg.error);
-    put("date", msg.date);
-    put("date_read", msg.date_read);
-    put("date_delivered", msg.date_delivered);
-    put("is_delivered", msg.is_delivered);
-    put("is_finished", msg.is_finished);
-    put("is_emote", msg.is_emote);
-    put("is_from_me", msg.is_from_me);
-    put("is_empty", msg.is_empty);
-    put("is_delayed", msg.is_delayed);
-    put("is_auto_reply", msg.is_auto_reply);
-    put("is_prepared", msg.is_prepared);
-    put("is_read", msg.is_read);
-    put("is_system_message", msg.is_system_message);
-    put("is_sent", msg.is_sent);
-    put("has_dd_results", msg.has_dd_results);
-    put("is_service_message", msg.is_service_message);
-    put("is_forward", msg.is_forward);
-    put("was_downgraded", msg.was_downgraded);
-    put("is_archive", msg.is_archive);
-    put("cache_has_attachments", msg.cache_has_attachments);
-    put("cache_roomnames", msg.cache_roomnames);
-    put("was_data_detected", msg.was_data_detected);
-    put("was_deduplicated", msg.was_deduplicated);
-
-    const std::pair<const char *, int> optional[] = {{"is_audio_message", msg.is_audio_message},
-                                                     {"is_played", msg.is_played},
-                                                     {"date_played", msg.date_played},
-                                                     {"item_type", msg.item_type}};
-    for (const auto &[column, value] : optional) {
-        if (has(column))
-            put(column, value);
+    for (const MessageColumn &column : messageColumns()) {
+        if (column.write == W::Never || (column.addedType && !messageSqlContains(column.name)))
+            continue;
+        QVariant value;
+        if (column.write != W::Computed)
+            value = columnValue(column, msg);
+        else if (qstrcmp(column.name, "handle_id") == 0)
+            value = handleId;
+        else if (qstrcmp(column.name, "other_handle") == 0 && otherHandleId > 0)
+            value = otherHandleId;
+        else if (qstrcmp(column.name, "logic_hash") == 0)
+            value = logicHash.isEmpty() ? msg.logicalHash() : logicHash;
+        if (value.isValid())
+            row[QString::fromLatin1(column.name)] = value;
     }
-    if (has("other_handle") && otherHandleId > 0)
-        put("other_handle", otherHandleId);
-    if (has("group_title"))
-        putIfText("group_title", msg.group_title);
-    const std::pair<const char *, int> later[] = {{"group_action_type", msg.group_action_type},
-                                                  {"share_status", msg.share_status},
-                                                  {"share_direction", msg.share_direction},
-                                                  {"is_expirable", msg.is_expirable},
-                                                  {"expire_state", msg.expire_state},
-                                                  {"message_action_type", msg.message_action_type}};
-    for (const auto &[column, value] : later) {
-        if (has(column))
-            put(column, value);
-    }
-    if (has("logic_hash"))
-        put("logic_hash", logicHash.isEmpty() ? msg.logicalHash() : logicHash);
     return insertSqlRow(row, kMessage);
 }
 
@@ -783,19 +782,21 @@ void IOS6MessageDb::deleteMessage(const _MsgMessage *msg)
     if (msg->chat && !chatIds.contains(msg->chat->rowid))
         chatIds << msg->chat->rowid;
 
-    const QString id = QString::number(msg->rowid);
-    execute(QStringLiteral("DELETE FROM message WHERE rowid=%1").arg(id));
-    execute(QStringLiteral("DELETE FROM chat_message_join where message_id=%1").arg(id));
-    execute(QStringLiteral("DELETE FROM message_attachment_join where message_id=%1").arg(id));
-    for (const qint64 chat : qAsConst(chatIds)) {
-        const QString chatId = QString::number(chat);
-        execute(QStringLiteral("DELETE FROM chat WHERE rowid=%1 and (SELECT 1 from "
-                               "chat_message_join WHERE chat_id=%2 LIMIT 1) IS NULL")
-                    .arg(chatId, chatId));
+    // Bound values, not spliced ones: the statements (with their triggers) are prepared once for
+    // a whole deletion instead of once per message.
+    const qint64 id = msg->rowid;
+    execute(Sqlite3Sql("DELETE FROM message WHERE rowid=?").addInt64Param(id));
+    execute(Sqlite3Sql("DELETE FROM chat_message_join where message_id=?").addInt64Param(id));
+    execute(Sqlite3Sql("DELETE FROM message_attachment_join where message_id=?").addInt64Param(id));
+    for (const qint64 chatId : qAsConst(chatIds)) {
+        execute(Sqlite3Sql("DELETE FROM chat WHERE rowid=? and (SELECT 1 from "
+                           "chat_message_join WHERE chat_id=? LIMIT 1) IS NULL")
+                    .addInt64Param(chatId)
+                    .addInt64Param(chatId));
         // A chat that went leaves its participant links behind otherwise, and with them
         // addresses nothing refers to any more.
-        execute(QStringLiteral("DELETE FROM chat_handle_join WHERE chat_id=%1 and (SELECT 1 from "
-                               "chat WHERE rowid=%1) IS NULL")
-                    .arg(chatId));
+        execute(Sqlite3Sql("DELETE FROM chat_handle_join WHERE chat_id=?1 and (SELECT 1 from "
+                           "chat WHERE rowid=?1) IS NULL")
+                    .addInt64Param(chatId));
     }
 }

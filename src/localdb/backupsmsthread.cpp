@@ -4,17 +4,36 @@
 #include "frame/translation.h"
 #include "localdb/exportmessagesdb.h"
 #include "localdb/localdblog.h"
+#include "model/msgmessage.h"
+
+#include <QSet>
 
 #include <exception>
 
 BackupSMSThread::BackupSMSThread(const QList<_MsgMessage *> &messages, const QDir &databaseFolder,
                                  const QString &mmc, AbsProgress &progress, QObject *parent)
     : QThread(parent)
-    , m_messages(messages)
+    , m_messages(withReactions(messages))
     , m_folder(databaseFolder)
     , m_mmc(mmc)
     , m_progress(progress)
 {}
+
+QList<_MsgMessage *> BackupSMSThread::withReactions(const QList<_MsgMessage *> &messages)
+{
+    // Reactions are shown with their targets rather than listed, yet saved like any message.
+    QList<_MsgMessage *> result = messages;
+    QSet<const _MsgMessage *> listed(messages.cbegin(), messages.cend());
+    for (const _MsgMessage *message : messages) {
+        for (_MsgMessage *reaction : message->reactions) {
+            if (!listed.contains(reaction)) {
+                listed.insert(reaction);
+                result.append(reaction);
+            }
+        }
+    }
+    return result;
+}
 
 void BackupSMSThread::run()
 {

@@ -31,6 +31,7 @@ protected:
     void run() override;
 
 private:
+    static QList<_MsgMessage *> withReactions(const QList<_MsgMessage *> &messages);
     void reportProgress(int done);
 
     const QList<_MsgMessage *> m_messages;

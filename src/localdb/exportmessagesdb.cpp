@@ -71,10 +71,17 @@ void ExportMessagesDb::init()
     forgetLookups();
     m_inserted = 0;
     m_db->beginEdit();
+    // Guids and hashes are random keys: their index pages are touched all over the file, and
+    // with SQLite's small default cache a large save spent much of its time writing pages out
+    // and reading them back. A negative size counts kibibytes.
+    m_db->executeThrow("PRAGMA cache_size=-65536");
+    m_hasHashes = m_db->tableSqlContains(QStringLiteral("message"), QStringLiteral("logic_hash"));
+    m_known.load(*m_db, m_hasHashes);
 }
 
 void ExportMessagesDb::uninit()
 {
+    writeChatDates();
     forgetLookups();
     m_db->endEdit(true);
     m_db->close();
@@ -102,15 +109,18 @@ void ExportMessagesDb::write(_MsgMessage &message)
     const qint64 chatId = chatRowId(*message.chat);
     const qint64 handleId = message.handle ? handleRowId(*message.handle, chatId) : 0;
 
-    qint64 messageId = m_db->findMessageHash(message);
-    if (messageId == 0)
+    // Computed once: it is both the duplicate test and a column of the new row.
+    const QString hash = m_hasHashes ? message.logicalHash() : QString();
+    qint64 messageId = m_hasHashes ? m_known.rowIdOfHash(hash) : 0;
+    if (messageId == 0 && m_known.mayHoldGuid(message.guid))
         messageId = m_db->findMessage(message.guid);
     if (messageId == 0) {
         const qint64 otherHandleId =
             message.otherHandle ? handleRowId(*message.otherHandle, chatId) : 0;
-        messageId = m_db->insertMessage(message, handleId, otherHandleId, QString());
+        messageId = m_db->insertMessage(message, handleId, otherHandleId, hash);
+        m_known.add(messageId, hash, message.guid);
         m_db->joinChatMessage(chatId, messageId);
-        m_db->updateChatLastDate21(chatId, message.date);
+        noteChatDate(chatId, message.date);
         ++m_inserted;
     }
 
@@ -195,10 +205,30 @@ void ExportMessagesDb::copyAttachmentFile(const _MsgAttachment &attachment) cons
         qCWarning(lcLocalDb) << "attachment copy failed:" << attachment.localPath << "to" << target;
 }
 
+void ExportMessagesDb::noteChatDate(qint64 chatId, int date)
+{
+    // Written once per chat when the run ends rather than once per message: each update of the
+    // chat's newest date also rewrites its index entry.
+    const auto known = m_newestDates.find(chatId);
+    if (known == m_newestDates.end())
+        m_newestDates.insert(chatId, date);
+    else if (date > known.value())
+        known.value() = date;
+}
+
+void ExportMessagesDb::writeChatDates()
+{
+    for (auto it = m_newestDates.cbegin(); it != m_newestDates.cend(); ++it)
+        m_db->updateChatLastDate21(it.key(), it.value());
+    m_newestDates.clear();
+}
+
 void ExportMessagesDb::forgetLookups()
 {
     m_chatIds.clear();
     m_handleIds.clear();
     m_chatHandleJoins.clear();
     m_lastHandles.clear();
+    m_newestDates.clear();
+    m_known.clear();
 }

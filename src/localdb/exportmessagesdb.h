@@ -1,5 +1,6 @@
 #pragma once
 
+#include "localdb/knownmessages.h"
 #include "model/absformatexport.h"
 
 #include <QDir>
@@ -48,6 +49,8 @@ private:
     // The handle's row id, inserting it when the database lacks it, and joined to chatId.
     qint64 handleRowId(const _MsgHandle &handle, qint64 chatId);
     void updateLastHandle(qint64 chatId, const QString &address);
+    void noteChatDate(qint64 chatId, int date);
+    void writeChatDates();
     void writeAttachments(const _MsgMessage &message, qint64 messageId);
     void copyAttachmentFile(const _MsgAttachment &attachment) const;
     void forgetLookups();
@@ -61,4 +64,7 @@ private:
     QHash<QPair<QString, QString>, qint64> m_handleIds; // by (address, service)
     QSet<QPair<qint64, qint64>> m_chatHandleJoins;      // (chat, handle) known to be joined
     QHash<qint64, QString> m_lastHandles;               // last_addressed_handle set per chat
+    QHash<qint64, int> m_newestDates;                   // newest new message per chat
+    KnownMessages m_known;
+    bool m_hasHashes = false;
 };

@@ -1,6 +1,7 @@
 #include "model/msgattachment.h"
 
 #include "frame/filenames.h"
+#include "model/heifpicture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,12 +17,21 @@ constexpr int kThumbnailSide = 120;
 
 void makeThumbnail(const QString &source, const QString &target)
 {
+    // Asked first: for a file that is missing, the image reader tries the name with every
+    // picture suffix it knows, dozens of failed opens for each message of a large export.
+    if (!QFileInfo(source).isFile())
+        return;
     QImage image;
     const char *format = "JPG";
     if (!image.load(source, format)) {
         format = "PNG";
-        if (!image.load(source, format))
-            return;
+        if (!image.load(source, format)) {
+            // Later phones' pictures; previewed as JPEG.
+            format = "JPG";
+            image = HeifPicture::read(source);
+            if (image.isNull())
+                return;
+        }
     }
     const QImage scaled = image.height() > image.width()
                               ? image.scaledToHeight(kThumbnailSide, Qt::FastTransformation)
@@ -34,6 +44,24 @@ void makeThumbnail(const QString &source, const QString &target)
 }
 
 } // namespace
+
+QString _MsgAttachment::jpegRendering() const
+{
+    if (localPath.isEmpty() || !HeifPicture::isHeif(localPath))
+        return QString();
+    const QString path =
+        QDir(QDir::tempPath()).filePath(g_pathHash(localPath) + QStringLiteral(".jpg"));
+    if (QFileInfo::exists(path))
+        return path;
+    const QImage image = HeifPicture::read(localPath);
+    QSaveFile file(path);
+    if (image.isNull() || !file.open(QIODevice::WriteOnly) || !image.save(&file, "JPG") ||
+        !file.commit()) {
+        qCWarning(lcRecords) << "cannot write JPEG rendering" << path << file.errorString();
+        return QString();
+    }
+    return path;
+}
 
 QString _MsgAttachment::thumbnail() const
 {

@@ -24,4 +24,7 @@ struct _MsgAttachment
     // use from a JPEG or PNG file. The path is returned even when no preview could be made, so
     // callers check that the file exists.
     QString thumbnail() const;
+    // A HEIC/HEIF picture rendered as a JPEG file in the temporary folder, for readers that know
+    // no HEIF; empty for any other file or when it cannot be decoded.
+    QString jpegRendering() const;
 };

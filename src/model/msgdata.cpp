@@ -5,14 +5,20 @@
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
 
-#include <QSet>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
-// A loader that stored one record under two row ids must not make it freed twice.
+// A loader that stored one record under two row ids must not make it freed twice. Sorted by
+// address, such twins become neighbours, and the records are freed roughly in the order they
+// were allocated: with a million records the hash's random order made freeing cost a fifth of
+// a whole listing.
 template <typename Record> void deleteRecords(const QHash<qint64, Record *> &records)
 {
-    const QSet<Record *> unique(records.cbegin(), records.cend());
+    std::vector<Record *> unique(records.cbegin(), records.cend());
+    std::sort(unique.begin(), unique.end());
+    unique.erase(std::unique(unique.begin(), unique.end()), unique.end());
     qDeleteAll(unique);
 }
 

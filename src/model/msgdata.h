@@ -6,6 +6,8 @@
 #include <QList>
 #include <QSharedPointer>
 
+#include <memory>
+
 struct _MsgAttachment;
 struct _MsgChat;
 struct _MsgHandle;
@@ -26,6 +28,26 @@ public:
     QHash<qint64, _MsgHandle *> handles;
     QHash<qint64, _MsgMessage *> messages;
     QHash<qint64, _MsgAttachment *> attachments;
+
+    // The record stored under rowid in records (one of the four hashes), made by make() — a
+    // callable returning std::unique_ptr<Record> — and stored there when missing. made, when
+    // given, tells whether this call made it. A make that returns null stores nothing.
+    template <typename Record, typename Make>
+    static Record *insertOrGet(QHash<qint64, Record *> &records, qint64 rowid, Make &&make,
+                               bool *made = nullptr)
+    {
+        Record *known = records.value(rowid);
+        if (made)
+            *made = !known;
+        if (known)
+            return known;
+        std::unique_ptr<Record> created = make();
+        if (!created)
+            return nullptr;
+        Record *owned = created.get();
+        records.insert(rowid, created.release());
+        return owned;
+    }
 };
 
 // Shares one __MsgData between its copies (thread-safe count); the records live until the last

@@ -128,6 +128,15 @@ QString emoji_replace(const QString &text, const EmojiHandler &handler, void *co
     return rx_replace(rx_replace(text, bmpEmoji, byCode, context), astralEmoji, byCode, context);
 }
 
+int date21FromStored(qint64 value)
+{
+    constexpr qint64 kNanosecondsFrom = 10'000'000'000;
+    constexpr qint64 kNanosecondsPerSecond = 1'000'000'000;
+    if (value >= kNanosecondsFrom || value <= -kNanosecondsFrom)
+        value /= kNanosecondsPerSecond;
+    return static_cast<int>(value);
+}
+
 QByteArray msgAttaAttributeBody(const QString &guid)
 {
     static const QByteArray head = QByteArray::fromHex(

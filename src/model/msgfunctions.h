@@ -15,6 +15,10 @@ struct _MsgMessage;
 // A date of the phone's databases (seconds since 2001-01-01 UTC) as a UTC date-time. The sum with
 // the 1970 offset is read as an unsigned 32-bit Unix time, as the phone does.
 QDateTime dtFromDate21(int seconds);
+// A stored date as seconds since 2001. Later phones store nanoseconds, and one row can mix the
+// units, so each value is judged alone: seconds stay below 1e10 until after 2300, while any
+// nanosecond date after 2001 minute one exceeds 1e10.
+int date21FromStored(qint64 value);
 
 // Called for each match; returns the text that replaces it.
 using RxReplaceHandler =

@@ -5,6 +5,7 @@
 #include "model/msgchat.h"
 #include "model/msgfunctions.h"
 #include "model/msghandle.h"
+#include "model/msgreactions.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -85,6 +86,19 @@ QString _MsgMessage::plainText() const
     return result.remove(kObjectReplacement);
 }
 
+QString _MsgMessage::bubbleText() const
+{
+    if (unsent)
+        return g_tr("IDS_MSG_UNSENT");
+    QString result = plainText();
+    if (edited)
+        result = g_tr("IDS_MSG_EDITED_%1").arg(result);
+    if (replyTarget)
+        result = g_tr("IDS_MSG_REPLY_TO_%1").arg(MsgReactions::quote(*replyTarget)) +
+                 QLatin1Char('\n') + result;
+    return result;
+}
+
 QList<_MsgAttachment *> _MsgMessage::attachments() const
 {
     QList<_MsgAttachment *> result = attachmentMap.values();
@@ -96,7 +110,16 @@ QString _MsgMessage::summaryRawEmoji() const
 {
     if (item_type != 0)
         return itemSummary(*this);
+    if (isReaction())
+        return MsgReactions::sentence(*this);
+    if (unsent)
+        return g_tr("IDS_MSG_UNSENT");
     QString result = plainText();
+    if (edited)
+        result = g_tr("IDS_MSG_EDITED_%1").arg(result);
+    const QString badges = MsgReactions::badgeLine(*this);
+    if (!badges.isEmpty())
+        result += QLatin1Char(' ') + g_tr("IDS_MSG_REACTIONS_%1").arg(badges);
     for (const _MsgAttachment *attachment : attachments())
         result += attachmentTag(attachment->mime_type);
     return result.trimmed();
@@ -136,7 +159,17 @@ QString _MsgMessage::logicalHash() const
     const char fromMe = static_cast<char>(is_from_me & 0xFF);
     md5.addData(QByteArrayView(&fromMe, 1));
     md5.addData(plainText().toUtf8());
+    // Two reactions of one sender in one second often carry no text: what they react to and
+    // how tells them apart.
+    if (isReaction())
+        md5.addData((QString::number(associated_message_type) + associated_message_guid).toUtf8());
     for (const QString &name : fingerprintNames(attachmentMap))
         md5.addData(name.toUtf8());
     return QString::fromLatin1(md5.result().toHex());
+}
+
+bool _MsgMessage::isReaction() const
+{
+    return MsgReactions::isReactionType(associated_message_type) ||
+           MsgReactions::isRemovalType(associated_message_type);
 }

@@ -69,15 +69,39 @@ struct _MsgMessage
     int is_expirable = 0;
     int expire_state = 0;
     int message_action_type = 0;
+    // Columns of later phones, kept so that local databases hold what the phone said.
+    QString associated_message_guid;  // a reaction's target: "p:N/GUID", "bp:GUID" or a guid
+    int associated_message_type = 0;  // 2000-2007 a reaction, 3000-3007 its removal
+    QString associated_message_emoji; // the emoji of a 2006 reaction
+    QString thread_originator_guid;   // the message a reply answers
+    int date_edited = 0;
+    QByteArray message_summary_info; // edit history and unsent parts (binary property list)
+    // Worked out on loading from the columns above; not stored.
+    bool edited = false;
+    bool unsent = false;
 
     _MsgHandle *handle = nullptr;
     _MsgChat *chat = nullptr;
     QHash<QString, _MsgAttachment *> attachmentMap; // by attachment row id in decimal (iOS 5: guid)
     _MsgHandle *otherHandle = nullptr;
+    // A reaction whose target is loaded is shown with the target, not on its own.
+    _MsgMessage *reactionTarget = nullptr;
+    _MsgMessage *replyTarget = nullptr;
+    // Every reaction and removal row aimed at this message, oldest first; see
+    // MsgReactions::standing for those still in force.
+    QList<_MsgMessage *> reactions;
+
+    // associated_message_type says this row reacts to another message (or takes a reaction back).
+    bool isReaction() const;
+    // Listed as a message of its own: not a reaction shown with its target.
+    bool isShownAlone() const { return !reactionTarget; }
 
     // The body without the U+FFFC attachment placeholders. (Named apart from the `text` column,
     // which it reads, since a member function cannot share the field's name.)
     QString plainText() const;
+    // The body as a bubble shows it: the quote of the message a reply answers, the text marked
+    // when edited, or the note that the message was unsent.
+    QString bubbleText() const;
     // The attachments in ascending row order.
     QList<_MsgAttachment *> attachments() const;
     // One line (or a few) describing the message for lists, exports and printing; emoji kept.

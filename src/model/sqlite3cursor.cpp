@@ -46,6 +46,11 @@ QString Sqlite3Cursor::getText(int index) const
     return m_stmt ? m_stmt->textAt(index) : QString();
 }
 
+QString Sqlite3Cursor::getText(int index, const QString &previous) const
+{
+    return m_stmt ? m_stmt->textAt(index, previous) : QString();
+}
+
 QByteArray Sqlite3Cursor::getBlob(int index) const
 {
     return m_stmt ? m_stmt->blobAt(index) : QByteArray();

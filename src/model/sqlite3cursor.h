@@ -29,6 +29,10 @@ public:
     int getInt(int index) const;
     qint64 getInt64(int index) const;
     QString getText(int index) const;
+    // getText(index), but previous itself when the text equals it: records read from many rows
+    // then share one copy of a value that repeats (a service, an account) instead of holding one
+    // each.
+    QString getText(int index, const QString &previous) const;
     QByteArray getBlob(int index) const;
     // Position of the column, matched without regard to case; -1 when the query lacks it.
     int columnIndex(const QString &column) const;

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <initializer_list>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -20,8 +21,13 @@ public:
     class Field
     {
     public:
-        Field(const char *column, int Record::*member, int missing = 0)
-            : m_column(QString::fromLatin1(column)), m_member(member), m_missing(missing)
+        // convert, when given, turns the stored 64-bit value into the member's (dates).
+        Field(const char *column, int Record::*member, int missing = 0,
+              int (*convert)(qint64) = nullptr)
+            : m_column(QString::fromLatin1(column))
+            , m_member(member)
+            , m_missing(missing)
+            , m_convert(convert)
         {}
         Field(const char *column, qint64 Record::*member)
             : m_column(QString::fromLatin1(column)), m_member(member)
@@ -36,15 +42,18 @@ public:
     private:
         friend class Sqlite3RecordReader;
 
-        void read(const Sqlite3Cursor &cursor, int index, Record &record) const;
+        void read(const Sqlite3Cursor &cursor, int index, Record &record,
+                  QString &previousText) const;
 
         QString m_column;
         std::variant<int Record::*, qint64 Record::*, QString Record::*, QByteArray Record::*>
             m_member;
         int m_missing = 0;
+        int (*m_convert)(qint64) = nullptr;
     };
 
     Sqlite3RecordReader(std::initializer_list<Field> fields) : m_fields(fields) {}
+    explicit Sqlite3RecordReader(std::vector<Field> fields) : m_fields(std::move(fields)) {}
 
     // Fills record from the cursor's current row.
     void read(const Sqlite3Cursor &cursor, Record &record)
@@ -52,7 +61,7 @@ public:
         if (!m_bound || cursor.layoutId() != m_layoutId)
             bind(cursor);
         for (size_t i = 0; i < m_fields.size(); ++i)
-            m_fields[i].read(cursor, m_positions[i], record);
+            m_fields[i].read(cursor, m_positions[i], record, m_previousTexts[i]);
     }
 
 private:
@@ -62,29 +71,38 @@ private:
         m_positions.reserve(m_fields.size());
         for (const Field &field : m_fields)
             m_positions.push_back(cursor.columnIndex(field.m_column));
+        m_previousTexts.assign(m_fields.size(), QString());
         m_layoutId = cursor.layoutId();
         m_bound = true;
     }
 
     const std::vector<Field> m_fields;
     std::vector<int> m_positions;
+    // Each text field's value in the row before: a value that repeats from row to row is then
+    // held once, however many records carry it.
+    std::vector<QString> m_previousTexts;
     quint64 m_layoutId = 0;
     bool m_bound = false;
 };
 
 template <typename Record>
 void Sqlite3RecordReader<Record>::Field::read(const Sqlite3Cursor &cursor, int index,
-                                              Record &record) const
+                                              Record &record, QString &previousText) const
 {
     switch (m_member.index()) {
     case 0:
-        record.*std::get<0>(m_member) = index < 0 ? m_missing : cursor.getInt(index);
+        if (index < 0)
+            record.*std::get<0>(m_member) = m_missing;
+        else
+            record.*std::get<0>(m_member) =
+                m_convert ? m_convert(cursor.getInt64(index)) : cursor.getInt(index);
         break;
     case 1:
         record.*std::get<1>(m_member) = cursor.getInt64(index);
         break;
     case 2:
-        record.*std::get<2>(m_member) = cursor.getText(index);
+        previousText = cursor.getText(index, previousText);
+        record.*std::get<2>(m_member) = previousText;
         break;
     default:
         record.*std::get<3>(m_member) = cursor.getBlob(index);

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -184,6 +185,23 @@ QString Sqlite3Stmt::textAt(int index) const
     const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt.get(), index));
     const int bytes = sqlite3_column_bytes(m_stmt.get(), index);
     return text ? QString::fromUtf8(text, bytes) : QString();
+}
+
+QString Sqlite3Stmt::textAt(int index, const QString &previous) const
+{
+    if (!readable(index))
+        return QString();
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt.get(), index));
+    const int bytes = sqlite3_column_bytes(m_stmt.get(), index);
+    if (!text)
+        return QString();
+    // Compared as Latin-1 only when previous is plain ASCII: then equal bytes mean equal text.
+    if (bytes == previous.size() && !previous.isNull() &&
+        std::all_of(previous.cbegin(), previous.cend(),
+                    [](QChar c) { return c.unicode() < 0x80; }) &&
+        QLatin1String(text, bytes) == previous)
+        return previous;
+    return QString::fromUtf8(text, bytes);
 }
 
 QByteArray Sqlite3Stmt::blobAt(int index) const

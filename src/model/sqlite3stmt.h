@@ -50,6 +50,8 @@ public:
     int intAt(int index) const;
     qint64 int64At(int index) const;
     QString textAt(int index) const;
+    // textAt(), but previous itself (sharing its memory) when the text equals it.
+    QString textAt(int index, const QString &previous) const;
     QByteArray blobAt(int index) const;
 
     // Number of rows the whole query yields, counted on a fresh statement so that the position of

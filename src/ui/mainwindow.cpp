@@ -402,6 +402,8 @@ void MainWindow::showMessages(const QList<_MsgMessage *> &messages, _MsgChat *ch
 {
     m_currentChat = chat;
     QList<_MsgMessage *> sorted = messages;
+    // Reactions show with the messages they react to.
+    sorted.removeIf([](const _MsgMessage *message) { return !message->isShownAlone(); });
     g_sortMessages(sorted, m_listView->header()->sortIndicatorOrder());
     m_smsModel->loadSMS(sorted);
     showBubble(sorted);

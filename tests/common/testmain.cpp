@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -23,11 +24,15 @@ int main(int argc, char **argv)
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
 
-    // Always replaced, even when the caller's environment names a data folder.
-    QTemporaryDir dataDir;
-    if (!dataDir.isValid())
+    // Always replaced, even when the caller's environment names a data folder. The temporary
+    // folder is private too (and inherited by the programs a test starts), so that tests running
+    // side by side never see each other's temporary files.
+    QTemporaryDir root;
+    if (!root.isValid() || !QDir(root.path()).mkpath(QStringLiteral("data")) ||
+        !QDir(root.path()).mkpath(QStringLiteral("tmp")))
         return 3;
-    qputenv("TEXTLINK_DATA_DIR", dataDir.path().toUtf8());
+    qputenv("TEXTLINK_DATA_DIR", QDir(root.path()).filePath(QStringLiteral("data")).toUtf8());
+    qputenv("TMPDIR", QDir(root.path()).filePath(QStringLiteral("tmp")).toUtf8());
 
     TestApplication app(argc, argv);
     g_installTranslation();

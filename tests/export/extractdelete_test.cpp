@@ -228,6 +228,23 @@ TEST_F(DeleteTest, LastMessageTakesItsChatAlong)
     EXPECT_EQ(count("select count(*) from chat"), 1);
 }
 
+// The deletion sets a costly trigger aside while it works; the database keeps it, working.
+TEST_F(DeleteTest, TriggerSetAsideDuringTheDeletionIsBackAfterIt)
+{
+    const char *sql = "select count(*) from sqlite_master where type='trigger' and "
+                      "name='clean_orphaned_messages'";
+    ASSERT_EQ(count(sql), 1);
+    RecordingProgress progress;
+    ASSERT_TRUE(remove({byText("one")}, progress));
+    EXPECT_EQ(count(sql), 1);
+    {
+        Sqlite3DB db;
+        db.openThrow(SmsDbWriter::dbPathIn(folder()), Sqlite3DB::kOpenReadWrite);
+        db.executeThrow("delete from chat_message_join");
+    }
+    EXPECT_EQ(count("select count(*) from message"), 0);
+}
+
 TEST_F(DeleteTest, CancelLeavesDatabaseAndFilesAsBefore)
 {
     const QByteArray before = readAll(SmsDbWriter::dbPathIn(folder()));

@@ -287,24 +287,33 @@ TEST_F(IOS6ReaderTest, CutDownDatabaseGivesAClearError)
     EXPECT_THROW(db.chats(data), std::runtime_error);
 }
 
-TEST_F(IOS6ReaderTest, NanosecondDatesDoNotStopLoading)
+TEST_F(IOS6ReaderTest, DatesAreReadInSecondsOrNanosecondsValueByValue)
 {
+    // Later phones store nanoseconds, yet one row can mix units (a seconds date_read beside a
+    // nanoseconds date) and attachments keep seconds.
     SmsDbWriter w(folder(), Layout::Extended);
     const qint64 handle = w.addHandle(QStringLiteral("+15551230001"));
     const qint64 chat = w.addChat(handle);
     const qint64 msg = w.addMessage(chat, msgAt(0, handle));
-    const qint64 nanos = Q_INT64_C(600000000123456789);
-    w.exec(QStringLiteral("update message set date=%1, date_read=%1 where rowid=%2")
-               .arg(nanos)
+    const qint64 atta = w.addAttachment(msg, QStringLiteral("~/Library/SMS/Attachments/a.jpg"),
+                                        QStringLiteral("image/jpeg"));
+    w.exec(QStringLiteral("update message set date=600000000123456789, date_read=600000100, "
+                          "date_delivered=600000050999999999 where rowid=%1")
                .arg(msg));
+    w.exec(QStringLiteral("update attachment set created_date=600000001 where rowid=%1").arg(atta));
     w.close();
 
     IOS6MessageDb db(folder(), QString(), false);
     MsgData data;
     ASSERT_NO_THROW(db.messages(data, 0));
-    ASSERT_TRUE(data.p()->messages.contains(msg));
-    // What a 32-bit read keeps, for now.
-    EXPECT_EQ(data.p()->messages.value(msg)->date, int(quint32(quint64(nanos))));
+    const _MsgMessage *read = data.p()->messages.value(msg);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->date, 600000000);
+    EXPECT_EQ(read->date_read, 600000100);
+    EXPECT_EQ(read->date_delivered, 600000050);
+    EXPECT_EQ(data.p()->attachments.value(atta)->created_date, 600000001);
+    // The chat's newest date comes from the same values, not from the raw nanoseconds.
+    EXPECT_EQ(data.p()->chats.value(chat)->last, 600000000);
 }
 
 TEST_F(IOS6ReaderTest, MissingFileCreatesAnEmptyLocalDatabase)

@@ -319,7 +319,9 @@ TEST_F(IOS6WriterTest, OlderLocalDatabaseIsUpgradedOnOpen)
     for (const char *name :
          {"is_audio_message", "is_played", "date_played", "item_type", "other_handle",
           "group_title", "group_action_type", "share_status", "share_direction", "is_expirable",
-          "expire_state", "message_action_type", "logic_hash"})
+          "expire_state", "message_action_type", "logic_hash", "associated_message_guid",
+          "associated_message_type", "associated_message_emoji", "thread_originator_guid",
+          "date_edited", "message_summary_info"})
         EXPECT_TRUE(columns.contains(QLatin1String(name))) << name;
     EXPECT_TRUE(db.tbInfo(QStringLiteral("chat")).contains(QStringLiteral("group_id")));
     EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select count(*) as v from sqlite_master where "

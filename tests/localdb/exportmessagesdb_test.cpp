@@ -311,6 +311,47 @@ TEST_F(ExportMessagesDbTest, AbortLeavesNothingOfTheRun)
     EXPECT_TRUE(counts() == before);
 }
 
+// Duplicates are found in memory, among the rows the database held when the run began and those
+// the run itself added: by content first, then by guid.
+TEST_F(ExportMessagesDbTest, DuplicatesAreFoundAmongStoredRowsAndThoseOfTheSameRun)
+{
+    struct Case
+    {
+        const char *name;
+        bool savedBefore; // the first message is in the database before the run
+        int date;         // the second message's date (the first's is 1000)
+        const char *text; // the second message's text (the first's is "hello")
+        bool sameGuid;    // the second message has the first one's guid
+        int inserted;     // new rows of the run
+    };
+    const Case cases[] = {
+        {"same content, other guid, same run", false, 1000, "hello", false, 1},
+        {"same guid, other content, same run", false, 1000, "edited", true, 1},
+        {"other content and guid, same run", false, 1001, "hello", false, 2},
+        {"same content, other guid, stored", true, 1000, "hello", false, 0},
+        {"same guid, other content, stored", true, 2000, "edited", true, 0},
+        {"other content and guid, stored", true, 1000, "hello!", false, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(dbFolder()).removeRecursively();
+        MsgBuilder b;
+        _MsgHandle *ann = b.handle(QStringLiteral("+15550001"));
+        _MsgChat *chat = b.chat(ann);
+        _MsgMessage *first = b.message(chat, ann, 1000, QStringLiteral("hello"));
+        _MsgMessage *second = b.message(chat, ann, c.date, QString::fromLatin1(c.text));
+        if (c.sameGuid)
+            second->guid = first->guid;
+        if (c.savedBefore) {
+            ASSERT_EQ(save({first}), 1);
+        }
+        const int inserted = save(c.savedBefore ? QList<_MsgMessage *>{second}
+                                                : QList<_MsgMessage *>{first, second});
+        EXPECT_EQ(inserted, c.inserted);
+        EXPECT_EQ(counts().messages, c.savedBefore ? 1 + c.inserted : c.inserted);
+    }
+}
+
 class BackupSMSThreadTest : public ExportMessagesDbTest
 {};
 

@@ -1,5 +1,6 @@
 // Writes a phone message folder: either a small demo history (one-to-one chats, a group with a
 // member who left, system items, attachments present and missing) or a bulk one for benchmarks.
+#include "fixtures/modernsmsdbwriter.h"
 #include "fixtures/smsdbwriter.h"
 
 #include <QCommandLineParser>
@@ -73,7 +74,10 @@ int main(int argc, char **argv)
                                       QStringLiteral("The first iOS 6 tables (no item_type)."));
     const QCommandLineOption wal(QStringLiteral("wal"),
                                  QStringLiteral("Leave the rows in a write-ahead log."));
-    parser.addOptions({messages, chats, original, wal});
+    const QCommandLineOption modern(
+        QStringLiteral("modern"),
+        QStringLiteral("Bulk: as later phones keep it (nanosecond dates, archived texts)."));
+    parser.addOptions({messages, chats, original, wal, modern});
     parser.process(app);
     QTextStream err(stderr);
     if (parser.positionalArguments().size() != 1) {
@@ -81,6 +85,13 @@ int main(int argc, char **argv)
         return 2;
     }
     try {
+        if (parser.isSet(modern) && parser.isSet(messages)) {
+            ModernSmsDbWriter writer(QDir(parser.positionalArguments().first()));
+            writer.addBulk(parser.value(messages).toInt(), parser.value(chats).toInt());
+            writer.close();
+            QTextStream(stdout) << writer.base().dbPath() << '\n';
+            return 0;
+        }
         SmsDbWriter writer(QDir(parser.positionalArguments().first()),
                            parser.isSet(original) ? SmsDbWriter::Layout::Original
                                                   : SmsDbWriter::Layout::Extended,
