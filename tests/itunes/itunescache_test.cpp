@@ -137,9 +137,7 @@ TEST_F(CacheTest, SecondExtractionCopiesOnlyWhatChanged)
     for (const QString &file : QDir(m_backupPath).entryList(QDir::Files)) {
         if (!file.startsWith(QLatin1String("Manifest")) &&
             !file.startsWith(QLatin1String("Status"))) {
-            QFile stored(QDir(m_backupPath).filePath(file));
-            ASSERT_TRUE(stored.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            stored.write("ruined");
+            writeFile(QDir(m_backupPath).filePath(file), "ruined");
         }
     }
     RecordingProgress second;

@@ -161,11 +161,7 @@ TEST_F(ModernBackup, LinkedStoredFilesAreNeverRead)
 {
     QTemporaryDir outside;
     const QString secret = outside.filePath(QStringLiteral("secret"));
-    {
-        QFile f(secret);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("not the phone's");
-    }
+    writeFile(secret, "not the phone's");
     for (const bool linkFolder : {false, true}) {
         SCOPED_TRACE(linkFolder ? "linked folder" : "linked file");
         QTemporaryDir dir;

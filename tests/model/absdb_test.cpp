@@ -5,6 +5,7 @@
 #include "model/absiosmessagedb.h"
 #include "model/sqlite3exception.h"
 #include "model/sqlite3transaction.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -267,10 +268,7 @@ TEST_F(CheckDbTypeTest, AMissingFileIsAnErrorAndStaysMissing)
     EXPECT_FALSE(QFile::exists(missing));
 
     const QString junk = m_dir.filePath(QStringLiteral("junk.db"));
-    QFile file(junk);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(2048, '\x7f'));
-    file.close();
+    writeFile(junk, QByteArray(2048, '\x7f'));
     EXPECT_THROW(AbsIOSMessageDb::checkDbType(junk), Sqlite3Exception);
 }
 

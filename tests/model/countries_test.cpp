@@ -1,5 +1,6 @@
 #include "model/countryinfo.h"
 #include "model/countrylibdb.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -208,9 +209,7 @@ TEST(CountryLibDb, BrokenCopyIsReplaced)
     const QString path = CountryLibDb::dbPath();
     QFile::remove(path);
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile empty(path);
-    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
-    empty.close();
+    writeFile(path, QByteArray());
 
     CountryLibDb lib{QStringLiteral("262")};
     EXPECT_EQ(lib.defCountryInfo().sn, QStringLiteral("DE"));

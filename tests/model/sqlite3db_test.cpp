@@ -2,6 +2,7 @@
 #include "model/sqlite3db.h"
 #include "model/sqlite3exception.h"
 #include "model/sqlite3row.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -102,10 +103,7 @@ TEST_F(Sqlite3DBTest, ErrorsCarrySqlitesMessageAndTheFileName)
 
     // A file that is not a database is noticed on first use, not hidden.
     const QString junk = m_dir.filePath(QStringLiteral("junk.db"));
-    QFile file(junk);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(4096, 'x'));
-    file.close();
+    writeFile(junk, QByteArray(4096, 'x'));
     Sqlite3DB db;
     try {
         db.openThrow(junk, Sqlite3DB::kOpenReadWrite);
