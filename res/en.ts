@@ -125,23 +125,23 @@
     </message>
     <message>
         <source>IDS_CANT_CONTINUE_WITHOUT_SEL_ONE_COUNTRY</source>
-        <translation>Please select a cuntry code first to continue.</translation>
+        <translation>Please select a country code to continue.</translation>
     </message>
     <message>
         <source>IDS_CAN_NOT_FIND_ATTACHMENT_%1</source>
-        <translation>can not find %1.</translation>
+        <translation>Cannot find %1.</translation>
     </message>
     <message>
         <source>IDS_CAN_NOT_FOUNDCONTACT_KEYWORD_%0</source>
-        <translation>Find no contact with keyword %1.</translation>
+        <translation>No contact matches %1.</translation>
     </message>
     <message>
         <source>IDS_CAN_NOT_FOUNDSMS_KEYWORD_%0</source>
-        <translation>Find no Message with keyword %1.</translation>
+        <translation>No message matches %1.</translation>
     </message>
     <message>
         <source>IDS_CAN_NOT_FOUND_AND_MESSAGES</source>
-        <translation>Can&apos;t find any Message.</translation>
+        <translation>No messages to search.</translation>
     </message>
     <message>
         <source>IDS_CHAT_UNKNOWN</source>
@@ -217,15 +217,15 @@
     </message>
     <message>
         <source>IDS_CONFIRM_DEL_CHAT_MMS</source>
-        <translation>Confirm to delete Messages with this contact?</translation>
+        <translation>Delete all messages with this contact?</translation>
     </message>
     <message>
         <source>IDS_CONFIRM_DEL_SEL_MMS</source>
-        <translation>Confirm to delete the selected Messages?</translation>
+        <translation>Delete the selected messages?</translation>
     </message>
     <message>
         <source>IDS_CONFIRM_DEL_THIS_LOCALDB</source>
-        <translation>Confirm to delete this Database?</translation>
+        <translation>Delete this database and all its messages?</translation>
     </message>
     <message>
         <source>IDS_CONFIRM_SEL_COUNTRY_%1</source>
@@ -274,6 +274,14 @@
     <message>
         <source>IDS_DERIVING_BACKUP_KEY</source>
         <translation>Checking the backup password...</translation>
+    </message>
+    <message>
+        <source>IDS_DROP_COPY_FAILED_%1</source>
+        <translation>Could not copy %1 to open it.</translation>
+    </message>
+    <message>
+        <source>IDS_DROP_UNKNOWN_%1</source>
+        <translation>%1 is neither an iPhone backup, a phone folder nor a message database.</translation>
     </message>
     <message>
         <source>IDS_EMOJI_PLACEHOLDER</source>
@@ -329,11 +337,15 @@
     </message>
     <message>
         <source>IDS_EXTRACTING_MEDIA_FILES</source>
-        <translation>Extracting MMS attachment now.Please wait...</translation>
+        <translation>Extracting attachments, please wait...</translation>
     </message>
     <message>
         <source>IDS_FILE_KEY_INVALID</source>
         <translation>The key of an encrypted backup file is not a 256-bit AES key.</translation>
+    </message>
+    <message>
+        <source>IDS_FIRST_RUN_HINT</source>
+        <translation>Import an iPhone backup with File › Import (Ctrl+O), connect a phone by USB, or drop a backup folder, a phone folder or a message database onto this window.</translation>
     </message>
     <message>
         <source>IDS_INVALID_IOS_DB</source>
@@ -494,11 +506,11 @@
     </message>
     <message>
         <source>IDS_LOAD_BK_EXISTS</source>
-        <translation>This iTunes Backup has been listed on the left.</translation>
+        <translation>This backup is already in the list.</translation>
     </message>
     <message>
         <source>IDS_LOCALDB_SEL_HINT</source>
-        <translation>Selecting current Database will merge messages;entering new DB name will create a new Database.</translation>
+        <translation>Choose a database to add the messages to, or type a new name to create one.</translation>
     </message>
     <message>
         <source>IDS_LOCALDB_SEL_PROMPT</source>
@@ -549,6 +561,10 @@
         <translation>Help</translation>
     </message>
     <message>
+        <source>IDS_MENU_SEARCH</source>
+        <translation>Search</translation>
+    </message>
+    <message>
         <source>IDS_MENU_TOOLS</source>
         <translation>Tools</translation>
     </message>
@@ -574,11 +590,11 @@
     </message>
     <message>
         <source>IDS_MI_CLEAR_CACHE</source>
-        <translation>Clear Cache files</translation>
+        <translation>Clear Cache Files</translation>
     </message>
     <message>
         <source>IDS_MI_CONNECT_WIFI</source>
-        <translation>Connect Android Phone via WiFi</translation>
+        <translation>Connect Android Phone via Wi-Fi</translation>
     </message>
     <message>
         <source>IDS_MI_DB2A</source>
@@ -630,19 +646,31 @@
     </message>
     <message>
         <source>IDS_MI_EXTRACT</source>
-        <translation>Extract MMS attachment</translation>
+        <translation>Extract Attachments</translation>
     </message>
     <message>
         <source>IDS_MI_EXTRACT_CHAT</source>
-        <translation>Extract attachment from MMS with this contact</translation>
+        <translation>Extract Attachments of this Contact</translation>
     </message>
     <message>
         <source>IDS_MI_EXTRACT_SEL</source>
-        <translation>Extract attachment from selected Messages</translation>
+        <translation>Extract Attachments of Selected Messages</translation>
     </message>
     <message>
         <source>IDS_MI_FEEDBACK</source>
         <translation>Feedback and Support</translation>
+    </message>
+    <message>
+        <source>IDS_MI_FIND</source>
+        <translation>Find Messages</translation>
+    </message>
+    <message>
+        <source>IDS_MI_FIND_NEXT</source>
+        <translation>Find Next</translation>
+    </message>
+    <message>
+        <source>IDS_MI_FIND_PREVIOUS</source>
+        <translation>Find Previous</translation>
     </message>
     <message>
         <source>IDS_MI_HELP</source>
@@ -703,6 +731,8 @@
     <message>
         <source>IDS_MSG_REPLY_TO_%1</source>
         <translation>Reply to “%1”</translation>
+        <source>IDS_MSG_SENDER_ME</source>
+        <translation>Me</translation>
     </message>
     <message>
         <source>IDS_MSG_TO</source>
@@ -729,6 +759,14 @@
         <translation>Found no message database file in this iTunes backup.</translation>
     </message>
     <message>
+        <source>IDS_NO_APP_FOR_%1_FILES</source>
+        <translation>No application is set to open %1 files. Do you want to save a copy instead?</translation>
+    </message>
+    <message>
+        <source>IDS_NO_BROWSER_FOR_%1</source>
+        <translation>No application is set to open web pages. The page is: %1</translation>
+    </message>
+    <message>
         <source>IDS_NO_DISPLAY</source>
         <translation>TextLink found no display (neither DISPLAY nor WAYLAND_DISPLAY is set). To run it without one, start it under a virtual display:
     xvfb-run -a %1
@@ -752,11 +790,11 @@ For work without a window, use textlink-cli.</translation>
     </message>
     <message>
         <source>IDS_PLEASE_SELECT_ONE_DATASOURCE</source>
-        <translation>Need to select a Device to continue.</translation>
+        <translation>Please select a device to continue.</translation>
     </message>
     <message>
         <source>IDS_PLEASE_SELECT_ONE_ITUNES_BACKUP</source>
-        <translation>Need to select an iTunes Backup to continue.</translation>
+        <translation>Please select a backup to continue.</translation>
     </message>
     <message>
         <source>IDS_PLIST_INVALID</source>
@@ -843,12 +881,28 @@ For work without a window, use textlink-cli.</translation>
         <translation>Search</translation>
     </message>
     <message>
+        <source>IDS_SEARCH_%1_OF_%2</source>
+        <translation>%1 of %2</translation>
+    </message>
+    <message>
+        <source>IDS_SEARCH_CONTACT_HINT</source>
+        <translation>Search contacts</translation>
+    </message>
+    <message>
+        <source>IDS_SEARCH_MESSAGE_HINT</source>
+        <translation>Search messages</translation>
+    </message>
+    <message>
+        <source>IDS_SEARCH_NO_CURRENT_%1</source>
+        <translation>%1 found</translation>
+    </message>
+    <message>
         <source>IDS_SELECT_AN_ITUNES_BACKUP_TO_LOAD</source>
         <translation>Please select an iTunes Backup to load.</translation>
     </message>
     <message>
         <source>IDS_SEL_EXPORT_MESSAGES_PATH</source>
-        <translation>Please select Save Path for messages.</translation>
+        <translation>Choose where to save the messages.</translation>
     </message>
     <message>
         <source>IDS_SEL_YOUR_PHONE_COUNTRY</source>
@@ -900,7 +954,7 @@ For work without a window, use textlink-cli.</translation>
     </message>
     <message>
         <source>IDS_SUC_CLEAR_CACHE</source>
-        <translation>Successfully cleared cache files.</translation>
+        <translation>Cache files cleared.</translation>
     </message>
     <message>
         <source>IDS_SUC_DELETE_%1_MESSAGES</source>
@@ -912,15 +966,47 @@ For work without a window, use textlink-cli.</translation>
     </message>
     <message>
         <source>IDS_SUC_EXTRACT_%1_MEDIA_FILES_TO_%2</source>
-        <translation>Successfully extacted %1 MMS attachment to %2.</translation>
+        <translation>Successfully extracted %1 attachment file(s) to %2.</translation>
     </message>
     <message>
         <source>IDS_SUC_UPDATE_LOCALDB</source>
         <translation>Successfully updated local database. Please restart software.</translation>
     </message>
     <message>
+        <source>IDS_TB_BACKUP</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>IDS_TB_DB2A</source>
+        <translation>To Android</translation>
+    </message>
+    <message>
+        <source>IDS_TB_DELETE</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>IDS_TB_EXPORT</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>IDS_TB_EXTRACT</source>
+        <translation>Extract</translation>
+    </message>
+    <message>
+        <source>IDS_TB_I2A</source>
+        <translation>To Android</translation>
+    </message>
+    <message>
+        <source>IDS_TB_IMPORT</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>IDS_TB_PRINT</source>
+        <translation>Print</translation>
+    </message>
+    <message>
         <source>IDS_TITLE_EXTRACT_MEDIA_FILES</source>
-        <translation>Extracting media files now...</translation>
+        <translation>Extracting attachments...</translation>
     </message>
     <message>
         <source>IDS_TITLE_SELECT_ONE_DEVICE_TO_TRANSFER</source>
@@ -928,7 +1014,7 @@ For work without a window, use textlink-cli.</translation>
     </message>
     <message>
         <source>IDS_TITLE_SEL_OUTPUT_FOLDER_EXTRACT_MEDIA_FILES</source>
-        <translation>Please select Save Path for media files.</translation>
+        <translation>Choose a folder for the attachments.</translation>
     </message>
     <message>
         <source>IDS_TXT_COL_DATE</source>

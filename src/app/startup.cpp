@@ -16,7 +16,14 @@
 #include "ui/tips.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
 #include <QLoggingCategory>
+#include <QPalette>
+#include <QStyle>
 
 #include <cstdio>
 
@@ -81,6 +88,71 @@ void preselect(MainWindow &window, const QString &selection)
     }
 }
 
+// For pictures of the program: TEXTLINK_SEARCH searches the shown messages for a keyword, and
+// TEXTLINK_SCREENSHOT names a PNG file the window is photographed into once its pages have had
+// time to draw (TEXTLINK_SCREENSHOT_DELAY milliseconds, 6000 by default); the program then ends.
+void demonstrate(MainWindow &window)
+{
+    const QString keyword = qEnvironmentVariable("TEXTLINK_SEARCH");
+    if (!keyword.isEmpty()) {
+        if (auto *box = window.findChild<QLineEdit *>(QStringLiteral("txtSMSKeyword"))) {
+            box->setText(keyword);
+            window.searchMessages();
+        }
+    }
+    const QString shot = qEnvironmentVariable("TEXTLINK_SCREENSHOT");
+    if (shot.isEmpty())
+        return;
+    bool given = false;
+    const int delay = qEnvironmentVariableIntValue("TEXTLINK_SCREENSHOT_DELAY", &given);
+    QTimer::singleShot(given ? delay : 6000, &window, [&window, shot] {
+        const QPixmap picture = window.screen()->grabWindow(window.winId());
+        if (!picture.save(shot, "PNG"))
+            qCWarning(lcApp) << "screenshot not saved to" << shot;
+        window.close();
+    });
+}
+
+// The desktop's palette is used as it comes; TEXTLINK_THEME=dark or light chooses one where the
+// desktop does not pass its choice on to Qt programs.
+void applyThemeChoice(QApplication &app)
+{
+    const QString theme = qEnvironmentVariable("TEXTLINK_THEME");
+    if (theme.isEmpty())
+        return;
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    if (theme != QLatin1String("dark")) {
+        app.setPalette(QApplication::style()->standardPalette());
+        return;
+    }
+    QPalette dark;
+    const QColor window(37, 41, 46);
+    const QColor base(27, 30, 34);
+    const QColor text(228, 231, 235);
+    dark.setColor(QPalette::Window, window);
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Base, base);
+    dark.setColor(QPalette::AlternateBase, window);
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::Button, QColor(48, 53, 60));
+    dark.setColor(QPalette::ButtonText, text);
+    dark.setColor(QPalette::Highlight, QColor(61, 124, 201));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::ToolTipBase, window);
+    dark.setColor(QPalette::ToolTipText, text);
+    dark.setColor(QPalette::PlaceholderText, QColor(140, 150, 160));
+    dark.setColor(QPalette::Link, QColor(143, 193, 255));
+    dark.setColor(QPalette::Light, QColor(70, 76, 84));
+    dark.setColor(QPalette::Midlight, QColor(56, 61, 68));
+    dark.setColor(QPalette::Mid, QColor(80, 87, 96));
+    dark.setColor(QPalette::Dark, QColor(20, 22, 25));
+    dark.setColor(QPalette::Shadow, Qt::black);
+    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 126, 134));
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 126, 134));
+    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 126, 134));
+    app.setPalette(dark);
+}
+
 } // namespace
 
 bool g_displayAvailable(const QProcessEnvironment &env)
@@ -100,6 +172,10 @@ int g_runDesktop(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TextLink"));
     QApplication::setApplicationVersion(QStringLiteral(TEXTLINK_VERSION));
+    // The desktop entry names the program to the desktop, which then shows its icon.
+    QApplication::setDesktopFileName(QStringLiteral("com.quorvandale.TextLink"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/textlink.svg")));
+    applyThemeChoice(app);
     if (!g_installTranslation())
         qCWarning(lcApp) << "embedded translation missing; texts show their keys";
     // The database layer must be the one this program was written against.
@@ -117,6 +193,7 @@ int g_runDesktop(int argc, char **argv)
         const QString selection = qEnvironmentVariable("TEXTLINK_SELECT");
         if (!selection.isEmpty())
             preselect(window, selection);
+        demonstrate(window);
         if (convertOldLocalDbs(&window)) {
             qCInfo(lcApp) << "old local databases converted; closing for the restart";
             QMetaObject::invokeMethod(&window, "close", Qt::QueuedConnection);

@@ -14,11 +14,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 namespace {
 
 constexpr int kImageMaxSize = 120;
-constexpr int kCardMaxSize = 200;
+// Contact cards are drawn to hold their text; shrinking them would make it unreadable.
+constexpr int kCardMaxSize = 420;
 
 bool isCard(const QString &mimeType)
 {
@@ -86,8 +88,18 @@ QString BubbleMessageMarkup::dateLine(const _MsgMessage &message)
     if (seconds - m_lastDateLine <= kDateLineGap)
         return QString();
     m_lastDateLine = seconds;
-    return QStringLiteral("<div class=\"dt\">%1</div>")
-        .arg(g_htmlEncode(time.toLocalTime().toString(QStringLiteral("dd MMM yyyy h:m AP"))));
+    const QDateTime local = time.toLocalTime();
+    if (!m_daySeparators)
+        return QStringLiteral("<div class=\"dt\">%1</div>")
+            .arg(g_htmlEncode(local.toString(QStringLiteral("dd MMM yyyy h:mm AP"))));
+    QString html;
+    if (local.date() != m_lastDay) {
+        m_lastDay = local.date();
+        html = QStringLiteral("<div class=\"day\">%1</div>")
+                   .arg(g_htmlEncode(QLocale().toString(m_lastDay, QLocale::LongFormat)));
+    }
+    return html + QStringLiteral("<div class=\"dt\">%1</div>")
+                      .arg(g_htmlEncode(local.toString(QStringLiteral("h:mm AP"))));
 }
 
 QString BubbleMessageMarkup::attachmentContent(const _MsgAttachment &attachment)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 class AbsBubbleLinks;
@@ -18,7 +19,14 @@ public:
     // The markup of one message. Remembers the time of the date line it writes.
     QString message(const _MsgMessage &message);
     // Makes the next message start with a date line (a new page).
-    void restartDateLines() { m_lastDateLine = 0; }
+    void restartDateLines()
+    {
+        m_lastDateLine = 0;
+        m_lastDay = QDate();
+    }
+    // Instead of full dates on every date line: a separator naming the day when it changes, and
+    // date lines with the time only.
+    void setDaySeparators(bool on) { m_daySeparators = on; }
 
     // Seconds that may pass between two messages before another date line is written.
     static constexpr qint64 kDateLineGap = 60;
@@ -33,4 +41,6 @@ private:
 
     AbsBubbleLinks &m_links;
     qint64 m_lastDateLine = 0; // seconds since 1970
+    QDate m_lastDay;           // local day of the last separator
+    bool m_daySeparators = false;
 };

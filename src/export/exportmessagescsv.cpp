@@ -31,7 +31,7 @@ void ExportMessagesCsv::write(_MsgMessage &message)
     QTextStream &out = stream();
     out << dtFromDate21(message.date).toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
         << ',' << (message.is_from_me ? '1' : '0') << ',' << g_csvFormat(person) << ','
-        << g_csvFormat(number) << ',' << g_csvFormat(message.summary()) << '\n';
+        << g_csvFormat(number) << ',' << g_csvFormat(message.exportText()) << '\n';
 }
 
 const _MsgHandle *ExportMessagesCsv::firstHandle(const _MsgMessage &message)

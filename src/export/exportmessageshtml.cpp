@@ -6,6 +6,8 @@
 #include "frame/translation.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <stdexcept>
 
@@ -36,9 +38,25 @@ ExportMessagesHtml::~ExportMessagesHtml() = default;
 void ExportMessagesHtml::copySharedPictures(const QString &exportDir)
 {
     copyFiles(g_bubblePictureDir(), HtmlExportFiles::filesDirOf(exportDir));
-    const QString emoji = g_emojiPictureDir();
-    if (!emoji.isEmpty())
-        copyFiles(emoji, QDir(exportDir).filePath(QStringLiteral("emoji")));
+}
+
+void ExportMessagesHtml::copyUsedEmoji(const QString &markup)
+{
+    // Only the pictures the pages show: the whole set is some 1,500 files.
+    static const QRegularExpression used(QStringLiteral("src=\"emoji/([0-9A-Fa-f-]+)\\.png\""));
+    const QString from = g_emojiPictureDir();
+    if (from.isEmpty())
+        return;
+    const QDir to(QFileInfo(m_page.fileName()).dir().filePath(QStringLiteral("emoji")));
+    for (auto match = used.globalMatch(markup); match.hasNext();) {
+        const QString name = match.next().captured(1) + QStringLiteral(".png");
+        if (m_copiedEmoji.contains(name))
+            continue;
+        m_copiedEmoji.insert(name);
+        if (!to.exists() && !QDir().mkpath(to.path()))
+            qCWarning(lcHtml) << "cannot create" << to.path();
+        QFile::copy(QDir(from).filePath(name), to.filePath(name)); // an existing copy is kept
+    }
 }
 
 void ExportMessagesHtml::init()
@@ -53,7 +71,9 @@ void ExportMessagesHtml::init()
 
 void ExportMessagesHtml::write(_MsgMessage &message)
 {
-    m_stream << m_markup.message(message) << '\n';
+    const QString markup = m_markup.message(message);
+    copyUsedEmoji(markup);
+    m_stream << markup << '\n';
 }
 
 void ExportMessagesHtml::uninit()

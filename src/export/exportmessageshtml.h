@@ -6,6 +6,7 @@
 #include "model/msgmessage.h"
 
 #include <QFile>
+#include <QSet>
 #include <QString>
 #include <QTextStream>
 
@@ -29,14 +30,17 @@ public:
 
     QString pagePath() const { return m_page.fileName(); }
 
-    // Copies the shipped pictures into the export folder: the "bubble" folder's files (style
-    // sheet, bubble backgrounds, empty photo) into "files", the emoji pictures into "emoji".
-    // Files already there are kept. A missing picture folder is skipped.
+    // Copies the shipped bubble pictures (style sheet, bubble backgrounds, empty photo) into the
+    // export folder's "files". Files already there are kept; a missing folder is skipped. Emoji
+    // pictures are copied into "emoji" as pages use them.
     static void copySharedPictures(const QString &exportDir);
 
 private:
+    void copyUsedEmoji(const QString &markup);
+
     HtmlExportFiles m_files;
     BubbleMessageMarkup m_markup;
     QFile m_page;
     QTextStream m_stream;
+    QSet<QString> m_copiedEmoji;
 };

@@ -2,6 +2,8 @@
 
 #include "export/exportlog.h"
 #include "frame/translation.h"
+#include "model/msgchat.h"
+#include "model/msgmessage.h"
 
 #include <QPageLayout>
 #include <QPageSize>
@@ -36,6 +38,12 @@ void ExportMessagesPdf::init()
 
 void ExportMessagesPdf::write(_MsgMessage &message)
 {
+    // The file holds one conversation: its name heads the first page.
+    if (!m_headed) {
+        m_headed = true;
+        m_layout.printHeading(message.chat ? message.chat->displayName(false)
+                                           : g_tr("IDS_CHAT_UNKNOWN"));
+    }
     m_layout.print(&message);
 }
 

@@ -44,4 +44,5 @@ private:
     QSaveFile m_file;
     std::unique_ptr<QPdfWriter> m_writer;
     MMSPrinterPrivacy m_layout;
+    bool m_headed = false;
 };

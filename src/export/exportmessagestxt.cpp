@@ -36,7 +36,7 @@ void ExportMessagesTxt::write(_MsgMessage &message)
     const QString date =
         QLocale::system().toString(dtFromDate21(message.date).toLocalTime(), QLocale::ShortFormat);
     const QString name = message.chat ? message.chat->displayName(false) : g_tr("IDS_CHAT_UNKNOWN");
-    QString text = message.summary();
+    QString text = message.exportText();
     text.remove(QLatin1Char('\r'));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     writeLine(date, flagOf(message), name, text);

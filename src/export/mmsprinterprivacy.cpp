@@ -18,6 +18,9 @@
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 constexpr qreal kLayoutDpi = 96;
@@ -26,9 +29,13 @@ constexpr int kNameLineHeight = 19;
 constexpr int kGroupEventGap = 8;
 constexpr int kBubbleGap = 10;
 constexpr int kImageMaxSize = 120;
+constexpr int kHeadingHeight = 40;
+constexpr int kBubbleInset = 12;
+constexpr int kHeadingPixels = 20;
 
 const QColor kBackground(219, 226, 237);
 const QColor kTextColor(146, 146, 165);
+const QColor kHeadingColor(64, 72, 86);
 
 QFont pageFont(int pixelSize)
 {
@@ -150,24 +157,56 @@ void MMSPrinterPrivacy::print(const _MsgMessage *message)
     }
     const bool fromMe = message->is_from_me != 0;
     const QString name = senderName(*message);
-    printDateLine(*message);
 
     QString body;
     if (!message->subject.isEmpty())
         body = QStringLiteral("<Subject:%1>\n").arg(message->subject);
     body += message->bubbleText();
     const QList<_MsgAttachment *> attachments = message->attachments();
-    if (!body.isEmpty() || attachments.isEmpty()) {
-        printNameLine(name);
-        place(PrintBubble::text_bubble(body, bubbleMaxWidth(), fromMe), fromMe);
-    }
-    for (const _MsgAttachment *attachment : attachments) {
-        printNameLine(name);
-        printAttachment(*attachment, fromMe);
+    std::vector<PrintBubble> bubbles;
+    if (!body.isEmpty() || attachments.isEmpty())
+        bubbles.push_back(PrintBubble::text_bubble(body, bubbleMaxWidth(), fromMe));
+    for (const _MsgAttachment *attachment : attachments)
+        bubbles.push_back(attachmentBubble(*attachment, fromMe));
+
+    // A date line or a name line never stays alone at the foot of a page: it goes with (the
+    // first page's worth of) the bubble below it.
+    const auto withName = [&](const PrintBubble &bubble) {
+        return (name.isEmpty() ? 0 : kNameLineHeight) + qMin(bubble.height(), pageSpace());
+    };
+    printDateLine(*message, withName(bubbles.front()));
+    for (PrintBubble &bubble : bubbles) {
+        printNameLine(name, qMin(bubble.height(), pageSpace()));
+        place(std::move(bubble), fromMe);
     }
     const QString badges = MsgReactions::badgeLine(*message);
     if (!badges.isEmpty())
         printSmallLine(badges);
+}
+
+void MMSPrinterPrivacy::printHeading(const QString &title)
+{
+    if (!isActive())
+        return;
+    QFont font = normalFont();
+    font.setPixelSize(kHeadingPixels);
+    font.setBold(true);
+    m_painter.setFont(font);
+    m_painter.setPen(kHeadingColor);
+    const int width = m_right + 1 - m_left;
+    m_painter.drawText(QRect(m_left, m_y, width, kHeadingHeight - 8),
+                       Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine,
+                       QFontMetrics(font).elidedText(title, Qt::ElideRight, width));
+    m_painter.drawLine(m_left + width / 4, m_y + kHeadingHeight - 4, m_right - width / 4,
+                       m_y + kHeadingHeight - 4);
+    m_painter.setFont(normalFont());
+    m_painter.setPen(kTextColor);
+    m_y += kHeadingHeight;
+}
+
+int MMSPrinterPrivacy::pageSpace() const
+{
+    return (m_bottom + 1 - m_top) - m_top;
 }
 
 void MMSPrinterPrivacy::printGroupEvent(const _MsgMessage &message)
@@ -189,63 +228,58 @@ void MMSPrinterPrivacy::printSmallLine(const QString &text)
     m_painter.setFont(normalFont());
 }
 
-void MMSPrinterPrivacy::printDateLine(const _MsgMessage &message)
+void MMSPrinterPrivacy::printDateLine(const _MsgMessage &message, int keepWith)
 {
     const QDateTime time = dtFromDate21(message.date);
     const qint64 seconds = time.toSecsSinceEpoch();
     if (seconds - m_lastDateLine <= kDateLineGap)
         return;
     m_lastDateLine = seconds;
-    checkAndNextPage(kDateLineHeight);
+    checkAndNextPage(kDateLineHeight + keepWith);
     m_painter.drawText(QRect(m_left, m_y, m_right + 1 - m_left, kDateLineHeight - 2),
                        Qt::AlignCenter,
-                       time.toLocalTime().toString(QStringLiteral("dd MMM yyyy h:m AP")));
+                       time.toLocalTime().toString(QStringLiteral("dd MMM yyyy h:mm AP")));
     m_y += kDateLineHeight;
 }
 
-void MMSPrinterPrivacy::printNameLine(const QString &name)
+void MMSPrinterPrivacy::printNameLine(const QString &name, int keepWith)
 {
     if (name.isEmpty())
         return;
-    checkAndNextPage(kNameLineHeight);
+    checkAndNextPage(kNameLineHeight + keepWith);
     m_painter.drawText(QRect(m_left + 25, m_y, m_right - 49 - m_left, kNameLineHeight - 1),
                        Qt::AlignLeft | Qt::AlignVCenter, name);
     m_y += kNameLineHeight;
 }
 
-void MMSPrinterPrivacy::printAttachment(const _MsgAttachment &attachment, bool fromMe)
+PrintBubble MMSPrinterPrivacy::attachmentBubble(const _MsgAttachment &attachment, bool fromMe) const
 {
     const QString &mime = attachment.mime_type;
     const auto label = [&](const char *key) {
-        place(PrintBubble::text_bubble(g_tr(key), bubbleMaxWidth(), fromMe), fromMe);
+        return PrintBubble::text_bubble(g_tr(key), bubbleMaxWidth(), fromMe);
     };
-    if (mime.startsWith(QLatin1String("image/"), Qt::CaseInsensitive)) {
-        place(
-            PrintBubble::pm_bubble(fitOnPage(pictureOrPlaceholder(attachment.thumbnail())), fromMe),
-            fromMe);
-    } else if (mime.startsWith(QLatin1String("video/"), Qt::CaseInsensitive)) {
-        label("IDS_ATTA_VIDEO");
-    } else if (mime.startsWith(QLatin1String("audio/"), Qt::CaseInsensitive)) {
-        label("IDS_ATTA_AUDIO");
-    } else if (isCard(mime)) {
+    if (mime.startsWith(QLatin1String("image/"), Qt::CaseInsensitive))
+        return PrintBubble::pm_bubble(fitOnPage(pictureOrPlaceholder(attachment.thumbnail())),
+                                      fromMe);
+    if (mime.startsWith(QLatin1String("video/"), Qt::CaseInsensitive))
+        return label("IDS_ATTA_VIDEO");
+    if (mime.startsWith(QLatin1String("audio/"), Qt::CaseInsensitive))
+        return label("IDS_ATTA_AUDIO");
+    if (isCard(mime)) {
         const QString card =
             attachment.localPath.isEmpty() ? QString() : vcard_thumbnail(attachment.localPath);
         if (card.isEmpty() || !QFileInfo(card).isFile())
-            label("IDS_ATTA_VCARD");
-        else
-            place(PrintBubble::pm_bubble(fitOnPage(pictureOrPlaceholder(card)), fromMe), fromMe);
-    } else if (mime.compare(QLatin1String("text/plain"), Qt::CaseInsensitive) == 0) {
-        QFile file(attachment.localPath);
-        if (!attachment.localPath.isEmpty() && file.open(QIODevice::ReadOnly)) {
-            place(PrintBubble::text_bubble(QString::fromUtf8(file.readAll()), bubbleMaxWidth(),
-                                           fromMe, PrintBubble::Emoji::Keep),
-                  fromMe);
-        } else {
-            place(PrintBubble(), fromMe);
-        }
-    } else {
-        label("IDS_ATTA_ATTACHMENT");
+            return label("IDS_ATTA_VCARD");
+        return PrintBubble::pm_bubble(fitOnPage(pictureOrPlaceholder(card)), fromMe);
     }
+    if (mime.compare(QLatin1String("text/plain"), Qt::CaseInsensitive) == 0) {
+        QFile file(attachment.localPath);
+        if (attachment.localPath.isEmpty() || !file.open(QIODevice::ReadOnly))
+            return PrintBubble();
+        return PrintBubble::text_bubble(QString::fromUtf8(file.readAll()), bubbleMaxWidth(), fromMe,
+                                        PrintBubble::Emoji::Keep);
+    }
+    return label("IDS_ATTA_ATTACHMENT");
 }
 
 QImage MMSPrinterPrivacy::fitOnPage(const QImage &picture) const
@@ -263,8 +297,7 @@ void MMSPrinterPrivacy::place(PrintBubble bubble, bool fromMe)
 {
     // A text taller than a whole page is cut between lines over as many pages as it needs;
     // everything else moves to the next page whole.
-    const int pageSpace = (m_bottom + 1 - m_top) - m_top;
-    while (bubble.height() > pageSpace) {
+    while (bubble.height() > pageSpace()) {
         PrintBubble top = bubble.takeTop(spaceLeft());
         if (top.isEmpty()) {
             if (m_y == m_top)
@@ -282,7 +315,8 @@ void MMSPrinterPrivacy::place(PrintBubble bubble, bool fromMe)
 
 void MMSPrinterPrivacy::drawBubble(const PrintBubble &bubble, bool fromMe)
 {
-    const int x = fromMe ? m_right - bubble.width() : m_left;
+    // Set in from the edges of the coloured area, so that the tails do not look cut off there.
+    const int x = fromMe ? m_right - kBubbleInset - bubble.width() : m_left + kBubbleInset;
     bubble.paint(m_painter, QPoint(x, m_y));
     m_painter.setFont(normalFont());
     m_painter.setPen(kTextColor);

@@ -28,6 +28,8 @@ public:
     bool reset(QPagedPaintDevice *device);
     // Lays out one message below the previous one. Does nothing when painting is not active.
     void print(const _MsgMessage *message);
+    // A heading naming the document's conversation, centred above what follows.
+    void printHeading(const QString &title);
     // Starts a new page when height does not fit in the space left on this one.
     void checkAndNextPage(int height);
     // Ends painting, which completes the document. False when the device reported a failure.
@@ -46,13 +48,16 @@ public:
 private:
     void startPage();
     int spaceLeft() const;
+    // The height one page offers below its top.
+    int pageSpace() const;
     int bubbleMaxWidth() const;
     void printGroupEvent(const _MsgMessage &message);
     // A centred line in the small font (group events, reactions).
     void printSmallLine(const QString &text);
-    void printDateLine(const _MsgMessage &message);
-    void printNameLine(const QString &name);
-    void printAttachment(const _MsgAttachment &attachment, bool fromMe);
+    // Both keep the given height below them on the same page.
+    void printDateLine(const _MsgMessage &message, int keepWith);
+    void printNameLine(const QString &name, int keepWith);
+    PrintBubble attachmentBubble(const _MsgAttachment &attachment, bool fromMe) const;
     void place(PrintBubble bubble, bool fromMe);
     void drawBubble(const PrintBubble &bubble, bool fromMe);
     QImage fitOnPage(const QImage &picture) const;

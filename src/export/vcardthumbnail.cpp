@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QPainter>
@@ -14,12 +15,16 @@
 
 namespace {
 
+// The smallest card; it grows to hold long numbers, addresses and more lines, up to a limit.
 constexpr int kWidth = 200;
 constexpr int kHeight = 90;
+constexpr int kMaxWidth = 420;
+constexpr int kMaxHeight = 400;
 constexpr int kMargin = 5;
 constexpr int kPhotoSize = 47;
 constexpr int kTextLeft = kMargin + kPhotoSize + 1;
-constexpr int kTextWidth = 190 - kTextLeft;
+constexpr int kMinTextWidth = 190 - kTextLeft;
+constexpr int kMaxTextWidth = kMaxWidth - kMargin * 2 - kTextLeft;
 constexpr int kFontSize = 11;
 constexpr int kMaxPhones = 4;
 // Contact cards are small; anything larger is not one worth reading into memory.
@@ -43,8 +48,8 @@ int drawEntityVal(QPainter &painter, QFont font, int x, int y, int width, const 
     font.setItalic(true);
     painter.setFont(font);
     QRect labelRect;
-    painter.drawText(QRect(x, y, width, kHeight), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                     label, &labelRect);
+    painter.drawText(QRect(x, y, width, kMaxHeight),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, label, &labelRect);
     if (value.isEmpty())
         return labelRect.height();
     font.setWeight(QFont::Normal);
@@ -58,7 +63,7 @@ int drawEntityVal(QPainter &painter, QFont font, int x, int y, int width, const 
     }
     // The value wraps within what is left of the column, so that it stays on the card.
     QRect valueRect;
-    painter.drawText(QRect(left, y, x + width - left, kHeight),
+    painter.drawText(QRect(left, y, x + width - left, kMaxHeight),
                      Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, value, &valueRect);
     return valueRect.height();
 }
@@ -74,13 +79,49 @@ QString birthdayText(const QString &birthday)
     return date.isValid() ? QLocale::system().toString(date, QLocale::ShortFormat) : birthday;
 }
 
-void drawText(QPainter &painter, const ct_info &info)
+// The width a one-line entry needs: its label in bold italic, a gap, its value.
+int entryWidth(QFont font, const QString &label, const QString &value)
+{
+    font.setWeight(QFont::Bold);
+    font.setItalic(true);
+    int width = QFontMetrics(font).horizontalAdvance(label);
+    if (!value.isEmpty()) {
+        font.setWeight(QFont::Normal);
+        font.setItalic(false);
+        width += 3 + QFontMetrics(font).horizontalAdvance(value) + 2;
+    }
+    return width;
+}
+
+QFont cardFont(int pixelSize)
 {
     QFont font = QGuiApplication::font();
-    font.setPixelSize(kFontSize + kFontSize / 7);
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+// Wide enough for the name and every one-line entry (numbers, e-mail), within the limits.
+int textWidthFor(const ct_info &info)
+{
+    int width = entryWidth(cardFont(kFontSize + kFontSize / 7), info.name, QString());
+    const QFont font = cardFont(kFontSize);
+    width =
+        qMax(width, entryWidth(font, (info.title + QLatin1Char(' ') + info.organisation).trimmed(),
+                               QString()));
+    for (const QString &phone : info.phones.mid(0, kMaxPhones))
+        width = qMax(width, entryWidth(font, g_tr("IDS_VCARD_PHONE"), phone));
+    if (!info.email.isEmpty())
+        width = qMax(width, entryWidth(font, g_tr("IDS_VCARD_EMAIL"), info.email));
+    return qBound(kMinTextWidth, width, kMaxTextWidth);
+}
+
+// Draws the entries in a column textWidth wide; returns the height they took.
+int drawText(QPainter &painter, const ct_info &info, int textWidth)
+{
+    QFont font = cardFont(kFontSize + kFontSize / 7);
     int y = kMargin;
     const auto entry = [&](const QString &label, const QString &value, bool singleLine) {
-        y += drawEntityVal(painter, font, kTextLeft, y, kTextWidth, label, value, singleLine) + 1;
+        y += drawEntityVal(painter, font, kTextLeft, y, textWidth, label, value, singleLine) + 1;
     };
     entry(info.name, QString(), true);
     font.setPixelSize(kFontSize);
@@ -96,6 +137,7 @@ void drawText(QPainter &painter, const ct_info &info)
         entry(g_tr("IDS_VCARD_EMAIL"), info.email, true);
     if (!info.address.isEmpty())
         entry(g_tr("IDS_VCARD_ADDRESS"), info.address, false);
+    return y;
 }
 
 QByteArray readCardFile(const QString &path)
@@ -121,19 +163,32 @@ QString vcard_thumbnailPath(const QString &path)
 
 QImage vcard_renderCard(const ct_info &info)
 {
-    QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
+    // The text is laid out first, on a sheet as large as a card may be, so that the card can be
+    // made as large as its text: a card of fixed size cut long numbers and addresses off.
+    const int textWidth = textWidthFor(info);
+    const int width = qMax(kWidth, kTextLeft + textWidth + kMargin * 2);
+    QImage text(width, kMaxHeight, QImage::Format_ARGB32_Premultiplied);
+    text.fill(Qt::transparent);
+    int used = 0;
+    {
+        QPainter painter(&text);
+        painter.setPen(Qt::black);
+        used = drawText(painter, info, textWidth);
+    }
+    const int height = qBound(kHeight, used + kMargin, kMaxHeight);
+
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(QColor(219, 226, 237));
     QPainter painter(&image);
     painter.setPen(QColor(185, 185, 187));
-    painter.drawRect(0, 0, kWidth - 1, kHeight - 1);
+    painter.drawRect(0, 0, width - 1, height - 1);
     const QImage photo = photoImage(info.photo);
     if (!photo.isNull()) {
         painter.drawImage(
             QPoint(kMargin, kMargin),
             photo.scaled(kPhotoSize, kPhotoSize, Qt::KeepAspectRatio, Qt::FastTransformation));
     }
-    painter.setPen(Qt::black);
-    drawText(painter, info);
+    painter.drawImage(QPoint(0, 0), text, QRect(0, 0, width - kMargin, height - 2));
     return image;
 }
 

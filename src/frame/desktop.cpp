@@ -4,14 +4,32 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
+
+constexpr int kQueryTimeoutMs = 5000;
+
+QString mimeTypeOf(const QUrl &url)
+{
+    if (!url.isLocalFile())
+        return QStringLiteral("x-scheme-handler/") + url.scheme();
+    return QMimeDatabase().mimeTypeForFile(url.toLocalFile()).name();
+}
 
 bool openUrl(const QUrl &url)
 {
     if (!url.isValid() || url.isEmpty()) {
         qCWarning(lcFrame) << "nothing to open:" << url;
+        return false;
+    }
+    // The desktop's opener starts happily and then fails out of sight when nothing handles the
+    // file; asked first, the user can be told.
+    if (!g_hasDesktopHandler(mimeTypeOf(url))) {
+        qCWarning(lcFrame) << "no application set for" << mimeTypeOf(url);
         return false;
     }
     const bool opened = QDesktopServices::openUrl(url);
@@ -21,6 +39,21 @@ bool openUrl(const QUrl &url)
 }
 
 } // namespace
+
+bool g_hasDesktopHandler(const QString &mimeType)
+{
+    const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (query.isEmpty())
+        return true;
+    QProcess process;
+    process.start(query, {QStringLiteral("query"), QStringLiteral("default"), mimeType});
+    if (!process.waitForFinished(kQueryTimeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return true;
+    }
+    return !process.readAllStandardOutput().trimmed().isEmpty();
+}
 
 bool g_openLink(const QString &url)
 {

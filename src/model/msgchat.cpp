@@ -18,10 +18,13 @@ QString _MsgChat::displayName(bool withNumber) const
         return display_name;
     if (handleMap.isEmpty())
         return g_tr("IDS_CHAT_UNKNOWN");
-    // Hash order changes from run to run; row order keeps the name stable in lists and exports.
+    // Neither hash order nor row ids are stable: the same backup saved twice numbers its
+    // addresses differently. Names, then addresses, give one title for the same people.
     QList<const _MsgHandle *> handles(handleMap.cbegin(), handleMap.cend());
     std::sort(handles.begin(), handles.end(), [](const _MsgHandle *a, const _MsgHandle *b) {
-        return a->rowid != b->rowid ? a->rowid < b->rowid : a->id < b->id;
+        const int byName =
+            QString::compare(a->displayName(false), b->displayName(false), Qt::CaseInsensitive);
+        return byName != 0 ? byName < 0 : a->id < b->id;
     });
     QStringList names;
     names.reserve(handles.size());

@@ -5,6 +5,8 @@
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <vector>
 
@@ -65,4 +67,30 @@ QList<_MsgChatMerge> MsgData::chatMergeList() const
         merge.last = qMax(merge.last, chat->last);
     }
     return merges;
+}
+
+std::vector<std::unique_ptr<_MsgChat>> MsgData::removeMessages(const QList<_MsgMessage *> &messages)
+{
+    QSet<_MsgMessage *> doomed;
+    for (_MsgMessage *message : messages) {
+        if (m_d->messages.value(message->rowid) == message)
+            doomed.insert(message);
+    }
+    std::vector<std::unique_ptr<_MsgChat>> emptied;
+    for (auto chat = m_d->chats.begin(); chat != m_d->chats.end();) {
+        const qsizetype before = (*chat)->messageMap.size();
+        (*chat)->messageMap.removeIf(
+            [&doomed](const auto &entry) { return doomed.contains(entry.value()); });
+        if (before > 0 && (*chat)->messageMap.isEmpty()) {
+            emptied.emplace_back(*chat);
+            chat = m_d->chats.erase(chat);
+        } else {
+            ++chat;
+        }
+    }
+    for (_MsgMessage *message : std::as_const(doomed)) {
+        m_d->messages.remove(message->rowid);
+        delete message;
+    }
+    return emptied;
 }

@@ -7,6 +7,7 @@
 #include <QSharedPointer>
 
 #include <memory>
+#include <vector>
 
 struct _MsgAttachment;
 struct _MsgChat;
@@ -62,6 +63,12 @@ public:
     QList<_MsgChat *> chats() const;
     // The chats grouped by equal chat identifier (exact text), unsorted.
     QList<_MsgChatMerge> chatMergeList() const;
+
+    // Forgets and frees the given messages (those not held here are ignored), as after their
+    // deletion from the source. A chat left without messages goes too, as the database drops it
+    // with its last message; those chats are handed back so that whoever still points at them
+    // (views of the chat list) can let go before they are freed.
+    std::vector<std::unique_ptr<_MsgChat>> removeMessages(const QList<_MsgMessage *> &messages);
 
 private:
     QSharedPointer<__MsgData> m_d;

@@ -43,7 +43,7 @@ QString itemSummary(const _MsgMessage &msg)
 {
     // System items are shown in the user's own time zone, like every date in the lists.
     const QString date =
-        dtFromDate21(msg.date).toLocalTime().toString(QStringLiteral("dd MMM yyyy h:m AP"));
+        dtFromDate21(msg.date).toLocalTime().toString(QStringLiteral("dd MMM yyyy h:mm AP"));
     const QString adder = handleName(msg.handle);
     switch (msg.item_type) {
     case 1:
@@ -130,6 +130,21 @@ QString _MsgMessage::summary() const
     return emoji_replace(
         summaryRawEmoji(), [](const QString &, void *) { return g_tr("IDS_EMOJI_PLACEHOLDER"); },
         nullptr);
+}
+
+QString _MsgMessage::exportText() const
+{
+    if (item_type != 0)
+        return itemSummary(*this);
+    QString result = plainText();
+    for (const _MsgAttachment *attachment : attachments()) {
+        QString name = attachment->transfer_name;
+        if (name.isEmpty())
+            name = attachment->filename.section(QLatin1Char('/'), -1);
+        result += name.isEmpty() ? attachmentTag(attachment->mime_type)
+                                 : QStringLiteral(" [%1]").arg(name);
+    }
+    return result.trimmed();
 }
 
 QString _MsgMessage::contactInfo() const

@@ -108,6 +108,9 @@ struct _MsgMessage
     QString summaryRawEmoji() const;
     // summaryRawEmoji() with every emoji replaced by "[EMOJI]".
     QString summary() const;
+    // The message as text files carry it: its own characters (emoji included) and each
+    // attachment by its file name in brackets; a group or system item by its sentence.
+    QString exportText() const;
     // Who the other side is: the chat's name, plus the sender in a group chat.
     QString contactInfo() const;
     // Content fingerprint (32 lower-case hexadecimal digits) that recognises the same message

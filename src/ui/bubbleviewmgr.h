@@ -61,6 +61,10 @@ public Q_SLOTS:
     void showBubble(const QList<_MsgMessage *> &messages);
     // Shows the message at row of the list, drawing its page when another one is shown.
     void scrollToPos(int row);
+    // The same for a shown message, wherever it is in the list.
+    void scrollToMessage(const _MsgMessage *message);
+    // Marks every occurrence of keyword in the page (none for an empty one).
+    void setHighlight(const QString &keyword);
     void onLoadFinish(bool ok);
     void onLinkClicked(const QUrl &url);
 
@@ -77,5 +81,7 @@ private:
     int m_pageCount = 0;
     QString m_anchor;
     QString m_html;
+    QString m_highlight;
+    bool m_loadQueued = false;
     SavePathChooser m_chooseSavePath;
 };

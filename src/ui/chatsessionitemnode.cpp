@@ -1,6 +1,8 @@
 #include "ui/chatsessionitemnode.h"
 
 #include "model/msgchat.h"
+#include "model/msgfunctions.h"
+#include "model/msgmessage.h"
 #include "ui/itemnodetype.h"
 
 namespace {
@@ -15,6 +17,17 @@ QString titleOf(const _MsgChatMerge &merge)
 _ChatSessionItemNode::_ChatSessionItemNode(const _MsgChatMerge &merge)
     : AbsTreeItemModel::_ItemNode(ITEMNODE_CHAT_SESSION, titleOf(merge)), merge(merge)
 {}
+
+const _MsgMessage *_ChatSessionItemNode::lastMessage() const
+{
+    if (m_lastMessage)
+        return m_lastMessage;
+    for (const _MsgMessage *message : merge.messages()) {
+        if (!m_lastMessage || compareMsgMessageAsc(m_lastMessage, message))
+            m_lastMessage = message;
+    }
+    return m_lastMessage;
+}
 
 _MsgChat *_ChatSessionItemNode::firstChat() const
 {

@@ -11,6 +11,13 @@ public:
 
     // Null for a merge without chats.
     _MsgChat *firstChat() const;
+    // The newest message of the conversation (for its entry's date and snippet); null while it
+    // has none. Looked up once the messages are there (a source lists its chats before it loads
+    // their messages); nodes are rebuilt whenever messages go.
+    const _MsgMessage *lastMessage() const;
 
     const _MsgChatMerge merge;
+
+private:
+    mutable const _MsgMessage *m_lastMessage = nullptr;
 };

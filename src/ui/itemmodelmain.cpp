@@ -4,13 +4,17 @@
 #include "model/msgchat.h"
 #include "model/msgfunctions.h"
 #include "model/msghandle.h"
+#include "model/msgmessage.h"
 #include "ui/androiddeviceitemnode.h"
 #include "ui/chatsessionitemnode.h"
+#include "ui/iconpixmap.h"
 #include "ui/iosdeviceitemnode.h"
+#include "ui/itemnodetype.h"
 #include "ui/localdbitemnode.h"
 #include "ui/rootdeviceitemnode.h"
 #include "ui/rootlocaldbitemnode.h"
 
+#include <QDateTime>
 #include <QImage>
 #include <QPixmap>
 #include <QSize>
@@ -21,13 +25,15 @@ namespace {
 
 constexpr int kIconSize = 18;
 constexpr int kRowHeight = 25;
+// Two lines: the name and date, then the newest message.
+constexpr int kChatRowHeight = 42;
 
 QVariant resourceIcon(const char *name)
 {
     const QImage image(QStringLiteral(":/res/") + QLatin1String(name));
     if (image.isNull())
         return {};
-    return QPixmap::fromImage(image.scaledToWidth(kIconSize, Qt::SmoothTransformation));
+    return g_iconPixmap(image, Qt::Horizontal, kIconSize);
 }
 
 QVariant contactPhoto(const QByteArray &bytes)
@@ -36,7 +42,7 @@ QVariant contactPhoto(const QByteArray &bytes)
     if (bytes.isEmpty() ||
         (!photo.loadFromData(bytes, "JPEG") && !photo.loadFromData(bytes, "PNG")))
         return resourceIcon("contact.png");
-    return QPixmap::fromImage(photo.scaledToHeight(kIconSize, Qt::SmoothTransformation));
+    return g_iconPixmap(photo, Qt::Vertical, kIconSize);
 }
 
 QVariant chatDecoration(const _ChatSessionItemNode &node)
@@ -83,6 +89,18 @@ ItemModelMain::ItemModelMain(QObject *parent) : AbsTreeItemModel(parent)
 
 ItemModelMain::~ItemModelMain() = default;
 
+QVariant ItemModelMain::chatEntryDetail(const _ItemNode &node, int role)
+{
+    if (node.type != ITEMNODE_CHAT_SESSION)
+        return {};
+    const _MsgMessage *last = static_cast<const _ChatSessionItemNode &>(node).lastMessage();
+    if (!last)
+        return {};
+    if (role == LastDateRole)
+        return dtFromDate21(last->date).toLocalTime();
+    return last->summary().simplified();
+}
+
 QVariant ItemModelMain::data(const QModelIndex &index, int role) const
 {
     const _ItemNode *node = nodeOf(index);
@@ -95,7 +113,10 @@ QVariant ItemModelMain::data(const QModelIndex &index, int role) const
     case Qt::DecorationRole:
         return decoration(*node);
     case Qt::SizeHintRole:
-        return QSize(0, kRowHeight);
+        return QSize(0, node->type == ITEMNODE_CHAT_SESSION ? kChatRowHeight : kRowHeight);
+    case LastDateRole:
+    case SnippetRole:
+        return chatEntryDetail(*node, role);
     default:
         return {};
     }
@@ -163,4 +184,15 @@ _AbsDBItemNode *ItemModelMain::sourceOf(AbsTreeItemModel::_ItemNode *node)
     default:
         return nullptr;
     }
+}
+
+AbsTreeItemModel::_ItemNode *ItemModelMain::chatNodeOf(_AbsDBItemNode *source,
+                                                       const QString &chatId)
+{
+    for (AbsTreeItemModel::_ItemNode *node : source->children()) {
+        const _MsgChat *chat = static_cast<_ChatSessionItemNode *>(node)->firstChat();
+        if (chat && chat->chat_identifier == chatId)
+            return node;
+    }
+    return nullptr;
 }

@@ -18,6 +18,10 @@ class ItemModelMain : public AbsTreeItemModel
 {
     Q_OBJECT
 public:
+    // What a conversation's entry shows besides its name: the date of its newest message (local
+    // time) and that message's text on one line.
+    enum Role { LastDateRole = Qt::UserRole + 1, SnippetRole };
+
     explicit ItemModelMain(QObject *parent = nullptr);
     ~ItemModelMain() override;
 
@@ -42,8 +46,12 @@ public:
     // The source a node stands for: itself for a device or local database, the parent for a
     // chat, null for anything else.
     static _AbsDBItemNode *sourceOf(AbsTreeItemModel::_ItemNode *node);
+    // The source's conversation node whose first chat has the identifier; null when none has.
+    static AbsTreeItemModel::_ItemNode *chatNodeOf(_AbsDBItemNode *source, const QString &chatId);
 
 private:
+    static QVariant chatEntryDetail(const _ItemNode &node, int role);
+
     _RootDeviceItemNode *m_devicesRoot = nullptr;
     _RootLocalDBItemNode *m_localDbRoot = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QList>
+#include <QString>
 
 struct _MsgMessage;
 
@@ -19,8 +20,8 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    // Only the date is an order of its own; every other column falls back to the date, oldest
-    // first.
+    // Orders by the column's text (the flag, the contact, the content) or by the date; equal
+    // values keep date order.
     void sort(int column, Qt::SortOrder order) override;
 
     void loadSMS(const QList<_MsgMessage *> &messages);
@@ -31,8 +32,13 @@ public:
     _MsgMessage *messageAt(int row) const;
     const QList<_MsgMessage *> &messages() const { return m_messages; }
 
+    // Marks the rows whose content contains keyword (any letter case; none for an empty one) and
+    // returns them in row order.
+    QList<int> setHighlight(const QString &keyword);
+
 private:
     QVariant displayText(const _MsgMessage &message, int column) const;
 
     QList<_MsgMessage *> m_messages;
+    QString m_highlight;
 };

@@ -1,67 +1,52 @@
 #include "ui/mainwindow.h"
 
-#include "export/attachmentextractthread.h"
-#include "export/deletemmsthread.h"
-#include "export/exportmessagesthread.h"
-#include "export/exportpaths.h"
 #include "frame/appdirs.h"
 #include "frame/desktop.h"
-#include "frame/filenames.h"
 #include "frame/translation.h"
-#include "iosdb/ios6messagedb.h"
-#include "itunes/backupmanifest.h"
 #include "itunes/itemmodelloadbk.h"
-#include "itunes/itunesimport.h"
-#include "localdb/backupsmsthread.h"
-#include "mobiledevice/iosdevice.h"
-#include "mobiledevice/iosmobilebackupthread.h"
+// The device host owns its link; the window makes the host with the default one.
+#include "mobiledevice/absdevicelink.h"
 #include "model/msgchat.h"
 #include "model/msgfunctions.h"
 #include "model/msgmessage.h"
 #include "ui/bubbleviewmgr.h"
+#include "ui/chatentrydelegate.h"
 #include "ui/chatsessionitemnode.h"
+#include "ui/desktopcontroller.h"
 #include "ui/iosdevicehost.h"
 #include "ui/iosdeviceitemnode.h"
 #include "ui/itemmodelmain.h"
 #include "ui/itemmodelsms.h"
 #include "ui/itemnodetype.h"
-#include "ui/loaditunesbackupdlg.h"
 #include "ui/localdbitemnode.h"
-#include "ui/localdbselform.h"
-#include "ui/mmsprinter.h"
+#include "ui/mainwindowmenus.h"
 #include "ui/mylistview.h"
 #include "ui/mytreeview.h"
-#include "ui/passcodedlg.h"
-#include "ui/progressform.h"
 #include "ui/rootdeviceitemnode.h"
 #include "ui/rootlocaldbitemnode.h"
+#include "ui/searchbox.h"
 #include "ui/stylesheet.h"
 #include "ui/tips.h"
 #include "ui/uilogging.h"
-#include "ui/wrappedsearch.h"
+#include "ui/windowlayout.h"
+#include "ui/windowsearch.h"
 
+#include <QCloseEvent>
 #include <QCursor>
-#include <QDateTime>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QSet>
+#include <QMimeData>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
-#include <exception>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -73,14 +58,6 @@ constexpr int kDateColumnWidth = 160;
 constexpr int kFlagColumnWidth = 50;
 constexpr int kContactColumnWidth = 120;
 
-// The project's pages; opened only when the user asks for them.
-constexpr const char *kUpdateUrl = "https://www.quorvandale.com/textlink/download";
-constexpr const char *kHelpUrl = "https://www.quorvandale.com/textlink/help";
-constexpr const char *kFeedbackUrl = "https://www.quorvandale.com/textlink/support";
-
-// Caches rebuilt from the phones on their next connection.
-constexpr const char *kCacheFolders[] = {"ios_cache", "itunes_cache", "android_cache"};
-
 QString chatLabel(const _MsgChat *chat)
 {
     if (!chat)
@@ -88,33 +65,6 @@ QString chatLabel(const _MsgChat *chat)
     const QString name = chat->displayName(false);
     return name.size() > kChatNameMaxLength ? name.left(kChatNameMaxLength) + QStringLiteral("...")
                                             : name;
-}
-
-QLineEdit *searchLine(QWidget *parent, QVBoxLayout *layout, const char *editName,
-                      const char *buttonName, QPushButton **button)
-{
-    auto *row = new QHBoxLayout;
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(editName));
-    *button = new QPushButton(g_tr("IDS_SEARCH"), parent);
-    (*button)->setObjectName(QLatin1String(buttonName));
-    row->addWidget(edit);
-    row->addWidget(*button);
-    layout->addLayout(row);
-    return edit;
-}
-
-QSharedPointer<AbsMessageDb> localSource(const QString &folder)
-{
-    return QSharedPointer<AbsMessageDb>(new IOS6MessageDb(QDir(folder), QString(), true));
-}
-
-void addMenuCommand(QMenu &menu, MainWindow *window, const char *key, void (MainWindow::*slot)(),
-                    bool enabled)
-{
-    QAction *action = menu.addAction(g_tr(key));
-    action->setEnabled(enabled);
-    QObject::connect(action, &QAction::triggered, window, slot);
 }
 
 } // namespace
@@ -125,13 +75,21 @@ MainWindow::MainWindow(QWidget *parent)
     setWindowTitle(g_tr("IDS_APP_TITLE"));
     setStyleSheet(getStyleSheet());
     buildForm();
-    buildMenus();
+    m_controller = std::make_unique<DesktopController>(*this);
+    m_search = std::make_unique<WindowSearch>(*m_contactSearch, *m_messageSearch, *m_smsModel,
+                                              *m_listView, *m_bubbleView);
+    m_menus = std::make_unique<MainWindowMenus>(*this);
     updateMenuActionState();
-    listLocalDbs();
-    listVirtualDevices();
+    m_controller->listSources();
+    m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->localDbRoot()));
+    m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->devicesRoot()));
     startIOSDevices();
     resetDisplay();
+    updateFirstRunHint();
     resize(kSourcePaneWidth + kListPaneWidth + kBubblePaneWidth + 200, 640);
+    m_layout = std::make_unique<WindowLayout>(*this, *m_splitter, *m_listView->header());
+    m_layout->restore();
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() = default;
@@ -139,28 +97,39 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildForm()
 {
     auto *splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter = splitter;
     splitter->setObjectName(QStringLiteral("splitterMain"));
     splitter->setChildrenCollapsible(false);
 
     auto *treePane = new QWidget(splitter);
     auto *treeLayout = new QVBoxLayout(treePane);
-    QPushButton *btnSearchHandle = nullptr;
-    m_txtHandleKeyword =
-        searchLine(treePane, treeLayout, "txtHandleKeyword", "btnSearchHandle", &btnSearchHandle);
+    m_contactSearch = new SearchBox("txtHandleKeyword", "btnSearchHandle",
+                                    g_tr("IDS_SEARCH_CONTACT_HINT"), treePane);
+    treeLayout->addWidget(m_contactSearch);
     m_treeView = new MyTreeView(treePane);
     m_treeView->setObjectName(QStringLiteral("treeViewDS"));
     m_treeView->setHeaderHidden(true);
     m_treeView->setSelectionMode(QAbstractItemView::SingleSelection);
     m_treeModel = new ItemModelMain(this);
     m_treeView->setModel(m_treeModel);
+    m_treeView->setItemDelegate(new ChatEntryDelegate(m_treeView));
     m_treeView->expandAll();
     treeLayout->addWidget(m_treeView);
+    m_firstRunHint = new QLabel(g_tr("IDS_FIRST_RUN_HINT"), treePane);
+    m_firstRunHint->setObjectName(QStringLiteral("lbFirstRunHint"));
+    m_firstRunHint->setWordWrap(true);
+    m_firstRunHint->setTextFormat(Qt::PlainText);
+    m_firstRunHint->setForegroundRole(QPalette::PlaceholderText);
+    treeLayout->addWidget(m_firstRunHint);
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_treeModel, signal, this, &MainWindow::updateFirstRunHint);
+    connect(m_treeModel, &QAbstractItemModel::layoutChanged, this, &MainWindow::updateFirstRunHint);
 
     auto *listPane = new QWidget(splitter);
     auto *listLayout = new QVBoxLayout(listPane);
-    QPushButton *btnSearchSMS = nullptr;
-    m_txtSMSKeyword =
-        searchLine(listPane, listLayout, "txtSMSKeyword", "btnSearchSMS", &btnSearchSMS);
+    m_messageSearch =
+        new SearchBox("txtSMSKeyword", "btnSearchSMS", g_tr("IDS_SEARCH_MESSAGE_HINT"), listPane);
+    listLayout->addWidget(m_messageSearch);
     m_lbSMSCount = new QLabel(listPane);
     m_lbSMSCount->setObjectName(QStringLiteral("lbSMSCount"));
     m_lbSMSCount->setTextFormat(Qt::PlainText);
@@ -172,16 +141,19 @@ void MainWindow::buildForm()
 
     buildBubblePane(splitter);
     splitter->setSizes({kSourcePaneWidth, kListPaneWidth, kBubblePaneWidth});
+    // A wider window widens the conversation first.
+    splitter->setStretchFactor(2, 1);
     setCentralWidget(splitter);
 
     connect(m_treeView, &MyTreeView::onSelectionChanged, this, &MainWindow::onMainTreeSelected);
     connect(m_treeView, &MyTreeView::createContextMenu, this, &MainWindow::onMainTreeContextMenu);
     connect(m_listView, &MyListView::onSelectionChanged, this, &MainWindow::onSMSItemSelected);
     connect(m_listView, &MyListView::createContextMenu, this, &MainWindow::onSMSContextMenu);
-    connect(btnSearchHandle, &QPushButton::pressed, this, &MainWindow::searchCotnact);
-    connect(m_txtHandleKeyword, &QLineEdit::returnPressed, this, &MainWindow::searchCotnact);
-    connect(btnSearchSMS, &QPushButton::pressed, this, &MainWindow::searchMessages);
-    connect(m_txtSMSKeyword, &QLineEdit::returnPressed, this, &MainWindow::searchMessages);
+    connect(m_contactSearch, &SearchBox::searchRequested, this, &MainWindow::searchCotnact);
+    connect(m_contactSearch, &SearchBox::keywordEdited, this,
+            [this] { m_contactSearch->setNote(QString()); });
+    connect(m_messageSearch, &SearchBox::searchRequested, this, &MainWindow::searchMessages);
+    connect(m_messageSearch, &SearchBox::keywordEdited, this, [this] { m_search->markMatches(); });
 
     // Left for the update check to fill; links in it open in the browser.
     auto *statusLabel = new QLabel(statusBar());
@@ -227,76 +199,6 @@ void MainWindow::buildBubblePane(QWidget *parent)
     layout->addWidget(m_webView, 1);
 }
 
-QAction *MainWindow::addCommand(QMenu *menu, const char *objectName, const char *textKey,
-                                void (MainWindow::*slot)())
-{
-    QAction *action = menu->addAction(g_tr(textKey));
-    action->setObjectName(QLatin1String(objectName));
-    connect(action, &QAction::triggered, this, slot);
-    return action;
-}
-
-void MainWindow::buildMenus()
-{
-    QMenu *file = menuBar()->addMenu(g_tr("IDS_MENU_FILE"));
-    m_actBackup = addCommand(file, "actionBackup", "IDS_MI_BACKUP", &MainWindow::miBackup);
-    m_actI2A = addCommand(file, "actionI2A", "IDS_MI_I2A", &MainWindow::miI2A);
-    m_actDb2A = addCommand(file, "actionDb2A", "IDS_MI_DB2A", &MainWindow::miDb2A);
-    file->addSeparator();
-    m_actExtract = addCommand(file, "actionExtract", "IDS_MI_EXTRACT", &MainWindow::miExtractMedia);
-    m_actExport = addCommand(file, "actionExport", "IDS_MI_EXPORT", &MainWindow::miExport);
-    m_actPrint = addCommand(file, "actionPrint", "IDS_MI_PRINT", &MainWindow::miPrint);
-    m_actDelete = addCommand(file, "actionDelete", "IDS_MI_DELETE", &MainWindow::miDel);
-    file->addSeparator();
-    addCommand(file, "actionImportItunes", "IDS_MI_IMPORT_ITUNES", &MainWindow::miImportItunes);
-    addCommand(file, "actionOpenDbFolder", "IDS_MI_OPEN_DB_FOLDER", &MainWindow::miOpenDbFolder);
-    QAction *exit = file->addAction(g_tr("IDS_MI_EXIT"));
-    exit->setObjectName(QStringLiteral("actionExit"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
-
-    QMenu *tools = menuBar()->addMenu(g_tr("IDS_MENU_TOOLS"));
-    addCommand(tools, "actionCheckUpdate", "IDS_MI_CHECK_UPDATE", &MainWindow::checkForUpdate);
-    addCommand(tools, "actionClearCache", "IDS_MI_CLEAR_CACHE", &MainWindow::miClearCache);
-    addCommand(tools, "actionConnectWifi", "IDS_MI_CONNECT_WIFI", &MainWindow::miConnectWifi);
-
-    QMenu *help = menuBar()->addMenu(g_tr("IDS_MENU_HELP"));
-    addCommand(help, "actionHelp", "IDS_MI_HELP", &MainWindow::showHelp);
-    addCommand(help, "actionFeedback", "IDS_MI_FEEDBACK", &MainWindow::showFeedback);
-    QAction *about = addCommand(help, "actionAbout", "IDS_MENU_ABOUT", &MainWindow::showAbout);
-    about->setMenuRole(QAction::AboutRole);
-
-    QToolBar *toolbar = addToolBar(g_tr("IDS_MENU_FILE"));
-    toolbar->setObjectName(QStringLiteral("toolBarMain"));
-    toolbar->addActions({m_actBackup, m_actI2A, m_actDb2A});
-    toolbar->addSeparator();
-    toolbar->addActions({m_actExtract, m_actExport, m_actPrint, m_actDelete});
-}
-
-void MainWindow::listLocalDbs()
-{
-    const QDir root = g_localDbDir();
-    for (const QString &name : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
-        m_treeModel->addLocalDb(localSource(root.filePath(name)), name);
-    m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->localDbRoot()));
-}
-
-void MainWindow::listVirtualDevices()
-{
-    const QDir iosRoot(g_dataSaveDir().filePath(QStringLiteral("virtual_ios")));
-    for (const QString &name : iosRoot.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        const QString folder = iosRoot.filePath(name);
-        _IOSDeviceItemNode *node = m_treeModel->addIOSDevice(localSource(folder), name, folder);
-        runGuarded([this, node] {
-            node->db->chats(node->data);
-            m_treeModel->listChats(node);
-        });
-    }
-    const QDir androidRoot(g_dataSaveDir().filePath(QStringLiteral("virtual_android")));
-    if (!androidRoot.entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty())
-        qCInfo(lcUi) << "virtual Android phones are not listed: no Android support in this build";
-    m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->devicesRoot()));
-}
-
 void MainWindow::startIOSDevices()
 {
     m_iosHost = new IOSDeviceHost(*m_treeModel, this);
@@ -323,18 +225,9 @@ AbsTreeItemModel::_ItemNode *MainWindow::currentNode() const
 void MainWindow::updateMenuActionState()
 {
     const _AbsDBItemNode *source = ItemModelMain::sourceOf(currentNode());
-    const int type = source ? source->type : 0;
-    const int iPhones = m_treeModel->devicesRoot()->deviceCount(ITEMNODE_IOS_DEVICE);
-    const int androids = m_treeModel->devicesRoot()->deviceCount(ITEMNODE_ANDROID_DEVICE);
-    const bool iPhone = type == ITEMNODE_IOS_DEVICE;
-    const bool localDb = type == ITEMNODE_LOCALDB;
-    m_actBackup->setEnabled(iPhone);
-    m_actI2A->setEnabled(iPhone && androids > 0 && iPhones > 0);
-    m_actDb2A->setEnabled(localDb && androids > 0);
-    m_actExtract->setEnabled(iPhone || localDb);
-    m_actExport->setEnabled(iPhone || localDb);
-    m_actPrint->setEnabled(iPhone || localDb);
-    m_actDelete->setEnabled(localDb);
+    m_menus->updateState(source ? source->type : 0,
+                         m_treeModel->devicesRoot()->deviceCount(ITEMNODE_IOS_DEVICE),
+                         m_treeModel->devicesRoot()->deviceCount(ITEMNODE_ANDROID_DEVICE));
 }
 
 void MainWindow::onMainTreeSelected(const QItemSelection &, const QItemSelection &)
@@ -353,7 +246,7 @@ void MainWindow::showNode(AbsTreeItemModel::_ItemNode *node)
     case ITEMNODE_IOS_DEVICE:
     case ITEMNODE_ANDROID_DEVICE: {
         auto *source = static_cast<_AbsDBItemNode *>(node);
-        if (runGuarded([source] { source->db->messages(source->data, 0); }))
+        if (DesktopController::runGuarded([source] { source->db->messages(source->data, 0); }))
             showMessages(source->data.messages(), nullptr);
         else
             resetDisplay();
@@ -381,7 +274,7 @@ void MainWindow::showLocalDb(_AbsDBItemNode *node)
         showMessages(node->data.messages(), nullptr);
         return;
     }
-    const bool loaded = runGuarded([this, node] {
+    const bool loaded = DesktopController::runGuarded([this, node] {
         node->db->chats(node->data);
         m_treeModel->listChats(node);
         if (node->childCount() > 0)
@@ -401,14 +294,19 @@ void MainWindow::showLocalDb(_AbsDBItemNode *node)
 void MainWindow::showMessages(const QList<_MsgMessage *> &messages, _MsgChat *chat)
 {
     m_currentChat = chat;
-    QList<_MsgMessage *> sorted = messages;
-    // Reactions show with the messages they react to.
-    sorted.removeIf([](const _MsgMessage *message) { return !message->isShownAlone(); });
-    g_sortMessages(sorted, m_listView->header()->sortIndicatorOrder());
-    m_smsModel->loadSMS(sorted);
-    showBubble(sorted);
-    m_lbSMSCount->setText(g_tr("IDS_SMS_COUNT_%1").arg(sorted.size()));
+    // The conversation reads oldest first whatever order the list is sorted in; reactions show
+    // with the messages they react to.
+    QList<_MsgMessage *> oldestFirst = messages;
+    oldestFirst.removeIf([](const _MsgMessage *message) { return !message->isShownAlone(); });
+    g_sortMessages(oldestFirst, Qt::AscendingOrder);
+    m_smsModel->loadSMS(oldestFirst);
+    const QHeaderView *header = m_listView->header();
+    m_smsModel->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
+    showBubble(oldestFirst);
+    m_lbSMSCount->setText(g_tr("IDS_SMS_COUNT_%1").arg(oldestFirst.size()));
     m_lbChatName->setText(chatLabel(chat));
+    m_search->markMatches();
+    updateTitle();
 }
 
 void MainWindow::resetDisplay()
@@ -418,6 +316,64 @@ void MainWindow::resetDisplay()
     showBubble({});
     m_lbSMSCount->setText(g_tr("IDS_SMS_COUNT_%1").arg(0));
     m_lbChatName->clear();
+    updateTitle();
+}
+
+void MainWindow::updateTitle()
+{
+    QStringList parts;
+    if (const _AbsDBItemNode *source = ItemModelMain::sourceOf(currentNode()))
+        parts << source->title;
+    if (m_currentChat)
+        parts << m_currentChat->displayName(false);
+    parts << g_tr("IDS_APP_TITLE");
+    setWindowTitle(parts.join(QStringLiteral(" \u2013 ")));
+}
+
+void MainWindow::updateFirstRunHint()
+{
+    m_firstRunHint->setVisible(m_treeModel->devicesRoot()->childCount() == 0 &&
+                               m_treeModel->localDbRoot()->childCount() == 0);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    m_layout->save();
+    QMainWindow::closeEvent(event);
+}
+
+// ---- dropped sources
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    const QString path = urls.first().toLocalFile();
+    // The drag source waits for the drop to end; the import runs dialogs of its own.
+    QMetaObject::invokeMethod(
+        this, [this, path] { openDropped(path); }, Qt::QueuedConnection);
+}
+
+void MainWindow::openDropped(const QString &path)
+{
+    _AbsDBItemNode *opened = m_controller->openDropped(path, m_backupFolders);
+    if (!opened)
+        return;
+    if (opened->type == ITEMNODE_LOCALDB) {
+        refreshLocalDb(static_cast<_LocalDBItemNode *>(opened));
+        return;
+    }
+    m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->devicesRoot()));
+    selectNode(opened);
 }
 
 void MainWindow::showBubble(const QList<_MsgMessage *> &messages)
@@ -426,26 +382,18 @@ void MainWindow::showBubble(const QList<_MsgMessage *> &messages)
     m_bubbleView->showBubble(messages);
 }
 
-void MainWindow::scrollBubbleTo(int row)
-{
-    m_bubbleView->scrollToPos(row);
-}
-
 void MainWindow::onSMSItemSelected(const QItemSelection &selected, const QItemSelection &)
 {
+    // The list may be sorted otherwise than the conversation, so the message is looked up there.
     if (!selected.indexes().isEmpty())
-        scrollBubbleTo(selected.indexes().first().row());
+        m_bubbleView->scrollToMessage(m_smsModel->messageAt(selected.indexes().first().row()));
 }
 
 void MainWindow::onSMSSortIndicatorChanged(int column, Qt::SortOrder order)
 {
-    if (column != ItemModelSms::ColDate) {
-        // Only the date orders the list; the indicator goes back to it.
-        m_listView->header()->setSortIndicator(ItemModelSms::ColDate, Qt::AscendingOrder);
-        return;
-    }
-    Q_UNUSED(order)
-    showMessages(m_smsModel->messages(), m_currentChat);
+    // Only the list's order changes; the conversation pane stays oldest first.
+    m_smsModel->sort(column, order);
+    m_search->markMatches();
 }
 
 void MainWindow::selectNode(AbsTreeItemModel::_ItemNode *node)
@@ -454,18 +402,6 @@ void MainWindow::selectNode(AbsTreeItemModel::_ItemNode *node)
     m_treeView->selectionModel()->clearSelection();
     m_treeView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     m_treeView->scrollTo(index);
-}
-
-bool MainWindow::runGuarded(const std::function<void()> &work)
-{
-    try {
-        work();
-        return true;
-    } catch (const std::exception &e) {
-        qCWarning(lcUi) << "operation failed:" << e.what();
-        Tips::error(QString::fromUtf8(e.what()));
-        return false;
-    }
 }
 
 bool MainWindow::androidConnected() const
@@ -477,47 +413,13 @@ bool MainWindow::androidConnected() const
 
 void MainWindow::searchCotnact()
 {
-    const QString keyword = m_txtHandleKeyword->text().trimmed();
-    if (keyword.isEmpty())
-        return;
-    AbsTreeItemModel::_ItemNode *node = currentNode();
-    _AbsDBItemNode *source = ItemModelMain::sourceOf(node);
-    if (!source)
-        return;
-    const QList<AbsTreeItemModel::_ItemNode *> chats = source->children();
-    const int current = node->type == ITEMNODE_CHAT_SESSION ? source->rowOf(node) : -1;
-    const int found = g_findWrapped(static_cast<int>(chats.size()), current, [&](int row) {
-        return chats.at(row)->title.contains(keyword, Qt::CaseInsensitive);
-    });
-    if (found < 0) {
-        Tips::info(g_tr("IDS_CAN_NOT_FOUNDCONTACT_KEYWORD_%0").arg(keyword.toHtmlEscaped()));
-        return;
-    }
-    selectNode(chats.at(found));
+    if (AbsTreeItemModel::_ItemNode *found = m_search->nextContact(currentNode()))
+        selectNode(found);
 }
 
-void MainWindow::searchMessages()
+void MainWindow::findMessages()
 {
-    const QString keyword = m_txtSMSKeyword->text().trimmed();
-    if (keyword.isEmpty())
-        return;
-    const int count = m_smsModel->rowCount();
-    if (count == 0) {
-        Tips::info(g_tr("IDS_CAN_NOT_FOUND_AND_MESSAGES"));
-        return;
-    }
-    const QModelIndex current = m_listView->currentIndex();
-    const int found = g_findWrapped(count, current.isValid() ? current.row() : -1, [&](int row) {
-        return m_smsModel->messageAt(row)->summary().contains(keyword, Qt::CaseInsensitive);
-    });
-    if (found < 0) {
-        Tips::info(g_tr("IDS_CAN_NOT_FOUNDSMS_KEYWORD_%0").arg(keyword.toHtmlEscaped()));
-        return;
-    }
-    const QModelIndex index = m_smsModel->indexOfPos(found);
-    m_listView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                             QItemSelectionModel::Rows);
-    m_listView->scrollTo(index);
+    m_messageSearch->focusForTyping();
 }
 
 // ---- command families
@@ -532,10 +434,16 @@ QList<_MsgMessage *> MainWindow::selectedMessages() const
     return messages;
 }
 
+QList<_MsgMessage *> MainWindow::shownMessages() const
+{
+    return m_smsModel->messages();
+}
+
 QList<_MsgMessage *> MainWindow::allMessagesOfCurrentSource()
 {
     _AbsDBItemNode *source = ItemModelMain::sourceOf(currentNode());
-    if (!source || !runGuarded([source] { source->db->messages(source->data, 0); }))
+    if (!source ||
+        !DesktopController::runGuarded([source] { source->db->messages(source->data, 0); }))
         return {};
     return source->data.messages();
 }
@@ -549,7 +457,7 @@ void MainWindow::runAuto(Command command)
     }
     const AbsTreeItemModel::_ItemNode *node = currentNode();
     if (node && node->type == ITEMNODE_CHAT_SESSION)
-        runOn(command, m_smsModel->messages());
+        runOn(command, shownMessages());
     else
         runAll(command);
 }
@@ -585,103 +493,6 @@ void MainWindow::runOn(Command command, const QList<_MsgMessage *> &messages)
             deleteMessages(messages);
         break;
     }
-}
-
-void MainWindow::miBackup()
-{
-    runAuto(Command::Backup);
-}
-void MainWindow::miI2A()
-{
-    runAuto(Command::I2A);
-}
-void MainWindow::miDb2A()
-{
-    runAuto(Command::Db2A);
-}
-void MainWindow::miExtractMedia()
-{
-    runAuto(Command::ExtractMedia);
-}
-void MainWindow::miExport()
-{
-    runAuto(Command::Export);
-}
-void MainWindow::miPrint()
-{
-    runAuto(Command::Print);
-}
-void MainWindow::miBackupAll()
-{
-    runAll(Command::Backup);
-}
-void MainWindow::miI2AAll()
-{
-    runAll(Command::I2A);
-}
-void MainWindow::miDb2AAll()
-{
-    runAll(Command::Db2A);
-}
-void MainWindow::miExtractMediaAll()
-{
-    runAll(Command::ExtractMedia);
-}
-void MainWindow::miExportAll()
-{
-    runAll(Command::Export);
-}
-void MainWindow::miPrintAll()
-{
-    runAll(Command::Print);
-}
-void MainWindow::miBackupChat()
-{
-    runOn(Command::Backup, m_smsModel->messages());
-}
-void MainWindow::miI2AChat()
-{
-    runOn(Command::I2A, m_smsModel->messages());
-}
-void MainWindow::miDb2AChat()
-{
-    runOn(Command::Db2A, m_smsModel->messages());
-}
-void MainWindow::miExtractMediaChat()
-{
-    runOn(Command::ExtractMedia, m_smsModel->messages());
-}
-void MainWindow::miExportChat()
-{
-    runOn(Command::Export, m_smsModel->messages());
-}
-void MainWindow::miPrintChat()
-{
-    runOn(Command::Print, m_smsModel->messages());
-}
-void MainWindow::miBackupSel()
-{
-    runOn(Command::Backup, selectedMessages());
-}
-void MainWindow::miI2ASel()
-{
-    runOn(Command::I2A, selectedMessages());
-}
-void MainWindow::miDb2ASel()
-{
-    runOn(Command::Db2A, selectedMessages());
-}
-void MainWindow::miExtractMediaSel()
-{
-    runOn(Command::ExtractMedia, selectedMessages());
-}
-void MainWindow::miExportSel()
-{
-    runOn(Command::Export, selectedMessages());
-}
-void MainWindow::miPrintSel()
-{
-    runOn(Command::Print, selectedMessages());
 }
 
 void MainWindow::miDel()
@@ -729,27 +540,9 @@ void MainWindow::miDelAll()
 
 void MainWindow::deleteLocalDb(_LocalDBItemNode *node)
 {
-    const QString name = node->title;
-    const QString root = g_localDbDir().path();
-    // The title names a folder directly below the databases folder; anything else (which the
-    // name rules exclude) must never lead the deletion elsewhere.
-    const QString folder = g_safeChildPath(root, name);
-    if (name.contains(QLatin1Char('/')) || folder.isEmpty() ||
-        QDir(folder).canonicalPath() == QDir(root).canonicalPath()) {
-        qCWarning(lcUi) << "refusing to delete local database folder" << name;
-        Tips::error(g_tr("IDS_DEL_LOCALDB_FAILED_%1").arg(name.toHtmlEscaped()));
-        return;
-    }
     resetDisplay();
-    node->db->close();
-    if (!g_delDirCascade(folder)) {
-        qCWarning(lcUi) << "local database folder not deleted:" << folder;
-        Tips::error(g_tr("IDS_DEL_LOCALDB_FAILED_%1").arg(name.toHtmlEscaped()));
-        return;
-    }
-    m_treeModel->removeNode(node);
+    m_controller->deleteLocalDb(node);
     updateMenuActionState();
-    Tips::info(g_tr("IDS_DEL_LOCALDB_SUC").arg(name.toHtmlEscaped()));
 }
 
 // ---- saving into local databases
@@ -765,29 +558,14 @@ void MainWindow::backupMessages(const QList<_MsgMessage *> &messages)
 void MainWindow::backupMessages(const QString &defaultName, const QList<_MsgMessage *> &messages,
                                 const QString &successNote)
 {
-    LocalDbSelForm form(m_treeModel->localDbNames(), defaultName, this);
-    const QString name = form.execGetDbName();
-    if (name.isEmpty())
-        return;
-    _LocalDBItemNode *node = m_treeModel->findLocalDb(name);
-    if (!node)
-        node = m_treeModel->addLocalDb(localSource(g_localDbDir().filePath(name)), name);
-    const QDir folder(g_localDbDir().filePath(node->title));
-    // Only the worker may write the file while it runs.
-    node->db->close();
-
-    ProgressForm progress(QString(), this);
-    BackupSMSThread worker(messages, folder, QString(), progress.progress());
-    worker.setSuccessNote(successNote);
-    if (!progress.runWorker(worker))
-        return;
-    refreshLocalDb(node);
+    if (_LocalDBItemNode *node = m_controller->backupMessages(defaultName, messages, successNote))
+        refreshLocalDb(node);
 }
 
 void MainWindow::refreshLocalDb(_LocalDBItemNode *node)
 {
     m_treeModel->clearChilds(node);
-    runGuarded([this, node] {
+    DesktopController::runGuarded([this, node] {
         node->db->messages(node->data, 0);
         m_treeModel->listChats(node);
     });
@@ -799,11 +577,6 @@ void MainWindow::refreshLocalDb(_LocalDBItemNode *node)
 
 // ---- other commands
 
-void MainWindow::miImportItunes()
-{
-    importFromiTunes(QString());
-}
-
 void MainWindow::miImportToLocalDb()
 {
     const AbsTreeItemModel::_ItemNode *node = currentNode();
@@ -814,24 +587,6 @@ void MainWindow::miImportToLocalDb()
 void MainWindow::miOpenDbFolder()
 {
     g_openFileOrFolder(g_localDbDir().path());
-}
-
-void MainWindow::miClearCache()
-{
-    QStringList failed;
-    // Backups of connected iPhones are temporary too.
-    iosbackup_clear_temp();
-    for (const char *name : kCacheFolders) {
-        const QString path = g_dataSaveDir().filePath(QLatin1String(name));
-        if (!g_delDirCascade(path))
-            failed.append(path.toHtmlEscaped());
-    }
-    if (!failed.isEmpty()) {
-        qCWarning(lcUi) << "cache folders not deleted:" << failed;
-        Tips::error(g_tr("IDS_CLEAR_CACHE_FAILED_%1").arg(failed.join(QStringLiteral("<br/>"))));
-        return;
-    }
-    Tips::info(g_tr("IDS_SUC_CLEAR_CACHE"));
 }
 
 void MainWindow::miUnmoutDevice()
@@ -850,31 +605,7 @@ void MainWindow::miUnmoutDevice()
 
 void MainWindow::miViewCache()
 {
-    const _AbsDBItemNode *source = ItemModelMain::sourceOf(currentNode());
-    if (!source || source->type != ITEMNODE_IOS_DEVICE) {
-        notAvailableYet("view cache");
-        return;
-    }
-    // A virtual device is known by its folder, a connected one by its identifier.
-    const QString id = static_cast<const _IOSDeviceItemNode *>(source)->deviceId;
-    const QString folder = QFileInfo(id).isDir() ? id : IOSDevice::cacheDirOf(id).absolutePath();
-    if (!g_openFileOrFolder(folder))
-        Tips::error(g_tr("IDS_CANNOT_FIND_FILE").arg(folder));
-}
-void MainWindow::miConnectWifi()
-{
-    notAvailableYet("connect via Wi-Fi");
-}
-void MainWindow::restore2android(const QList<_MsgMessage *> &)
-{
-    notAvailableYet("transfer");
-}
-void MainWindow::printMMS(const QList<_MsgMessage *> &messages)
-{
-    if (messages.isEmpty())
-        return;
-    MMSPrinter printer;
-    printer.printMMS(messages);
+    m_controller->viewCache(ItemModelMain::sourceOf(currentNode()));
 }
 
 // ---- export, extraction and deletion
@@ -891,171 +622,49 @@ QString MainWindow::askFolder(const QString &title, const QString &startFolder)
     return QFileDialog::getExistingDirectory(this, title, startFolder, QFileDialog::ShowDirsOnly);
 }
 
-void MainWindow::exportMessages(const QList<_MsgMessage *> &messages)
-{
-    QString filter;
-    const QString chosen =
-        askExportPath(g_tr("IDS_SEL_EXPORT_MESSAGES_PATH"),
-                      g_defaultExportPath(QDir::homePath(), QDateTime::currentDateTime()),
-                      g_exportFileFilters(), &filter);
-    if (chosen.isEmpty())
-        return;
-    // A dialog that reports no filter still names the format by the file's suffix.
-    const ExportFileType type = g_exportFileTypeOfFilter(filter).value_or(
-        g_exportFileTypeOfName(QFileInfo(chosen).suffix()).value_or(ExportFileType::Txt));
-    const QString target = g_exportTargetPath(chosen, type);
-    qCInfo(lcUi) << "exporting" << messages.size() << "messages to" << target;
-
-    ProgressForm progress(QString(), this);
-    ExportMessagesThread worker(messages, target, g_exportFormatOf(type), progress.progress());
-    progress.runWorker(worker);
-}
-
-void MainWindow::extractMediaFiles(const QList<_MsgMessage *> &messages)
-{
-    const QString chosen =
-        askFolder(g_tr("IDS_TITLE_SEL_OUTPUT_FOLDER_EXTRACT_MEDIA_FILES"), QDir::homePath());
-    if (chosen.isEmpty())
-        return;
-    const QString target = g_extractionFolderPath(chosen, QDateTime::currentDateTime());
-    qCInfo(lcUi) << "extracting attachments of" << messages.size() << "messages to" << target;
-
-    ProgressForm progress(g_tr("IDS_TITLE_EXTRACT_MEDIA_FILES"), this);
-    AttachmentExtractThread worker(progress.progress(), messages, target);
-    progress.runWorker(worker);
-}
-
 bool MainWindow::deleteMessages(const QList<_MsgMessage *> &messages)
 {
     _AbsDBItemNode *source = ItemModelMain::sourceOf(currentNode());
-    if (!source || source->type != ITEMNODE_LOCALDB || messages.isEmpty())
-        return false;
-    // Only the worker may write the file while it runs.
-    source->db->close();
-    ProgressForm progress(QString(), this);
-    DeleteMMSThread worker(QDir(g_localDbDir().filePath(source->title)), messages,
-                           progress.progress());
-    if (!progress.runWorker(worker))
-        return false;
-    forgetDeletedMessages(source, messages);
-    return true;
-}
-
-void MainWindow::forgetDeletedMessages(_AbsDBItemNode *source, const QList<_MsgMessage *> &messages)
-{
     const AbsTreeItemModel::_ItemNode *current = currentNode();
     const bool chatWasShown = current && current->type == ITEMNODE_CHAT_SESSION;
     const QString shownChatId =
         chatWasShown && m_currentChat ? m_currentChat->chat_identifier : QString();
-    // The list and the conversation pane point at the records about to go.
+    DesktopController::EmptiedChats emptied;
+    if (!m_controller->deleteMessages(source, messages, &emptied))
+        return false;
+    // The list and the conversation pane pointed at the records just freed.
     resetDisplay();
+    // The chat nodes point at the emptied chats and at the messages gone: rebuilt before the
+    // chats are freed.
+    m_treeModel->listChats(source);
+    emptied.clear();
 
-    __MsgData &records = *source->data.p();
-    QSet<_MsgMessage *> doomed;
-    for (_MsgMessage *message : messages) {
-        if (records.messages.value(message->rowid) == message)
-            doomed.insert(message);
-    }
-    // The database drops a chat together with its last message; so do the records. The chats
-    // are freed only after the chat nodes that point at them have been rebuilt.
-    std::vector<std::unique_ptr<_MsgChat>> emptiedChats;
-    for (auto chat = records.chats.begin(); chat != records.chats.end();) {
-        const qsizetype before = (*chat)->messageMap.size();
-        (*chat)->messageMap.removeIf(
-            [&doomed](const auto &entry) { return doomed.contains(entry.value()); });
-        if (before > 0 && (*chat)->messageMap.isEmpty()) {
-            emptiedChats.emplace_back(*chat);
-            chat = records.chats.erase(chat);
-        } else {
-            ++chat;
-        }
-    }
-    for (_MsgMessage *message : std::as_const(doomed)) {
-        records.messages.remove(message->rowid);
-        delete message;
-    }
-    if (!emptiedChats.empty())
-        m_treeModel->listChats(source);
-    emptiedChats.clear();
-
-    AbsTreeItemModel::_ItemNode *next = chatWasShown ? chatNodeOf(source, shownChatId) : source;
+    AbsTreeItemModel::_ItemNode *next =
+        chatWasShown ? ItemModelMain::chatNodeOf(source, shownChatId) : source;
     if (!next) {
         // The conversation shown is gone with its last message.
         m_treeView->selectionModel()->clearSelection();
         updateMenuActionState();
-        return;
+        return true;
     }
     selectNode(next);
     // Selecting the node again does not count as a change when it already was the selection.
     showNode(next);
-}
-
-AbsTreeItemModel::_ItemNode *MainWindow::chatNodeOf(_AbsDBItemNode *source,
-                                                    const QString &chatId) const
-{
-    for (AbsTreeItemModel::_ItemNode *node : source->children()) {
-        const _MsgChat *chat = static_cast<_ChatSessionItemNode *>(node)->firstChat();
-        if (chat && chat->chat_identifier == chatId)
-            return node;
-    }
-    return nullptr;
+    return true;
 }
 
 // ---- importing backups
 
 void MainWindow::importFromiTunes(const QString &localDbName)
 {
-    LoadItunesBackupDlg chooser(m_backupFolders, this);
-    const QSharedPointer<BackupManifest> backup = chooser.execSelect();
-    if (!backup)
-        return;
-    if (backup->isEncrypted() && !backup->isUnlocked()) {
-        PasscodeDlg passcode(backup.data(), this);
-        if (passcode.exec() != QDialog::Accepted)
-            return;
-    }
-    // Holds the loaded records until the save below has written them.
-    MsgData data;
-    int missing = 0;
-    if (!loadBackup(*backup, data, missing))
-        return;
-    const QString name = localDbName.isEmpty() ? ITunesImport::defaultDbName(*backup) : localDbName;
-    backupMessages(name, data.messages(),
-                   missing > 0 ? g_tr("IDS_MISSING_ATTACHMENTS_%1").arg(missing) : QString());
-}
-
-bool MainWindow::loadBackup(BackupManifest &backup, MsgData &data, int &missingAttachments)
-{
-    bool loaded = false;
-    runGuarded([this, &backup, &data, &loaded, &missingAttachments] {
-        ProgressForm progress(QString(), this);
-        ITunesImport import(backup, progress.progress());
-        loaded =
-            import.run([&progress](QThread &worker) { return progress.runWorker(worker); }, data);
-        missingAttachments = import.missingAttachments();
-    });
-    return loaded;
+    if (_LocalDBItemNode *node = m_controller->importBackup(localDbName, m_backupFolders))
+        refreshLocalDb(node);
 }
 
 void MainWindow::notAvailableYet(const char *command)
 {
     qCInfo(lcUi) << "command not available yet:" << command;
     Tips::info(g_tr("IDS_NOT_AVAILABLE_YET"));
-}
-
-void MainWindow::checkForUpdate()
-{
-    g_openLink(QLatin1String(kUpdateUrl));
-}
-
-void MainWindow::showHelp()
-{
-    g_openLink(QLatin1String(kHelpUrl));
-}
-
-void MainWindow::showFeedback()
-{
-    g_openLink(QLatin1String(kFeedbackUrl));
 }
 
 void MainWindow::showAbout()
@@ -1074,95 +683,19 @@ void MainWindow::onMainTreeContextMenu()
     // The commands act on the current node, so the node under the cursor becomes current.
     if (AbsTreeItemModel::nodeOf(index) != currentNode())
         selectNode(AbsTreeItemModel::nodeOf(index));
-    if (const std::unique_ptr<QMenu> menu = treeContextMenu(currentNode()))
+    const AbsTreeItemModel::_ItemNode *node = currentNode();
+    const int parentType = node->parent ? node->parent->type : 0;
+    if (const std::unique_ptr<QMenu> menu =
+            m_menus->treeContextMenu(node->type, parentType, androidConnected()))
         menu->exec(QCursor::pos());
 }
 
 void MainWindow::onSMSContextMenu()
 {
-    if (const std::unique_ptr<QMenu> menu = smsContextMenu())
-        menu->exec(QCursor::pos());
-}
-
-std::unique_ptr<QMenu> MainWindow::treeContextMenu(AbsTreeItemModel::_ItemNode *node)
-{
-    if (!node)
-        return nullptr;
-    auto menu = std::make_unique<QMenu>();
-    const auto add = [this, &menu](const char *key, void (MainWindow::*slot)(),
-                                   bool enabled = true) {
-        addMenuCommand(*menu, this, key, slot, enabled);
-    };
-    const bool android = androidConnected();
-    const int parentType = node->parent ? node->parent->type : 0;
-    switch (node->type) {
-    case ITEMNODE_ROOT_LOCALDB:
-        add("IDS_MI_OPEN_DB_FOLDER", &MainWindow::miOpenDbFolder);
-        add("IDS_MI_IMPORT_ITUNES", &MainWindow::miImportItunes);
-        break;
-    case ITEMNODE_IOS_DEVICE:
-        add("IDS_MI_BACKUP", &MainWindow::miBackupAll);
-        add("IDS_MI_I2A", &MainWindow::miI2AAll, android);
-        add("IDS_MI_EXTRACT", &MainWindow::miExtractMediaAll);
-        add("IDS_MI_EXPORT", &MainWindow::miExportAll);
-        add("IDS_MI_PRINT", &MainWindow::miPrintAll);
-        add("IDS_MI_VIEW_CACHE", &MainWindow::miViewCache);
-        add("IDS_MI_DISCONNECT", &MainWindow::miUnmoutDevice);
-        break;
-    case ITEMNODE_ANDROID_DEVICE:
-        add("IDS_MI_VIEW_CACHE", &MainWindow::miViewCache);
-        add("IDS_MI_DISCONNECT", &MainWindow::miUnmoutDevice);
-        break;
-    case ITEMNODE_LOCALDB:
-        add("IDS_MI_IMPORT_TO_LOCALDB", &MainWindow::miImportToLocalDb);
-        add("IDS_MI_DB2A", &MainWindow::miDb2AAll, android);
-        add("IDS_MI_EXTRACT", &MainWindow::miExtractMediaAll);
-        add("IDS_MI_EXPORT", &MainWindow::miExportAll);
-        add("IDS_MI_PRINT", &MainWindow::miPrintAll);
-        add("IDS_MI_DELETE_DB", &MainWindow::miDelAll);
-        break;
-    case ITEMNODE_CHAT_SESSION:
-        if (parentType == ITEMNODE_LOCALDB) {
-            add("IDS_MI_DB2A_CHAT", &MainWindow::miDb2AChat, android);
-        } else if (parentType == ITEMNODE_IOS_DEVICE) {
-            add("IDS_MI_BACKUP_CHAT", &MainWindow::miBackupChat);
-            add("IDS_MI_I2A_CHAT", &MainWindow::miI2AChat, android);
-        } else {
-            return nullptr;
-        }
-        add("IDS_MI_EXTRACT_CHAT", &MainWindow::miExtractMediaChat);
-        add("IDS_MI_EXPORT_CHAT", &MainWindow::miExportChat);
-        add("IDS_MI_PRINT_CHAT", &MainWindow::miPrintChat);
-        if (parentType == ITEMNODE_LOCALDB)
-            add("IDS_MI_DELETE_CHAT", &MainWindow::miDelChat);
-        break;
-    default:
-        return nullptr;
-    }
-    return menu;
-}
-
-std::unique_ptr<QMenu> MainWindow::smsContextMenu()
-{
     const _AbsDBItemNode *source = ItemModelMain::sourceOf(currentNode());
-    if (!source || (source->type != ITEMNODE_LOCALDB && source->type != ITEMNODE_IOS_DEVICE))
-        return nullptr;
-    auto menu = std::make_unique<QMenu>();
-    const auto add = [this, &menu](const char *key, void (MainWindow::*slot)(),
-                                   bool enabled = true) {
-        addMenuCommand(*menu, this, key, slot, enabled);
-    };
-    const bool android = androidConnected();
-    if (source->type == ITEMNODE_LOCALDB) {
-        add("IDS_MI_DB2A_SEL", &MainWindow::miDb2ASel, android);
-    } else {
-        add("IDS_MI_BACKUP_SEL", &MainWindow::miBackupSel);
-        add("IDS_MI_I2A_SEL", &MainWindow::miI2ASel, android);
-    }
-    add("IDS_MI_EXTRACT_SEL", &MainWindow::miExtractMediaSel);
-    add("IDS_MI_EXPORT_SEL", &MainWindow::miExportSel);
-    add("IDS_MI_PRINT_SEL", &MainWindow::miPrintSel);
-    if (source->type == ITEMNODE_LOCALDB)
-        add("IDS_MI_DELETE_SEL", &MainWindow::miDelSel);
-    return menu;
+    if (!source)
+        return;
+    if (const std::unique_ptr<QMenu> menu =
+            m_menus->smsContextMenu(source->type, androidConnected()))
+        menu->exec(QCursor::pos());
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ui/abstreeitemmodel.h"
+#include "ui/desktopcontroller.h"
+#include "ui/windowsearch.h"
 
 #include <QDir>
 #include <QItemSelection>
@@ -12,19 +14,18 @@
 #include <functional>
 #include <memory>
 
-class BackupManifest;
 class BubbleViewMgr;
 class IOSDeviceHost;
+class MainWindowMenus;
+class SearchBox;
+class WindowLayout;
 class ItemModelMain;
-class MsgData;
 class ItemModelSms;
 class MyListView;
 class MyTreeView;
-class QAction;
 class QLabel;
-class QLineEdit;
 class QMenu;
-class QPushButton;
+class QSplitter;
 class QWebEngineView;
 class _AbsDBItemNode;
 class _LocalDBItemNode;
@@ -69,54 +70,61 @@ public Q_SLOTS:
     void onMainTreeContextMenu();
     void onSMSContextMenu();
     void searchCotnact();
-    void searchMessages();
+    void searchMessages() { m_search->stepMessages(true); }
+    // Puts the cursor in the message search box; the next or previous match of its keyword.
+    void findMessages();
+    void findNext() { m_search->stepMessages(true); }
+    void findPrevious() { m_search->stepMessages(false); }
 
     // Menu bar and toolbar: the selection, else the shown conversation, else the whole source.
-    void miBackup();
-    void miI2A();
-    void miDb2A();
-    void miExtractMedia();
-    void miExport();
-    void miPrint();
+    void miBackup() { runAuto(Command::Backup); }
+    void miI2A() { runAuto(Command::I2A); }
+    void miDb2A() { runAuto(Command::Db2A); }
+    void miExtractMedia() { runAuto(Command::ExtractMedia); }
+    void miExport() { runAuto(Command::Export); }
+    void miPrint() { runAuto(Command::Print); }
     void miDel();
     // Every message of the current source.
-    void miBackupAll();
-    void miI2AAll();
-    void miDb2AAll();
-    void miExtractMediaAll();
-    void miExportAll();
-    void miPrintAll();
+    void miBackupAll() { runAll(Command::Backup); }
+    void miI2AAll() { runAll(Command::I2A); }
+    void miDb2AAll() { runAll(Command::Db2A); }
+    void miExtractMediaAll() { runAll(Command::ExtractMedia); }
+    void miExportAll() { runAll(Command::Export); }
+    void miPrintAll() { runAll(Command::Print); }
     void miDelAll();
     // The conversation shown in the list.
-    void miBackupChat();
-    void miI2AChat();
-    void miDb2AChat();
-    void miExtractMediaChat();
-    void miExportChat();
-    void miPrintChat();
+    void miBackupChat() { runOn(Command::Backup, shownMessages()); }
+    void miI2AChat() { runOn(Command::I2A, shownMessages()); }
+    void miDb2AChat() { runOn(Command::Db2A, shownMessages()); }
+    void miExtractMediaChat() { runOn(Command::ExtractMedia, shownMessages()); }
+    void miExportChat() { runOn(Command::Export, shownMessages()); }
+    void miPrintChat() { runOn(Command::Print, shownMessages()); }
     void miDelChat();
     // The selected messages.
-    void miBackupSel();
-    void miI2ASel();
-    void miDb2ASel();
-    void miExtractMediaSel();
-    void miExportSel();
-    void miPrintSel();
+    void miBackupSel() { runOn(Command::Backup, selectedMessages()); }
+    void miI2ASel() { runOn(Command::I2A, selectedMessages()); }
+    void miDb2ASel() { runOn(Command::Db2A, selectedMessages()); }
+    void miExtractMediaSel() { runOn(Command::ExtractMedia, selectedMessages()); }
+    void miExportSel() { runOn(Command::Export, selectedMessages()); }
+    void miPrintSel() { runOn(Command::Print, selectedMessages()); }
     void miDelSel();
 
-    void miImportItunes();
+    void miImportItunes() { importFromiTunes(QString()); }
     void miImportToLocalDb();
     void miOpenDbFolder();
-    void miClearCache();
-    void miConnectWifi();
+    void miClearCache() { m_controller->clearCache(); }
+    void miConnectWifi() { notAvailableYet("connect via Wi-Fi"); }
     void miViewCache();
     void miUnmoutDevice();
-    void checkForUpdate();
-    void showHelp();
-    void showFeedback();
+    void checkForUpdate() { m_controller->openPage(DesktopController::Page::Update); }
+    void showHelp() { m_controller->openPage(DesktopController::Page::Help); }
+    void showFeedback() { m_controller->openPage(DesktopController::Page::Feedback); }
     void showAbout();
 
-protected:
+    // Opens a dropped backup folder (imported), phone folder or message database (shown).
+    void openDropped(const QString &path);
+
+public:
     // The file dialogs of the commands, kept apart so that tests can answer them. Both return ""
     // when the user cancels.
     // Asks where an export goes; chosenFilter receives the filter picked (one of filters).
@@ -125,19 +133,22 @@ protected:
     // Asks for an existing folder.
     virtual QString askFolder(const QString &title, const QString &startFolder);
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
     enum class Command { Backup, I2A, Db2A, ExtractMedia, Export, Print, Del };
 
     void buildForm();
     void buildMessageList();
     void buildBubblePane(QWidget *parent);
-    void buildMenus();
-    QAction *addCommand(QMenu *menu, const char *objectName, const char *textKey,
-                        void (MainWindow::*slot)());
-    void listLocalDbs();
-    void listVirtualDevices();
     void startIOSDevices();
     void updateMenuActionState();
+    // The title names the source and conversation shown; the hint shows while the tree is empty.
+    void updateTitle();
+    void updateFirstRunHint();
 
     void showNode(AbsTreeItemModel::_ItemNode *node);
     void showLocalDb(_AbsDBItemNode *node);
@@ -149,56 +160,52 @@ private:
 
     // The messages a command form hands on.
     QList<_MsgMessage *> selectedMessages() const;
+    QList<_MsgMessage *> shownMessages() const;
     QList<_MsgMessage *> allMessagesOfCurrentSource();
     void runAuto(Command command);
     void runAll(Command command);
     void runOn(Command command, const QList<_MsgMessage *> &messages);
 
     // The operations of the commands; those whose workers are not part of the program yet say so.
-    void restore2android(const QList<_MsgMessage *> &messages);
-    void extractMediaFiles(const QList<_MsgMessage *> &messages);
-    void exportMessages(const QList<_MsgMessage *> &messages);
-    void printMMS(const QList<_MsgMessage *> &messages);
+    void restore2android(const QList<_MsgMessage *> &) { notAvailableYet("transfer"); }
+    void extractMediaFiles(const QList<_MsgMessage *> &messages)
+    {
+        m_controller->extractMediaFiles(messages);
+    }
+    void exportMessages(const QList<_MsgMessage *> &messages)
+    {
+        m_controller->exportMessages(messages);
+    }
+    void printMMS(const QList<_MsgMessage *> &messages) { m_controller->printMessages(messages); }
     // Deletes the messages from the current local database, then from its records and views.
     // True when the deletion succeeded.
     bool deleteMessages(const QList<_MsgMessage *> &messages);
-    void forgetDeletedMessages(_AbsDBItemNode *source, const QList<_MsgMessage *> &messages);
-    AbsTreeItemModel::_ItemNode *chatNodeOf(_AbsDBItemNode *source, const QString &chatId) const;
     void importFromiTunes(const QString &localDbName);
-    // Extracts and loads a chosen backup's messages into data; false when it did not succeed.
-    bool loadBackup(BackupManifest &backup, MsgData &data, int &missingAttachments);
     void notAvailableYet(const char *command);
 
     // The conversation pane: the bubble view draws into m_webView.
     void showBubble(const QList<_MsgMessage *> &messages);
-    void scrollBubbleTo(int row);
 
-    std::unique_ptr<QMenu> treeContextMenu(AbsTreeItemModel::_ItemNode *node);
-    std::unique_ptr<QMenu> smsContextMenu();
     bool androidConnected() const;
-    // Runs work, showing a std::exception as an error box; false when it threw.
-    bool runGuarded(const std::function<void()> &work);
 
     ItemModelMain *m_treeModel = nullptr;
     IOSDeviceHost *m_iosHost = nullptr;
     ItemModelSms *m_smsModel = nullptr;
     MyTreeView *m_treeView = nullptr;
     MyListView *m_listView = nullptr;
-    QLineEdit *m_txtHandleKeyword = nullptr;
-    QLineEdit *m_txtSMSKeyword = nullptr;
+    SearchBox *m_contactSearch = nullptr;
+    SearchBox *m_messageSearch = nullptr;
     QLabel *m_lbSMSCount = nullptr;
     QLabel *m_lbChatName = nullptr;
+    QLabel *m_firstRunHint = nullptr;
+    QSplitter *m_splitter = nullptr;
     QWebEngineView *m_webView = nullptr;
     BubbleViewMgr *m_bubbleView = nullptr;
     _MsgChat *m_currentChat = nullptr;
 
-    QAction *m_actBackup = nullptr;
-    QAction *m_actI2A = nullptr;
-    QAction *m_actDb2A = nullptr;
-    QAction *m_actExtract = nullptr;
-    QAction *m_actExport = nullptr;
-    QAction *m_actPrint = nullptr;
-    QAction *m_actDelete = nullptr;
-
+    std::unique_ptr<MainWindowMenus> m_menus;
+    std::unique_ptr<WindowLayout> m_layout;
+    std::unique_ptr<WindowSearch> m_search;
     QList<QDir> m_backupFolders;
+    std::unique_ptr<DesktopController> m_controller;
 };

@@ -181,9 +181,10 @@ void ProgressForm::succeed(const QString &text)
         qCInfo(lcUi).noquote() << "success reported after the operation ended:" << text;
         return;
     }
+    // The finished dialog goes first: the box must not open over a progress bar still shown.
+    done(QDialog::Accepted);
     if (!text.isEmpty())
         Tips::info(text);
-    done(QDialog::Accepted);
 }
 
 void ProgressForm::errorOccurred(const QString &text)
@@ -192,8 +193,8 @@ void ProgressForm::errorOccurred(const QString &text)
         qCWarning(lcUi).noquote() << "error reported after the operation ended:" << text;
         return;
     }
-    Tips::error(text);
     done(QDialog::Rejected);
+    Tips::error(text);
 }
 
 void ProgressForm::onFinish(int result)

@@ -129,10 +129,15 @@ TEST_F(CsvExportTest, TrickyTextsRoundTripThroughACsvReader)
     ann->_ct_name = QStringLiteral("Ann, \"the\" Boss");
     _MsgChat *chat = m_b.chat(ann);
     const QStringList texts = {
-        QStringLiteral("a,b"),          QStringLiteral("He said \"no\""),
-        QStringLiteral("line1\nline2"), QStringLiteral("cr\ronly"),
-        QStringLiteral("crlf\r\nend"),  QStringLiteral("Grüße ✓ 日本"),
+        QStringLiteral("a,b"),
+        QStringLiteral("He said \"no\""),
+        QStringLiteral("line1\nline2"),
+        QStringLiteral("cr\ronly"),
+        QStringLiteral("crlf\r\nend"),
+        QStringLiteral("Grüße ✓ 日本"),
         QStringLiteral(",\"\n,"),
+        // Emoji are the message's own characters, not a marker.
+        QStringLiteral("smile \U0001F600 and \u2764\uFE0F"),
     };
     QList<_MsgMessage *> messages;
     int date = 1000;

@@ -63,8 +63,9 @@ TEST_F(ExtractTest, CopiesAreIdenticalDatedAndNeverOverwritten)
     AttachmentExtractThread worker(m_progress, {first, second}, target());
     ASSERT_TRUE(m_progress.run(worker)) << m_progress.endText().toStdString();
     EXPECT_EQ(worker.copiedCount(), 2);
-    EXPECT_EQ(m_progress.endText(), QStringLiteral("Successfully extacted 2 MMS attachment to %1.")
-                                        .arg(QDir(target()).absolutePath()));
+    EXPECT_EQ(m_progress.endText(),
+              QStringLiteral("Successfully extracted 2 attachment file(s) to %1.")
+                  .arg(QDir(target()).absolutePath()));
     const QDir out(target());
     EXPECT_EQ(out.entryList(QDir::Files, QDir::Name), QStringList({"IMG_1(1).jpg", "IMG_1.jpg"}));
     EXPECT_EQ(readAll(out.filePath("IMG_1.jpg")), binary);
@@ -97,7 +98,7 @@ TEST_F(ExtractTest, NoAttachmentsGiveAnEmptyFolder)
     AttachmentExtractThread worker(m_progress, {m}, target());
     ASSERT_TRUE(m_progress.run(worker));
     EXPECT_TRUE(QFileInfo(target()).isDir());
-    EXPECT_TRUE(m_progress.endText().startsWith("Successfully extacted 0 "));
+    EXPECT_TRUE(m_progress.endText().startsWith("Successfully extracted 0 "));
 }
 
 TEST_F(ExtractTest, CancelTakesBackOnlyWhatThisRunWrote)

@@ -92,8 +92,10 @@ TEST_F(PdfExportTest, EachChatGetsItsOwnFileWithItsTextsAndNames)
     const QString oneToOne = PdfProbe::text(QDir(folder).filePath(other));
     EXPECT_TRUE(oneToOne.contains(QStringLiteral("Grüße aus Köln")));
     EXPECT_TRUE(oneToOne.contains(QStringLiteral("Καλημέρα, Ann")));
-    // No sender line in a one-to-one chat.
-    EXPECT_FALSE(oneToOne.contains(QStringLiteral("Ödegaard")));
+    // The conversation's name heads the first page; a one-to-one chat has no sender lines.
+    EXPECT_TRUE(oneToOne.trimmed().startsWith(QStringLiteral("Ann Ödegaard")));
+    EXPECT_EQ(oneToOne.count(QStringLiteral("Ödegaard")), 1);
+    EXPECT_TRUE(group42.trimmed().startsWith(QStringLiteral("+15550002, Ann Ödegaard")));
     EXPECT_FALSE(oneToOne.contains(QStringLiteral("Привет")));
 }
 
@@ -261,6 +263,26 @@ TEST_F(PdfExportTest, ADateLineFollowsMoreThanAMinuteAfterTheLast)
     // A group event has no date line and no bubble: only its text line and gap.
     EXPECT_GT(group.engine().y() - top, 8);
     EXPECT_LT(group.engine().y() - top, 24 + 52);
+}
+
+TEST_F(PdfExportTest, ADateLineNeverStaysAloneAtTheFootOfAPage)
+{
+    _MsgChat *chat = m_b.chat(m_b.handle(QStringLiteral("e@example.com")));
+    Layout layout;
+    MMSPrinterPrivacy &engine = layout.engine();
+    const int top = engine.contentRect().top();
+    int breaks = 0;
+    for (int i = 0; i < 60; ++i) {
+        // Each message gets a date line (they are hours apart) and a one-line bubble.
+        const int page = engine.pageNumber();
+        engine.print(m_b.message(chat, nullptr, kDay + i * 3600, QStringLiteral("hi")));
+        if (engine.pageNumber() == page)
+            continue;
+        ++breaks;
+        // The new page starts with the date line, then its bubble: both moved together.
+        EXPECT_GE(engine.y() - top, 24 + 52) << "message " << i;
+    }
+    EXPECT_GE(breaks, 3);
 }
 
 TEST_F(PdfExportTest, PageBreaksRestartAtTheTopAndCountPages)

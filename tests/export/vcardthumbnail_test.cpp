@@ -103,6 +103,33 @@ TEST(VCardRender, PhotoOrContactPicture)
     EXPECT_EQ(vcard_renderCard(info), without);
 }
 
+TEST(VCardRender, LongNumbersAndAddressesFitOnTheCard)
+{
+    struct Case
+    {
+        QString phone;
+        QString email;
+    };
+    const Case cases[] = {
+        {QStringLiteral("+44 (0) 20 7946 0000 ext. 12345"), QString()},
+        {QStringLiteral("+1 555 0100"),
+         QStringLiteral("someone.with.a.long.name@example-company.com")},
+    };
+    for (const Case &c : cases) {
+        ct_info info;
+        info.name = QStringLiteral("Card Owner");
+        info.phones = {c.phone};
+        info.email = c.email;
+        const QImage card = vcard_renderCard(info);
+        EXPECT_GT(card.width(), 200) << c.phone.toStdString();
+        // Nothing is drawn into the right margin: no text ran into the card's edge.
+        for (int x = card.width() - 4; x < card.width() - 1; ++x) {
+            for (int y = 1; y < card.height() - 1; ++y)
+                ASSERT_EQ(card.pixelColor(x, y), QColor(219, 226, 237)) << x << "," << y;
+        }
+    }
+}
+
 TEST(VCardRender, AtMostFourPhones)
 {
     const QImage four = vcard_renderCard(withPhones(4));

@@ -4,7 +4,9 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QObject>
+#include <QTemporaryDir>
 #include <QUrl>
 
 namespace {
@@ -25,6 +27,10 @@ class DesktopOpen : public ::testing::Test
 protected:
     void SetUp() override
     {
+        // The desktop's answer to "which application opens this?" comes from a stand-in too.
+        m_oldPath = qgetenv("PATH");
+        qputenv("PATH", m_bin.path().toUtf8() + ':' + m_oldPath);
+        setHandlerAnswer("viewer.desktop");
         QDesktopServices::setUrlHandler("file", &m_catcher, "open");
         QDesktopServices::setUrlHandler("https", &m_catcher, "open");
         QDesktopServices::setUrlHandler("mailto", &m_catcher, "open");
@@ -35,8 +41,20 @@ protected:
         QDesktopServices::unsetUrlHandler("file");
         QDesktopServices::unsetUrlHandler("https");
         QDesktopServices::unsetUrlHandler("mailto");
+        qputenv("PATH", m_oldPath);
     }
 
+    void setHandlerAnswer(const QByteArray &answer)
+    {
+        QFile script(m_bin.filePath(QStringLiteral("xdg-mime")));
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        script.write("#!/bin/sh\necho '" + answer + "'\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    QTemporaryDir m_bin;
+    QByteArray m_oldPath;
     UrlCatcher m_catcher;
 };
 
@@ -65,6 +83,15 @@ TEST_F(DesktopOpen, EmptyArgumentsAreRefused)
     EXPECT_FALSE(g_openLink(QString()));
     EXPECT_FALSE(g_openLink("   "));
     EXPECT_FALSE(g_openFileOrFolder(QString()));
+    EXPECT_TRUE(m_catcher.urls.isEmpty());
+}
+
+TEST_F(DesktopOpen, NothingIsHandedOnWhenNoApplicationIsSet)
+{
+    setHandlerAnswer(QByteArray());
+    EXPECT_FALSE(g_hasDesktopHandler(QStringLiteral("image/png")));
+    EXPECT_FALSE(g_openFileOrFolder("/tmp/photo.png"));
+    EXPECT_FALSE(g_openLink("https://quorvandale.example/download"));
     EXPECT_TRUE(m_catcher.urls.isEmpty());
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 // These tests are meant to run under AddressSanitizer as well (-DTEXTLINK_ASAN=ON): a record
@@ -160,4 +161,49 @@ TEST(ChatMerge, IdentifiersCompareExactly)
         }
     }
     EXPECT_EQ(chatsSeen, 4);
+}
+
+TEST(MsgDataRemoval, DropsMessagesAndHandsBackTheChatsTheyEmptied)
+{
+    // Rows removed, then the chats (by row id) emptied and the messages left.
+    struct Case
+    {
+        QList<qint64> removed;
+        QList<qint64> emptiedChats;
+        QList<qint64> messagesLeft;
+    };
+    const Case cases[] = {
+        {{12}, {3}, {10, 11}},
+        {{11}, {}, {10, 12}},
+        // Message 10 is in two chats: the SMS chat held only it, the iMessage chat keeps 11.
+        {{10}, {1}, {11, 12}},
+        {{10, 11, 12}, {1, 2, 3}, {}},
+    };
+    for (const Case &c : cases) {
+        MsgData data = makeLoadedData();
+        QList<_MsgMessage *> doomed;
+        for (const qint64 row : c.removed)
+            doomed << data.p()->messages.value(row);
+        // A record of another container is not this one's to free.
+        const MsgData other = makeLoadedData();
+        doomed << other.p()->messages.value(11);
+
+        const auto emptied = data.removeMessages(doomed);
+        QList<qint64> emptiedRows;
+        for (const auto &chat : emptied) {
+            emptiedRows << chat->rowid;
+            EXPECT_FALSE(data.p()->chats.contains(chat->rowid));
+        }
+        std::sort(emptiedRows.begin(), emptiedRows.end());
+        EXPECT_EQ(emptiedRows, c.emptiedChats) << c.removed.size();
+        QList<qint64> left = data.p()->messages.keys();
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, c.messagesLeft);
+        // No chat that stays still links a removed message.
+        for (const _MsgChat *chat : data.chats()) {
+            for (_MsgMessage *message : chat->messageMap)
+                EXPECT_TRUE(data.messages().contains(message));
+        }
+        EXPECT_EQ(other.messages().size(), 3);
+    }
 }

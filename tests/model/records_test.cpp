@@ -116,9 +116,10 @@ class ItemSummary : public ::testing::Test
 protected:
     void SetUp() override
     {
-        const QDateTime when(QDate(2013, 5, 4), QTime(15, 7), Qt::UTC);
+        // A minute below ten: it must be written with two digits.
+        const QDateTime when(QDate(2013, 5, 4), QTime(15, 7), Qt::LocalTime);
         m_msg.date = static_cast<int>(when.toSecsSinceEpoch() - kSecondsFrom1970To2001);
-        m_date = when.toLocalTime().toString(QStringLiteral("dd MMM yyyy h:m AP"));
+        m_date = QStringLiteral("04 May 2013 3:07 PM");
         m_msg.handle = &m_anna;
         m_msg.otherHandle = &m_bob;
     }
@@ -200,8 +201,51 @@ TEST(ChatName, Rules)
     // A name the user gave wins over the participants.
     EXPECT_EQ(chat.displayName(false), QStringLiteral("Family"));
     chat.display_name.clear();
-    EXPECT_EQ(chat.displayName(false), QStringLiteral("dan@example.com, Cleo"));
-    EXPECT_EQ(chat.displayName(true), QStringLiteral("dan@example.com, Cleo (+1 555 0109)"));
+    EXPECT_EQ(chat.displayName(false), QStringLiteral("Cleo, dan@example.com"));
+    EXPECT_EQ(chat.displayName(true), QStringLiteral("Cleo (+1 555 0109), dan@example.com"));
+    // The same people numbered the other way round (saved again elsewhere): the same title.
+    std::swap(cleo.rowid, dan.rowid);
+    chat.handleMap.clear();
+    addParticipant(chat, dan);
+    addParticipant(chat, cleo);
+    EXPECT_EQ(chat.displayName(false), QStringLiteral("Cleo, dan@example.com"));
+}
+
+TEST(MessageExportText, KeepsTheOwnCharactersAndNamesTheAttachments)
+{
+    struct Case
+    {
+        bool attached;
+        QString text;
+        QString transferName;
+        QString filename;
+        QString expected;
+    };
+    const QChar placeholder(0xFFFC);
+    const Case cases[] = {
+        {false, QStringLiteral("smile \U0001F600"), {}, {}, QStringLiteral("smile \U0001F600")},
+        {true, QStringLiteral("look") + placeholder, QStringLiteral("IMG_0001.JPG"),
+         QStringLiteral("~/Library/SMS/Attachments/ab/IMG_0001.JPG"),
+         QStringLiteral("look [IMG_0001.JPG]")},
+        // Without a shown name the file's own name stands in.
+        {true,
+         placeholder,
+         {},
+         QStringLiteral("~/Library/SMS/Attachments/cd/card.vcf"),
+         QStringLiteral("[card.vcf]")},
+        // With no name at all, the kind of file.
+        {true, QStringLiteral("x"), {}, {}, QStringLiteral("x [IMAGE]")},
+    };
+    for (const Case &c : cases) {
+        _MsgMessage msg;
+        msg.text = c.text;
+        _MsgAttachment attachment = makeAttachment(1, QStringLiteral("image/jpeg"));
+        attachment.transfer_name = c.transferName;
+        attachment.filename = c.filename;
+        if (c.attached)
+            attach(msg, attachment);
+        EXPECT_EQ(msg.exportText(), c.expected) << c.expected.toStdString();
+    }
 }
 
 TEST(ContactInfo, NamesTheOtherSide)

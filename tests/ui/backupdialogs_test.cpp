@@ -119,7 +119,7 @@ TEST(LoadItunesBackupDlg, LoadNeedsARowAndAddingRefusesAListedFolder)
 
     LoadItunesBackupDlg dialog({root});
     EXPECT_EQ(click(dialog, "btnLoad"),
-              QStringList({QStringLiteral("Need to select an iTunes Backup to continue.")}));
+              QStringList({QStringLiteral("Please select a backup to continue.")}));
     EXPECT_NE(dialog.result(), int(QDialog::Accepted));
 
     {
@@ -127,8 +127,7 @@ TEST(LoadItunesBackupDlg, LoadNeedsARowAndAddingRefusesAListedFolder)
         MessageBoxCloser closer;
         EXPECT_FALSE(dialog.addBackupFolder(root.filePath(QStringLiteral("x/../listed/."))));
         ASSERT_EQ(closer.count(), 1);
-        EXPECT_EQ(closer.last().text,
-                  QStringLiteral("This iTunes Backup has been listed on the left."));
+        EXPECT_EQ(closer.last().text, QStringLiteral("This backup is already in the list."));
         EXPECT_EQ(dialog.model().backupCount(), 1);
     }
     {

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -217,6 +218,26 @@ TEST(BubbleMarkup, DateLinesFollowGapsOfMoreThanAMinute)
     EXPECT_EQ(countOf(view.html(), QStringLiteral("<div class=\"dt\">")), 1);
 }
 
+TEST(BubbleMarkup, DaysAreSeparatedAndTimesHaveTwoDigitMinutes)
+{
+    // Local times: 9:05 AM and 11:09 PM on one day, 7:04 AM on the next.
+    const auto at = [](int day, int hour, int minute) {
+        const QDateTime local(QDate(2022, 8, 27).addDays(day), QTime(hour, minute));
+        return int(local.toSecsSinceEpoch() -
+                   QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch());
+    };
+    Conversation chat(0);
+    chat.add(at(0, 9, 5), QStringLiteral("a"));
+    chat.add(at(0, 23, 9), QStringLiteral("b"));
+    chat.add(at(1, 7, 4), QStringLiteral("c"));
+    const QString html = onePage(chat.messages());
+    EXPECT_EQ(countOf(html, QStringLiteral("<div class=\"day\">")), 2);
+    for (const char *time : {"9:05 AM", "11:09 PM", "7:04 AM"})
+        EXPECT_TRUE(html.contains(QStringLiteral("<div class=\"dt\">%1</div>").arg(time))) << time;
+    // Each message sits in a block of its own, so that the selected one can be marked.
+    EXPECT_EQ(countOf(html, QStringLiteral("<div class=\"msg\" id=\"msg_")), 3);
+}
+
 TEST(BubbleMarkup, TextIsEscapedAndEmojiBecomePictures)
 {
     Conversation chat(0);
@@ -369,7 +390,7 @@ TEST(BubbleLinks, AMissingFileIsNamedInAWarning)
     view.onLinkClicked(QUrl::fromLocalFile(missing));
     ASSERT_EQ(closer.count(), 1);
     EXPECT_EQ(closer.last().icon, QMessageBox::Warning);
-    EXPECT_TRUE(closer.last().text.contains(QStringLiteral("can not find ")));
+    EXPECT_TRUE(closer.last().text.contains(QStringLiteral("Cannot find ")));
     EXPECT_TRUE(closer.last().text.contains(QStringLiteral("lost &amp; found.pdf")));
 }
 
@@ -421,6 +442,26 @@ TEST(BubbleWebView, APageLoadsAndItsNextPageLinkTurnsThePage)
         [&bubbleCount](const QVariant &result) { bubbleCount = result; });
     QTRY_VERIFY_WITH_TIMEOUT(bubbleCount.isValid(), 30000);
     EXPECT_EQ(bubbleCount.toInt(), bubbles(view.html()));
+    // The bubbles have their pictures: the page's style reached it (a page whose style sheet was
+    // not loaded showed bare text).
+    QVariant background;
+    webView.page()->runJavaScript(
+        QStringLiteral("getComputedStyle(document.querySelector('.bb_bg.top_left'))"
+                       ".backgroundImage"),
+        [&background](const QVariant &result) { background = result; });
+    QTRY_VERIFY_WITH_TIMEOUT(background.isValid(), 30000);
+    EXPECT_TRUE(background.toString().contains(QStringLiteral("top_left.png")))
+        << background.toString().toStdString();
+
+    // A search marks every occurrence in the bubbles: "message 1" and "message 10" to "19".
+    view.setHighlight(QStringLiteral("MESSAGE 1"));
+    QVariant marks;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (webView.page()->runJavaScript(
+             QStringLiteral("document.querySelectorAll('mark.hit').length"),
+             [&marks](const QVariant &result) { marks = result; }),
+         marks.toInt() == 11),
+        30000);
 
     // A click on the page's link reaches the manager instead of navigating the page away.
     const int loads = loaded.count();

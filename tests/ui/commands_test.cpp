@@ -220,7 +220,7 @@ TEST(MainWindowCommands, ExportingSelectedChatWritesItsMessagesToCsv)
     window.findChild<QAction *>(QStringLiteral("actionExport"))->trigger();
 
     EXPECT_EQ(window.titlesAsked,
-              QStringList({QStringLiteral("Please select Save Path for messages.")}));
+              QStringList({QStringLiteral("Choose where to save the messages.")}));
     const QStringList lines = readLines(out.filePath(QStringLiteral("bob.csv")));
     ASSERT_EQ(lines.size(), 3) << lines.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(lines.at(0), QStringLiteral("date,send,person,number,content"));
@@ -291,7 +291,7 @@ TEST(MainWindowCommands, ExtractionCopiesTheAttachmentFilesIntoANewFolder)
     window.miExtractMediaAll();
 
     EXPECT_EQ(window.titlesAsked,
-              QStringList({QStringLiteral("Please select Save Path for media files.")}));
+              QStringList({QStringLiteral("Choose a folder for the attachments.")}));
     const QStringList made = QDir(out.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     ASSERT_EQ(made.size(), 1);
     EXPECT_TRUE(made.first().startsWith(QStringLiteral("attachments(")));
@@ -301,7 +301,7 @@ TEST(MainWindowCommands, ExtractionCopiesTheAttachmentFilesIntoANewFolder)
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(copy.readAll(), photo);
     ASSERT_EQ(closer.count(), 1);
-    EXPECT_TRUE(closer.last().text.startsWith(QStringLiteral("Successfully extacted 1 ")))
+    EXPECT_TRUE(closer.last().text.startsWith(QStringLiteral("Successfully extracted 1 ")))
         << closer.last().text.toStdString();
 }
 
@@ -319,7 +319,7 @@ TEST(MainWindowCommands, DeletingMessagesAndChatsUpdatesTreeListAndDatabase)
         MessageBoxCloser refuse(QMessageBox::No);
         window.miDelSel();
         ASSERT_EQ(refuse.count(), 1);
-        EXPECT_EQ(refuse.last().text, QStringLiteral("Confirm to delete the selected Messages?"));
+        EXPECT_EQ(refuse.last().text, QStringLiteral("Delete the selected messages?"));
         EXPECT_EQ(stored(QStringLiteral("phone")).texts.size(), 4);
     }
     {

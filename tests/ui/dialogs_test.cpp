@@ -124,7 +124,7 @@ TEST(DataSourceSelForm, SingleEntryIsPreselectedAndSeveralNeedAChoice)
     EXPECT_EQ(form.execSel(QStringLiteral("Pick"),
                            {{QString(), first.title, &first}, {QString(), second.title, &second}}),
               &second);
-    EXPECT_EQ(warnings, QStringList({QStringLiteral("Need to select a Device to continue.")}));
+    EXPECT_EQ(warnings, QStringList({QStringLiteral("Please select a device to continue.")}));
 }
 
 TEST(CountrySelForm, FilterShowsMatchingCountriesAndConfirmationGivesTheMcc)
@@ -139,8 +139,7 @@ TEST(CountrySelForm, FilterShowsMatchingCountriesAndConfirmationGivesTheMcc)
         MessageBoxCloser closer;
         form.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
         ASSERT_EQ(closer.count(), 1);
-        EXPECT_EQ(closer.last().text,
-                  QStringLiteral("Please select a cuntry code first to continue."));
+        EXPECT_EQ(closer.last().text, QStringLiteral("Please select a country code to continue."));
     }
 
     form.findChild<QLineEdit *>(QStringLiteral("txtKW"))->setText(QStringLiteral("GER"));

@@ -5,6 +5,8 @@
 #include "model/msgchat.h"
 #include "model/msgmessage.h"
 #include "ui/abstreeitemmodel.h"
+#include "ui/bubbleviewmgr.h"
+#include "ui/droppedsource.h"
 #include "ui/itemmodelmain.h"
 #include "ui/itemmodelsms.h"
 #include "ui/itemnodetype.h"
@@ -27,12 +29,15 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 
 namespace {
 
@@ -148,28 +153,44 @@ TEST(MainWindow, SelectingLocalDatabaseListsChatsNewestFirstAndShowsAllMessages)
     EXPECT_EQ(labelText(window, "lbChatName"), QString());
 }
 
-TEST(MainWindow, SortingByAnotherColumnFallsBackToTheDate)
+TEST(MainWindow, ListSortsByAnyColumnWhileTheConversationStaysOldestFirst)
 {
     const ScopedDataFolder data;
     g_writeSampleLocalDb(QStringLiteral("phone"));
     MainWindow window;
     select(window, localDb(window, 0));
     QHeaderView *header = window.listView()->header();
+    const QStringList oldestFirst = {"hello alice", "bob says hi", "alice again", "bye bob"};
 
-    header->setSortIndicator(ItemModelSms::ColDate, Qt::DescendingOrder);
-    EXPECT_EQ(shownTexts(window).first(), QStringLiteral("bye bob"));
-
-    for (const int column : {int(ItemModelSms::ColFlag), int(ItemModelSms::ColContact),
-                             int(ItemModelSms::ColContent)}) {
-        header->setSortIndicator(column, Qt::DescendingOrder);
-        EXPECT_EQ(header->sortIndicatorSection(), int(ItemModelSms::ColDate)) << column;
-        EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder) << column;
-        EXPECT_EQ(shownTexts(window).first(), QStringLiteral("hello alice")) << column;
-        EXPECT_EQ(shownTexts(window).last(), QStringLiteral("bye bob")) << column;
+    struct Case
+    {
+        int column;
+        Qt::SortOrder order;
+        QString firstShown;
+    };
+    const Case cases[] = {
+        {ItemModelSms::ColDate, Qt::DescendingOrder, "bye bob"},
+        {ItemModelSms::ColContent, Qt::AscendingOrder, "alice again"},
+        {ItemModelSms::ColFlag, Qt::DescendingOrder, "alice again"}, // "To" before "From"
+        {ItemModelSms::ColContact, Qt::DescendingOrder, "bob says hi"},
+    };
+    for (const Case &c : cases) {
+        header->setSortIndicator(c.column, c.order);
+        EXPECT_EQ(header->sortIndicatorSection(), c.column);
+        EXPECT_EQ(shownTexts(window).first(), c.firstShown) << c.column;
+        // The bubbles read as the conversation went, with the date lines in their places.
+        const QString html = window.bubbleView()->html();
+        qsizetype at = 0;
+        for (const QString &text : oldestFirst) {
+            const qsizetype next = html.indexOf(text, at);
+            EXPECT_GT(next, at) << text.toStdString() << " after sorting by " << c.column;
+            at = next;
+        }
+        EXPECT_EQ(html.count(QStringLiteral("<div class=\"dt\">")), 4) << c.column;
     }
 }
 
-TEST(MainWindow, ContactSearchWrapsAroundAndFindsTheCurrentChatAgain)
+TEST(MainWindow, ContactSearchFindsNamesAndNumbersAndNotesAMiss)
 {
     const ScopedDataFolder data;
     g_writeSampleLocalDb(QStringLiteral("phone"));
@@ -177,7 +198,10 @@ TEST(MainWindow, ContactSearchWrapsAroundAndFindsTheCurrentChatAgain)
     Node *db = localDb(window, 0);
     select(window, db);
     auto *keyword = window.findChild<QLineEdit *>(QStringLiteral("txtHandleKeyword"));
+    auto *note = window.findChild<QLabel *>(QStringLiteral("txtHandleKeywordNote"));
     ASSERT_NE(keyword, nullptr);
+    ASSERT_NE(note, nullptr);
+    EXPECT_FALSE(keyword->placeholderText().isEmpty());
 
     keyword->setText(QStringLiteral(" 555000 "));
     window.searchCotnact();
@@ -187,33 +211,36 @@ TEST(MainWindow, ContactSearchWrapsAroundAndFindsTheCurrentChatAgain)
     window.searchCotnact(); // past the last chat: back to the first
     EXPECT_EQ(window.currentNode(), db->child(0));
 
-    keyword->setText(QStringLiteral("1111"));
+    // Typed as people write numbers: only the digits count.
+    keyword->setText(QStringLiteral("(555) 000-1111"));
     window.searchCotnact();
     EXPECT_EQ(window.currentNode(), db->child(1));
     window.searchCotnact(); // the only match is the current chat
     EXPECT_EQ(window.currentNode(), db->child(1));
 
+    // No box: a note beside the search line.
     MessageBoxCloser closer;
     keyword->setText(QStringLiteral("<b>carol"));
     window.searchCotnact();
-    ASSERT_EQ(closer.count(), 1);
-    EXPECT_EQ(closer.last().text, QStringLiteral("Find no contact with keyword &lt;b&gt;carol."));
+    EXPECT_EQ(closer.count(), 0);
+    EXPECT_EQ(note->text(), QStringLiteral("No contact matches <b>carol."));
     EXPECT_EQ(window.currentNode(), db->child(1));
 }
 
-TEST(MainWindow, MessageSearchWrapsAroundTheList)
+TEST(MainWindow, MessageSearchCountsMatchesAndStepsBothWays)
 {
     const ScopedDataFolder data;
     g_writeSampleLocalDb(QStringLiteral("phone"));
     MainWindow window;
     auto *keyword = window.findChild<QLineEdit *>(QStringLiteral("txtSMSKeyword"));
+    auto *note = window.findChild<QLabel *>(QStringLiteral("txtSMSKeywordNote"));
     ASSERT_NE(keyword, nullptr);
+    ASSERT_NE(note, nullptr);
 
     MessageBoxCloser closer;
     keyword->setText(QStringLiteral("bob"));
     window.searchMessages();
-    ASSERT_EQ(closer.count(), 1);
-    EXPECT_EQ(closer.last().text, QStringLiteral("Can't find any Message."));
+    EXPECT_EQ(note->text(), QStringLiteral("No messages to search."));
 
     select(window, localDb(window, 0));
     const auto currentText = [&window] {
@@ -222,16 +249,26 @@ TEST(MainWindow, MessageSearchWrapsAroundTheList)
     keyword->setText(QStringLiteral("BOB"));
     window.searchMessages();
     EXPECT_EQ(currentText(), QStringLiteral("bob says hi"));
-    window.searchMessages();
+    EXPECT_EQ(note->text(), QStringLiteral("1 of 2"));
+    window.findNext();
     EXPECT_EQ(currentText(), QStringLiteral("bye bob"));
-    window.searchMessages();
+    EXPECT_EQ(note->text(), QStringLiteral("2 of 2"));
+    window.findNext();
     EXPECT_EQ(currentText(), QStringLiteral("bob says hi"));
+    window.findPrevious();
+    EXPECT_EQ(currentText(), QStringLiteral("bye bob"));
+    // The matching rows are marked in the list.
+    const auto background = [&window](int row) {
+        return window.smsModel()->data(window.smsModel()->index(row, 3), Qt::BackgroundRole);
+    };
+    EXPECT_EQ(background(1), background(3));
+    EXPECT_NE(background(0), background(1));
 
     keyword->setText(QStringLiteral("nobody"));
     window.searchMessages();
-    ASSERT_EQ(closer.count(), 2);
-    EXPECT_EQ(closer.last().text, QStringLiteral("Find no Message with keyword nobody."));
-    EXPECT_EQ(currentText(), QStringLiteral("bob says hi"));
+    EXPECT_EQ(note->text(), QStringLiteral("No message matches nobody."));
+    EXPECT_EQ(currentText(), QStringLiteral("bye bob"));
+    EXPECT_EQ(closer.count(), 0);
 }
 
 TEST(MainWindow, ToolbarFollowsTheSelectedSource)
@@ -381,7 +418,7 @@ TEST(MainWindow, DeletingLocalDatabaseRemovesNodeAndFolder)
         MessageBoxCloser closer(QMessageBox::No);
         window.miDelAll();
         ASSERT_EQ(closer.count(), 1);
-        EXPECT_EQ(closer.last().text, QStringLiteral("Confirm to delete this Database?"));
+        EXPECT_EQ(closer.last().text, QStringLiteral("Delete this database and all its messages?"));
         EXPECT_TRUE(QDir(g_localDbDir().filePath(QStringLiteral("doomed"))).exists());
     }
     MessageBoxCloser closer(QMessageBox::Yes);
@@ -401,4 +438,111 @@ TEST(MainWindow, AboutShowsTheVersion)
     window.findChild<QAction *>(QStringLiteral("actionAbout"))->trigger();
     ASSERT_EQ(closer.count(), 1);
     EXPECT_TRUE(closer.last().text.contains(QStringLiteral(TEXTLINK_VERSION)));
+}
+
+TEST(MainWindow, DroppedPhoneFoldersAndDatabasesOpenUnderDevices)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    QTemporaryDir elsewhere;
+    const QString phoneFolder = g_localDbDir().filePath(QStringLiteral("phone"));
+    const QString loneDb = elsewhere.filePath(QStringLiteral("old-phone.db"));
+    ASSERT_TRUE(QFile::copy(DroppedSource::smsDbPathIn(phoneFolder), loneDb));
+    const QString notes = elsewhere.filePath(QStringLiteral("notes.txt"));
+    QFile text(notes);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a database");
+    text.close();
+
+    MainWindow window;
+    EXPECT_TRUE(window.findChild<QLabel *>(QStringLiteral("lbFirstRunHint"))->isHidden());
+    struct Case
+    {
+        QString path;
+        QString title; // of the new device node; empty when nothing opens
+    };
+    const Case cases[] = {
+        {phoneFolder, QStringLiteral("phone")},
+        {DroppedSource::smsDbPathIn(phoneFolder), QStringLiteral("phone")},
+        {loneDb, QStringLiteral("old-phone.db")},
+        {notes, QString()},
+    };
+    for (const Case &c : cases) {
+        MessageBoxCloser closer;
+        const int before = window.treeModel()->devicesRoot()->childCount();
+        window.openDropped(c.path);
+        if (c.title.isEmpty()) {
+            EXPECT_EQ(window.treeModel()->devicesRoot()->childCount(), before);
+            EXPECT_EQ(closer.count(), 1);
+            continue;
+        }
+        ASSERT_EQ(window.treeModel()->devicesRoot()->childCount(), before + 1)
+            << c.path.toStdString();
+        Node *device = window.treeModel()->devicesRoot()->child(before);
+        EXPECT_EQ(device->title, c.title);
+        EXPECT_EQ(device->childCount(), 2);
+        EXPECT_EQ(window.currentNode(), device);
+        EXPECT_EQ(window.smsModel()->rowCount(), 4);
+        EXPECT_EQ(window.windowTitle(), c.title + QStringLiteral(" \u2013 TextLink"));
+    }
+    // The original database is read from a copy, never changed.
+    EXPECT_TRUE(QFileInfo::exists(loneDb));
+}
+
+TEST(MainWindow, FirstRunHintTitleAndRememberedLayout)
+{
+    const ScopedDataFolder data;
+    {
+        MainWindow window;
+        EXPECT_FALSE(window.findChild<QLabel *>(QStringLiteral("lbFirstRunHint"))->isHidden());
+        EXPECT_EQ(window.windowTitle(), QStringLiteral("TextLink"));
+        window.resize(1000, 700);
+        window.listView()->setColumnWidth(ItemModelSms::ColContact, 222);
+        window.close();
+    }
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    MainWindow window;
+    EXPECT_TRUE(window.findChild<QLabel *>(QStringLiteral("lbFirstRunHint"))->isHidden());
+    EXPECT_EQ(window.size(), QSize(1000, 700));
+    EXPECT_EQ(window.listView()->columnWidth(ItemModelSms::ColContact), 222);
+    // The list opens in date order whatever order it was left in.
+    EXPECT_EQ(window.listView()->header()->sortIndicatorSection(), int(ItemModelSms::ColDate));
+
+    Node *db = localDb(window, 0);
+    select(window, db);
+    select(window, db->child(0));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("phone \u2013 +15550002222 \u2013 TextLink"));
+}
+
+TEST(MainWindow, CommandsShowTheirShortcutsAndImportIsOnTheToolbar)
+{
+    const ScopedDataFolder data;
+    const MainWindow window;
+    const struct
+    {
+        const char *action;
+        QKeySequence keys;
+    } cases[] = {
+        {"actionImportItunes", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {"actionFind", QKeySequence(Qt::CTRL | Qt::Key_F)},
+        {"actionFindNext", QKeySequence(Qt::Key_F3)},
+        {"actionFindPrevious", QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+        {"actionExport", QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {"actionPrint", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"actionDelete", QKeySequence(Qt::Key_Delete)},
+    };
+    for (const auto &c : cases) {
+        const auto *action = window.findChild<QAction *>(QLatin1String(c.action));
+        ASSERT_NE(action, nullptr) << c.action;
+        EXPECT_EQ(action->shortcut(), c.keys) << c.action;
+    }
+    const auto *toolbar = window.findChild<QToolBar *>(QStringLiteral("toolBarMain"));
+    ASSERT_NE(toolbar, nullptr);
+    EXPECT_TRUE(toolbar->actions().contains(
+        window.findChild<QAction *>(QStringLiteral("actionImportItunes"))));
+    for (const QAction *action : toolbar->actions()) {
+        if (!action->isSeparator()) {
+            EXPECT_FALSE(action->icon().isNull()) << action->objectName().toStdString();
+        }
+    }
 }

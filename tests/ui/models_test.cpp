@@ -1,7 +1,10 @@
 #include "msgbuilder.h"
 
 #include "model/msgchat.h"
+#include "model/msghandle.h"
 #include "model/msgmessage.h"
+#include "ui/chatentrydelegate.h"
+#include "ui/chatmatch.h"
 #include "ui/chatsessionitemnode.h"
 #include "ui/itemmodelmain.h"
 #include "ui/itemmodelsms.h"
@@ -13,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+#include <QLocale>
 #include <QSharedPointer>
 
 namespace {
@@ -85,6 +90,34 @@ TEST(ItemModelMain, ListsChatsLatestFirstAndKeepsRowsRightAfterRemovals)
     EXPECT_FALSE(model.indexOfItemNode(nullptr).isValid());
 }
 
+TEST(ItemModelMain, ConversationEntriesCarryTheNewestMessage)
+{
+    ItemModelMain model;
+    _LocalDBItemNode *db = model.addLocalDb({}, QStringLiteral("db"));
+    MsgBuilder builder;
+    _MsgHandle *ann = builder.handle(QStringLiteral("+5001"));
+    _MsgChat *chat = builder.chat(ann);
+    // Added out of order: the newest is the one with the latest date, not the last added.
+    builder.message(chat, ann, 900, QStringLiteral("see you\nat nine"));
+    builder.message(chat, nullptr, 100, QStringLiteral("first"));
+    db->data = builder.data();
+    model.listChats(db);
+    const QModelIndex entry = model.indexOfItemNode(db->child(0));
+    EXPECT_EQ(entry.data(ItemModelMain::SnippetRole).toString(), QStringLiteral("see you at nine"));
+    EXPECT_EQ(entry.data(ItemModelMain::LastDateRole).toDateTime().toSecsSinceEpoch(),
+              978307200 + 900);
+    EXPECT_GT(entry.data(Qt::SizeHintRole).toSize().height(),
+              model.indexOfItemNode(db).data(Qt::SizeHintRole).toSize().height());
+    // Other entries have no such details.
+    EXPECT_FALSE(model.indexOfItemNode(db).data(ItemModelMain::SnippetRole).isValid());
+
+    const QDate today(2026, 12, 6);
+    EXPECT_EQ(ChatEntryDelegate::dateText(QDateTime(today, QTime(9, 5)), today),
+              QStringLiteral("9:05 AM"));
+    EXPECT_EQ(ChatEntryDelegate::dateText(QDateTime(today.addDays(-1), QTime(9, 5)), today),
+              QLocale().toString(today.addDays(-1), QLocale::ShortFormat));
+}
+
 TEST(ItemModelMain, CountsDevicesByKind)
 {
     ItemModelMain model;
@@ -95,7 +128,7 @@ TEST(ItemModelMain, CountsDevicesByKind)
     EXPECT_EQ(model.devicesRoot()->deviceCount(ITEMNODE_ANDROID_DEVICE), 2);
 }
 
-TEST(ItemModelSms, ShowsFlagsContactsAndFallsBackToTheDateWhenSorted)
+TEST(ItemModelSms, ShowsFlagsContactsAndSortsByTheDate)
 {
     MsgBuilder builder;
     _MsgHandle *ann = builder.handle(QStringLiteral("+2001"));
@@ -124,12 +157,114 @@ TEST(ItemModelSms, ShowsFlagsContactsAndFallsBackToTheDateWhenSorted)
     EXPECT_NE(model.data(model.index(0, 0), Qt::BackgroundRole),
               model.data(model.index(1, 0), Qt::BackgroundRole));
 
-    model.sort(ItemModelSms::ColContent, Qt::DescendingOrder);
-    EXPECT_EQ(model.messages(), QList<_MsgMessage *>({sent, system, received}));
     model.sort(ItemModelSms::ColDate, Qt::DescendingOrder);
     EXPECT_EQ(model.messages(), QList<_MsgMessage *>({received, system, sent}));
     EXPECT_FALSE(model.indexOfPos(3).isValid());
     EXPECT_EQ(model.messageAt(-1), nullptr);
     model.clear();
     EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST(ItemModelSms, EveryColumnSortsWithTheDateBreakingTies)
+{
+    MsgBuilder builder;
+    _MsgHandle *zed = builder.handle(QStringLiteral("+3009"));
+    _MsgHandle *amy = builder.handle(QStringLiteral("+3001"));
+    _MsgMessage *late = builder.message(builder.chat(zed), zed, 4 * 86400, QStringLiteral("beta"));
+    _MsgMessage *early =
+        builder.message(builder.chat(amy), nullptr, 1 * 86400, QStringLiteral("delta"));
+    _MsgMessage *mid = builder.message(builder.chat(amy), amy, 2 * 86400, QStringLiteral("alpha"));
+    using List = QList<_MsgMessage *>;
+    struct Case
+    {
+        int column;
+        Qt::SortOrder order;
+        List expected;
+    };
+    const Case cases[] = {
+        {ItemModelSms::ColDate, Qt::AscendingOrder, {early, mid, late}},
+        {ItemModelSms::ColFlag, Qt::AscendingOrder, {mid, late, early}},    // From, From, To
+        {ItemModelSms::ColContact, Qt::AscendingOrder, {early, mid, late}}, // +3001 twice
+        {ItemModelSms::ColContact, Qt::DescendingOrder, {late, early, mid}},
+        {ItemModelSms::ColContent, Qt::AscendingOrder, {mid, late, early}},
+        {ItemModelSms::ColContent, Qt::DescendingOrder, {early, late, mid}},
+    };
+    for (const Case &c : cases) {
+        ItemModelSms model;
+        model.loadSMS({late, mid, early});
+        model.sort(c.column, c.order);
+        EXPECT_EQ(model.messages(), c.expected) << c.column << " " << c.order;
+    }
+}
+
+TEST(ItemModelSms, GroupRowsNameTheirSenderAndMatchesAreMarked)
+{
+    MsgBuilder builder;
+    _MsgHandle *ann = builder.handle(QStringLiteral("+4001"));
+    ann->_ct_name = QStringLiteral("Ann");
+    _MsgHandle *bob = builder.handle(QStringLiteral("+4002"));
+    _MsgChat *group = builder.groupChat(QStringLiteral("chat77"), {ann, bob});
+    _MsgMessage *fromAnn = builder.message(group, ann, 100, QStringLiteral("Tent?"));
+    _MsgMessage *fromBob = builder.message(group, bob, 200, QStringLiteral("the tent is mine"));
+    _MsgMessage *mine = builder.message(group, nullptr, 300, QStringLiteral("ok"));
+    ItemModelSms model;
+    model.loadSMS({fromAnn, fromBob, mine});
+    const auto contact = [&model](int row) {
+        return model.data(model.index(row, ItemModelSms::ColContact), Qt::DisplayRole).toString();
+    };
+    EXPECT_EQ(contact(0), QStringLiteral("Ann (+4001)"));
+    EXPECT_EQ(contact(1), QStringLiteral("+4002"));
+    EXPECT_EQ(contact(2), QStringLiteral("Me"));
+
+    const auto background = [&model](int row) {
+        return model.data(model.index(row, ItemModelSms::ColContent), Qt::BackgroundRole);
+    };
+    const QVariant plain = background(1);
+    EXPECT_EQ(model.setHighlight(QStringLiteral("TENT")), QList<int>({0, 1}));
+    EXPECT_NE(background(1), plain);
+    EXPECT_EQ(background(0), background(1));
+    EXPECT_EQ(model.setHighlight(QString()), QList<int>());
+    EXPECT_EQ(background(1), plain);
+}
+
+TEST(WrappedSearch, NextMatchGoesEitherWayAndWraps)
+{
+    const QList<int> matches = {2, 5, 9};
+    struct Case
+    {
+        int current;
+        bool forward;
+        int expected;
+    };
+    const Case cases[] = {
+        {-1, true, 2},  {2, true, 5},  {4, true, 5},  {9, true, 2},  {11, true, 2},
+        {-1, false, 9}, {9, false, 5}, {6, false, 5}, {2, false, 9}, {0, false, 9},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(g_nextMatch(matches, c.current, c.forward), c.expected)
+            << c.current << " " << c.forward;
+    EXPECT_EQ(g_nextMatch({}, 3, true), -1);
+}
+
+TEST(ChatMatch, NamesAddressesAndNumberDigits)
+{
+    MsgBuilder builder;
+    _MsgHandle *dora = builder.handle(QStringLiteral("+1 (555) 010-8"));
+    dora->_ct_name = QStringLiteral("Dora");
+    _MsgHandle *eve = builder.handle(QStringLiteral("eve@example.com"));
+    _MsgChatMerge merge;
+    merge.chats = {builder.groupChat(QStringLiteral("chat9001"), {dora, eve})};
+    const QString title = QStringLiteral("Family");
+    const struct
+    {
+        const char *keyword;
+        bool matches;
+    } cases[] = {
+        {"family", true},      {"5550108", true}, {"555-0108", true}, {"+1 555 010", true},
+        {"EVE@EXAMPLE", true}, {"dora", true},    {"chat9001", true}, {"12", false},
+        {"0109", false},       {"carol", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(g_chatMatchesKeyword(merge, title, QLatin1String(c.keyword)), c.matches)
+            << c.keyword;
 }

@@ -96,7 +96,11 @@ TEST(ProgressForm, SucceedClosesWithResultOneAndShowsOnlyANonEmptyText)
         MessageBoxCloser closer;
         ProgressForm form(QStringLiteral("Save"));
         form.show();
+        // The box opens over a closed progress dialog, never over a finished one still shown.
+        bool progressShownWithBox = true;
+        closer.setOnShown([&](QMessageBox &) { progressShownWithBox = form.isVisible(); });
         form.succeed(QStringLiteral("Saved 12 messages."));
+        EXPECT_FALSE(progressShownWithBox);
         ASSERT_EQ(closer.count(), 1);
         EXPECT_EQ(closer.last().icon, QMessageBox::Information);
         EXPECT_EQ(closer.last().text, QStringLiteral("Saved 12 messages."));
@@ -109,7 +113,10 @@ TEST(ProgressForm, ErrorShowsTheErrorBoxAndEndsWithoutSuccess)
     MessageBoxCloser closer;
     ProgressForm form(QStringLiteral("Save"));
     form.show();
+    bool progressShownWithBox = true;
+    closer.setOnShown([&](QMessageBox &) { progressShownWithBox = form.isVisible(); });
     form.errorOccurred(QStringLiteral("Database locked."));
+    EXPECT_FALSE(progressShownWithBox);
     ASSERT_EQ(closer.count(), 1);
     EXPECT_EQ(closer.last().icon, QMessageBox::Critical);
     EXPECT_TRUE(closer.last().text.contains(QStringLiteral("Database locked.")));
