@@ -731,6 +731,8 @@
     <message>
         <source>IDS_MSG_REPLY_TO_%1</source>
         <translation>Reply to “%1”</translation>
+    </message>
+    <message>
         <source>IDS_MSG_SENDER_ME</source>
         <translation>Me</translation>
     </message>

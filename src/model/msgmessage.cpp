@@ -78,6 +78,27 @@ QStringList fingerprintNames(const QHash<QString, _MsgAttachment *> &attachments
     return names;
 }
 
+// What a reader sees of a message before its attachments: its text marked as edited and followed
+// by its reactions. Items, reactions and unsent messages are a whole sentence (whole is set).
+QString markedText(const _MsgMessage &message, bool *whole)
+{
+    *whole = true;
+    if (message.item_type != 0)
+        return itemSummary(message);
+    if (message.isReaction())
+        return MsgReactions::sentence(message);
+    if (message.unsent)
+        return g_tr("IDS_MSG_UNSENT");
+    *whole = false;
+    QString result = message.plainText();
+    if (message.edited)
+        result = g_tr("IDS_MSG_EDITED_%1").arg(result);
+    const QString badges = MsgReactions::badgeLine(message);
+    if (!badges.isEmpty())
+        result += QLatin1Char(' ') + g_tr("IDS_MSG_REACTIONS_%1").arg(badges);
+    return result;
+}
+
 } // namespace
 
 QString _MsgMessage::plainText() const
@@ -108,18 +129,10 @@ QList<_MsgAttachment *> _MsgMessage::attachments() const
 
 QString _MsgMessage::summaryRawEmoji() const
 {
-    if (item_type != 0)
-        return itemSummary(*this);
-    if (isReaction())
-        return MsgReactions::sentence(*this);
-    if (unsent)
-        return g_tr("IDS_MSG_UNSENT");
-    QString result = plainText();
-    if (edited)
-        result = g_tr("IDS_MSG_EDITED_%1").arg(result);
-    const QString badges = MsgReactions::badgeLine(*this);
-    if (!badges.isEmpty())
-        result += QLatin1Char(' ') + g_tr("IDS_MSG_REACTIONS_%1").arg(badges);
+    bool whole = false;
+    QString result = markedText(*this, &whole);
+    if (whole)
+        return result;
     for (const _MsgAttachment *attachment : attachments())
         result += attachmentTag(attachment->mime_type);
     return result.trimmed();
@@ -134,9 +147,10 @@ QString _MsgMessage::summary() const
 
 QString _MsgMessage::exportText() const
 {
-    if (item_type != 0)
-        return itemSummary(*this);
-    QString result = plainText();
+    bool whole = false;
+    QString result = markedText(*this, &whole);
+    if (whole)
+        return result;
     for (const _MsgAttachment *attachment : attachments()) {
         QString name = attachment->transfer_name;
         if (name.isEmpty())

@@ -11,8 +11,3 @@ QList<QJsonObject> CliTest::ok(const QStringList &args) const
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     return r.jsonLines();
 }
-
-QString CliTest::str(const QJsonObject &o, const char *key)
-{
-    return o.value(QLatin1String(key)).toString();
-}

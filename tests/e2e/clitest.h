@@ -15,7 +15,5 @@ protected:
     // The printed lines of a run that must succeed; a failing run fails the calling test.
     QList<QJsonObject> ok(const QStringList &args) const;
 
-    static QString str(const QJsonObject &o, const char *key);
-
     QTemporaryDir m_data;
 };

@@ -17,20 +17,12 @@ namespace {
 
 const QString kDatabase = QStringLiteral("Demo iPhone");
 
-QString str(const QJsonObject &o, const char *key)
-{
-    return o.value(QLatin1String(key)).toString();
-}
-
 // Every file below folder, relative path -> bytes.
 QMap<QString, QByteArray> contentsBelow(const QString &folder)
 {
     QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(folder).relativeFilePath(path), readAll(path));
-    }
+    for (const QString &file : filesBelow(folder))
+        files.insert(file, readAll(QDir(folder).filePath(file)));
     return files;
 }
 

@@ -3,6 +3,7 @@
 #include "phonebackupsample.h"
 #include "recordingprogress.h"
 #include "uitestdata.h"
+#include "windowprobe.h"
 
 #include "frame/appdirs.h"
 #include "iosdb/ios6messagedb.h"
@@ -60,12 +61,6 @@ protected:
     }
 };
 
-void select(MainWindow &window, Node *node)
-{
-    window.treeView()->selectionModel()->setCurrentIndex(window.treeModel()->indexOfItemNode(node),
-                                                         QItemSelectionModel::ClearAndSelect);
-}
-
 void selectRows(MainWindow &window, const QList<int> &rows)
 {
     const ItemModelSms &list = *window.smsModel();
@@ -73,22 +68,6 @@ void selectRows(MainWindow &window, const QList<int> &rows)
     for (const int row : rows)
         window.listView()->selectionModel()->select(
             list.index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-}
-
-QStringList shownTexts(const MainWindow &window)
-{
-    QStringList texts;
-    for (const _MsgMessage *message : window.smsModel()->messages())
-        texts << message->text;
-    return texts;
-}
-
-QStringList titles(const QList<Node *> &nodes)
-{
-    QStringList list;
-    for (const Node *node : nodes)
-        list << node->title;
-    return list;
 }
 
 // What the database in a local database folder holds now, read afresh.
