@@ -78,27 +78,6 @@ QStringList fingerprintNames(const QHash<QString, _MsgAttachment *> &attachments
     return names;
 }
 
-// What a reader sees of a message before its attachments: its text marked as edited and followed
-// by its reactions. Items, reactions and unsent messages are a whole sentence (whole is set).
-QString markedText(const _MsgMessage &message, bool *whole)
-{
-    *whole = true;
-    if (message.item_type != 0)
-        return itemSummary(message);
-    if (message.isReaction())
-        return MsgReactions::sentence(message);
-    if (message.unsent)
-        return g_tr("IDS_MSG_UNSENT");
-    *whole = false;
-    QString result = message.plainText();
-    if (message.edited)
-        result = g_tr("IDS_MSG_EDITED_%1").arg(result);
-    const QString badges = MsgReactions::badgeLine(message);
-    if (!badges.isEmpty())
-        result += QLatin1Char(' ') + g_tr("IDS_MSG_REACTIONS_%1").arg(badges);
-    return result;
-}
-
 } // namespace
 
 QString _MsgMessage::plainText() const
@@ -127,15 +106,29 @@ QList<_MsgAttachment *> _MsgMessage::attachments() const
     return result;
 }
 
+QString _MsgMessage::textWithMarks(QString (*attachmentText)(const _MsgAttachment &)) const
+{
+    if (item_type != 0)
+        return itemSummary(*this);
+    if (isReaction())
+        return MsgReactions::sentence(*this);
+    if (unsent)
+        return g_tr("IDS_MSG_UNSENT");
+    QString result = plainText();
+    if (edited)
+        result = g_tr("IDS_MSG_EDITED_%1").arg(result);
+    const QString badges = MsgReactions::badgeLine(*this);
+    if (!badges.isEmpty())
+        result += QLatin1Char(' ') + g_tr("IDS_MSG_REACTIONS_%1").arg(badges);
+    for (const _MsgAttachment *attachment : attachments())
+        result += attachmentText(*attachment);
+    return result.trimmed();
+}
+
 QString _MsgMessage::summaryRawEmoji() const
 {
-    bool whole = false;
-    QString result = markedText(*this, &whole);
-    if (whole)
-        return result;
-    for (const _MsgAttachment *attachment : attachments())
-        result += attachmentTag(attachment->mime_type);
-    return result.trimmed();
+    return textWithMarks(
+        [](const _MsgAttachment &attachment) { return attachmentTag(attachment.mime_type); });
 }
 
 QString _MsgMessage::summary() const
@@ -147,18 +140,13 @@ QString _MsgMessage::summary() const
 
 QString _MsgMessage::exportText() const
 {
-    bool whole = false;
-    QString result = markedText(*this, &whole);
-    if (whole)
-        return result;
-    for (const _MsgAttachment *attachment : attachments()) {
-        QString name = attachment->transfer_name;
+    return textWithMarks([](const _MsgAttachment &attachment) {
+        QString name = attachment.transfer_name;
         if (name.isEmpty())
-            name = attachment->filename.section(QLatin1Char('/'), -1);
-        result += name.isEmpty() ? attachmentTag(attachment->mime_type)
-                                 : QStringLiteral(" [%1]").arg(name);
-    }
-    return result.trimmed();
+            name = attachment.filename.section(QLatin1Char('/'), -1);
+        return name.isEmpty() ? attachmentTag(attachment.mime_type)
+                              : QStringLiteral(" [%1]").arg(name);
+    });
 }
 
 QString _MsgMessage::contactInfo() const

@@ -108,12 +108,17 @@ struct _MsgMessage
     QString summaryRawEmoji() const;
     // summaryRawEmoji() with every emoji replaced by "[EMOJI]".
     QString summary() const;
-    // The message as text files carry it: its own characters (emoji included) and each
-    // attachment by its file name in brackets; a group or system item by its sentence.
+    // The message as text files carry it: its own characters (emoji included), its marks and
+    // reactions, and each attachment by its file name in brackets.
     QString exportText() const;
     // Who the other side is: the chat's name, plus the sender in a group chat.
     QString contactInfo() const;
     // Content fingerprint (32 lower-case hexadecimal digits) that recognises the same message
     // read from different sources: address text, date, direction, text and attachment names.
     QString logicalHash() const;
+
+private:
+    // The text with its edit mark and reactions (a reaction, unsent message or group item by its
+    // sentence), each attachment written by attachmentText.
+    QString textWithMarks(QString (*attachmentText)(const _MsgAttachment &)) const;
 };
