@@ -10,11 +10,6 @@
 
 namespace {
 
-QString str(const QJsonObject &o, const char *key)
-{
-    return o.value(QLatin1String(key)).toString();
-}
-
 QString writeBackup(const QString &root, const QString &udid, const QString &name, int day,
                     bool encrypted)
 {

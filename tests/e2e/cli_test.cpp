@@ -9,11 +9,6 @@
 
 namespace {
 
-QString str(const QJsonObject &o, const char *key)
-{
-    return o.value(QLatin1String(key)).toString();
-}
-
 // A local database folder as the program keeps them, with the given chat identifiers (one chat
 // row each) and that many messages.
 void makeLocalDb(const QString &folder, const QStringList &chatIdentifiers, int messages)

@@ -37,3 +37,8 @@ CliResult runCli(const QStringList &args)
     result.err = QString::fromUtf8(process.readAllStandardError());
     return result;
 }
+
+QString str(const QJsonObject &o, const char *key)
+{
+    return o.value(QLatin1String(key)).toString();
+}

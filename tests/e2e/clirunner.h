@@ -17,3 +17,6 @@ struct CliResult
 };
 
 CliResult runCli(const QStringList &args);
+
+// A string field of a printed JSON line ("" when it is missing).
+QString str(const QJsonObject &o, const char *key);

@@ -2,6 +2,7 @@
 
 #include "export/qvcardparser.h"
 #include "fixtures/demobackup.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -16,26 +17,12 @@ namespace {
 
 const QString kDatabase = QStringLiteral("Demo iPhone");
 
-QString str(const QJsonObject &o, const char *key)
-{
-    return o.value(QLatin1String(key)).toString();
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Every file below folder, relative path -> bytes.
-QMap<QString, QByteArray> filesBelow(const QString &folder)
+QMap<QString, QByteArray> contentsBelow(const QString &folder)
 {
     QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(folder).relativeFilePath(path), readAll(path));
-    }
+    for (const QString &file : filesBelow(folder))
+        files.insert(file, readAll(QDir(folder).filePath(file)));
     return files;
 }
 
@@ -228,8 +215,8 @@ TEST_F(DemoData, WritingTwiceGivesTheSameBackup)
     ASSERT_TRUE(again.isValid());
     const DemoBackup::Summary second = DemoBackup().write(again.path());
     EXPECT_EQ(second.messagesOfConversation, s_summary->messagesOfConversation);
-    const QMap<QString, QByteArray> first = filesBelow(backupPath());
-    const QMap<QString, QByteArray> other = filesBelow(again.path());
+    const QMap<QString, QByteArray> first = contentsBelow(backupPath());
+    const QMap<QString, QByteArray> other = contentsBelow(again.path());
     EXPECT_EQ(first.keys(), other.keys());
     for (auto it = first.cbegin(); it != first.cend(); ++it)
         EXPECT_TRUE(other.value(it.key()) == it.value()) << it.key().toStdString();

@@ -1,7 +1,8 @@
-#include "clirunner.h"
+#include "clitest.h"
 #include "pdfprobe.h"
 
 #include "fixtures/smsdbwriter.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -12,15 +13,9 @@
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // A phone folder with Ann (two messages, one with a picture) and Bob (one message), saved into
 // the local database "archive" through the command line.
-class ExportVerbs : public ::testing::Test
+class ExportVerbs : public CliTest
 {
 protected:
     void SetUp() override
@@ -50,16 +45,10 @@ protected:
         ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
     }
 
-    CliResult cli(const QStringList &args)
-    {
-        return runCli(QStringList{"--data-dir", m_data.path(), "--json", "--quiet"} + args);
-    }
-
     QString out(const char *name) const { return m_data.filePath(QLatin1String(name)); }
 
     int messageCount() { return static_cast<int>(cli({"messages", "archive"}).jsonLines().size()); }
 
-    QTemporaryDir m_data;
     QString m_phone;
     const QByteArray m_picture{"\xFF\xD8\xFF picture bytes", 17};
 };

@@ -1,6 +1,7 @@
-#include "clirunner.h"
+#include "clitest.h"
 
 #include "phonebackupsample.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +11,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-QString str(const QJsonObject &o, const char *key)
-{
-    return o.value(QLatin1String(key)).toString();
-}
 
 // The printed text leaves out the placeholder of an attachment.
 QString printed(QString text)
@@ -36,27 +32,9 @@ QString lastLine(const QString &text)
     return text.trimmed().split(QLatin1Char('\n')).last();
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-class ImportBackup : public ::testing::Test
+class ImportBackup : public CliTest
 {
 protected:
-    CliResult cli(const QStringList &args)
-    {
-        return runCli(QStringList{"--data-dir", m_data.path(), "--json", "--quiet"} + args);
-    }
-
     // The stored files of the backup, every one replaced by bytes no decryption accepts: a run
     // that reads any of them fails.
     void ruinStoredFiles()
@@ -68,7 +46,6 @@ protected:
         }
     }
 
-    QTemporaryDir m_data;
     QTemporaryDir m_dir;
     const QString m_backup = m_dir.filePath(QStringLiteral("backup"));
     const PhoneBackupSample m_sample;

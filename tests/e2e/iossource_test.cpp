@@ -2,6 +2,7 @@
 
 #include "fixtures/cpiowriter.h"
 #include "fixtures/ios5smsdbwriter.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -25,30 +26,45 @@ TEST(CliIos, WithoutPhonesListsNothingAndBackupFailsClearly)
     EXPECT_EQ(source.exitCode, 1);
 }
 
-// A file relay archive saved from a phone is read like a received one.
-TEST(CliIos, GzippedFileRelayArchiveIsASource)
+// A folder holding an iOS 5 phone database is a source like any other, read in its own layout
+// and never altered; the file relay archive saved from such a phone is read the same way.
+TEST(CliIos, Ios5FolderAndItsGzippedFileRelayArchiveAreSources)
 {
     QTemporaryDir data;
     QTemporaryDir phone;
     {
         IOS5SmsDbWriter writer{QDir(phone.path())};
-        const qint64 group = writer.addGroup({{QStringLiteral("+15551230002")}});
-        IOS5SmsDbWriter::Sms sms;
-        sms.text = QStringLiteral("From the archive");
-        sms.unixDate = 1340000000;
-        writer.addSms(group, sms);
+        const qint64 group = writer.addGroup({{QStringLiteral("+15551230001")}});
+        IOS5SmsDbWriter::Sms first;
+        first.text = QStringLiteral("Hello from 2012");
+        first.unixDate = 1340000000;
+        writer.addSms(group, first);
+        IOS5SmsDbWriter::Sms reply;
+        reply.text = QStringLiteral("Hi back");
+        reply.unixDate = 1340000100;
+        reply.fromMe = true;
+        writer.addSms(group, reply);
         writer.close();
     }
+    const QString db = IOS5SmsDbWriter::dbPathIn(QDir(phone.path()));
+    const QByteArray before = readAll(db);
     const QString archive = phone.filePath(QStringLiteral("relay.cpio.gz"));
     CpioWriter::write(archive,
                       CpioWriter::archive(QDir(phone.filePath(QStringLiteral("file-relay"))),
                                           {QStringLiteral("./var/mobile/Library/SMS/sms.db")},
                                           QStringLiteral("odc"), true));
 
-    const CliResult result = runCli({"--data-dir", data.path(), "--json", "messages", archive});
-    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QList<QJsonObject> lines = result.jsonLines();
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_EQ(lines[0].value("text").toString(), "From the archive");
-    EXPECT_EQ(lines[0].value("chat_identifier").toString(), "+15551230002");
+    for (const QString &source : {phone.path(), archive}) {
+        SCOPED_TRACE(source.toStdString());
+        const CliResult result = runCli({"--data-dir", data.path(), "--json", "messages", source});
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        const QList<QJsonObject> lines = result.jsonLines();
+        ASSERT_EQ(lines.size(), 2);
+        EXPECT_EQ(lines[0].value("text").toString(), "Hello from 2012");
+        EXPECT_EQ(lines[0].value("date").toString(), "2012-06-18T06:13:20Z");
+        EXPECT_EQ(lines[0].value("is_from_me").toInt(), 0);
+        EXPECT_EQ(lines[1].value("is_from_me").toInt(), 1);
+        EXPECT_EQ(lines[1].value("chat_identifier").toString(), "+15551230001");
+    }
+    EXPECT_EQ(readAll(db), before);
 }

@@ -1,4 +1,4 @@
-#include "clirunner.h"
+#include "clitest.h"
 
 #include "fixtures/legacymmsdbwriter.h"
 
@@ -17,7 +17,7 @@ const char kSuccess[] = "Successfully updated local database. Please restart sof
 
 // A data folder holding one old single-file database below "data": two people, four old
 // messages that become five (one picture part beside a body).
-class LegacyUpdateCli : public ::testing::Test
+class LegacyUpdateCli : public CliTest
 {
 protected:
     void SetUp() override
@@ -36,13 +36,6 @@ protected:
     }
 
     QDir oldFolder() const { return QDir(m_data.filePath(QStringLiteral("data/Old Phone"))); }
-
-    CliResult cli(const QStringList &args)
-    {
-        return runCli(QStringList{"--data-dir", m_data.path(), "--json", "--quiet"} + args);
-    }
-
-    QTemporaryDir m_data;
 };
 
 TEST_F(LegacyUpdateCli, ConvertsOnceAtStartAndTheVerbSeesTheResult)

@@ -1,4 +1,4 @@
-#include "clirunner.h"
+#include "clitest.h"
 
 #include "fixtures/smsdbwriter.h"
 #include "model/sqlite3db.h"
@@ -22,18 +22,13 @@ SmsDbWriter::Message msg(const QString &text, int date, qint64 sender)
     return m;
 }
 
-QString str(const QJsonObject &o, const char *key)
-{
-    return o.value(QLatin1String(key)).toString();
-}
-
 QString iso(int date21)
 {
     return QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC).addSecs(date21).toString(Qt::ISODate);
 }
 
 // A phone's message folder: Ann (one-to-one, with a picture), Bob (one-to-one) and a group.
-class MessageVerbs : public ::testing::Test
+class MessageVerbs : public CliTest
 {
 protected:
     void SetUp() override
@@ -56,19 +51,6 @@ protected:
         m_messageCount = 4;
     }
 
-    CliResult cli(QStringList args)
-    {
-        return runCli(QStringList{"--data-dir", m_data.path(), "--json", "--quiet"} + args);
-    }
-
-    QList<QJsonObject> ok(const QStringList &args)
-    {
-        const CliResult r = cli(args);
-        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        return r.jsonLines();
-    }
-
-    QTemporaryDir m_data;
     QString m_phone;
     int m_messageCount = 0;
 };

@@ -1,4 +1,4 @@
-#include "clirunner.h"
+#include "clitest.h"
 
 #include "fixtures/modernbackupwriter.h"
 #include "phonebackupsample.h"
@@ -14,21 +14,11 @@
 
 namespace {
 
-QString str(const QJsonObject &o, const char *key)
-{
-    return o.value(QLatin1String(key)).toString();
-}
-
 const QString kHome = QStringLiteral("HomeDomain");
 
-class ModernBackupCli : public ::testing::Test
+class ModernBackupCli : public CliTest
 {
 protected:
-    CliResult cli(const QStringList &args)
-    {
-        return runCli(QStringList{"--data-dir", m_data.path(), "--json", "--quiet"} + args);
-    }
-
     ModernBackupWriter encryptedWriter() const
     {
         ModernBackupWriter writer(m_sample.device);
@@ -46,7 +36,6 @@ protected:
         return texts;
     }
 
-    QTemporaryDir m_data;
     QTemporaryDir m_dir;
     const QString m_backup = m_dir.filePath(QStringLiteral("00008030-000A1B2C3D4E5F60"));
     const PhoneBackupSample m_sample;

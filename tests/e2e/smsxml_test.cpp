@@ -1,4 +1,4 @@
-#include "clirunner.h"
+#include "clitest.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@ QStringList hashesOf(const QList<QJsonObject> &messages)
 }
 
 // The command line on Android XML backups: the test's own copies of the hand-written samples.
-class SmsXmlVerbs : public ::testing::Test
+class SmsXmlVerbs : public CliTest
 {
 protected:
     void SetUp() override
@@ -31,19 +31,6 @@ protected:
         ASSERT_TRUE(QFile::copy(kDataDir + "good_sms.xml", m_sms));
     }
 
-    CliResult cli(const QStringList &args)
-    {
-        return runCli(QStringList{"--data-dir", m_data.path(), "--json", "--quiet"} + args);
-    }
-
-    QList<QJsonObject> ok(const QStringList &args)
-    {
-        const CliResult r = cli(args);
-        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        return r.jsonLines();
-    }
-
-    QTemporaryDir m_data;
     const QString m_group = m_data.filePath("group backup.xml");
     const QString m_sms = m_data.filePath("sms.xml");
 };

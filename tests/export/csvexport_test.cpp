@@ -5,6 +5,7 @@
 #include "model/msgchat.h"
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -63,12 +64,6 @@ QList<QStringList> parseCsv(const QString &text)
     if (fieldStarted || !record.isEmpty())
         endRecord();
     return records;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString localDate(int date21)

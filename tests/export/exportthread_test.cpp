@@ -7,6 +7,7 @@
 #include "model/msgchat.h"
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -18,12 +19,6 @@
 #include <random>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList textsOf(const QList<_MsgMessage *> &messages)
 {

@@ -10,6 +10,7 @@
 #include "model/msgmessage.h"
 #include "model/sqlite3cursor.h"
 #include "model/sqlite3db.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -22,18 +23,9 @@ namespace {
 
 constexpr qint64 k2001 = 978307200;
 
-QByteArray readAll(const QString &path)
+QString written(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    writeFile(path, bytes);
     return path;
 }
 
@@ -46,7 +38,7 @@ protected:
 
     QString source(const char *name, const QByteArray &bytes)
     {
-        return writeFile(m_dir.filePath(QStringLiteral("src/%1/%2").arg(++m_n).arg(name)), bytes);
+        return written(m_dir.filePath(QStringLiteral("src/%1/%2").arg(++m_n).arg(name)), bytes);
     }
     QString target() const { return m_dir.filePath(QStringLiteral("out/attachments(x)")); }
 
@@ -125,7 +117,7 @@ TEST_F(ExtractTest, CancelTakesBackOnlyWhatThisRunWrote)
         EXPECT_FALSE(QFileInfo::exists(target())); // created by the run, so it goes
     }
     // A folder that was there before keeps what it held.
-    const QString keep = writeFile(QDir(target()).filePath("mine.txt"), "keep me");
+    const QString keep = written(QDir(target()).filePath("mine.txt"), "keep me");
     RecordingProgress progress;
     progress.cancelAtUpdate(2);
     AttachmentExtractThread worker(progress, messages, target());
@@ -271,7 +263,7 @@ TEST_F(DeleteTest, CancelLeavesDatabaseAndFilesAsBefore)
 
 TEST_F(DeleteTest, FilesOutsideTheDatabaseFolderAreNeverRemoved)
 {
-    const QString outside = writeFile(m_dir.filePath(QStringLiteral("elsewhere.jpg")), "mine");
+    const QString outside = written(m_dir.filePath(QStringLiteral("elsewhere.jpg")), "mine");
     _MsgMessage *bob = byText("bob");
     bob->attachments().first()->localPath = outside;
     RecordingProgress progress;

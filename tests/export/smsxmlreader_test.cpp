@@ -6,6 +6,7 @@
 #include "model/msgchat.h"
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -20,12 +21,6 @@
 namespace {
 
 const QString kDataDir = QStringLiteral(TEXTLINK_TEST_DATA_DIR "/smsxml/");
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // A source that hands out at most `piece` bytes per read, so that references fall across the
 // boundaries of what the repairing device receives.

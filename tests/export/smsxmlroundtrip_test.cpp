@@ -6,6 +6,7 @@
 #include "model/msgchat.h"
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +17,6 @@
 #include <algorithm>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList hashes(const QList<_MsgMessage *> &messages)
 {

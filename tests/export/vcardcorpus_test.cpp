@@ -1,6 +1,7 @@
 // Every sample card file, including inputs the fuzzer once tripped over, goes through the parser.
 #include "export/ctinfo.h"
 #include "export/qvcardparser.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +19,6 @@ QStringList sampleFiles()
                                              QDir::Files, QDir::Name))
         paths.append(dir.filePath(name));
     return paths;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
 }
 
 QList<QVCardParser::Card> parseByteByByte(const QByteArray &bytes)

@@ -1,4 +1,5 @@
 #include "frame/logsaver.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -47,9 +48,7 @@ protected:
         EXPECT_EQ(files.size(), 1);
         if (files.isEmpty())
             return {};
-        QFile file(QDir(m_root).filePath(files.first()));
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        QString content = QString::fromUtf8(file.readAll());
+        QString content = QString::fromUtf8(readAll(QDir(m_root).filePath(files.first())));
         EXPECT_TRUE(content.endsWith('\n'));
         content.chop(1);
         return content.split('\n');
@@ -73,6 +72,7 @@ QByteArray captureStdout(const std::function<void()> &code)
     ::dup2(saved, STDOUT_FILENO);
     ::close(saved);
     std::fclose(sink);
+    // Unreadable must not look like "printed nothing".
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
@@ -119,19 +119,16 @@ TEST_F(LogSaver, KeepsTheLastFilesInNameOrder)
     for (int day = 1; day <= 12; ++day)
         names << QStringLiteral("log-202401%1.txt").arg(day, 2, 10, QLatin1Char('0'));
     // Created out of order, so that only the names can decide.
-    for (const QString &name : QStringList(names.crbegin(), names.crend())) {
-        QFile file(QDir(m_root).filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-    QFile other(QDir(m_root).filePath("a-notes.txt"));
-    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
-    other.close();
+    for (const QString &name : QStringList(names.crbegin(), names.crend()))
+        writeFile(QDir(m_root).filePath(name), QByteArray());
+    const QString other = QDir(m_root).filePath("a-notes.txt");
+    writeFile(other, QByteArray());
 
     logsaver_install_msghandler(m_root, 10);
     logsaver_uninstall_msghandler();
 
     EXPECT_EQ(logFiles(), names.mid(2));
-    EXPECT_TRUE(other.exists()) << "files that are not logs are left alone";
+    EXPECT_TRUE(QFileInfo::exists(other)) << "files that are not logs are left alone";
 }
 
 TEST_F(LogSaver, ConcurrentWritersGiveWholeLines)
@@ -185,14 +182,13 @@ TEST_F(LogSaver, DebugEchoOnStandardOutputCanBeSwitchedOff)
 
 TEST_F(LogSaver, UnwritableRootLosesLinesQuietly)
 {
-    QFile blocker(m_dir.filePath("blocker"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    const QString blocker = m_dir.filePath("blocker");
+    writeFile(blocker, QByteArray());
     logsaver_set_echo(false);
-    logsaver_install_msghandler(blocker.fileName() + "/qlogs", 10);
+    logsaver_install_msghandler(blocker + "/qlogs", 10);
     qWarning("nowhere to go");
     logsaver_uninstall_msghandler();
-    EXPECT_FALSE(QFileInfo::exists(blocker.fileName() + "/qlogs"));
+    EXPECT_FALSE(QFileInfo::exists(blocker + "/qlogs"));
 }
 
 TEST_F(LogSaver, FatalMessageIsWrittenThenAborts)

@@ -11,6 +11,7 @@
 #include "model/msghandle.h"
 #include "model/msgidentity.h"
 #include "model/msgmessage.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -264,9 +265,7 @@ TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
     EXPECT_TRUE(first->filename.startsWith(QStringLiteral("~/Library/SMS/Attachments/") +
                                            first->guid.left(2).toLower() + QLatin1Char('/')));
     EXPECT_TRUE(first->filename.endsWith(QLatin1Char('/') + first->guid + "/IMG_0001.jpg"));
-    QFile firstFile(first->localPath);
-    ASSERT_TRUE(firstFile.open(QIODevice::ReadOnly)) << qPrintable(first->localPath);
-    EXPECT_EQ(firstFile.readAll(), kPicture1);
+    EXPECT_EQ(readAll(first->localPath), kPicture1);
     EXPECT_TRUE(
         first->localPath.startsWith(folder().filePath("file-relay/var/mobile/Library/SMS/Parts/")));
 
@@ -278,9 +277,7 @@ TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
     const _MsgAttachment *second = extra->attachmentMap.cbegin().value();
     EXPECT_EQ(second->mime_type, QStringLiteral("image/png"));
     EXPECT_NE(second->guid, first->guid);
-    QFile secondFile(second->localPath);
-    ASSERT_TRUE(secondFile.open(QIODevice::ReadOnly));
-    EXPECT_EQ(secondFile.readAll(), kPicture2);
+    EXPECT_EQ(readAll(second->localPath), kPicture2);
     EXPECT_NE(extra->guid, mms->guid);
     EXPECT_EQ(extra->date, mms->date);
     EXPECT_EQ(extra->chat, chat);
@@ -490,11 +487,7 @@ TEST_F(IOS5ReaderTest, MissingDatabaseIsAnErrorAndCreatesNothing)
     EXPECT_FALSE(QFileInfo::exists(folder().filePath("file-relay")));
     EXPECT_TRUE(data.p()->messages.isEmpty());
 
-    QDir().mkpath(QFileInfo(db.dbPath()).absolutePath());
-    QFile junk(db.dbPath());
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("this is no database at all, only some text");
-    junk.close();
+    writeFile(db.dbPath(), "this is no database at all, only some text");
     EXPECT_THROW(db.openCheck(), std::exception);
     EXPECT_FALSE(db.isOpen());
 }

@@ -8,6 +8,7 @@
 #include "model/msgdata.h"
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -143,10 +144,7 @@ TEST_F(IOS6ReaderTest, LoadsAPhoneHistoryCompletely)
     // Attachments: a present file, one never downloaded, one whose name climbs out of the root.
     const _MsgMessage *photoMsg = d.messages.value(h.photoMsg);
     ASSERT_EQ(photoMsg->attachmentMap.size(), 1);
-    const QString photoPath = photoMsg->attachments().first()->localPath;
-    QFile photo(photoPath);
-    ASSERT_TRUE(photo.open(QIODevice::ReadOnly));
-    EXPECT_EQ(photo.readAll(), h.photo);
+    EXPECT_EQ(readAll(photoMsg->attachments().first()->localPath), h.photo);
     const _MsgAttachment *missing = d.messages.value(h.missingMsg)->attachments().first();
     EXPECT_TRUE(missing->localPath.startsWith(db.root() + QLatin1Char('/')));
     EXPECT_FALSE(QFileInfo::exists(missing->localPath));

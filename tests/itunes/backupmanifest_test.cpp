@@ -2,6 +2,7 @@
 #include "fixtures/cryptofixtures.h"
 #include "itunes/backupmanifest.h"
 #include "itunes/invalidpassworderror.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -15,30 +16,6 @@
 namespace {
 
 const QString kSmsPath = QStringLiteral("Library/SMS/sms.db");
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void overwrite(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-// Every file below folder, relative to it.
-QStringList filesBelow(const QString &folder)
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(folder).relativeFilePath(it.next());
-    files.sort();
-    return files;
-}
 
 template <typename F> std::string errorOf(F &&f)
 {
@@ -139,7 +116,7 @@ TEST_F(BackupManifestTest, DateFallsBackToTheStatusWhenTheManifestHasNone)
     QByteArray plist = writer.manifestPlist();
     const int start = plist.indexOf("\t<key>Date</key>");
     plist.remove(start, plist.indexOf("</date>\n", start) + 8 - start);
-    overwrite(folder + "/Manifest.plist", plist);
+    writeFile(folder + "/Manifest.plist", plist);
 
     BackupManifest backup(folder);
     backup.readManifestInfo();
@@ -257,10 +234,10 @@ TEST_F(BackupManifestTest, DamagedEncryptedFilesFailWithoutLeavingATarget)
         .setPassword("pw");
     const QString folder = write(writer);
     const QString smsStored = folder + "/" + BackupWriter::storedName("HomeDomain", kSmsPath);
-    overwrite(smsStored, readAll(smsStored).chopped(5));
+    writeFile(smsStored, readAll(smsStored).chopped(5));
     const QString cutStored =
         folder + "/" + BackupWriter::storedName("HomeDomain", "Library/SMS/cut.db");
-    overwrite(cutStored, readAll(cutStored).chopped(16));
+    writeFile(cutStored, readAll(cutStored).chopped(16));
 
     BackupManifest backup(folder);
     backup.readManifestInfo();
@@ -269,7 +246,7 @@ TEST_F(BackupManifestTest, DamagedEncryptedFilesFailWithoutLeavingATarget)
 
     // An earlier good copy stays as it was when a new copy fails.
     const QString target = m_out.filePath("sms.db");
-    overwrite(target, "previous");
+    writeFile(target, "previous");
     const std::string error = errorOf([&] { backup.copyFile(backup.findNode(kSmsPath), target); });
     EXPECT_NE(error.find("is damaged"), std::string::npos) << error;
     EXPECT_NE(error.find(QFileInfo(smsStored).fileName().toStdString()), std::string::npos);
@@ -341,14 +318,14 @@ TEST_F(BackupManifestTest, BrokenManifestFilesAreNamedInTheError)
     for (const QByteArray &bytes :
          {QByteArray("this is no property list"), QByteArray("bplist00\x01\x02\x03", 11),
           QByteArray("<?xml version=\"1.0\"?><plist><array/></plist>")}) {
-        overwrite(plistPath, bytes);
+        writeFile(plistPath, bytes);
         BackupManifest backup(folder);
         const std::string error = errorOf([&] { backup.readManifestInfo(); });
         EXPECT_NE(error.find(plistPath.toStdString()), std::string::npos) << error;
     }
 
     const QString mbdbPath = folder + "/Manifest.mbdb";
-    overwrite(mbdbPath, readAll(mbdbPath).chopped(3));
+    writeFile(mbdbPath, readAll(mbdbPath).chopped(3));
     BackupManifest truncated(folder);
     const std::string error = errorOf([&] { truncated.parseInfo(); });
     EXPECT_NE(error.find(mbdbPath.toStdString()), std::string::npos) << error;

@@ -1,5 +1,6 @@
 #include "fixtures/backupwriter.h"
 #include "itunes/itemmodelloadbk.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -78,13 +79,9 @@ TEST_F(ItemModelLoadBkTest, ScanningSkipsOtherFoldersAndReportsDamage)
     writeBackup("older", 1);
     writeBackup("newer", 2);
     QDir().mkpath(m_dir.filePath("photos"));
-    QFile stray(m_dir.filePath("stray.txt"));
-    ASSERT_TRUE(stray.open(QIODevice::WriteOnly));
+    writeFile(m_dir.filePath("stray.txt"), QByteArray());
     const QString damaged = writeBackup("damaged", 3);
-    QFile plist(damaged + "/Manifest.plist");
-    ASSERT_TRUE(plist.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    plist.write("garbage");
-    plist.close();
+    writeFile(damaged + "/Manifest.plist", "garbage");
 
     ItemModelLoadBk model;
     const QList<ItemModelLoadBk::_ScanResult> found = model.addBackupsIn(QDir(m_dir.path()));

@@ -5,6 +5,7 @@
 #include "itunes/itunescachesmsthread.h"
 #include "phonebackupsample.h"
 #include "recordingprogress.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -19,22 +20,6 @@ namespace {
 
 const QString kCachedSms = QStringLiteral("file-relay/var/mobile/Library/SMS/");
 const QString kCachedBook = QStringLiteral("file-relay/var/mobile/Library/AddressBook/");
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList filesBelow(const QString &folder)
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(folder).relativeFilePath(it.next());
-    files.sort();
-    return files;
-}
 
 class CacheTest : public ::testing::Test
 {
@@ -152,9 +137,7 @@ TEST_F(CacheTest, SecondExtractionCopiesOnlyWhatChanged)
     for (const QString &file : QDir(m_backupPath).entryList(QDir::Files)) {
         if (!file.startsWith(QLatin1String("Manifest")) &&
             !file.startsWith(QLatin1String("Status"))) {
-            QFile stored(QDir(m_backupPath).filePath(file));
-            ASSERT_TRUE(stored.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            stored.write("ruined");
+            writeFile(QDir(m_backupPath).filePath(file), "ruined");
         }
     }
     RecordingProgress second;

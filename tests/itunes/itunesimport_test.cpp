@@ -13,6 +13,7 @@
 #include "model/msgmessage.h"
 #include "phonebackupsample.h"
 #include "recordingprogress.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -23,12 +24,6 @@
 #include <stdexcept>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 ITunesImport::WorkerRunner runner(RecordingProgress &progress)
 {

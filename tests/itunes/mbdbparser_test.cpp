@@ -1,5 +1,6 @@
 #include "fixtures/mbdbwriter.h"
 #include "itunes/mbdbparser.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -24,9 +25,7 @@ protected:
     QString write(const QByteArray &bytes)
     {
         const QString path = m_dir.filePath(QStringLiteral("Manifest.mbdb"));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
+        writeFile(path, bytes);
         return path;
     }
 

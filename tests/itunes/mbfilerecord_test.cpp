@@ -1,6 +1,7 @@
 #include "itunes/manifestdbreader.h"
 #include "itunes/mbfilerecord.h"
 #include "model/qplist.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,7 @@ namespace {
 
 QByteArray seed(const char *name)
 {
-    QFile file(QDir(QStringLiteral(TEXTLINK_TEST_DATA_DIR "/mbfile")).filePath(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readAll(QDir(QStringLiteral(TEXTLINK_TEST_DATA_DIR "/mbfile")).filePath(name));
 }
 
 } // namespace

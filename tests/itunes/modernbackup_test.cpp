@@ -8,6 +8,7 @@
 #include "model/msgmessage.h"
 #include "phonebackupsample.h"
 #include "recordingprogress.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -21,12 +22,6 @@ namespace {
 using Quirks = ModernBackupWriter::Quirks;
 
 const QByteArray kPassword = PhoneBackupSample::kPassword;
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList leftoverTemporaries()
 {
@@ -166,11 +161,7 @@ TEST_F(ModernBackup, LinkedStoredFilesAreNeverRead)
 {
     QTemporaryDir outside;
     const QString secret = outside.filePath(QStringLiteral("secret"));
-    {
-        QFile f(secret);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("not the phone's");
-    }
+    writeFile(secret, "not the phone's");
     for (const bool linkFolder : {false, true}) {
         SCOPED_TRACE(linkFolder ? "linked folder" : "linked file");
         QTemporaryDir dir;

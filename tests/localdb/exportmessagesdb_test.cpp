@@ -9,6 +9,7 @@
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
 #include "model/sqlite3db.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -18,20 +19,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 class ExportMessagesDbTest : public ::testing::Test
 {

@@ -11,6 +11,7 @@
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
 #include "model/sqlite3db.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -24,30 +25,6 @@ namespace {
 
 constexpr qint64 kDate21Epoch = 978307200; // 2001-01-01 00:00:00 UTC in Unix seconds
 const QChar kPlaceholder(0xFFFC);
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-// Every regular file below folder, as absolute paths.
-QStringList filesBelow(const QString &folder)
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files.append(it.next());
-    return files;
-}
 
 // A converted database read back through the local-database reader, messages oldest first.
 struct Loaded
@@ -294,8 +271,9 @@ TEST_F(UpdateLocalDbTest, NamesLeavingTheOldFolderAreNeverRead)
     EXPECT_FALSE(texts.contains(QString::fromUtf8(secret)));
     // The pictures keep their messages, without a file.
     EXPECT_EQ(pictures, 2);
-    for (const QString &file : filesBelow(localFolder(QStringLiteral("Hostile")).path()))
-        EXPECT_NE(readAll(file), secret) << file.toStdString();
+    const QDir hostile = localFolder(QStringLiteral("Hostile"));
+    for (const QString &file : filesBelow(hostile.path()))
+        EXPECT_NE(readAll(hostile.filePath(file)), secret) << file.toStdString();
 }
 
 TEST_F(UpdateLocalDbTest, MissingOldDatabaseChangesNothing)

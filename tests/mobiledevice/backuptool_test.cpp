@@ -11,6 +11,7 @@
 #include "model/msgmessage.h"
 #include "phonebackupsample.h"
 #include "recordingprogress.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +23,7 @@ namespace {
 
 QByteArray recorded(const char *name)
 {
-    QFile file(QStringLiteral(TEXTLINK_TEST_DATA_DIR "/idevicebackup2/") + QLatin1String(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readAll(QStringLiteral(TEXTLINK_TEST_DATA_DIR "/idevicebackup2/") + QLatin1String(name));
 }
 
 // A stand-in for the backup tool: a shell script run with the tool's arguments

@@ -12,6 +12,7 @@
 #include "recordingprogress.h"
 
 #include "fixtures/ios5smsdbwriter.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -23,20 +24,6 @@
 
 namespace {
 
-void writeText(const QString &path, const QByteArray &text)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // A phone's tree as file relay sends it: folders, a database and a file with odd characters.
 struct PhoneTree
 {
@@ -46,8 +33,8 @@ struct PhoneTree
                         QStringLiteral("var/mobile/Library/SMS/Parts/a:b?.jpg")};
     PhoneTree()
     {
-        writeText(dir.filePath(QStringLiteral("var/mobile/Library/SMS/sms.db")), "database");
-        writeText(dir.filePath(QStringLiteral("var/mobile/Library/SMS/Parts/a:b?.jpg")), "jpeg");
+        writeFile(dir.filePath(QStringLiteral("var/mobile/Library/SMS/sms.db")), "database");
+        writeFile(dir.filePath(QStringLiteral("var/mobile/Library/SMS/Parts/a:b?.jpg")), "jpeg");
     }
 };
 
@@ -88,13 +75,13 @@ TEST(FileRelay, HostileEntriesNeverLeaveTheTargetFolder)
 {
     QTemporaryDir root;
     const QDir work(root.filePath(QStringLiteral("work")));
-    writeText(work.filePath(QStringLiteral("ok.txt")), "fine");
-    writeText(root.filePath(QStringLiteral("escape.txt")), "outside");
+    writeFile(work.filePath(QStringLiteral("ok.txt")), "fine");
+    writeFile(root.filePath(QStringLiteral("escape.txt")), "outside");
     ASSERT_TRUE(QFile::link(QStringLiteral("/etc/passwd"), work.filePath(QStringLiteral("link"))));
     ASSERT_EQ(mkfifo(QFile::encodeName(work.filePath(QStringLiteral("fifo"))).constData(), 0600),
               0);
     const QString absolute = root.filePath(QStringLiteral("absolute.txt"));
-    writeText(absolute, "absolute");
+    writeFile(absolute, "absolute");
     const QByteArray bytes =
         CpioWriter::archive(work,
                             {QStringLiteral("ok.txt"), QStringLiteral("../escape.txt"), absolute,
@@ -122,7 +109,7 @@ TEST(FileRelay, HostileEntriesNeverLeaveTheTargetFolder)
 TEST(FileRelay, TruncatedArchiveFailsAndLeavesNoHalfFile)
 {
     QTemporaryDir dir;
-    writeText(dir.filePath(QStringLiteral("big.bin")), QByteArray(200000, 'z'));
+    writeFile(dir.filePath(QStringLiteral("big.bin")), QByteArray(200000, 'z'));
     QByteArray bytes = CpioWriter::archive(QDir(dir.path()), {QStringLiteral("big.bin")},
                                            QStringLiteral("newc"), false);
     bytes.truncate(100000);
@@ -198,7 +185,7 @@ TEST(FileRelay, ReceivedArchiveIsUnpackedAndRead)
     // A journal of an earlier relay must not survive into this one.
     const QString stale = phone.device.cacheDir().filePath(
         QStringLiteral("file-relay/var/mobile/Library/SMS/sms.db-wal"));
-    writeText(stale, "old journal");
+    writeFile(stale, "old journal");
 
     IOSDeviceImport import(phone.device);
     const auto runStep =

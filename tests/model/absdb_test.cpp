@@ -5,6 +5,7 @@
 #include "model/absiosmessagedb.h"
 #include "model/sqlite3exception.h"
 #include "model/sqlite3transaction.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -222,44 +223,42 @@ protected:
 
 TEST_F(CheckDbTypeTest, TellsTheLayoutsApart)
 {
-    const QString ios5 = createDb(
-        QStringLiteral("ios5.db"),
-        QStringLiteral("create table message (ROWID integer primary key, address text);"
-                       "create table msg_group (ROWID integer primary key, type integer);"
-                       "create table group_member (ROWID integer primary key, group_id integer);"
-                       "create table chat (ROWID integer primary key);"
-                       "create table handle (ROWID integer primary key);"));
-    EXPECT_EQ(AbsIOSMessageDb::checkDbType(ios5), AbsIOSMessageDb::kIOS5);
-
-    const QString ios6 = createDb(
-        QStringLiteral("ios6.db"),
-        QStringLiteral("create table chat (ROWID integer primary key, guid text unique);"
-                       "create table handle (ROWID integer primary key, id text);"
-                       "create table chat_handle_join (chat_id integer, handle_id integer);"
-                       "create table message (ROWID integer primary key, text text);"
-                       "create table chat_message_join (chat_id integer, message_id integer);"
-                       "create index message_idx on message(text);"
-                       "create view v as select * from chat;"));
-    EXPECT_EQ(AbsIOSMessageDb::checkDbType(ios6), AbsIOSMessageDb::kIOS6);
-
-    // Names that merely resemble the tables (an index, a view) do not count.
-    const QString lookalike = createDb(
-        QStringLiteral("lookalike.db"),
-        QStringLiteral("create table chat (ROWID integer primary key);"
-                       "create table handle (ROWID integer primary key);"
-                       "create table message (ROWID integer primary key);"
-                       "create table chat_message_join (chat_id integer, message_id integer);"
-                       "create view chat_handle_join as select * from chat;"));
-    EXPECT_EQ(AbsIOSMessageDb::checkDbType(lookalike), AbsIOSMessageDb::kIOS5);
-}
-
-TEST_F(CheckDbTypeTest, AnEmptyFileIsTheOlderLayout)
-{
-    const QString empty = m_dir.filePath(QStringLiteral("empty.db"));
-    QFile file(empty);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    EXPECT_EQ(AbsIOSMessageDb::checkDbType(empty), AbsIOSMessageDb::kIOS5);
+    const struct
+    {
+        const char *name, *script;
+        int expected;
+    } cases[] = {
+        {"ios5.db",
+         "create table message (ROWID integer primary key, address text);"
+         "create table msg_group (ROWID integer primary key, type integer);"
+         "create table group_member (ROWID integer primary key, group_id integer);"
+         "create table chat (ROWID integer primary key);"
+         "create table handle (ROWID integer primary key);",
+         AbsIOSMessageDb::kIOS5},
+        {"ios6.db",
+         "create table chat (ROWID integer primary key, guid text unique);"
+         "create table handle (ROWID integer primary key, id text);"
+         "create table chat_handle_join (chat_id integer, handle_id integer);"
+         "create table message (ROWID integer primary key, text text);"
+         "create table chat_message_join (chat_id integer, message_id integer);"
+         "create index message_idx on message(text);"
+         "create view v as select * from chat;",
+         AbsIOSMessageDb::kIOS6},
+        // Names that merely resemble the tables (an index, a view) do not count.
+        {"lookalike.db",
+         "create table chat (ROWID integer primary key);"
+         "create table handle (ROWID integer primary key);"
+         "create table message (ROWID integer primary key);"
+         "create table chat_message_join (chat_id integer, message_id integer);"
+         "create view chat_handle_join as select * from chat;",
+         AbsIOSMessageDb::kIOS5},
+        // An empty file is the older layout.
+        {"empty.db", "", AbsIOSMessageDb::kIOS5},
+    };
+    for (const auto &c : cases) {
+        const QString path = createDb(QLatin1String(c.name), QLatin1String(c.script));
+        EXPECT_EQ(AbsIOSMessageDb::checkDbType(path), c.expected) << c.name;
+    }
 }
 
 TEST_F(CheckDbTypeTest, AMissingFileIsAnErrorAndStaysMissing)
@@ -269,10 +268,7 @@ TEST_F(CheckDbTypeTest, AMissingFileIsAnErrorAndStaysMissing)
     EXPECT_FALSE(QFile::exists(missing));
 
     const QString junk = m_dir.filePath(QStringLiteral("junk.db"));
-    QFile file(junk);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(2048, '\x7f'));
-    file.close();
+    writeFile(junk, QByteArray(2048, '\x7f'));
     EXPECT_THROW(AbsIOSMessageDb::checkDbType(junk), Sqlite3Exception);
 }
 

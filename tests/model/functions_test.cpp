@@ -110,9 +110,6 @@ TEST(AttributedBody, OneAttachmentGuid)
     const QByteArray tail = QByteArray::fromHex(kAttributedTail);
     const QByteArray body = msgAttaAttributeBody(guid);
     EXPECT_EQ(body, head + guid.toLatin1() + tail);
-    ASSERT_EQ(body.size(), head.size() + 36 + tail.size());
-    EXPECT_EQ(static_cast<uchar>(body.at(head.size() - 1)), 36);
-    EXPECT_EQ(body.mid(head.size(), 36), guid.toLatin1());
     // The text the string carries is the single object-replacement character.
     EXPECT_TRUE(body.contains(QByteArray("\x2B\x03\xEF\xBF\xBC")));
 }

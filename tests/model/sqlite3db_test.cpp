@@ -2,6 +2,7 @@
 #include "model/sqlite3db.h"
 #include "model/sqlite3exception.h"
 #include "model/sqlite3row.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -102,10 +103,7 @@ TEST_F(Sqlite3DBTest, ErrorsCarrySqlitesMessageAndTheFileName)
 
     // A file that is not a database is noticed on first use, not hidden.
     const QString junk = m_dir.filePath(QStringLiteral("junk.db"));
-    QFile file(junk);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(4096, 'x'));
-    file.close();
+    writeFile(junk, QByteArray(4096, 'x'));
     Sqlite3DB db;
     try {
         db.openThrow(junk, Sqlite3DB::kOpenReadWrite);
@@ -319,22 +317,6 @@ TEST_F(Sqlite3DBTest, RowsInsertEveryEntryExceptTheSkippedOnes)
     ASSERT_TRUE(cursor.moveNext());
     EXPECT_EQ(cursor.getText(QStringLiteral("group")), QString());
     EXPECT_FALSE(cursor.moveNext());
-}
-
-void isEven(sqlite3_context *context, int, sqlite3_value **values)
-{
-    sqlite3_result_int(context, sqlite3_value_int(values[0]) % 2 == 0);
-}
-
-TEST_F(Sqlite3DBTest, TheRawHandleTakesSqlFunctions)
-{
-    ASSERT_EQ(sqlite3_create_function_v2(m_db.handle(), "is_even", 1, SQLITE_UTF8, nullptr, &isEven,
-                                         nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    Sqlite3Cursor cursor = m_db.queryThrow("select is_even(4) as a, is_even(7) as b");
-    ASSERT_TRUE(cursor.moveNext());
-    EXPECT_EQ(cursor.getInt(QStringLiteral("a")), 1);
-    EXPECT_EQ(cursor.getInt(QStringLiteral("b")), 0);
 }
 
 TEST_F(Sqlite3DBTest, ABrieflyLockedDatabaseIsWaitedFor)

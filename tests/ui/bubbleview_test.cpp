@@ -2,6 +2,7 @@
 // page loaded into a real web view, and the icons of the tree and the message list.
 #include "messageboxcloser.h"
 #include "msgbuilder.h"
+#include "testfiles.h"
 #include "uitestdata.h"
 
 #include "model/msgattachment.h"
@@ -51,18 +52,6 @@ int bubbles(const QString &html)
 {
     return countOf(html, QStringLiteral("<div class=\"bb1\">")) +
            countOf(html, QStringLiteral("<div class=\"bb2\">"));
-}
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A one-to-one conversation of count messages a given number of seconds apart.
@@ -272,7 +261,7 @@ TEST(BubbleMarkup, AttachmentsGetBubblesByTheirType)
     image.fill(Qt::red);
     ASSERT_TRUE(image.save(picture, "JPEG"));
     const QString note = dir.filePath(QStringLiteral("note.txt"));
-    ASSERT_TRUE(writeFile(note, QByteArray("line <1>\nline 2")));
+    writeFile(note, QByteArray("line <1>\nline 2"));
 
     Conversation chat(0);
     _MsgMessage *onlyPicture = chat.add(kBaseDate, QString());
@@ -307,7 +296,7 @@ TEST(BubbleLinks, ClicksAreSortedByWhatTheyPointAt)
     ASSERT_TRUE(dir.isValid());
     const auto file = [&dir](const char *name) {
         const QString path = dir.filePath(QLatin1String(name));
-        EXPECT_TRUE(writeFile(path, QByteArray("x")));
+        writeFile(path, QByteArray("x"));
         return QUrl::fromLocalFile(path);
     };
     EXPECT_EQ(BubbleViewMgr::linkAction(QUrl(QStringLiteral("file:///pre_page"))),
@@ -347,9 +336,9 @@ TEST(BubbleLinks, AnAttachmentIsSavedWhereTheUserChooses)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString source = dir.filePath(QStringLiteral("contract.pdf"));
-    ASSERT_TRUE(writeFile(source, QByteArray("%PDF attachment")));
+    writeFile(source, QByteArray("%PDF attachment"));
     const QString target = dir.filePath(QStringLiteral("saved.pdf"));
-    ASSERT_TRUE(writeFile(target, QByteArray("an older file that is replaced")));
+    writeFile(target, QByteArray("an older file that is replaced"));
 
     BubbleViewMgr view;
     QString proposed;
@@ -365,7 +354,7 @@ TEST(BubbleLinks, AnAttachmentIsSavedWhereTheUserChooses)
         EXPECT_TRUE(closer.last().text.contains(QStringLiteral("Attachment saved successfully.")));
     }
     EXPECT_EQ(proposed, QDir::home().filePath(QStringLiteral("contract.pdf")));
-    EXPECT_EQ(readFile(target), QByteArray("%PDF attachment"));
+    EXPECT_EQ(readAll(target), QByteArray("%PDF attachment"));
 
     // Cancelling the dialog saves nothing and says nothing.
     view.setSavePathChooser([](const QString &) { return QString(); });
@@ -411,19 +400,19 @@ TEST(AttachmentSave, ReplacesOnlyAfterACompleteCopy)
     ASSERT_TRUE(dir.isValid());
     const QString source = dir.filePath(QStringLiteral("a.bin"));
     const QByteArray content(3 * 1024 * 1024 + 17, 'q');
-    ASSERT_TRUE(writeFile(source, content));
+    writeFile(source, content);
 
     // Saving the attachment onto itself keeps it whole.
     EXPECT_TRUE(g_saveAttachmentCopy(source, source));
-    EXPECT_EQ(readFile(source), content);
+    EXPECT_EQ(readAll(source), content);
 
     const QString target = dir.filePath(QStringLiteral("b.bin"));
-    ASSERT_TRUE(writeFile(target, QByteArray("keep me")));
+    writeFile(target, QByteArray("keep me"));
     EXPECT_FALSE(g_saveAttachmentCopy(dir.filePath(QStringLiteral("missing.bin")), target));
-    EXPECT_EQ(readFile(target), QByteArray("keep me"));
+    EXPECT_EQ(readAll(target), QByteArray("keep me"));
 
     EXPECT_TRUE(g_saveAttachmentCopy(source, target));
-    EXPECT_EQ(readFile(target), content);
+    EXPECT_EQ(readAll(target), content);
 }
 
 TEST(BubbleWebView, APageLoadsAndItsNextPageLinkTurnsThePage)

@@ -2,7 +2,9 @@
 #include "msgbuilder.h"
 #include "phonebackupsample.h"
 #include "recordingprogress.h"
+#include "testfiles.h"
 #include "uitestdata.h"
+#include "windowprobe.h"
 
 #include "frame/appdirs.h"
 #include "iosdb/ios6messagedb.h"
@@ -60,12 +62,6 @@ protected:
     }
 };
 
-void select(MainWindow &window, Node *node)
-{
-    window.treeView()->selectionModel()->setCurrentIndex(window.treeModel()->indexOfItemNode(node),
-                                                         QItemSelectionModel::ClearAndSelect);
-}
-
 void selectRows(MainWindow &window, const QList<int> &rows)
 {
     const ItemModelSms &list = *window.smsModel();
@@ -73,22 +69,6 @@ void selectRows(MainWindow &window, const QList<int> &rows)
     for (const int row : rows)
         window.listView()->selectionModel()->select(
             list.index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-}
-
-QStringList shownTexts(const MainWindow &window)
-{
-    QStringList texts;
-    for (const _MsgMessage *message : window.smsModel()->messages())
-        texts << message->text;
-    return texts;
-}
-
-QStringList titles(const QList<Node *> &nodes)
-{
-    QStringList list;
-    for (const Node *node : nodes)
-        list << node->title;
-    return list;
 }
 
 // What the database in a local database folder holds now, read afresh.
@@ -109,14 +89,6 @@ Stored stored(const QString &name)
     result.texts.sort();
     result.chats = data.chats().size();
     return result;
-}
-
-QStringList readLines(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {QStringLiteral("<unreadable>")};
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -204,59 +176,51 @@ TEST(MainWindowCommands, ImportIntoLocalDatabasePresetsItsNameAndStopsWhenCancel
     EXPECT_EQ(stored(QStringLiteral("phone")).texts.size(), 4);
 }
 
-TEST(MainWindowCommands, ExportingSelectedChatWritesItsMessagesToCsv)
+// The chosen filter decides the format; only the selected chat (Bob's) is written.
+TEST(MainWindowCommands, ExportingSelectedChatWritesItsMessagesInTheChosenFormat)
 {
-    const ScopedDataFolder data;
-    g_writeSampleLocalDb(QStringLiteral("phone"));
-    QTemporaryDir out;
-    AnsweredWindow window;
-    Node *db = window.treeModel()->findLocalDb(QStringLiteral("phone"));
-    select(window, db);
-    select(window, db->child(0)); // Bob
+    const struct
+    {
+        const char *filter, *file;
+        QStringList expected;
+    } cases[] = {
+        {"CSV Files(*.csv)",
+         "bob.csv",
+         {"date,send,person,number,content\n", ",bob says hi\n", ",bye bob\n"}},
+        {"Android Message Backup(*.xml)",
+         "bob.xml",
+         {"<smses count=\"0000000002\"", "body=\"bob says hi\"", "body=\"bye bob\""}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.filter);
+        const ScopedDataFolder data;
+        g_writeSampleLocalDb(QStringLiteral("phone"));
+        QTemporaryDir out;
+        AnsweredWindow window;
+        Node *db = window.treeModel()->findLocalDb(QStringLiteral("phone"));
+        select(window, db);
+        select(window, db->child(0)); // Bob
 
-    window.exportPath = out.filePath(QStringLiteral("bob"));
-    window.exportFilter = QStringLiteral("CSV Files(*.csv)");
-    MessageBoxCloser closer;
-    window.findChild<QAction *>(QStringLiteral("actionExport"))->trigger();
+        window.exportPath = out.filePath(QStringLiteral("bob"));
+        window.exportFilter = QLatin1String(c.filter);
+        MessageBoxCloser closer;
+        window.findChild<QAction *>(QStringLiteral("actionExport"))->trigger();
 
-    EXPECT_EQ(window.titlesAsked,
-              QStringList({QStringLiteral("Choose where to save the messages.")}));
-    const QStringList lines = readLines(out.filePath(QStringLiteral("bob.csv")));
-    ASSERT_EQ(lines.size(), 3) << lines.join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(lines.at(0), QStringLiteral("date,send,person,number,content"));
-    EXPECT_TRUE(lines.at(1).endsWith(QStringLiteral(",bob says hi")));
-    EXPECT_TRUE(lines.at(2).endsWith(QStringLiteral(",bye bob")));
-    ASSERT_EQ(closer.count(), 1);
-    EXPECT_EQ(closer.last().text, QStringLiteral("Successfully exported 2 Messages."));
+        EXPECT_EQ(window.titlesAsked,
+                  QStringList({QStringLiteral("Choose where to save the messages.")}));
+        const QString written = QString::fromUtf8(readAll(out.filePath(QLatin1String(c.file))));
+        for (const QString &part : c.expected)
+            EXPECT_TRUE(written.contains(part)) << part.toStdString();
+        EXPECT_FALSE(written.contains(QStringLiteral("alice")));
+        ASSERT_EQ(closer.count(), 1);
+        EXPECT_EQ(closer.last().text, QStringLiteral("Successfully exported 2 Messages."));
 
-    // A cancelled save dialog writes nothing and says nothing.
-    window.exportPath.clear();
-    window.miExportAll();
-    EXPECT_EQ(closer.count(), 1);
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList({QStringLiteral("bob.csv")}));
-}
-
-TEST(MainWindowCommands, ExportingToTheAndroidBackupFilterWritesOneXmlFile)
-{
-    const ScopedDataFolder data;
-    g_writeSampleLocalDb(QStringLiteral("phone"));
-    QTemporaryDir out;
-    AnsweredWindow window;
-    Node *db = window.treeModel()->findLocalDb(QStringLiteral("phone"));
-    select(window, db);
-    select(window, db->child(0)); // Bob
-
-    window.exportPath = out.filePath(QStringLiteral("bob"));
-    window.exportFilter = QStringLiteral("Android Message Backup(*.xml)");
-    MessageBoxCloser closer;
-    window.findChild<QAction *>(QStringLiteral("actionExport"))->trigger();
-
-    const QString xml = readLines(out.filePath(QStringLiteral("bob.xml"))).join(QLatin1Char('\n'));
-    EXPECT_TRUE(xml.contains(QStringLiteral("<smses count=\"0000000002\"")));
-    EXPECT_TRUE(xml.contains(QStringLiteral("body=\"bob says hi\"")));
-    EXPECT_TRUE(xml.contains(QStringLiteral("body=\"bye bob\"")));
-    ASSERT_EQ(closer.count(), 1);
-    EXPECT_EQ(closer.last().text, QStringLiteral("Successfully exported 2 Messages."));
+        // A cancelled save dialog writes nothing and says nothing.
+        window.exportPath.clear();
+        window.miExportAll();
+        EXPECT_EQ(closer.count(), 1);
+        EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList({QLatin1String(c.file)}));
+    }
 }
 
 TEST(MainWindowCommands, ExtractionCopiesTheAttachmentFilesIntoANewFolder)

@@ -1,5 +1,6 @@
 #include "messageboxcloser.h"
 #include "uitestdata.h"
+#include "windowprobe.h"
 
 #include "frame/appdirs.h"
 #include "model/msgchat.h"
@@ -42,28 +43,6 @@
 namespace {
 
 using Node = AbsTreeItemModel::_ItemNode;
-
-QStringList titles(const QList<Node *> &nodes)
-{
-    QStringList list;
-    for (const Node *node : nodes)
-        list << node->title;
-    return list;
-}
-
-QStringList shownTexts(const MainWindow &window)
-{
-    QStringList texts;
-    for (const _MsgMessage *message : window.smsModel()->messages())
-        texts << message->text;
-    return texts;
-}
-
-void select(MainWindow &window, Node *node)
-{
-    window.treeView()->selectionModel()->setCurrentIndex(window.treeModel()->indexOfItemNode(node),
-                                                         QItemSelectionModel::ClearAndSelect);
-}
 
 Node *localDb(const MainWindow &window, int row)
 {

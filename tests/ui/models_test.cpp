@@ -1,4 +1,5 @@
 #include "msgbuilder.h"
+#include "windowprobe.h"
 
 #include "model/msgchat.h"
 #include "model/msghandle.h"
@@ -23,14 +24,6 @@
 namespace {
 
 using Node = AbsTreeItemModel::_ItemNode;
-
-QStringList titles(const QList<Node *> &nodes)
-{
-    QStringList list;
-    for (const Node *node : nodes)
-        list << node->title;
-    return list;
-}
 
 } // namespace
 

@@ -20,17 +20,6 @@ void collectStyleWarnings(QtMsgType, const QMessageLogContext &, const QString &
 
 } // namespace
 
-TEST(StyleSheet, IsReadOnceAndCoversTheCommonWidgets)
-{
-    const QString &sheet = getStyleSheet();
-    ASSERT_FALSE(sheet.isEmpty());
-    EXPECT_EQ(&getStyleSheet(), &sheet);
-    EXPECT_FALSE(sheet.contains(QChar(0)));
-    for (const char *selector : {"QDialog", "QPushButton", "QProgressBar", "QTreeView", "QLineEdit",
-                                 "QMenu", "QMessageBox"})
-        EXPECT_TRUE(sheet.contains(QLatin1String(selector))) << selector;
-}
-
 // Qt reports a sheet it cannot parse only as a warning when a widget is polished.
 TEST(StyleSheet, ParsesWithoutWarnings)
 {
