@@ -18,12 +18,12 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLineEdit>
-#include <QPixmap>
-#include <QScreen>
-#include <QTimer>
 #include <QLoggingCategory>
 #include <QPalette>
+#include <QPixmap>
+#include <QScreen>
 #include <QStyle>
+#include <QTimer>
 
 #include <cstdio>
 

@@ -9,9 +9,8 @@ QPixmap g_iconPixmap(const QImage &image, Qt::Orientation side, int logicalSize)
         return QPixmap();
     const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
     const int pixels = qRound(logicalSize * ratio);
-    QPixmap pixmap =
-        QPixmap::fromImage(side == Qt::Horizontal
-                               ? image.scaledToWidth(pixels, Qt::SmoothTransformation)
+    QPixmap pixmap = QPixmap::fromImage(
+        side == Qt::Horizontal ? image.scaledToWidth(pixels, Qt::SmoothTransformation)
                                : image.scaledToHeight(pixels, Qt::SmoothTransformation));
     pixmap.setDevicePixelRatio(ratio);
     return pixmap;

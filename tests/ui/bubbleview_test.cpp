@@ -456,12 +456,11 @@ TEST(BubbleWebView, APageLoadsAndItsNextPageLinkTurnsThePage)
     // A search marks every occurrence in the bubbles: "message 1" and "message 10" to "19".
     view.setHighlight(QStringLiteral("MESSAGE 1"));
     QVariant marks;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        (webView.page()->runJavaScript(
-             QStringLiteral("document.querySelectorAll('mark.hit').length"),
-             [&marks](const QVariant &result) { marks = result; }),
-         marks.toInt() == 11),
-        30000);
+    QTRY_VERIFY_WITH_TIMEOUT((webView.page()->runJavaScript(
+                                  QStringLiteral("document.querySelectorAll('mark.hit').length"),
+                                  [&marks](const QVariant &result) { marks = result; }),
+                              marks.toInt() == 11),
+                             30000);
 
     // A click on the page's link reaches the manager instead of navigating the page away.
     const int loads = loaded.count();
