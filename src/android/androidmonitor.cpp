@@ -38,14 +38,14 @@ void AndroidMonitor::poll(const QList<AdbDevice> &devices)
         current.insert(device.serial);
         if (!m_serials.contains(device.serial)) {
             m_serials.insert(device.serial);
-            emit deviceConnected(device);
+            Q_EMIT deviceConnected(device);
         }
     }
     const QSet<QString> known = m_serials;
     for (const QString &serial : known) {
         if (!current.contains(serial)) {
             m_serials.remove(serial);
-            emit deviceDisconnected(serial);
+            Q_EMIT deviceDisconnected(serial);
         }
     }
     m_serialCount.storeRelaxed(int(m_serials.size()));
