@@ -3,6 +3,7 @@
 #include "export/absbubblelinks.h"
 #include "export/exportlog.h"
 #include "export/htmlmarkup.h"
+#include "export/localclock.h"
 #include "export/vcardthumbnail.h"
 #include "frame/filenames.h"
 #include "frame/translation.h"
@@ -89,7 +90,7 @@ QString BubbleMessageMarkup::dateLine(const _MsgMessage &message)
     if (seconds - m_lastDateLine <= kDateLineGap)
         return QString();
     m_lastDateLine = seconds;
-    const QDateTime local = time.toLocalTime();
+    const QDateTime local = LocalClock::toLocal(time);
     if (!m_daySeparators)
         return QStringLiteral("<div class=\"dt\">%1</div>")
             .arg(g_htmlEncode(local.toString(QStringLiteral("dd MMM yyyy h:mm AP"))));

@@ -1,6 +1,7 @@
 #include "export/exportmessagescsv.h"
 
 #include "export/csvformat.h"
+#include "export/localclock.h"
 #include "model/msgchat.h"
 #include "model/msgfunctions.h"
 #include "model/msghandle.h"
@@ -29,8 +30,8 @@ void ExportMessagesCsv::write(_MsgMessage &message)
         number = handle->id;
     }
     QTextStream &out = stream();
-    out << dtFromDate21(message.date).toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
-        << ',' << (message.is_from_me ? '1' : '0') << ',' << g_csvFormat(person) << ','
+    out << LocalClock::isoText(LocalClock::toLocal(dtFromDate21(message.date))) << ','
+        << (message.is_from_me ? '1' : '0') << ',' << g_csvFormat(person) << ','
         << g_csvFormat(number) << ',' << g_csvFormat(message.exportText()) << '\n';
 }
 

@@ -44,6 +44,9 @@ void ExportMessagesHtml::copyUsedEmoji(const QString &markup)
 {
     // Only the pictures the pages show: the whole set is some 1,500 files.
     static const QRegularExpression used(QStringLiteral("src=\"emoji/([0-9A-Fa-f-]+)\\.png\""));
+    // Most messages show none; finding the folder costs file look-ups.
+    if (!markup.contains(QLatin1String("src=\"emoji/")))
+        return;
     const QString from = g_emojiPictureDir();
     if (from.isEmpty())
         return;

@@ -1,5 +1,6 @@
 #include "export/exportmessagestxt.h"
 
+#include "export/localclock.h"
 #include "frame/translation.h"
 #include "model/msgchat.h"
 #include "model/msgfunctions.h"
@@ -33,8 +34,12 @@ void ExportMessagesTxt::writeHeader(QTextStream &)
 
 void ExportMessagesTxt::write(_MsgMessage &message)
 {
-    const QString date =
-        QLocale::system().toString(dtFromDate21(message.date).toLocalTime(), QLocale::ShortFormat);
+    // A format naming the zone needs the system's own conversion; the others get the cached one.
+    static const bool namesZone =
+        QLocale::system().dateTimeFormat(QLocale::ShortFormat).contains(QLatin1Char('t'));
+    const QDateTime utc = dtFromDate21(message.date);
+    const QString date = QLocale::system().toString(
+        namesZone ? utc.toLocalTime() : LocalClock::toLocal(utc), QLocale::ShortFormat);
     const QString name = message.chat ? message.chat->displayName(false) : g_tr("IDS_CHAT_UNKNOWN");
     QString text = message.exportText();
     text.remove(QLatin1Char('\r'));

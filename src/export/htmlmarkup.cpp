@@ -42,10 +42,36 @@ QString emojiPicture(const QString &code, void *)
     return ok ? QString::fromUcs4(&codePoint, 1) : QString();
 }
 
+// True when encoding would give the text back unchanged: printable ASCII without the characters
+// markup reserves (no line breaks, no emoji, nothing outside XML), as most message texts are.
+bool isPlainAscii(const QString &text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u > 0x7E || u == u'&' || u == u'<' || u == u'>')
+            return false;
+    }
+    return true;
+}
+
+// The opening of a bubble's frame: its side's class and the nine cells of the picture around it.
+QString frameOpening(const char *side)
+{
+    static const char *const cells[] = {"top_left",    "top_middle",    "top_right",
+                                        "middle_left", "middle_middle", "middle_right",
+                                        "bottom_left", "bottom_middle", "bottom_right"};
+    QString html = QStringLiteral("<div class=\"%1\">").arg(QLatin1String(side));
+    for (const char *cell : cells)
+        html += QStringLiteral("<div class=\"bb_bg %1\"></div>").arg(QLatin1String(cell));
+    return html;
+}
+
 } // namespace
 
 QString g_htmlEncode(const QString &text)
 {
+    if (isPlainAscii(text))
+        return text;
     static const QRegularExpression lineBreak(QStringLiteral("\r?\n"));
     QString encoded = withXmlCharactersOnly(text);
     encoded.replace(QLatin1Char('&'), QLatin1String("&amp;"))
@@ -75,19 +101,18 @@ QString g_relativeLinkAttribute(const QString &relativePath)
 
 QString bubbleContent(const QString &content, bool isFromMe, const QString &name)
 {
-    static const char *const cells[] = {"top_left",    "top_middle",    "top_right",
-                                        "middle_left", "middle_middle", "middle_right",
-                                        "bottom_left", "bottom_middle", "bottom_right"};
+    // The frame's nine cells are the same around every bubble of a side.
+    static const QString received = frameOpening("bb1");
+    static const QString sent = frameOpening("bb2");
+    static const QString closeFrame = QStringLiteral("</div><div class=\"clear\"></div>");
     QString html;
     if (!name.isEmpty()) {
         html += QStringLiteral("<div class=\"ct_left\">%1</div><div class=\"clear\"></div>")
                     .arg(g_htmlEncode(name));
     }
-    html += QStringLiteral("<div class=\"%1\">").arg(isFromMe ? "bb2" : "bb1");
-    for (const char *cell : cells)
-        html += QStringLiteral("<div class=\"bb_bg %1\"></div>").arg(QLatin1String(cell));
+    html += isFromMe ? sent : received;
     html += content;
-    html += QStringLiteral("</div><div class=\"clear\"></div>");
+    html += closeFrame;
     return html;
 }
 

@@ -2,6 +2,7 @@
 
 #include "export/bubblepictures.h"
 #include "export/exportlog.h"
+#include "export/localclock.h"
 #include "export/printbubble.h"
 #include "export/vcardthumbnail.h"
 #include "frame/filenames.h"
@@ -244,7 +245,7 @@ void MMSPrinterPrivacy::printDateLine(const _MsgMessage &message, int keepWith)
     checkAndNextPage(kDateLineHeight + keepWith);
     m_painter.drawText(QRect(m_left, m_y, m_right + 1 - m_left, kDateLineHeight - 2),
                        Qt::AlignCenter,
-                       time.toLocalTime().toString(QStringLiteral("dd MMM yyyy h:mm AP")));
+                       LocalClock::toLocal(time).toString(QStringLiteral("dd MMM yyyy h:mm AP")));
     m_y += kDateLineHeight;
 }
 
