@@ -41,10 +41,19 @@ QString g_exportChatKey(const _MsgMessage &message)
 
 void g_sortMessagesByChat(QList<_MsgMessage *> &messages)
 {
+    // Each chat's key once: folding the identifier's case for every message costs more than the
+    // sort itself.
+    QHash<const _MsgChat *, QString> keys;
+    const auto keyOf = [&keys](const _MsgMessage &message) -> const QString & {
+        auto found = keys.find(message.chat);
+        if (found == keys.end())
+            found = keys.insert(message.chat, g_exportChatKey(message));
+        return *found;
+    };
     // Chats merged by identifier are one group, dated by the newest of them.
     QHash<QString, int> groupLast;
     for (const _MsgMessage *message : std::as_const(messages)) {
-        const QString key = g_exportChatKey(*message);
+        const QString &key = keyOf(*message);
         const auto found = groupLast.find(key);
         if (found == groupLast.end())
             groupLast.insert(key, lastOf(message));
@@ -58,7 +67,7 @@ void g_sortMessagesByChat(QList<_MsgMessage *> &messages)
     std::vector<Keyed> keyed;
     keyed.reserve(static_cast<size_t>(messages.size()));
     for (_MsgMessage *message : std::as_const(messages)) {
-        const QString key = g_exportChatKey(*message);
+        const QString &key = keyOf(*message);
         keyed.push_back({{groupLast.value(key), key}, message});
     }
     std::stable_sort(keyed.begin(), keyed.end(),

@@ -234,8 +234,13 @@ void PrintBubble::paintText(QPainter &painter, const QPoint &topLeft) const
 {
     painter.save();
     painter.translate(topLeft.x() + textLeft(), topLeft.y() + kTextTop - m_from);
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.palette.setColor(QPalette::Text, Qt::black);
+    // The same context for every bubble but its clip: its palette is costly to build.
+    static const QAbstractTextDocumentLayout::PaintContext blackText = [] {
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette.setColor(QPalette::Text, Qt::black);
+        return context;
+    }();
+    QAbstractTextDocumentLayout::PaintContext context = blackText;
     // Lines wholly outside the clip are not drawn at all, so the part of a split text shows only
     // its own lines (a clip path would still leave the others in the PDF's text).
     context.clip = QRectF(0, m_from + 0.5, m_textWidth + 1, m_to - m_from - 1);
