@@ -1,7 +1,6 @@
 #include "clitest.h"
 #include "pdfprobe.h"
 
-#include "fixtures/smsdbwriter.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>
@@ -13,34 +12,13 @@
 
 namespace {
 
-// A phone folder with Ann (two messages, one with a picture) and Bob (one message), saved into
-// the local database "archive" through the command line.
-class ExportVerbs : public CliTest
+// The shared phone saved into the local database "archive" through the command line.
+class ExportVerbs : public PhoneCliTest
 {
 protected:
     void SetUp() override
     {
-        m_phone = m_data.filePath(QStringLiteral("phone"));
-        SmsDbWriter w(QDir(m_phone), SmsDbWriter::Layout::Extended);
-        const qint64 ann = w.addHandle(QStringLiteral("+15550001"));
-        const qint64 bob = w.addHandle(QStringLiteral("+15550002"));
-        const qint64 withAnn = w.addChat(ann);
-        const qint64 withBob = w.addChat(bob);
-        SmsDbWriter::Message m;
-        m.handle = ann;
-        m.text = QStringLiteral("Hello, \"World\"\nsecond line");
-        m.date = 1000;
-        w.addMessage(withAnn, m);
-        m.text = QString(QChar(0xFFFC));
-        m.date = 5000;
-        const qint64 withPicture = w.addMessage(withAnn, m);
-        w.addAttachment(withPicture, QStringLiteral("~/Library/SMS/Attachments/aa/p.jpg"),
-                        QStringLiteral("image/jpeg"), &m_picture);
-        m.handle = bob;
-        m.text = QStringLiteral("=1+1");
-        m.date = 9000;
-        w.addMessage(withBob, m);
-        w.close();
+        PhoneCliTest::SetUp();
         const CliResult saved = cli({"save", m_phone, "--to", "archive"});
         ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
     }
@@ -48,9 +26,6 @@ protected:
     QString out(const char *name) const { return m_data.filePath(QLatin1String(name)); }
 
     int messageCount() { return static_cast<int>(cli({"messages", "archive"}).jsonLines().size()); }
-
-    QString m_phone;
-    const QByteArray m_picture{"\xFF\xD8\xFF picture bytes", 17};
 };
 
 } // namespace
@@ -60,14 +35,12 @@ TEST_F(ExportVerbs, ExportWritesCsvAndTxtWithTheDialogPathRules)
     const CliResult csv = cli({"export", "archive", "--format", "csv", "--out", out("all")});
     ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
     ASSERT_EQ(csv.jsonLines().size(), 1);
-    EXPECT_EQ(csv.jsonLines().first().value("messages").toInt(), 3);
+    EXPECT_EQ(csv.jsonLines().first().value("messages").toInt(), kMessages);
     EXPECT_EQ(csv.jsonLines().first().value("path").toString(), out("all.csv"));
+    // The picture by its file name, not a marker (the CSV rules themselves are checked once, in
+    // the export tests).
     const QString text = QString::fromUtf8(readAll(out("all.csv")));
-    EXPECT_TRUE(text.startsWith("date,send,person,number,content\n"));
-    EXPECT_TRUE(text.contains("\"Hello, \"\"World\"\"\nsecond line\""));
-    // The picture by its file name, not a marker.
     EXPECT_TRUE(text.contains(",[p.jpg]\n")) << text.toStdString();
-    EXPECT_TRUE(text.endsWith(",'=1+1\n"));
 
     const CliResult doc =
         cli({"export", "archive", "--format", "doc", "--out", out("bob"), "--chat", "+15550002"});
@@ -137,21 +110,22 @@ TEST_F(ExportVerbs, DeleteChangesLocalDatabasesOnly)
     EXPECT_EQ(cli({"delete", "archive", "--message", "x"}).exitCode, 2);
     EXPECT_EQ(cli({"delete", "archive", "--message", "1", "--chat", "+15550002"}).exitCode, 2);
     EXPECT_EQ(cli({"delete", "archive", "--message", "1", "999"}).exitCode, 1);
-    EXPECT_EQ(messageCount(), 3); // an unknown row id deletes nothing
+    EXPECT_EQ(messageCount(), kMessages); // an unknown row id deletes nothing
 
     const CliResult chat = cli({"delete", "archive", "--chat", "+15550002"});
     ASSERT_EQ(chat.exitCode, 0) << chat.err.toStdString();
     EXPECT_EQ(chat.jsonLines().first().value("deleted").toInt(), 1);
-    EXPECT_EQ(cli({"chats", "archive"}).jsonLines().size(), 1);
+    EXPECT_EQ(cli({"chats", "archive"}).jsonLines().size(), 2);
 
+    // Ann's two messages: her chat goes with them, the group stays.
     const QList<QJsonObject> left = cli({"messages", "archive"}).jsonLines();
-    ASSERT_EQ(left.size(), 2);
+    ASSERT_EQ(left.size(), kMessages - 1);
     const QString rowids = QStringLiteral("%1,%2")
                                .arg(left[0].value("rowid").toInteger())
                                .arg(left[1].value("rowid").toInteger());
     const CliResult both = cli({"delete", "archive", "--message", rowids});
     ASSERT_EQ(both.exitCode, 0) << both.err.toStdString();
     EXPECT_EQ(both.jsonLines().first().value("files_removed").toInt(), 1);
-    EXPECT_EQ(messageCount(), 0);
-    EXPECT_EQ(cli({"chats", "archive"}).jsonLines().size(), 0);
+    EXPECT_EQ(messageCount(), 1);
+    EXPECT_EQ(cli({"chats", "archive"}).jsonLines().size(), 1);
 }

@@ -70,26 +70,18 @@ TEST_F(ImportBackup, EncryptedBackupImportsCompletelyAndOnlyOnce)
     ASSERT_EQ(listed.exitCode, 0) << listed.err.toStdString();
     const QList<QJsonObject> messages = listed.jsonLines();
     ASSERT_EQ(messages.size(), m_sample.contactOfText.size());
-    int photos = 0;
+    // Contact names and the decrypted photo are checked where the import itself is tested; here
+    // the photo must have been copied into the local database.
     QStringList texts;
+    QStringList photos;
     for (const QJsonObject &m : messages) {
-        const QString text = str(m, "text");
-        if (m.value("is_from_me").toInt() == 0) {
-            ASSERT_TRUE(m_sample.contactOfText.contains(text)) << text.toStdString();
-            EXPECT_EQ(str(m, "contact_name"), m_sample.contactOfText.value(text));
-        }
-        texts << text;
-        for (const QJsonValue &a : m.value("attachments").toArray()) {
-            ++photos;
-            const QJsonObject attachment = a.toObject();
-            EXPECT_TRUE(attachment.value("exists").toBool());
-            EXPECT_EQ(str(attachment, "transfer_name"), m_sample.photoName);
-            // Decrypted, padding cut, copied into the local database.
-            EXPECT_EQ(readAll(str(attachment, "local_path")), m_sample.photo);
-            EXPECT_TRUE(str(attachment, "local_path").startsWith(m_data.path()));
-        }
+        texts << str(m, "text");
+        for (const QJsonValue &a : m.value("attachments").toArray())
+            photos << str(a.toObject(), "local_path");
     }
-    EXPECT_EQ(photos, 1);
+    ASSERT_EQ(photos.size(), 1);
+    EXPECT_EQ(readAll(photos.first()), m_sample.photo);
+    EXPECT_TRUE(photos.first().startsWith(m_data.path()));
     texts.sort();
     EXPECT_EQ(texts, printedTexts(m_sample));
 

@@ -1,4 +1,5 @@
 #include "messageboxcloser.h"
+#include "testfiles.h"
 #include "uitestdata.h"
 #include "windowprobe.h"
 
@@ -82,9 +83,7 @@ TEST(MainWindow, ListsLocalDatabaseFoldersAndTheTwoRoots)
     const ScopedDataFolder data;
     ASSERT_TRUE(g_localDbDir().mkdir(QStringLiteral("Work phone")));
     ASSERT_TRUE(g_localDbDir().mkdir(QStringLiteral("Archive 2012")));
-    QFile stray(g_localDbDir().filePath(QStringLiteral("notes.txt")));
-    ASSERT_TRUE(stray.open(QIODevice::WriteOnly));
-    stray.close();
+    writeFile(g_localDbDir().filePath(QStringLiteral("notes.txt")), QByteArray());
 
     const MainWindow window;
     EXPECT_EQ(titles(window.treeModel()->topLevelNodes()),
@@ -428,10 +427,7 @@ TEST(MainWindow, DroppedPhoneFoldersAndDatabasesOpenUnderDevices)
     const QString loneDb = elsewhere.filePath(QStringLiteral("old-phone.db"));
     ASSERT_TRUE(QFile::copy(DroppedSource::smsDbPathIn(phoneFolder), loneDb));
     const QString notes = elsewhere.filePath(QStringLiteral("notes.txt"));
-    QFile text(notes);
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("not a database");
-    text.close();
+    writeFile(notes, "not a database");
 
     MainWindow window;
     EXPECT_TRUE(window.findChild<QLabel *>(QStringLiteral("lbFirstRunHint"))->isHidden());
