@@ -20,6 +20,17 @@ void ExportMessagesCsv::writeHeader(QTextStream &out)
 
 void ExportMessagesCsv::write(_MsgMessage &message)
 {
+    QTextStream &out = stream();
+    out << LocalClock::isoText(LocalClock::toLocal(dtFromDate21(message.date))) << ','
+        << (message.is_from_me ? '1' : '0') << ',' << chatCells(message) << ','
+        << g_csvFormat(message.exportText()) << '\n';
+}
+
+const QString &ExportMessagesCsv::chatCells(const _MsgMessage &message)
+{
+    const auto found = m_chatCells.constFind(message.chat);
+    if (found != m_chatCells.cend())
+        return *found;
     QString person;
     QString number;
     if (message.chat && message.chat->isGroup()) {
@@ -29,10 +40,7 @@ void ExportMessagesCsv::write(_MsgMessage &message)
         person = handle->_ct_name;
         number = handle->id;
     }
-    QTextStream &out = stream();
-    out << LocalClock::isoText(LocalClock::toLocal(dtFromDate21(message.date))) << ','
-        << (message.is_from_me ? '1' : '0') << ',' << g_csvFormat(person) << ','
-        << g_csvFormat(number) << ',' << g_csvFormat(message.exportText()) << '\n';
+    return *m_chatCells.insert(message.chat, g_csvFormat(person) + ',' + g_csvFormat(number));
 }
 
 const _MsgHandle *ExportMessagesCsv::firstHandle(const _MsgMessage &message)
