@@ -149,8 +149,11 @@ void ItemModelMain::listChats(_AbsDBItemNode *source)
     QList<_MsgChatMerge> merges = source->data.chatMergeList();
     // A strict order of plain values, so std::stable_sort is safe here (unlike the messages').
     std::stable_sort(merges.begin(), merges.end(), compareMsgChatMergeLastDesc);
+    std::vector<std::unique_ptr<_ItemNode>> nodes;
+    nodes.reserve(size_t(merges.size()));
     for (const _MsgChatMerge &merge : merges)
-        appendNode(source, std::make_unique<_ChatSessionItemNode>(merge));
+        nodes.push_back(std::make_unique<_ChatSessionItemNode>(merge));
+    appendNodes(source, std::move(nodes));
 }
 
 _LocalDBItemNode *ItemModelMain::findLocalDb(const QString &name) const

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "frame/progressworker.h"
+#include "model/msgdata.h"
+
+#include <QList>
+#include <QSharedPointer>
+
+class AbsMessageDb;
+struct _MsgMessage;
+
+// Reads a source in two steps off the GUI thread: its chats first (chatsListed() then lets the
+// window list them), then all of it again with the messages, into records of its own, so that
+// nothing the window already shows is written meanwhile. A cancel interrupts the running query.
+class SourceLoadWorker : public ProgressWorker
+{
+    Q_OBJECT
+public:
+    SourceLoadWorker(QSharedPointer<AbsMessageDb> db, AbsProgress &progress);
+
+    // The chats alone; ready when chatsListed() is emitted, never written after.
+    const MsgData &chats() const { return m_chats; }
+    // Ready once the thread has finished with success: the records, and the messages the list
+    // shows (reactions left out), oldest first.
+    const MsgData &data() const { return m_data; }
+    const QList<_MsgMessage *> &shown() const { return m_shown; }
+
+Q_SIGNALS:
+    void chatsListed();
+
+protected:
+    void work() override;
+
+private:
+    void read();
+
+    const QSharedPointer<AbsMessageDb> m_db;
+    MsgData m_chats;
+    MsgData m_data;
+    QList<_MsgMessage *> m_shown;
+};
