@@ -71,9 +71,9 @@ MainWindow::MainWindow(QWidget *parent)
     m_controller = std::make_unique<DesktopController>(*this);
     m_search = std::make_unique<WindowSearch>(*m_contactSearch, *m_messageSearch, *m_smsModel,
                                               *m_listView, *m_bubbleView);
-    m_display = std::make_unique<SourceDisplay>(SourceDisplay::Views{
-        *m_treeModel, *m_treeView, *m_smsModel, *m_listView, *m_bubbleView, *m_lbSMSCount,
-        *m_lbChatName, *m_loadingBar, *m_search});
+    m_display = std::make_unique<SourceDisplay>(
+        SourceDisplay::Views{*m_treeModel, *m_treeView, *m_smsModel, *m_listView, *m_bubbleView,
+                             *m_lbSMSCount, *m_lbChatName, *m_loadingBar, *m_search});
     connect(m_display.get(), &SourceDisplay::shown, this, &MainWindow::updateTitle);
     m_menus = std::make_unique<MainWindowMenus>(*this);
     updateMenuActionState();
@@ -349,12 +349,7 @@ QList<_MsgMessage *> MainWindow::shownMessages() const
 
 QList<_MsgMessage *> MainWindow::allMessagesOfCurrentSource()
 {
-    m_display->loader().finish();
-    _AbsDBItemNode *source = ItemModelMain::sourceOf(currentNode());
-    if (!source ||
-        !DesktopController::runGuarded([source] { source->db->messages(source->data, 0); }))
-        return {};
-    return source->data.messages();
+    return m_display->allMessages(ItemModelMain::sourceOf(currentNode()));
 }
 
 void MainWindow::runAuto(Command command)
@@ -537,33 +532,17 @@ QString MainWindow::askFolder(const QString &title, const QString &startFolder)
 bool MainWindow::deleteMessages(const QList<_MsgMessage *> &messages)
 {
     m_display->loader().finish();
-    m_display->forget(ItemModelMain::sourceOf(currentNode()));
     _AbsDBItemNode *source = ItemModelMain::sourceOf(currentNode());
     const AbsTreeItemModel::_ItemNode *current = currentNode();
     const bool chatWasShown = current && current->type == ITEMNODE_CHAT_SESSION;
     const QString shownChatId =
         chatWasShown && currentChat() ? currentChat()->chat_identifier : QString();
+    m_display->forget(source);
     DesktopController::EmptiedChats emptied;
     if (!m_controller->deleteMessages(source, messages, &emptied))
         return false;
-    // The list and the conversation pane pointed at the records just freed.
-    m_display->reset();
-    // The chat nodes point at the emptied chats and at the messages gone: rebuilt before the
-    // chats are freed.
-    m_treeModel->listChats(source);
-    emptied.clear();
-
-    AbsTreeItemModel::_ItemNode *next =
-        chatWasShown ? ItemModelMain::chatNodeOf(source, shownChatId) : source;
-    if (!next) {
-        // The conversation shown is gone with its last message.
-        m_treeView->selectionModel()->clearSelection();
-        updateMenuActionState();
-        return true;
-    }
-    m_display->select(next);
-    // Selecting the node again does not count as a change when it already was the selection.
-    m_display->show(next);
+    m_display->showAfterRemoval(source, chatWasShown, shownChatId, std::move(emptied));
+    updateMenuActionState();
     return true;
 }
 

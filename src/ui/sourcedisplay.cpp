@@ -37,8 +37,7 @@ QString chatLabel(const _MsgChat *chat)
 
 } // namespace
 
-SourceDisplay::SourceDisplay(const Views &views, QObject *parent)
-    : QObject(parent), m_views(views)
+SourceDisplay::SourceDisplay(const Views &views, QObject *parent) : QObject(parent), m_views(views)
 {
     connect(&m_loader, &SourceLoader::chatsListed, this, &SourceDisplay::onChatsListed);
     connect(&m_loader, &SourceLoader::loaded, this, &SourceDisplay::onLoaded);
@@ -186,6 +185,40 @@ void SourceDisplay::refresh(_AbsDBItemNode *node)
     select(node);
     // Selecting the node again does not count as a change when it already was the selection.
     show(node);
+}
+
+QList<_MsgMessage *> SourceDisplay::allMessages(_AbsDBItemNode *source)
+{
+    m_loader.finish();
+    if (!source)
+        return {};
+    if (!source->messagesLoaded &&
+        !DesktopController::runGuarded([source] { source->db->messages(source->data, 0); }))
+        return {};
+    return source->data.messages();
+}
+
+void SourceDisplay::showAfterRemoval(_AbsDBItemNode *source, bool chatWasShown,
+                                     const QString &chatId, DesktopController::EmptiedChats emptied)
+{
+    forget(source);
+    // The list and the conversation pane pointed at the records just freed.
+    reset();
+    // The chat nodes point at the emptied chats and at the messages gone: rebuilt before the
+    // chats are freed.
+    m_views.tree.listChats(source);
+    emptied.clear();
+
+    AbsTreeItemModel::_ItemNode *next =
+        chatWasShown ? ItemModelMain::chatNodeOf(source, chatId) : source;
+    if (!next) {
+        // The conversation shown is gone with its last message.
+        m_views.treeView.selectionModel()->clearSelection();
+        return;
+    }
+    select(next);
+    // Selecting the node again does not count as a change when it already was the selection.
+    show(next);
 }
 
 void SourceDisplay::forget(const _AbsDBItemNode *source)

@@ -2,6 +2,7 @@
 
 #include "model/msgdata.h"
 #include "ui/abstreeitemmodel.h"
+#include "ui/desktopcontroller.h"
 #include "ui/sourceloader.h"
 
 #include <QList>
@@ -55,6 +56,13 @@ public:
     // Reads a local database again after something was saved into it, lists its chats and
     // selects it.
     void refresh(_AbsDBItemNode *node);
+    // Every message of source, read first unless a background load has read them already;
+    // empty when reading failed (the user has been told).
+    QList<_MsgMessage *> allMessages(_AbsDBItemNode *source);
+    // After messages of source were deleted: rebuilds its chat nodes, then lets the emptied chats
+    // go and shows the conversation shown before (when it is left) or the source.
+    void showAfterRemoval(_AbsDBItemNode *source, bool chatWasShown, const QString &chatId,
+                          DesktopController::EmptiedChats emptied);
     // Drops what was kept of the source's records before they change.
     void forget(const _AbsDBItemNode *source);
 

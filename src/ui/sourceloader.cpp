@@ -35,10 +35,12 @@ void SourceLoader::load(_AbsDBItemNode *source)
     m_current = std::make_unique<Job>(source);
     Job *job = m_current.get();
     // The worker is the context: a job deleted first takes its pending calls with it.
-    connect(&job->worker, &SourceLoadWorker::chatsListed, &job->worker,
-            [this, job] { onChatsListed(job); }, Qt::QueuedConnection);
-    connect(&job->worker, &QThread::finished, &job->worker, [this, job] { onFinished(job); },
-            Qt::QueuedConnection);
+    connect(
+        &job->worker, &SourceLoadWorker::chatsListed, &job->worker,
+        [this, job] { onChatsListed(job); }, Qt::QueuedConnection);
+    connect(
+        &job->worker, &QThread::finished, &job->worker, [this, job] { onFinished(job); },
+        Qt::QueuedConnection);
     qCInfo(lcUi) << "loading" << source->title << "in the background";
     job->clock.start();
     job->worker.start();
