@@ -18,6 +18,7 @@
 #include "ui/uilogging.h"
 #include "ui/windowsearch.h"
 
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPersistentModelIndex>
@@ -252,6 +253,8 @@ void SourceDisplay::onChatsListed(_AbsDBItemNode *source, const MsgData &chats)
 void SourceDisplay::onLoaded(_AbsDBItemNode *source, const MsgData &data,
                              const QList<_MsgMessage *> &shown)
 {
+    QElapsedTimer clock;
+    clock.start();
     AbsTreeItemModel::_ItemNode *current = currentNode();
     const bool sourceShown = current == source;
     const _MsgChat *chat = current && current->parent == source
@@ -278,6 +281,8 @@ void SourceDisplay::onLoaded(_AbsDBItemNode *source, const MsgData &data,
         if (AbsTreeItemModel::_ItemNode *node = ItemModelMain::chatNodeOf(source, chatId))
             select(node);
     }
+    qCInfo(lcUi) << "records of" << source->title << "taken in and shown in" << clock.elapsed()
+                 << "ms";
 }
 
 void SourceDisplay::onFailed(_AbsDBItemNode *source, const QString &error)
