@@ -11,15 +11,22 @@ LoadingBar::LoadingBar(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("loadingBar"));
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto *bar = new QProgressBar(this);
-    // No total is known before the last row is read: the bar only shows that work goes on.
-    bar->setRange(0, 0);
-    bar->setTextVisible(false);
-    bar->setMaximumHeight(fontMetrics().height());
+    // Steps, not an endless animation: each frame of one would redraw the whole window, web view
+    // included, and take time from the reading.
+    m_bar = new QProgressBar(this);
+    m_bar->setRange(0, kSteps);
+    m_bar->setTextVisible(false);
+    m_bar->setMaximumHeight(fontMetrics().height());
     auto *cancel = new QPushButton(g_tr("IDS_CANCEL"), this);
     cancel->setObjectName(QStringLiteral("btnCancelLoading"));
     connect(cancel, &QPushButton::clicked, this, &LoadingBar::cancelRequested);
-    layout->addWidget(bar, 1);
+    layout->addWidget(m_bar, 1);
     layout->addWidget(cancel);
     hide();
+}
+
+void LoadingBar::showStep(int done)
+{
+    m_bar->setValue(done);
+    show();
 }

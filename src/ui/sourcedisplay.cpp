@@ -120,11 +120,13 @@ void SourceDisplay::showLocalDb(_AbsDBItemNode *node)
 
 void SourceDisplay::showLoading(_AbsDBItemNode *source)
 {
-    if (m_loader.source() != source)
+    const bool started = m_loader.source() != source;
+    if (started)
         m_loader.load(source);
     reset();
     m_views.count.setText(g_tr("IDS_LOADING_MESSAGES"));
-    m_views.loadingBar.show();
+    if (started)
+        m_views.loadingBar.showStep(0);
 }
 
 void SourceDisplay::showMessages(const QList<_MsgMessage *> &messages, _MsgChat *chat)
@@ -242,12 +244,16 @@ void SourceDisplay::expandLater(const _AbsDBItemNode *source)
 
 void SourceDisplay::onChatsListed(_AbsDBItemNode *source, const MsgData &chats)
 {
+    QElapsedTimer clock;
+    clock.start();
     // The node has shown nothing of its records yet, so they can be replaced.
     m_views.tree.clearChilds(source);
     source->data = chats;
     m_views.tree.listChats(source);
     if (currentNode() == source)
         expandLater(source);
+    m_views.loadingBar.showStep(1);
+    qCInfo(lcUi) << "chats of" << source->title << "taken in in" << clock.elapsed() << "ms";
 }
 
 void SourceDisplay::onLoaded(_AbsDBItemNode *source, const MsgData &data,
