@@ -242,14 +242,22 @@ void SourceDisplay::expandLater(const _AbsDBItemNode *source)
         this, [this, index] { m_views.treeView.expand(index); }, Qt::QueuedConnection);
 }
 
-void SourceDisplay::onChatsListed(_AbsDBItemNode *source, const MsgData &chats)
+void SourceDisplay::adopt(_AbsDBItemNode *source, const MsgData &data,
+                          ItemModelMain::ChatNodes *nodes)
+{
+    // The chat nodes point at the records; they go before those do.
+    m_views.tree.clearChilds(source);
+    source->data = data;
+    m_views.tree.appendNodes(source, std::move(*nodes));
+}
+
+void SourceDisplay::onChatsListed(_AbsDBItemNode *source, const MsgData &chats,
+                                  ItemModelMain::ChatNodes *nodes)
 {
     QElapsedTimer clock;
     clock.start();
     // The node has shown nothing of its records yet, so they can be replaced.
-    m_views.tree.clearChilds(source);
-    source->data = chats;
-    m_views.tree.listChats(source);
+    adopt(source, chats, nodes);
     if (currentNode() == source)
         expandLater(source);
     m_views.loadingBar.showStep(1);
@@ -257,7 +265,7 @@ void SourceDisplay::onChatsListed(_AbsDBItemNode *source, const MsgData &chats)
 }
 
 void SourceDisplay::onLoaded(_AbsDBItemNode *source, const MsgData &data,
-                             const QList<_MsgMessage *> &shown)
+                             const QList<_MsgMessage *> &shown, ItemModelMain::ChatNodes *nodes)
 {
     QElapsedTimer clock;
     clock.start();
@@ -267,11 +275,8 @@ void SourceDisplay::onLoaded(_AbsDBItemNode *source, const MsgData &data,
                                ? static_cast<_ChatSessionItemNode *>(current)->firstChat()
                                : nullptr;
     const QString chatId = chat ? chat->chat_identifier : QString();
-    // The chat nodes point at the records of the listing; they go before those do.
-    m_views.tree.clearChilds(source);
-    source->data = data;
+    adopt(source, data, nodes);
     source->messagesLoaded = true;
-    m_views.tree.listChats(source);
     m_all = shown;
     m_allOf = data;
     m_allSource = source;

@@ -76,8 +76,12 @@ private:
     void showMessages(const QList<_MsgMessage *> &messages, _MsgChat *chat);
     void showSorted(const QList<_MsgMessage *> &oldestFirst, _MsgChat *chat);
     void expandLater(const _AbsDBItemNode *source);
-    void onChatsListed(_AbsDBItemNode *source, const MsgData &chats);
-    void onLoaded(_AbsDBItemNode *source, const MsgData &data, const QList<_MsgMessage *> &shown);
+    void onChatsListed(_AbsDBItemNode *source, const MsgData &chats,
+                       ItemModelMain::ChatNodes *nodes);
+    void onLoaded(_AbsDBItemNode *source, const MsgData &data, const QList<_MsgMessage *> &shown,
+                  ItemModelMain::ChatNodes *nodes);
+    // Puts nodes under source in place of its chat nodes, and data in place of its records.
+    void adopt(_AbsDBItemNode *source, const MsgData &data, ItemModelMain::ChatNodes *nodes);
     void onFailed(_AbsDBItemNode *source, const QString &error);
 
     Views m_views;

@@ -79,7 +79,7 @@ void SourceLoader::onChatsListed(Job *job)
     job->chatsDelivered = true;
     qCInfo(lcUi) << "chats of" << job->source->title << "listed after" << job->clock.elapsed()
                  << "ms";
-    Q_EMIT chatsListed(job->source, job->worker.chats());
+    Q_EMIT chatsListed(job->source, job->worker.chats(), &job->worker.listedNodes());
 }
 
 void SourceLoader::onFinished(Job *job)
@@ -96,7 +96,8 @@ void SourceLoader::onFinished(Job *job)
     const std::unique_ptr<Job> done = std::move(m_current);
     if (done->progress.succeeded()) {
         qCInfo(lcUi) << "loaded" << done->source->title << "in" << done->clock.elapsed() << "ms";
-        Q_EMIT loaded(done->source, done->worker.data(), done->worker.shown());
+        Q_EMIT loaded(done->source, done->worker.data(), done->worker.shown(),
+                      &done->worker.loadedNodes());
     } else if (!done->progress.error().isEmpty()) {
         Q_EMIT failed(done->source, done->progress.error());
     }

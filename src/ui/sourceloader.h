@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/itemmodelmain.h"
+
 #include <QList>
 #include <QObject>
 
@@ -34,9 +36,11 @@ public:
 
 Q_SIGNALS:
     void started(_AbsDBItemNode *source);
-    void chatsListed(_AbsDBItemNode *source, const MsgData &chats);
+    // nodes: the chat nodes for the records, for the receiver to take.
+    void chatsListed(_AbsDBItemNode *source, const MsgData &chats, ItemModelMain::ChatNodes *nodes);
     // shown: the messages the list shows for the whole source, oldest first.
-    void loaded(_AbsDBItemNode *source, const MsgData &data, const QList<_MsgMessage *> &shown);
+    void loaded(_AbsDBItemNode *source, const MsgData &data, const QList<_MsgMessage *> &shown,
+                ItemModelMain::ChatNodes *nodes);
     void failed(_AbsDBItemNode *source, const QString &error);
     // Emitted when a load ends in any way, superseded ones included.
     void idle();

@@ -70,6 +70,7 @@ void SourceLoadWorker::read()
     MsgData chats;
     m_db->chats(chats);
     progress().throwIfCancelled();
+    m_listedNodes = ItemModelMain::chatNodes(chats);
     m_chats = chats;
     Q_EMIT chatsListed();
 
@@ -84,6 +85,7 @@ void SourceLoadWorker::read()
     g_sortMessages(shown, Qt::AscendingOrder);
     qCInfo(lcUi) << shown.size() << "messages read in" << readMs << "ms, sorted in"
                  << clock.elapsed() << "ms";
+    m_loadedNodes = ItemModelMain::chatNodes(data);
     m_data = data;
     m_shown = shown;
 }

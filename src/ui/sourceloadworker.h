@@ -2,6 +2,7 @@
 
 #include "frame/progressworker.h"
 #include "model/msgdata.h"
+#include "ui/itemmodelmain.h"
 
 #include <QList>
 #include <QSharedPointer>
@@ -24,6 +25,10 @@ public:
     // shows (reactions left out), oldest first.
     const MsgData &data() const { return m_data; }
     const QList<_MsgMessage *> &shown() const { return m_shown; }
+    // The chat nodes of chats() (once chatsListed() is emitted) and of data() (once finished),
+    // built here to spare the GUI thread; whoever shows the records takes them.
+    ItemModelMain::ChatNodes &listedNodes() { return m_listedNodes; }
+    ItemModelMain::ChatNodes &loadedNodes() { return m_loadedNodes; }
 
 Q_SIGNALS:
     void chatsListed();
@@ -38,4 +43,6 @@ private:
     MsgData m_chats;
     MsgData m_data;
     QList<_MsgMessage *> m_shown;
+    ItemModelMain::ChatNodes m_listedNodes;
+    ItemModelMain::ChatNodes m_loadedNodes;
 };
