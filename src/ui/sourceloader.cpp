@@ -12,6 +12,10 @@
 struct SourceLoader::Job
 {
     explicit Job(_AbsDBItemNode *node) : source(node), worker(node->db, progress) {}
+    // finished() comes from the thread just before it ends; it has ended once this returns.
+    ~Job() { worker.wait(); }
+    Job(const Job &) = delete;
+    Job &operator=(const Job &) = delete;
 
     _AbsDBItemNode *const source;
     SignalProgress progress;

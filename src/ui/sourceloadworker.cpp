@@ -60,7 +60,16 @@ void SourceLoadWorker::work()
         progress().throwIfCancelled();
         throw;
     }
+    progress().throwIfCancelled();
     progress().invokeSucceed(QString());
+}
+
+void SourceLoadWorker::rollback(bool)
+{
+    // Only what the GUI thread reads after the end; the chats may be shown already.
+    m_loadedNodes.clear();
+    m_shown.clear();
+    m_data = MsgData();
 }
 
 void SourceLoadWorker::read()

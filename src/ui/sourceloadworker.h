@@ -35,6 +35,8 @@ Q_SIGNALS:
 
 protected:
     void work() override;
+    // Frees what a cancelled load read here rather than in the GUI thread.
+    void rollback(bool cancelled) override;
 
 private:
     void read();
