@@ -275,8 +275,10 @@ void SourceDisplay::onLoaded(_AbsDBItemNode *source, const MsgData &data,
                                ? static_cast<_ChatSessionItemNode *>(current)->firstChat()
                                : nullptr;
     const QString chatId = chat ? chat->chat_identifier : QString();
-    adopt(source, data, nodes);
+    // Set first: swapping the nodes moves the tree's selection, and a source shown meanwhile
+    // must not start loading again.
     source->messagesLoaded = true;
+    adopt(source, data, nodes);
     m_all = shown;
     m_allOf = data;
     m_allSource = source;

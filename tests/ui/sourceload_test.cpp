@@ -104,3 +104,29 @@ TEST(SourceLoad, SupersededOrCancelledLoadsNeverLand)
     EXPECT_TRUE(a->messagesLoaded);
     EXPECT_EQ(shownTexts(window), textsReadInPlace(QStringLiteral("a")));
 }
+
+TEST(SourceLoad, AChatChosenWhileItsSourceLoadsIsShownWhenTheLoadLands)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    MainWindow window;
+    _AbsDBItemNode *db = localDb(window, 0);
+    // The user clicks the older conversation as soon as the chats are listed.
+    bool clicked = false;
+    QObject::connect(&window.display().loader(), &SourceLoader::chatsListed, &window, [&] {
+        ASSERT_FALSE(clicked) << "the source was loaded twice";
+        clicked = true;
+        click(window, db->child(1));
+        EXPECT_EQ(countText(window), QStringLiteral("Loading messages..."));
+        EXPECT_FALSE(db->messagesLoaded);
+    });
+
+    click(window, db);
+    ASSERT_TRUE(settles(window));
+    EXPECT_TRUE(clicked);
+    const AbsTreeItemModel::_ItemNode *current = window.display().currentNode();
+    ASSERT_NE(current, nullptr);
+    EXPECT_EQ(current->parent, db);
+    EXPECT_EQ(shownTexts(window),
+              QStringList({QStringLiteral("hello alice"), QStringLiteral("alice again")}));
+}
