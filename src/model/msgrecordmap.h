@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 #include <iterator>
@@ -18,22 +19,42 @@
 // mostly in ascending row order, which appends; a key out of order is placed by binary search.
 template <typename Record> class MsgRecordMap
 {
+    // A key that is a row id in decimal is stored as its number (0 or more); any other key as
+    // -1 - its index among the block's texts.
+    struct Slot
+    {
+        qint64 key = 0;
+        Record *value = nullptr;
+    };
+    struct Block
+    {
+        std::vector<Slot> slots; // in key order
+        QStringList texts;
+    };
+    // A key being looked up or added: number is -1 for a text key.
+    struct Probe
+    {
+        qint64 number = -1;
+        QString text;
+    };
+
 public:
+    // One entry as iteration and removeIf see it.
     class Entry
     {
     public:
-        QString key() const { return m_text.isNull() ? QString::number(m_number) : m_text; }
-        Record *value() const { return m_value; }
-        bool operator==(const Entry &other) const
+        QString key() const
         {
-            return m_number == other.m_number && m_text == other.m_text && m_value == other.m_value;
+            return m_slot->key >= 0 ? QString::number(m_slot->key)
+                                    : m_block->texts.at(-1 - m_slot->key);
         }
+        Record *value() const { return m_slot->value; }
 
     private:
         friend class MsgRecordMap;
-        qint64 m_number = 0; // the key when it is a row id in decimal (m_text null)
-        QString m_text;      // any other key
-        Record *m_value = nullptr;
+        Entry(const Block *block, const Slot *slot) : m_block(block), m_slot(slot) {}
+        const Block *m_block;
+        const Slot *m_slot;
     };
 
     class const_iterator
@@ -46,10 +67,9 @@ public:
         using reference = Record *;
 
         const_iterator() = default;
-        explicit const_iterator(const Entry *at) : m_at(at) {}
-        Record *operator*() const { return m_at->value(); }
-        Record *value() const { return m_at->value(); }
-        QString key() const { return m_at->key(); }
+        Record *operator*() const { return m_at->value; }
+        Record *value() const { return m_at->value; }
+        QString key() const { return Entry(m_block, m_at).key(); }
         const_iterator &operator++()
         {
             ++m_at;
@@ -65,67 +85,70 @@ public:
         bool operator!=(const const_iterator &other) const { return m_at != other.m_at; }
 
     private:
-        const Entry *m_at = nullptr;
+        friend class MsgRecordMap;
+        const_iterator(const Block *block, const Slot *at) : m_block(block), m_at(at) {}
+        const Block *m_block = nullptr;
+        const Slot *m_at = nullptr;
     };
     using iterator = const_iterator;
 
     MsgRecordMap() = default;
     MsgRecordMap(const MsgRecordMap &other)
-        : m_entries(other.m_entries ? std::make_unique<Entries>(*other.m_entries) : nullptr)
+        : m_block(other.m_block ? std::make_unique<Block>(*other.m_block) : nullptr)
     {}
     MsgRecordMap &operator=(const MsgRecordMap &other)
     {
         if (this != &other)
-            m_entries = other.m_entries ? std::make_unique<Entries>(*other.m_entries) : nullptr;
+            m_block = other.m_block ? std::make_unique<Block>(*other.m_block) : nullptr;
         return *this;
     }
     MsgRecordMap(MsgRecordMap &&) noexcept = default;
     MsgRecordMap &operator=(MsgRecordMap &&) noexcept = default;
 
     // Stores value under key, replacing what the key held.
-    void insert(const QString &key, Record *value) { place(makeEntry(key, value)); }
+    void insert(const QString &key, Record *value) { place(probeOf(key), value); }
     // The same with the key given as a row id, saving the decimal text on the way.
     void insertRowId(qint64 rowid, Record *value)
     {
-        if (rowid < 0) {
+        if (rowid < 0)
             insert(QString::number(rowid), value);
-            return;
-        }
-        Entry entry;
-        entry.m_number = rowid;
-        entry.m_value = value;
-        place(std::move(entry));
+        else
+            place(Probe{rowid, QString()}, value);
     }
 
     Record *value(const QString &key, Record *missing = nullptr) const
     {
-        const Entry *found = find(makeEntry(key, nullptr));
-        return found ? found->m_value : missing;
+        const Slot *found = find(probeOf(key));
+        return found ? found->value : missing;
     }
-    bool contains(const QString &key) const { return find(makeEntry(key, nullptr)) != nullptr; }
+    bool contains(const QString &key) const { return find(probeOf(key)) != nullptr; }
     qsizetype remove(const QString &key)
     {
-        const Entry *found = find(makeEntry(key, nullptr));
+        const Slot *found = find(probeOf(key));
         if (!found)
             return 0;
-        m_entries->erase(m_entries->begin() + (found - m_entries->data()));
+        m_block->slots.erase(m_block->slots.begin() + (found - m_block->slots.data()));
         releaseIfEmpty();
         return 1;
     }
     // Drops every entry for which pred(entry) holds (entry offers key() and value()).
     template <typename Pred> qsizetype removeIf(Pred pred)
     {
-        if (!m_entries)
+        if (!m_block)
             return 0;
-        const auto kept = std::remove_if(m_entries->begin(), m_entries->end(), pred);
-        const qsizetype removed = m_entries->end() - kept;
-        m_entries->erase(kept, m_entries->end());
+        std::vector<Slot> &slots = m_block->slots;
+        const Block *block = m_block.get();
+        const auto kept = std::remove_if(slots.begin(), slots.end(), [&](const Slot &slot) {
+            return pred(Entry(block, &slot));
+        });
+        const qsizetype removed = slots.end() - kept;
+        slots.erase(kept, slots.end());
         releaseIfEmpty();
         return removed;
     }
-    void clear() { m_entries.reset(); }
+    void clear() { m_block.reset(); }
 
-    qsizetype size() const { return m_entries ? qsizetype(m_entries->size()) : 0; }
+    qsizetype size() const { return m_block ? qsizetype(m_block->slots.size()) : 0; }
     qsizetype count() const { return size(); }
     bool isEmpty() const { return size() == 0; }
     QList<Record *> values() const { return QList<Record *>(cbegin(), cend()); }
@@ -134,11 +157,13 @@ public:
     const_iterator end() const { return cend(); }
     const_iterator cbegin() const
     {
-        return const_iterator(m_entries ? m_entries->data() : nullptr);
+        return m_block ? const_iterator(m_block.get(), m_block->slots.data()) : const_iterator();
     }
     const_iterator cend() const
     {
-        return const_iterator(m_entries ? m_entries->data() + m_entries->size() : nullptr);
+        return m_block
+                   ? const_iterator(m_block.get(), m_block->slots.data() + m_block->slots.size())
+                   : const_iterator();
     }
     const_iterator constBegin() const { return cbegin(); }
     const_iterator constEnd() const { return cend(); }
@@ -147,19 +172,23 @@ public:
     {
         if (size() != other.size())
             return false;
-        return isEmpty() || *m_entries == *other.m_entries;
+        for (qsizetype i = 0; i < size(); ++i) {
+            const Slot &a = m_block->slots[size_t(i)];
+            const Slot &b = other.m_block->slots[size_t(i)];
+            if (a.value != b.value || (a.key >= 0) != (b.key >= 0))
+                return false;
+            if (a.key >= 0 ? a.key != b.key : textOf(a) != other.textOf(b))
+                return false;
+        }
+        return true;
     }
     bool operator!=(const MsgRecordMap &other) const { return !(*this == other); }
 
 private:
-    using Entries = std::vector<Entry>;
-
-    // A key that is a row id in decimal (digits without a leading zero, fitting 64 bits) is kept
-    // as the number; parsing back gives the same text, so keys stay exactly as given.
-    static Entry makeEntry(const QString &key, Record *value)
+    // Digits without a leading zero, short enough for 64 bits, are a row id: parsing back gives
+    // the same text, so keys stay exactly as given.
+    static Probe probeOf(const QString &key)
     {
-        Entry entry;
-        entry.m_value = value;
         const qsizetype length = key.size();
         bool numeric = length > 0 && length <= 18 && (key.at(0) != QLatin1Char('0') || length == 1);
         qint64 number = 0;
@@ -169,55 +198,65 @@ private:
             number = number * 10 + (c - u'0');
         }
         if (numeric)
-            entry.m_number = number;
-        else
-            entry.m_text = key.isNull() ? QStringLiteral("") : key;
-        return entry;
+            return Probe{number, QString()};
+        return Probe{-1, key.isNull() ? QStringLiteral("") : key};
     }
 
-    // Row-id keys first, by number; then the other keys by text.
-    static bool less(const Entry &a, const Entry &b)
+    const QString &textOf(const Slot &slot) const { return m_block->texts.at(-1 - slot.key); }
+
+    // Row-id keys first, by number; then the other keys by text. Negative: slot before probe.
+    int compare(const Slot &slot, const Probe &probe) const
     {
-        const bool aText = !a.m_text.isNull();
-        const bool bText = !b.m_text.isNull();
-        if (aText != bText)
-            return bText;
-        return aText ? a.m_text < b.m_text : a.m_number < b.m_number;
+        const bool slotText = slot.key < 0;
+        const bool probeText = probe.number < 0;
+        if (slotText != probeText)
+            return slotText ? 1 : -1;
+        if (!slotText)
+            return slot.key < probe.number ? -1 : (slot.key > probe.number ? 1 : 0);
+        return textOf(slot).compare(probe.text);
     }
 
-    void place(Entry entry)
+    void place(const Probe &probe, Record *value)
     {
-        if (!m_entries)
-            m_entries = std::make_unique<Entries>();
-        Entries &entries = *m_entries;
-        if (entries.empty() || less(entries.back(), entry)) {
-            if (entries.empty())
-                entries.reserve(1);
-            entries.push_back(std::move(entry));
-            return;
+        if (!m_block)
+            m_block = std::make_unique<Block>();
+        std::vector<Slot> &slots = m_block->slots;
+        auto at = slots.end();
+        if (!slots.empty() && compare(slots.back(), probe) >= 0) {
+            at = std::lower_bound(
+                slots.begin(), slots.end(), probe,
+                [this](const Slot &slot, const Probe &p) { return compare(slot, p) < 0; });
+            if (compare(*at, probe) == 0) {
+                at->value = value;
+                return;
+            }
         }
-        const auto at = std::lower_bound(entries.begin(), entries.end(), entry, less);
-        if (at != entries.end() && !less(entry, *at))
-            at->m_value = entry.m_value;
-        else
-            entries.insert(at, std::move(entry));
+        Slot slot{probe.number, value};
+        if (probe.number < 0) {
+            m_block->texts.append(probe.text);
+            slot.key = -qint64(m_block->texts.size());
+        }
+        slots.insert(at, slot);
     }
 
-    const Entry *find(const Entry &probe) const
+    const Slot *find(const Probe &probe) const
     {
-        if (!m_entries)
+        if (!m_block)
             return nullptr;
-        const auto at = std::lower_bound(m_entries->cbegin(), m_entries->cend(), probe, less);
-        if (at == m_entries->cend() || less(probe, *at))
+        const std::vector<Slot> &slots = m_block->slots;
+        const auto at = std::lower_bound(
+            slots.cbegin(), slots.cend(), probe,
+            [this](const Slot &slot, const Probe &p) { return compare(slot, p) < 0; });
+        if (at == slots.cend() || compare(*at, probe) != 0)
             return nullptr;
         return &*at;
     }
 
     void releaseIfEmpty()
     {
-        if (m_entries && m_entries->empty())
-            m_entries.reset();
+        if (m_block && m_block->slots.empty())
+            m_block.reset();
     }
 
-    std::unique_ptr<Entries> m_entries; // null while empty
+    std::unique_ptr<Block> m_block; // null while empty
 };
