@@ -478,7 +478,7 @@ void IOS6MessageDb::chats(MsgData &data)
     while (c.moveNext()) {
         _MsgHandle *handle = handles.read(c);
         if (_MsgChat *chat = d.chats.value(c.getInt64(joinChatId)))
-            chat->handleMap.insert(QString::number(handle->rowid), handle);
+            chat->handleMap.insertRowId(handle->rowid, handle);
     }
 
     // Someone who left a group is no longer joined to it, yet their earlier messages still name
