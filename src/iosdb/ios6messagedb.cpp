@@ -478,7 +478,7 @@ void IOS6MessageDb::chats(MsgData &data)
     while (c.moveNext()) {
         _MsgHandle *handle = handles.read(c);
         if (_MsgChat *chat = d.chats.value(c.getInt64(joinChatId)))
-            chat->handleMap.insert(QString::number(handle->rowid), handle);
+            chat->handleMap.insertRowId(handle->rowid, handle);
     }
 
     // Someone who left a group is no longer joined to it, yet their earlier messages still name
@@ -528,7 +528,7 @@ void IOS6MessageDb::messages(MsgData &data, qint64 chatId)
         if (msg->other_handle > 0)
             msg->otherHandle = d.handles.value(msg->other_handle);
         msg->chat = chat;
-        chat->messageMap.insert(QString::number(rowid), msg);
+        chat->messageMap.insertRowId(rowid, msg);
     }
 
     Sqlite3Sql attaSql("select ma.message_id, ma.attachment_id, cm.chat_id, a.* from "
@@ -554,7 +554,7 @@ void IOS6MessageDb::messages(MsgData &data, qint64 chatId)
                 created->localPath = resolveAttachmentPath(created->filename);
             return created;
         });
-        msg->attachmentMap.insert(QString::number(attaId), atta);
+        msg->attachmentMap.insertRowId(attaId, atta);
     }
     MsgReactions::link(d);
 }
