@@ -94,6 +94,7 @@ public:
 
 private:
     class HandleReader;
+    class MessageInsert;
 
     void createFromSchema();
     void requireTables();
@@ -105,6 +106,8 @@ private:
     _CountryInfo defaultCountry();
     bool messageSqlContains(const char *text);
     void execute(const Sqlite3Sql &sql);
+    // Runs sql, an insert of two row ids into a join table, through its kept statement.
+    void joinRows(const QByteArray &sql, qint64 first, qint64 second);
 
     const QDir m_folder;
     const QString m_mmc;
@@ -116,4 +119,6 @@ private:
     std::unique_ptr<IOSContactsMemDb> m_contacts;
     QHash<QString, QString> m_tableSql;
     QHash<QString, bool> m_messageSqlContains;
+    // Built on the first insert after the table was read, since it follows the table's columns.
+    std::unique_ptr<MessageInsert> m_messageInsert;
 };

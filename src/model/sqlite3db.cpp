@@ -3,6 +3,7 @@
 #include "frame/translation.h"
 #include "model/modellog.h"
 #include "model/sqlite3exception.h"
+#include "model/sqlite3repeatstmt.h"
 #include "model/sqlite3row.h"
 #include "model/sqlite3stmt.h"
 #include "model/sqlite3stmtcache.h"
@@ -62,6 +63,7 @@ bool Sqlite3DB::close()
     // Statements waiting for reuse would keep the connection open; those in use by cursors are
     // finalised by their cursors, no longer returning here.
     m_cache.reset();
+    m_repeatStmts.clear();
     if (sqlite3_close(db) == SQLITE_OK)
         return true;
     // Cursors still hold statements: hand the connection over to them, it closes with the last.
@@ -112,6 +114,15 @@ void Sqlite3DB::executeThrow(const Sqlite3Sql &sql)
     std::unique_ptr<Sqlite3Stmt> stmt = preparedStatement(sql);
     stmt->runToEnd();
     m_cache->put(std::move(stmt));
+}
+
+Sqlite3RepeatStmt &Sqlite3DB::repeatStmt(const QByteArray &sql)
+{
+    const auto found = m_repeatStmts.find(sql);
+    if (found != m_repeatStmts.end())
+        return *found->second;
+    auto stmt = std::make_unique<Sqlite3RepeatStmt>(openHandle(), sql);
+    return *m_repeatStmts.emplace(sql, std::move(stmt)).first->second;
 }
 
 int Sqlite3DB::exec(const QString &sql, QString &error)
