@@ -9,6 +9,7 @@
 #include "model/msgfunctions.h"
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
+#include "model/sqlite3indexpause.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -72,12 +73,20 @@ void ExportMessagesDb::init()
     m_db->executeThrow("PRAGMA cache_size=-65536");
     m_hasHashes = m_db->tableSqlContains(QStringLiteral("message"), QStringLiteral("logic_hash"));
     m_known.load(*m_db, m_hasHashes);
+    // Only into an empty table: building the indexes again over rows already stored would cost
+    // more than a small save gains.
+    if (m_known.isEmpty())
+        m_indexPause = std::make_unique<Sqlite3IndexPause>(*m_db);
 }
 
 void ExportMessagesDb::uninit()
 {
     writeChatDates();
     forgetLookups();
+    if (m_indexPause) {
+        m_indexPause->restore();
+        m_indexPause.reset();
+    }
     if (m_edit) {
         m_edit->commit();
         m_edit.reset();
@@ -89,6 +98,8 @@ void ExportMessagesDb::abort()
 {
     forgetLookups();
     m_inserted = 0;
+    // The rollback puts the indexes back.
+    m_indexPause.reset();
     if (m_edit) {
         const std::unique_ptr<AbsDbEdit> edit = std::move(m_edit);
         edit->rollback();

@@ -12,6 +12,7 @@
 #include <memory>
 
 class AbsDbEdit;
+class Sqlite3IndexPause;
 class IOS6MessageDb;
 struct _MsgAttachment;
 struct _MsgChat;
@@ -61,6 +62,9 @@ private:
     std::unique_ptr<IOS6MessageDb> m_db;
     // The run's transaction; declared after m_db so that it ends before the database closes.
     std::unique_ptr<AbsDbEdit> m_edit;
+    // Set while a save into an empty database builds its indexes at the end instead of row by
+    // row; declared after m_edit so that it goes first.
+    std::unique_ptr<Sqlite3IndexPause> m_indexPause;
     int m_inserted = 0;
     int m_skipped = 0;
 

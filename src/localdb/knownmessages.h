@@ -19,6 +19,8 @@ public:
     // when withHashes).
     void load(Sqlite3DB &db, bool withHashes);
     void clear();
+    // Whether the database held no message when loaded (what this run added aside).
+    bool isEmpty() const { return m_guids.empty(); }
 
     // The lowest row id stored with that logical hash, 0 when none.
     qint64 rowIdOfHash(const QString &logicHash) const;
