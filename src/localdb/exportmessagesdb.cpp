@@ -124,14 +124,15 @@ void ExportMessagesDb::write(_MsgMessage &message)
 
     // Computed once: it is both the duplicate test and a column of the new row.
     const QString hash = m_hasHashes ? message.logicalHash() : QString();
-    qint64 messageId = m_hasHashes ? m_known.rowIdOfHash(hash) : 0;
-    if (messageId == 0 && m_known.mayHoldGuid(message.guid))
+    const KnownMessages::Keys keys = KnownMessages::keys(hash, message.guid);
+    qint64 messageId = m_known.rowIdOfHash(keys);
+    if (messageId == 0 && m_known.mayHoldGuid(keys))
         messageId = m_db->findMessage(message.guid);
     if (messageId == 0) {
         const qint64 otherHandleId =
             message.otherHandle ? handleRowId(*message.otherHandle, chatId) : 0;
         messageId = m_db->insertMessage(message, handleId, otherHandleId, hash);
-        m_known.add(messageId, hash, message.guid);
+        m_known.add(messageId, keys);
         m_db->joinChatMessage(chatId, messageId);
         noteChatDate(chatId, message.date);
         ++m_inserted;

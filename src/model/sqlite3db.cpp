@@ -37,8 +37,19 @@ void Sqlite3DB::openThrow(const QString &path, int flags)
         throw Sqlite3Exception(path, g_tr("IDS_SQLITE_FILE_MISSING").arg(path), SQLITE_CANTOPEN);
     }
 
+    // SQLite's own locks guard a connection used by several threads at once, which this class,
+    // with its unguarded statement cache, never allows anyway; they cost a lock per call, and
+    // a save makes some fifty calls a message.
+    static const bool unlocked = [] {
+        // Allocation counters take a process-wide lock on every allocation. Only possible before
+        // SQLite's first use; afterwards SQLite refuses it, harmlessly.
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return true;
+    }();
+    Q_UNUSED(unlocked)
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                                   flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         // SQLite hands out a handle even on failure; it carries the message and must be closed.
         const Sqlite3Exception error(
