@@ -167,6 +167,24 @@ Sqlite3RecordReader<_MsgMessage> messageReader()
     return Sqlite3RecordReader<_MsgMessage>(std::move(fields));
 }
 
+// The placeholder of parameter n in an insert; bound NULL, it stands for the column's default
+// (fallback, the default's SQL text, or none).
+QString placeholder(int n, const QString &fallback)
+{
+    const QString mark = QStringLiteral("?%1").arg(n);
+    return fallback.isEmpty() ? mark : QStringLiteral("coalesce(%1, %2)").arg(mark, fallback);
+}
+
+// The SQL text of a column's default, "" when it has none.
+QString defaultOf(const QHash<QString, _SqliteCol> &columns, const QString &name)
+{
+    for (auto it = columns.cbegin(); it != columns.cend(); ++it) {
+        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+            return it->defaultValue;
+    }
+    return QString();
+}
+
 Sqlite3RecordReader<_MsgChat> chatReader()
 {
     return {{"rowid", &_MsgChat::rowid},
@@ -276,12 +294,8 @@ public:
             const QString name = QString::fromLatin1(column.name);
             names << g_sqlIdentifier(name);
             m_columns.push_back(&column);
-            // A value left out takes the column's default: NULL binds that default here.
-            const QString placeholder = QStringLiteral("?%1").arg(m_columns.size());
-            const QString fallback = defaultOf(present, name);
-            values << (mayKeepDefault(column) && !fallback.isEmpty()
-                           ? QStringLiteral("coalesce(%1, %2)").arg(placeholder, fallback)
-                           : placeholder);
+            values << placeholder(int(m_columns.size()),
+                                  mayKeepDefault(column) ? defaultOf(present, name) : QString());
         }
         m_sql = QStringLiteral("insert into message (%1) values (%2)")
                     .arg(names.join(QLatin1Char(',')), values.join(QLatin1Char(',')))
@@ -302,15 +316,6 @@ private:
     static bool mayKeepDefault(const MessageColumn &column)
     {
         return column.write == W::UnlessEmpty || qstrcmp(column.name, "other_handle") == 0;
-    }
-
-    static QString defaultOf(const QHash<QString, _SqliteCol> &present, const QString &name)
-    {
-        for (auto it = present.cbegin(); it != present.cend(); ++it) {
-            if (it.key().compare(name, Qt::CaseInsensitive) == 0)
-                return it->defaultValue;
-        }
-        return QString();
     }
 
     static void bind(Sqlite3RepeatStmt &stmt, int index, const MessageColumn &column,
@@ -406,6 +411,7 @@ void IOS6MessageDb::openCheck()
         m_tableSql.clear();
         m_messageSqlContains.clear();
         m_messageInsert.reset();
+        m_attachmentInsert.clear();
         throw;
     }
 }
@@ -498,6 +504,7 @@ void IOS6MessageDb::readTableSql()
     m_tableSql.clear();
     m_messageSqlContains.clear();
     m_messageInsert.reset();
+    m_attachmentInsert.clear();
     Sqlite3Cursor c = queryThrow("select * from sqlite_master where type='table'");
     while (c.moveNext())
         m_tableSql.insert(c.getText(QStringLiteral("name")), c.getText(QStringLiteral("sql")));
@@ -845,23 +852,65 @@ qint64 IOS6MessageDb::insertMessage(const _MsgMessage &msg, qint64 handleId, qin
 qint64 IOS6MessageDb::insertAttachment(const _MsgAttachment &atta)
 {
     openCheck();
-    Sqlite3Row row;
-    row[QStringLiteral("guid")] = atta.guid;
-    row[QStringLiteral("created_date")] = atta.created_date;
-    row[QStringLiteral("start_date")] = atta.start_date;
-    row[QStringLiteral("filename")] = atta.filename;
-    row[QStringLiteral("uti")] = atta.uti;
-    row[QStringLiteral("mime_type")] = atta.mime_type;
-    row[QStringLiteral("transfer_state")] = atta.transfer_state;
-    row[QStringLiteral("is_outgoing")] = atta.is_outgoing;
-    if (tableSqlContains(kAttachment, QStringLiteral("user_info")) && !atta.user_info.isEmpty())
-        row[QStringLiteral("user_info")] = atta.user_info;
-    if (tableSqlContains(kAttachment, QStringLiteral("transfer_name")) &&
-        !atta.transfer_name.isEmpty())
-        row[QStringLiteral("transfer_name")] = atta.transfer_name;
+    if (m_attachmentInsert.isEmpty())
+        m_attachmentInsert = attachmentInsertSql();
+    Sqlite3RepeatStmt &stmt = repeatStmt(m_attachmentInsert);
+    stmt.bindText(1, atta.guid);
+    stmt.bindInt64(2, atta.created_date);
+    stmt.bindInt64(3, atta.start_date);
+    stmt.bindText(4, atta.filename);
+    stmt.bindText(5, atta.uti);
+    stmt.bindText(6, atta.mime_type);
+    stmt.bindInt64(7, atta.transfer_state);
+    stmt.bindInt64(8, atta.is_outgoing);
+    // The columns an older table lacks come last; NULL stands for a value left to the default.
+    int index = 9;
+    if (tableSqlContains(kAttachment, QStringLiteral("user_info"))) {
+        if (atta.user_info.isEmpty())
+            stmt.bindNull(index++);
+        else
+            stmt.bindBlob(index++, atta.user_info);
+    }
+    if (tableSqlContains(kAttachment, QStringLiteral("transfer_name"))) {
+        if (atta.transfer_name.isEmpty())
+            stmt.bindNull(index++);
+        else
+            stmt.bindText(index++, atta.transfer_name);
+    }
     if (tableSqlContains(kAttachment, QStringLiteral("total_bytes")))
-        row[QStringLiteral("total_bytes")] = atta.total_bytes;
-    return insertSqlRow(row, kAttachment);
+        stmt.bindInt64(index++, atta.total_bytes);
+    stmt.execute();
+    return lastInsertId();
+}
+
+QByteArray IOS6MessageDb::attachmentInsertSql()
+{
+    const auto present = tbInfo(kAttachment);
+    QStringList names = {QStringLiteral("guid"),
+                         QStringLiteral("created_date"),
+                         QStringLiteral("start_date"),
+                         QStringLiteral("filename"),
+                         QStringLiteral("uti"),
+                         QStringLiteral("mime_type"),
+                         QStringLiteral("transfer_state"),
+                         QStringLiteral("is_outgoing")};
+    QStringList values;
+    for (int i = 1; i <= names.size(); ++i)
+        values << QStringLiteral("?%1").arg(i);
+    const auto optional = [&](const char *name, bool mayKeepDefault) {
+        const QString column = QString::fromLatin1(name);
+        if (!tableSqlContains(kAttachment, column))
+            return;
+        names << column;
+        values << placeholder(int(values.size()) + 1,
+                              mayKeepDefault ? defaultOf(present, column) : QString());
+    };
+    optional("user_info", true);
+    optional("transfer_name", true);
+    optional("total_bytes", false);
+    return QStringLiteral("insert into attachment (%1) values (%2)")
+        .arg(names.join(QLatin1Char(',')), values.join(QLatin1Char(',')))
+        .toUtf8();
 }
 
 void IOS6MessageDb::deleteMessage(const _MsgMessage *msg)

@@ -146,28 +146,39 @@ void ExportMessagesDb::write(_MsgMessage &message)
 
 qint64 ExportMessagesDb::chatRowId(const _MsgChat &chat)
 {
-    const auto known = m_chatIds.constFind(chat.guid);
-    if (known != m_chatIds.constEnd())
-        return known.value();
-    qint64 chatId = m_db->findChat(chat.guid);
-    if (chatId == 0)
-        chatId = m_db->insertChatAndHandles(chat);
-    m_chatIds.insert(chat.guid, chatId);
+    // By record first: every message asks, and comparing guids cost more than the rest of the
+    // look-up. Two records of one guid still share the row through the guid.
+    const auto seen = m_chatIdsByRecord.constFind(&chat);
+    if (seen != m_chatIdsByRecord.constEnd())
+        return seen.value();
+    qint64 chatId = m_chatIds.value(chat.guid);
+    if (chatId == 0) {
+        chatId = m_db->findChat(chat.guid);
+        if (chatId == 0)
+            chatId = m_db->insertChatAndHandles(chat);
+        m_chatIds.insert(chat.guid, chatId);
+    }
+    m_chatIdsByRecord.insert(&chat, chatId);
     return chatId;
 }
 
 qint64 ExportMessagesDb::handleRowId(const _MsgHandle &handle, qint64 chatId)
 {
-    const QPair<QString, QString> key(handle.id, handle.service);
-    qint64 handleId = m_handleIds.value(key);
+    // By record first, as for chats.
+    qint64 handleId = m_handleIdsByRecord.value(&handle);
     if (handleId == 0) {
-        handleId = m_db->findHandle(handle);
+        const QPair<QString, QString> key(handle.id, handle.service);
+        handleId = m_handleIds.value(key);
         if (handleId == 0) {
-            handleId = m_db->insertHandle(handle);
-            m_db->joinChatHandle(chatId, handleId);
-            m_chatHandleJoins.insert(qMakePair(chatId, handleId));
+            handleId = m_db->findHandle(handle);
+            if (handleId == 0) {
+                handleId = m_db->insertHandle(handle);
+                m_db->joinChatHandle(chatId, handleId);
+                m_chatHandleJoins.insert(qMakePair(chatId, handleId));
+            }
+            m_handleIds.insert(key, handleId);
         }
-        m_handleIds.insert(key, handleId);
+        m_handleIdsByRecord.insert(&handle, handleId);
     }
     const QPair<qint64, qint64> join(chatId, handleId);
     if (!m_chatHandleJoins.contains(join)) {
@@ -240,7 +251,9 @@ void ExportMessagesDb::writeChatDates()
 void ExportMessagesDb::forgetLookups()
 {
     m_chatIds.clear();
+    m_chatIdsByRecord.clear();
     m_handleIds.clear();
+    m_handleIdsByRecord.clear();
     m_chatHandleJoins.clear();
     m_lastHandles.clear();
     m_newestDates.clear();

@@ -70,11 +70,13 @@ private:
 
     // Row ids found or created during this run. They are only valid inside its transaction, so
     // they are forgotten whenever one begins or ends.
-    QHash<QString, qint64> m_chatIds;                   // by chat guid
+    QHash<QString, qint64> m_chatIds; // by chat guid
+    QHash<const _MsgChat *, qint64> m_chatIdsByRecord;
     QHash<QPair<QString, QString>, qint64> m_handleIds; // by (address, service)
-    QSet<QPair<qint64, qint64>> m_chatHandleJoins;      // (chat, handle) known to be joined
-    QHash<qint64, QString> m_lastHandles;               // last_addressed_handle set per chat
-    QHash<qint64, int> m_newestDates;                   // newest new message per chat
+    QHash<const _MsgHandle *, qint64> m_handleIdsByRecord;
+    QSet<QPair<qint64, qint64>> m_chatHandleJoins; // (chat, handle) known to be joined
+    QHash<qint64, QString> m_lastHandles;          // last_addressed_handle set per chat
+    QHash<qint64, int> m_newestDates;              // newest new message per chat
     KnownMessages m_known;
     bool m_hasHashes = false;
 };

@@ -22,6 +22,14 @@ static_assert(Sqlite3DB::kOpenReadOnly == SQLITE_OPEN_READONLY, "flags are SQLit
 static_assert(Sqlite3DB::kOpenReadWrite == SQLITE_OPEN_READWRITE, "flags are SQLite's own");
 static_assert(Sqlite3DB::kOpenCreate == SQLITE_OPEN_CREATE, "flags are SQLite's own");
 
+namespace {
+
+// SQLite's allocation counters take a process-wide lock on every allocation; nothing here reads
+// them. Set while the program loads, since SQLite only takes it before its first use.
+[[maybe_unused]] const int g_noAllocationCounters = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+
+} // namespace
+
 Sqlite3DB::Sqlite3DB() = default;
 
 Sqlite3DB::~Sqlite3DB()
@@ -38,15 +46,8 @@ void Sqlite3DB::openThrow(const QString &path, int flags)
     }
 
     // SQLite's own locks guard a connection used by several threads at once, which this class,
-    // with its unguarded statement cache, never allows anyway; they cost a lock per call, and
-    // a save makes some fifty calls a message.
-    static const bool unlocked = [] {
-        // Allocation counters take a process-wide lock on every allocation. Only possible before
-        // SQLite's first use; afterwards SQLite refuses it, harmlessly.
-        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
-        return true;
-    }();
-    Q_UNUSED(unlocked)
+    // with its unguarded statement cache, never allows anyway; they cost a lock per call, and a
+    // save makes some sixty calls a message.
     sqlite3 *db = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
                                    flags | SQLITE_OPEN_NOMUTEX, nullptr);
