@@ -146,11 +146,13 @@ void ExportMessagesDb::write(_MsgMessage &message)
 
 qint64 ExportMessagesDb::chatRowId(const _MsgChat &chat)
 {
-    // By record first: every message asks, and comparing guids cost more than the rest of the
-    // look-up. Two records of one guid still share the row through the guid.
+    // By record first: every message asks, and hashing its chat's guid cost more than the rest
+    // of the look-up. The guid is still compared (cheaply, as the record's own string), since a
+    // caller may pass records that live only as long as the write, one after another at one
+    // address.
     const auto seen = m_chatIdsByRecord.constFind(&chat);
-    if (seen != m_chatIdsByRecord.constEnd())
-        return seen.value();
+    if (seen != m_chatIdsByRecord.constEnd() && seen->first == chat.guid)
+        return seen->second;
     qint64 chatId = m_chatIds.value(chat.guid);
     if (chatId == 0) {
         chatId = m_db->findChat(chat.guid);
@@ -158,16 +160,19 @@ qint64 ExportMessagesDb::chatRowId(const _MsgChat &chat)
             chatId = m_db->insertChatAndHandles(chat);
         m_chatIds.insert(chat.guid, chatId);
     }
-    m_chatIdsByRecord.insert(&chat, chatId);
+    m_chatIdsByRecord.insert(&chat, qMakePair(chat.guid, chatId));
     return chatId;
 }
 
 qint64 ExportMessagesDb::handleRowId(const _MsgHandle &handle, qint64 chatId)
 {
     // By record first, as for chats.
-    qint64 handleId = m_handleIdsByRecord.value(&handle);
+    const QPair<QString, QString> key(handle.id, handle.service);
+    qint64 handleId = 0;
+    const auto seen = m_handleIdsByRecord.constFind(&handle);
+    if (seen != m_handleIdsByRecord.constEnd() && seen->first == key)
+        handleId = seen->second;
     if (handleId == 0) {
-        const QPair<QString, QString> key(handle.id, handle.service);
         handleId = m_handleIds.value(key);
         if (handleId == 0) {
             handleId = m_db->findHandle(handle);
@@ -178,7 +183,7 @@ qint64 ExportMessagesDb::handleRowId(const _MsgHandle &handle, qint64 chatId)
             }
             m_handleIds.insert(key, handleId);
         }
-        m_handleIdsByRecord.insert(&handle, handleId);
+        m_handleIdsByRecord.insert(&handle, qMakePair(key, handleId));
     }
     const QPair<qint64, qint64> join(chatId, handleId);
     if (!m_chatHandleJoins.contains(join)) {

@@ -70,10 +70,12 @@ private:
 
     // Row ids found or created during this run. They are only valid inside its transaction, so
     // they are forgotten whenever one begins or ends.
-    QHash<QString, qint64> m_chatIds; // by chat guid
-    QHash<const _MsgChat *, qint64> m_chatIdsByRecord;
-    QHash<QPair<QString, QString>, qint64> m_handleIds; // by (address, service)
-    QHash<const _MsgHandle *, qint64> m_handleIdsByRecord;
+    // Chats by guid and addresses by (address, service); the same by record, with the key the
+    // record had.
+    QHash<QString, qint64> m_chatIds;
+    QHash<const _MsgChat *, QPair<QString, qint64>> m_chatIdsByRecord;
+    QHash<QPair<QString, QString>, qint64> m_handleIds;
+    QHash<const _MsgHandle *, QPair<QPair<QString, QString>, qint64>> m_handleIdsByRecord;
     QSet<QPair<qint64, qint64>> m_chatHandleJoins; // (chat, handle) known to be joined
     QHash<qint64, QString> m_lastHandles;          // last_addressed_handle set per chat
     QHash<qint64, int> m_newestDates;              // newest new message per chat
