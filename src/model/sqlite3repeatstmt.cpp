@@ -5,6 +5,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace {
 
 // The one byte handed to SQLite for empty values: a null pointer would bind NULL instead.
@@ -35,6 +37,7 @@ Sqlite3RepeatStmt::Sqlite3RepeatStmt(sqlite3 *db, const QByteArray &sql) : m_db(
         throw Sqlite3Exception(Sqlite3Exception::fileNameOf(db), g_tr("IDS_SQLITE_ONE_STATEMENT"),
                                SQLITE_MISUSE);
     }
+    m_texts.resize(size_t(sqlite3_bind_parameter_count(raw)));
 }
 
 Sqlite3RepeatStmt::~Sqlite3RepeatStmt() = default;
@@ -57,10 +60,23 @@ void Sqlite3RepeatStmt::bindInt64(int index, qint64 value)
 
 void Sqlite3RepeatStmt::bindText(int index, const QString &value)
 {
-    const QByteArray utf8 = value.toUtf8();
-    // Copied by SQLite into the statement's own buffer, which it keeps from run to run.
+    if (index < 1 || index > int(m_texts.size())) {
+        check(sqlite3_bind_text64(m_stmt.get(), index, kEmpty, 0, SQLITE_STATIC, SQLITE_UTF8));
+        return;
+    }
+    // Into the placeholder's own buffer, which SQLite reads without copying until the next value
+    // is bound there: a save binds half a dozen texts a message, each otherwise allocated twice.
+    QByteArray &utf8 = m_texts[size_t(index - 1)];
+    const qsizetype size = value.size();
+    const auto *units = reinterpret_cast<const char16_t *>(value.constData());
+    if (std::all_of(units, units + size, [](char16_t unit) { return unit < 0x80; })) {
+        utf8.resize(size);
+        std::copy(units, units + size, utf8.data());
+    } else {
+        utf8 = value.toUtf8();
+    }
     check(sqlite3_bind_text64(m_stmt.get(), index, utf8.isEmpty() ? kEmpty : utf8.constData(),
-                              sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8));
+                              sqlite3_uint64(utf8.size()), SQLITE_STATIC, SQLITE_UTF8));
 }
 
 void Sqlite3RepeatStmt::bindBlob(int index, const QByteArray &value)

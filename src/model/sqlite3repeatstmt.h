@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -49,4 +50,6 @@ private:
 
     sqlite3 *m_db;
     std::unique_ptr<sqlite3_stmt, Finalizer> m_stmt;
+    // The text last bound to each placeholder, which SQLite reads in place.
+    std::vector<QByteArray> m_texts;
 };
