@@ -3,10 +3,17 @@
 #include "model/sqlite3db.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
 constexpr size_t kMinSlots = 1024;
+constexpr int kBucketBits = 16;
+
+quint32 bucketOf(quint64 key)
+{
+    return quint32(key >> (64 - kBucketBits));
+}
 
 int hexValue(char16_t c)
 {
@@ -63,29 +70,72 @@ bool isCrowded(size_t count, size_t slots)
 
 void KnownMessages::clear()
 {
+    m_stored = {};
+    m_storedGuids = {};
+    m_hashBuckets = {};
+    m_guidBuckets = {};
     m_hashes = {};
     m_guids = {};
     m_hashCount = 0;
     m_guidCount = 0;
-    m_loaded = 0;
 }
 
 void KnownMessages::load(Sqlite3DB &db, bool withHashes)
 {
     clear();
-    // In row order, so that of equal hashes the one kept is the lowest row id, as the indexed
-    // query found it.
+    // In row order, so that of equal hashes the first kept is the lowest row id, as the
+    // indexed query found it.
     Sqlite3Cursor c = db.queryThrow(withHashes ? "select rowid, guid, logic_hash from message "
                                                  "order by rowid"
                                                : "select rowid, guid from message order by rowid");
     while (c.moveNext()) {
-        insertGuid(guidDigest(c.getText(1)));
-        quint64 high = 0;
-        quint64 low = 0;
-        if (withHashes && parseHash(c.getText(2), high, low))
-            insertHash(high, low, c.getInt64(0));
-        ++m_loaded;
+        m_storedGuids.push_back(guidDigest(c.getText(1)));
+        HashSlot slot;
+        if (withHashes && parseHash(c.getText(2), slot.high, slot.low)) {
+            slot.rowid = c.getInt64(0);
+            m_stored.push_back(slot);
+        }
     }
+    std::sort(m_storedGuids.begin(), m_storedGuids.end());
+    std::stable_sort(m_stored.begin(), m_stored.end(), [](const HashSlot &a, const HashSlot &b) {
+        return a.high != b.high ? a.high < b.high : a.low < b.low;
+    });
+    m_hashBuckets = bucketStarts(m_stored, [](const HashSlot &slot) { return slot.high; });
+    m_guidBuckets = bucketStarts(m_storedGuids, [](quint64 guid) { return guid; });
+}
+
+template <typename Entry, typename TopBits>
+std::vector<quint32> KnownMessages::bucketStarts(const std::vector<Entry> &sorted, TopBits topBits)
+{
+    std::vector<quint32> starts((size_t(1) << kBucketBits) + 1, 0);
+    for (const Entry &entry : sorted)
+        ++starts[bucketOf(topBits(entry)) + 1];
+    std::partial_sum(starts.begin(), starts.end(), starts.begin());
+    return starts;
+}
+
+qint64 KnownMessages::storedRowIdOfHash(const Keys &keys) const
+{
+    if (m_stored.empty())
+        return 0;
+    const quint32 bucket = bucketOf(keys.hashHigh);
+    const auto first = m_stored.cbegin() + m_hashBuckets[bucket];
+    const auto last = m_stored.cbegin() + m_hashBuckets[bucket + 1];
+    const auto found = std::lower_bound(first, last, keys, [](const HashSlot &slot, const Keys &k) {
+        return slot.high != k.hashHigh ? slot.high < k.hashHigh : slot.low < k.hashLow;
+    });
+    return found != last && found->high == keys.hashHigh && found->low == keys.hashLow
+               ? found->rowid
+               : 0;
+}
+
+bool KnownMessages::storedGuid(quint64 guid) const
+{
+    if (m_storedGuids.empty())
+        return false;
+    const quint32 bucket = bucketOf(guid);
+    return std::binary_search(m_storedGuids.cbegin() + m_guidBuckets[bucket],
+                              m_storedGuids.cbegin() + m_guidBuckets[bucket + 1], guid);
 }
 
 KnownMessages::Keys KnownMessages::keys(const QString &logicHash, const QString &guid)
@@ -98,7 +148,11 @@ KnownMessages::Keys KnownMessages::keys(const QString &logicHash, const QString 
 
 qint64 KnownMessages::rowIdOfHash(const Keys &keys) const
 {
-    if (!keys.hasHash || m_hashes.empty())
+    if (!keys.hasHash)
+        return 0;
+    if (const qint64 stored = storedRowIdOfHash(keys))
+        return stored;
+    if (m_hashes.empty())
         return 0;
     const size_t mask = m_hashes.size() - 1;
     for (size_t i = slotOf(keys.hashHigh, mask);; i = (i + 1) & mask) {
@@ -112,6 +166,8 @@ qint64 KnownMessages::rowIdOfHash(const Keys &keys) const
 
 bool KnownMessages::mayHoldGuid(const Keys &keys) const
 {
+    if (storedGuid(keys.guid))
+        return true;
     if (m_guids.empty())
         return false;
     const size_t mask = m_guids.size() - 1;
