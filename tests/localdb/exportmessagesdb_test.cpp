@@ -2,6 +2,7 @@
 #include "recordingprogress.h"
 
 #include "frame/translation.h"
+#include "iosdb/ios6messagedb.h"
 #include "localdb/backupsmsthread.h"
 #include "localdb/exportmessagesdb.h"
 #include "model/msgattachment.h"
@@ -311,6 +312,36 @@ TEST_F(ExportMessagesDbTest, AbortLeavesNothingOfTheRun)
         target.write(*messages.last());
     }
     EXPECT_TRUE(counts() == before);
+}
+
+// A first save builds the indexes at its end: the schema ends as a dump lists it at the start,
+// after a commit and after an abort alike.
+TEST_F(ExportMessagesDbTest, FirstSaveEndsWithTheSchemaItBeganWith)
+{
+    const QString schema = QStringLiteral(
+        "select group_concat(type || name || sql, ';') as value from (select * from sqlite_master "
+        "where sql is not null order by type <> 'table', rowid)");
+    IOS6MessageDb(QDir(dbFolder()), QString(), true).openCheck();
+    const QString before = text(schema);
+    ASSERT_TRUE(before.contains(QStringLiteral("message_idx_logic_hash")));
+
+    MsgBuilder b;
+    const QList<_MsgMessage *> messages = conversation(b);
+    {
+        ExportMessagesDb target{QDir(dbFolder()), QString()};
+        target.init();
+        for (_MsgMessage *message : messages)
+            target.write(*message);
+        target.abort();
+    }
+    EXPECT_EQ(text(schema), before);
+    EXPECT_EQ(counts().messages, 0);
+
+    save(messages);
+    EXPECT_EQ(text(schema), before);
+    EXPECT_EQ(scalar("select count(*) from message indexed by message_idx_logic_hash "
+                     "where logic_hash > ''"),
+              messages.size());
 }
 
 // Duplicates are found in memory, among the rows the database held when the run began and those
