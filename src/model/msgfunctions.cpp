@@ -124,6 +124,9 @@ QString emoji_replace(const QString &text, const EmojiHandler &handler, void *co
     const auto byCode = [&handler](const QRegularExpressionMatch &match, void *ctx) {
         return handler(hexCode(match.capturedView().toUcs4().value(0)), ctx);
     };
+    // Most texts hold no unit at or above the lowest emoji above: nothing to replace.
+    if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x203C; }))
+        return text;
     return rx_replace(rx_replace(text, bmpEmoji, byCode, context), astralEmoji, byCode, context);
 }
 

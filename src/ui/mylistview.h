@@ -12,4 +12,8 @@ public:
 
     // Rows of the selection in the order the user selected them.
     QList<int> selectedRowsInOrder() const;
+
+protected:
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
 };
