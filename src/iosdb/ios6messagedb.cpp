@@ -573,9 +573,14 @@ void IOS6MessageDb::chats(MsgData &data)
 
     // Someone who left a group is no longer joined to it, yet their earlier messages still name
     // them; those handles are loaded too (without joining any chat) so the messages keep a sender.
-    Sqlite3Sql named("select * from handle where rowid in (select handle_id from message)");
+    // Only handles joined to no chat are looked for, and they are checked first: other_handle has
+    // no index, so when every handle is joined the scan of all messages is skipped (the "+" keeps
+    // SQLite from starting at the message lists instead).
+    Sqlite3Sql named("select * from handle where rowid not in (select handle_id from "
+                     "chat_handle_join) and (+rowid in (select handle_id from message)");
     if (tableSqlContains(kMessage, QStringLiteral("other_handle")))
-        named.appendSql(QStringLiteral(" or rowid in (select other_handle from message)"));
+        named.appendSql(QStringLiteral(" or +rowid in (select other_handle from message)"));
+    named.appendSql(QStringLiteral(")"));
     c = queryThrow(named);
     while (c.moveNext())
         handles.read(c);

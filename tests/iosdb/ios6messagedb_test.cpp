@@ -336,6 +336,31 @@ TEST_F(IOS6ReaderTest, HandleMembershipOfChats)
     EXPECT_FALSE(m_db.isHandleBelong2Chat(h.annaSms, h.ben));
 }
 
+// Handles joined to no chat are read only when a message names them, as sender or as the other
+// party of a group item; the list of chats alone reads them too.
+TEST_F(IOS6ReaderTest, UnjoinedHandlesAreReadWhenAMessageNamesThem)
+{
+    SmsDbWriter w(folder(), Layout::Extended);
+    const qint64 anna = w.addHandle(QStringLiteral("+15551230001"));
+    const qint64 added = w.addHandle(QStringLiteral("+15551230004"));
+    const qint64 stranger = w.addHandle(QStringLiteral("+15551230005"));
+    SmsDbWriter::Message item = msgAt(1000, anna, QString());
+    item.itemType = 1;
+    item.otherHandle = added;
+    w.addMessage(w.addChat(anna), item);
+    w.close();
+
+    MsgData chatsOnly;
+    m_db.chats(chatsOnly);
+    const MsgData &chats = chatsOnly;
+    const MsgData all = loadAll();
+    for (const MsgData *data : {&chats, &all}) {
+        EXPECT_TRUE(data->p()->handles.contains(anna));
+        EXPECT_TRUE(data->p()->handles.contains(added));
+        EXPECT_FALSE(data->p()->handles.contains(stranger));
+    }
+}
+
 TEST(IOS6AttachmentPath, PhoneNamesResolveBelowTheRoot)
 {
     const QString root = QStringLiteral("/data/db/file-relay");
