@@ -112,4 +112,37 @@ TEST_F(ErrorLines, EachFailureIsOneLineNamingFileAndProblem)
         expectOneClearLine(c, cli(c.args));
 }
 
+// A disk that fills up: files may not grow past 1 MiB in this run, so seven of the eight pictures
+// cannot be copied. The run fails with the counts instead of reporting success.
+TEST_F(ErrorLines, ExtractWithFailedCopiesEndsInErrorWithCounts)
+{
+    const QString phone = path(QStringLiteral("phone"));
+    {
+        SmsDbWriter w(QDir(phone), SmsDbWriter::Layout::Extended);
+        const qint64 ann = w.addHandle(QStringLiteral("+15550001"));
+        const qint64 chat = w.addChat(ann);
+        for (int i = 0; i < 8; ++i) {
+            SmsDbWriter::Message m;
+            m.text = QStringLiteral("picture %1").arg(i);
+            m.date = 1000 + i;
+            const QByteArray bytes(i == 0 ? 1000 : 2 * 1024 * 1024, char('a' + i));
+            w.addAttachment(w.addMessage(chat, m),
+                            QStringLiteral("~/Library/SMS/Attachments/%1/p%1.jpg").arg(i),
+                            QStringLiteral("image/jpeg"), &bytes);
+        }
+    }
+    QProcess run;
+    // Writes past the limit fail with EFBIG once the signal they raise is ignored.
+    run.start(QStringLiteral("/bin/sh"),
+              {"-c", "trap '' XFSZ; ulimit -f 1024; exec \"$0\" \"$@\"", TEXTLINK_CLI_PATH,
+               "--data-dir", m_data.path(), "--quiet", "extract", phone, "--out", path("out")});
+    ASSERT_TRUE(run.waitForFinished(120000));
+    const QString err = QString::fromUtf8(run.readAllStandardError());
+    EXPECT_EQ(run.exitCode(), 1) << err.toStdString();
+    EXPECT_EQ(err.count(QLatin1Char('\n')), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("7 attachment files could not be copied")))
+        << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("1 were copied"))) << err.toStdString();
+}
+
 } // namespace
