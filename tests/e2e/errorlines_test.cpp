@@ -34,6 +34,20 @@ protected:
         return path(name);
     }
 
+    // A phone folder of one chat with a picture.
+    QString plainPhone(const QString &name) const
+    {
+        SmsDbWriter w(QDir(path(name)), SmsDbWriter::Layout::Extended);
+        const qint64 ann = w.addHandle(QStringLiteral("+15550001"));
+        SmsDbWriter::Message m;
+        m.text = QStringLiteral("hello");
+        const QByteArray picture("picture");
+        w.addAttachment(w.addMessage(w.addChat(ann), m),
+                        QStringLiteral("~/Library/SMS/Attachments/p.jpg"),
+                        QStringLiteral("image/jpeg"), &picture);
+        return path(name);
+    }
+
     // An encrypted backup whose stored message database lost its last bytes.
     QString backupWithCutDb() const
     {
@@ -82,6 +96,7 @@ TEST_F(ErrorLines, EachFailureIsOneLineNamingFileAndProblem)
     const QString aFile = path(QStringLiteral("a-file"));
     writeFile(aFile, "not a folder");
     const QString backup = backupWithCutDb();
+    const QString phone = plainPhone(QStringLiteral("phone"));
     const QString pw = QString::fromLatin1(PhoneBackupSample::kPassword);
     const QString longName(300, QLatin1Char('x'));
 
@@ -103,6 +118,19 @@ TEST_F(ErrorLines, EachFailureIsOneLineNamingFileAndProblem)
          1,
          {aFile + "/data"}},
         {"data folder not writable", {"--data-dir", "/proc", "sources"}, 1, {"/proc"}},
+        {"export below a file",
+         {"export", phone, "--format", "csv", "--out", aFile + "/x"},
+         1,
+         {aFile}},
+        {"html export below a file",
+         {"export", phone, "--format", "html", "--out", aFile + "/x"},
+         1,
+         {aFile}},
+        {"pdf export below a file",
+         {"export", phone, "--format", "pdf", "--out", aFile + "/x"},
+         1,
+         {aFile}},
+        {"extract below a file", {"extract", phone, "--out", aFile + "/x"}, 1, {aFile}},
         {"damaged encrypted file",
          {"import-backup", backup, "--password", pw, "--to", "B"},
          1,
