@@ -601,6 +601,10 @@
         <translation>Loading iTunes backup...</translation>
     </message>
     <message>
+        <source>IDS_LOADING_MESSAGES</source>
+        <translation>Loading messages...</translation>
+    </message>
+    <message>
         <source>IDS_LOAD_BK_ADD_OTHER</source>
         <translation>Can't find your iTunes Backup on the list? Please manually import it by clicking &lt;a href=&quot;#&quot;&gt;HERE&lt;/a&gt;.</translation>
     </message>

@@ -1,5 +1,6 @@
 #include "android/absandroidconnectthread.h"
 
+#include "android/androidlog.h"
 #include "android/simpleprotocol.h"
 #include "frame/absprogress.h"
 #include "frame/translation.h"
@@ -12,13 +13,22 @@ namespace {
 constexpr int kServiceStartMs = 10000;
 } // namespace
 
-AbsAndroidConnectThread::AbsAndroidConnectThread(AbsProgress &progress, QObject *parent)
-    : QThread(parent), m_progress(progress)
+AbsAndroidConnectThread::AbsAndroidConnectThread(AbsProgress &progress, const char *what,
+                                                 QObject *parent)
+    : ProgressWorker(progress, lcAndroid, what, parent)
 {}
+
+void AbsAndroidConnectThread::work()
+{
+    if (!prepare())
+        return;
+    handshake();
+    progress().invokeSucceed(QString());
+}
 
 void AbsAndroidConnectThread::handshake()
 {
-    m_progress.invokeUpdateProgress(g_tr("IDS_GET_ANDROID_DEVICE_INFO"), 99, QString());
+    progress().invokeUpdateProgress(g_tr("IDS_GET_ANDROID_DEVICE_INFO"), 99, QString());
     const QString url = QStringLiteral("device2://127.0.0.1:%1").arg(portAlloc());
     const std::unique_ptr<QTcpSocket> socket = m_device.triggerService(url, kServiceStartMs);
     // The prefix is "$hello:"; what follows it is the description.

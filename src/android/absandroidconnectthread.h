@@ -1,13 +1,12 @@
 #pragma once
 
 #include "android/androiddevice.h"
-
-#include <QThread>
+#include "frame/progressworker.h"
 
 class AbsProgress;
 
 // What both ways of connecting share: the companion's hello, which describes the phone.
-class AbsAndroidConnectThread : public QThread
+class AbsAndroidConnectThread : public ProgressWorker
 {
     Q_OBJECT
 public:
@@ -15,12 +14,18 @@ public:
     const AndroidDevice &device() const { return m_device; }
 
 protected:
-    AbsAndroidConnectThread(AbsProgress &progress, QObject *parent);
+    // what names the way of connecting in the log.
+    AbsAndroidConnectThread(AbsProgress &progress, const char *what, QObject *parent);
 
+    // Readies the phone for the handshake. False ends the run: the user cancelled, or the
+    // failure has been reported already.
+    virtual bool prepare() { return true; }
+
+    AndroidDevice m_device;
+
+private:
+    void work() final;
     // Asks the device2 service for the phone's description; throws on any failure, including a
     // companion too old.
     void handshake();
-
-    AbsProgress &m_progress;
-    AndroidDevice m_device;
 };

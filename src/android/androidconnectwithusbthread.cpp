@@ -1,7 +1,6 @@
 #include "android/androidconnectwithusbthread.h"
 
 #include "android/adbhelper.h"
-#include "android/androidlog.h"
 #include "frame/absprogress.h"
 #include "frame/appdirs.h"
 #include "frame/translation.h"
@@ -35,7 +34,7 @@ QString copyPackage()
 
 AndroidConnectWithUSBThread::AndroidConnectWithUSBThread(const QString &serial,
                                                          AbsProgress &progress, QObject *parent)
-    : AbsAndroidConnectThread(progress, parent)
+    : AbsAndroidConnectThread(progress, "USB connection", parent)
 {
     m_device.serial = serial;
     m_device.wifi = false;
@@ -43,35 +42,31 @@ AndroidConnectWithUSBThread::AndroidConnectWithUSBThread(const QString &serial,
 
 bool AndroidConnectWithUSBThread::ensureInstalled()
 {
-    m_progress.invokeUpdateProgress(g_tr("IDS_CHECKING_APK_INSTALL"), -1, QString());
+    progress().invokeUpdateProgress(g_tr("IDS_CHECKING_APK_INSTALL"), -1, QString());
     const AdbHelper adb;
     const QSet<QString> packages = adb.packages(m_device.serial);
     // An empty listing means the listing failed: the install is not tried then.
     if (packages.isEmpty() || packages.contains(QString::fromLatin1(kPackage)))
         return true;
-    if (m_progress.isFinishedWithoutSuccess())
+    if (progress().isFinishedWithoutSuccess())
         return false;
     try {
         adb.install(m_device.serial, copyPackage());
         QThread::msleep(kAfterInstallMs);
     } catch (const std::exception &e) {
-        m_progress.invokeErrorOccurred(g_tr("IDS_ANDROID_INSTALL_APP_FAILED") +
+        progress().invokeErrorOccurred(g_tr("IDS_ANDROID_INSTALL_APP_FAILED") +
                                        QString::fromUtf8(e.what()));
         return false;
     }
     return true;
 }
 
-void AndroidConnectWithUSBThread::run()
+bool AndroidConnectWithUSBThread::prepare()
 {
-    try {
-        if (!ensureInstalled() || m_progress.isFinishedWithoutSuccess())
-            return;
-        handshake();
-        m_progress.invokeSucceed(QString());
-    } catch (const std::exception &e) {
-        qCWarning(lcAndroid) << "USB connection failed:" << e.what();
-        m_progress.invokeErrorOccurred(g_tr("IDS_ANDROID_CONNECT_FAILED_STEPS") +
-                                       QString::fromUtf8(e.what()));
-    }
+    return ensureInstalled() && !progress().isFinishedWithoutSuccess();
+}
+
+QString AndroidConnectWithUSBThread::errorText(const std::exception &e) const
+{
+    return g_tr("IDS_ANDROID_CONNECT_FAILED_STEPS") + ProgressWorker::errorText(e);
 }

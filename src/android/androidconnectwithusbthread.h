@@ -12,7 +12,8 @@ public:
                                 QObject *parent = nullptr);
 
 protected:
-    void run() override;
+    bool prepare() override;
+    QString errorText(const std::exception &e) const override;
 
 private:
     // False when the install failed (reported) or the user cancelled.

@@ -9,7 +9,4 @@ class AndroidConnectWithWiFiThread : public AbsAndroidConnectThread
 public:
     AndroidConnectWithWiFiThread(const QString &host, int port, AbsProgress &progress,
                                  QObject *parent = nullptr);
-
-protected:
-    void run() override;
 };

@@ -44,41 +44,26 @@ QString safeAttachmentName(const QString &name)
 
 AndroidLoadSMSThread::AndroidLoadSMSThread(const AndroidDevice &device, AbsProgress &progress,
                                            QObject *parent)
-    : QThread(parent)
+    : ProgressWorker(progress, lcAndroid, "load", parent)
     , m_device(device)
-    , m_progress(progress)
     , m_writer(device.cacheDir(), device.mmc)
 {}
 
 AndroidLoadSMSThread::~AndroidLoadSMSThread() = default;
 
-void AndroidLoadSMSThread::run()
+void AndroidLoadSMSThread::rollback(bool)
 {
-    try {
-        load();
-        m_progress.invokeSucceed(QString());
-        return;
-    } catch (int) {
-        qCInfo(lcAndroid) << "load cancelled";
-    } catch (const std::exception &e) {
-        qCWarning(lcAndroid) << "load failed:" << e.what();
-        m_progress.invokeErrorOccurred(QString::fromUtf8(e.what()));
-    }
     m_socket.reset();
-    try {
-        m_writer.abort();
-    } catch (const std::exception &e) {
-        qCWarning(lcAndroid) << "rolling the load back failed:" << e.what();
-    }
     m_loaded = 0;
     m_deleted = 0;
+    m_writer.abort();
 }
 
-void AndroidLoadSMSThread::load()
+void AndroidLoadSMSThread::work()
 {
     m_total = -1;
     m_processed = 0;
-    m_progress.invokeUpdateProgress(g_tr("IDS_ANDROID_LOADING_SMS"), 0, QString());
+    progress().invokeUpdateProgress(g_tr("IDS_ANDROID_LOADING_SMS"), 0, QString());
     m_country = CountryLibDb(m_device.mmc).defCountryInfo();
     prepareTables();
     m_writer.init();
@@ -110,6 +95,7 @@ void AndroidLoadSMSThread::load()
     db.openCheck();
     db.executeThrow("vacuum");
     db.close();
+    progress().invokeSucceed(QString());
 }
 
 void AndroidLoadSMSThread::prepareTables()
@@ -136,13 +122,13 @@ void AndroidLoadSMSThread::prepareTables()
 void AndroidLoadSMSThread::handleBatchCommand()
 {
     while (true) {
-        m_progress.throwIfCancelled();
+        progress().throwIfCancelled();
         const QString command =
             simpleprotocol::readCommand(*m_socket, simpleprotocol::kIdleTimeoutMs);
         if (command.startsWith(QLatin1String("$sms:"))) {
             ++m_processed;
             const int value = m_total > 0 ? int(qint64(m_processed) * 100 / m_total) : -1;
-            m_progress.invokeUpdateProgress(
+            progress().invokeUpdateProgress(
                 QString(), value, QStringLiteral("sms: %1/%2").arg(m_processed).arg(m_total));
             saveOneSms(command.mid(5));
         } else if (command.startsWith(QLatin1String("$end:"))) {
@@ -212,7 +198,7 @@ void AndroidLoadSMSThread::saveOneSms(const QString &line)
     }
     sendCommand(QStringLiteral("1"));
     for (int i = 0; i < attachments; ++i) {
-        m_progress.throwIfCancelled();
+        progress().throwIfCancelled();
         receiveAttachment(message, recordHash);
     }
 }
@@ -248,7 +234,7 @@ void AndroidLoadSMSThread::receiveAttachment(_MsgMessage &message, const QString
                 QStringLiteral("Create %1 error. %2").arg(file.fileName(), file.errorString()));
         }
         received += bytes.size();
-        m_progress.invokeUpdateProgress(
+        progress().invokeUpdateProgress(
             QString(), -1, QStringLiteral("Receiving %1(%L2 KB)").arg(name).arg(received / 1024));
     }
     sendCommand(QStringLiteral("."));

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "android/androiddevice.h"
+#include "frame/progressworker.h"
 #include "localdb/exportmessagesdb.h"
 #include "model/countryinfo.h"
-
-#include <QThread>
 
 #include <memory>
 
@@ -17,7 +16,7 @@ struct _MsgMessage;
 // stored message to the record it came from), records seen during this load are listed in
 // valid_hash, and messages of records gone from the phone are deleted. All of it happens in one
 // transaction: a failed or cancelled load leaves the cache as it was.
-class AndroidLoadSMSThread : public QThread
+class AndroidLoadSMSThread : public ProgressWorker
 {
     Q_OBJECT
 public:
@@ -31,10 +30,10 @@ public:
     int deletedCount() const { return m_deleted; }
 
 protected:
-    void run() override;
+    void work() override;
+    void rollback(bool cancelled) override;
 
 private:
-    void load();
     void prepareTables();
     void handleBatchCommand();
     void saveOneSms(const QString &line);
@@ -45,7 +44,6 @@ private:
     void sendCommand(const QString &command);
 
     const AndroidDevice m_device;
-    AbsProgress &m_progress;
     std::unique_ptr<QTcpSocket> m_socket;
     ExportMessagesDb m_writer;
     _CountryInfo m_country;

@@ -30,9 +30,8 @@ constexpr qint64 kUnixTo2001Ms = 978307200000LL;
 AndroidRestoreSMSThread::AndroidRestoreSMSThread(const AndroidDevice &device,
                                                  const QList<_MsgMessage *> &messages,
                                                  AbsProgress &progress, QObject *parent)
-    : QThread(parent)
+    : ProgressWorker(progress, lcAndroid, "transfer", parent)
     , m_device(device)
-    , m_progress(progress)
     , m_writer(device.cacheDir(), device.mmc)
 {
     for (_MsgMessage *message : messages) {
@@ -47,43 +46,37 @@ AndroidRestoreSMSThread::AndroidRestoreSMSThread(const AndroidDevice &device,
 
 AndroidRestoreSMSThread::~AndroidRestoreSMSThread() = default;
 
-void AndroidRestoreSMSThread::run()
+void AndroidRestoreSMSThread::work()
 {
-    bool finished = false;
-    QString error;
-    try {
-        transfer();
-        finished = true;
-    } catch (int) {
-        qCInfo(lcAndroid) << "transfer cancelled";
-    } catch (const std::exception &e) {
-        qCWarning(lcAndroid) << "transfer failed:" << e.what();
-        error = QString::fromUtf8(e.what());
-    }
+    transfer();
+    finish();
+    QString text = g_tr("IDS_SUC_RESTORE_%1_SMS_TO_ANDROID").arg(m_messages.size());
+    if (m_skipped != 0)
+        text += g_tr("IDS_SKIP_%1_SMS_GROUP_OR_SYS_MESSAGES").arg(m_skipped);
+    if (m_switchedApp)
+        text += g_tr("IDS_ANDROID_RESUME_DEFAULT_SMS_APP");
+    progress().invokeSucceed(text);
+}
+
+void AndroidRestoreSMSThread::rollback(bool)
+{
+    finish();
+}
+
+void AndroidRestoreSMSThread::finish()
+{
     m_socket.reset();
-    // What the phone confirmed stays recorded, also after a cancel or a failure.
-    try {
-        m_writer.uninit();
-    } catch (const std::exception &e) {
-        if (error.isEmpty())
-            error = QString::fromUtf8(e.what());
-    }
-    if (!error.isEmpty()) {
-        m_progress.invokeErrorOccurred(error);
-    } else if (finished) {
-        QString text = g_tr("IDS_SUC_RESTORE_%1_SMS_TO_ANDROID").arg(m_messages.size());
-        if (m_skipped != 0)
-            text += g_tr("IDS_SKIP_%1_SMS_GROUP_OR_SYS_MESSAGES").arg(m_skipped);
-        if (m_switchedApp)
-            text += g_tr("IDS_ANDROID_RESUME_DEFAULT_SMS_APP");
-        m_progress.invokeSucceed(text);
-    }
+    if (!m_recording)
+        return;
+    m_recording = false;
+    m_writer.uninit();
 }
 
 void AndroidRestoreSMSThread::transfer()
 {
-    m_progress.invokeUpdateProgress(g_tr("IDS_RESTORING_SMS_TO_ANDROID"), 0, QString());
+    progress().invokeUpdateProgress(g_tr("IDS_RESTORING_SMS_TO_ANDROID"), 0, QString());
     m_writer.init();
+    m_recording = true;
     m_socket = m_device.triggerService(
         QStringLiteral("restore2://127.0.0.1:%1/mms/").arg(portAlloc()), kServiceStartMs);
     switchDefaultApp();
@@ -91,13 +84,13 @@ void AndroidRestoreSMSThread::transfer()
     IOS6MessageDb &cache = m_writer.db();
     const int total = int(m_messages.size());
     for (int first = 0; first < total; first += kBatchSize) {
-        m_progress.throwIfCancelled();
+        progress().throwIfCancelled();
         const int end = std::min(total, first + kBatchSize);
         send(QStringLiteral("$batch:"), QString(), true);
         QList<_MsgMessage *> sent;
         for (int k = first; k < end; ++k) {
-            m_progress.throwIfCancelled();
-            m_progress.invokeUpdateProgress(QString(), int(qint64(k + 1) * 100 / total),
+            progress().throwIfCancelled();
+            progress().invokeUpdateProgress(QString(), int(qint64(k + 1) * 100 / total),
                                             QStringLiteral("SMS: %1/%2").arg(k + 1).arg(total));
             _MsgMessage *message = m_messages.at(k);
             if (cache.findMessageHash(*message) != 0) {
@@ -123,8 +116,8 @@ void AndroidRestoreSMSThread::switchDefaultApp()
     const QString feedback = readFeedback(QStringLiteral("$defsmsapp:"));
     if (feedback.mid(11).trimmed().toInt() == 0)
         return;
-    m_progress.invokeTipsWait(g_tr("IDS_ANDROID_SET_DEFAULT_SMS_APP_TIPS"));
-    m_progress.waitForUser();
+    progress().invokeTipsWait(g_tr("IDS_ANDROID_SET_DEFAULT_SMS_APP_TIPS"));
+    progress().waitForUser();
     send(QStringLiteral("$defsmsapp:"), QString(), true);
     m_switchedApp = true;
 }
@@ -142,7 +135,7 @@ bool AndroidRestoreSMSThread::sendMessage(const _MsgMessage &message)
     send(QStringLiteral("$sms:"), line, false);
     bool whole = true;
     for (const _MsgAttachment *attachment : attachments) {
-        m_progress.throwIfCancelled();
+        progress().throwIfCancelled();
         send(QStringLiteral("$atta:"),
              QStringLiteral("%1,%2").arg(attachment->mime_type,
                                          QFileInfo(attachment->localPath).fileName()),
@@ -207,7 +200,7 @@ bool AndroidRestoreSMSThread::sendFile(const _MsgAttachment &attachment)
              QString::fromLatin1(QByteArray::fromRawData(m_chunk.constData(), n).toBase64()),
              false);
         done += n;
-        m_progress.invokeUpdateProgress(
+        progress().invokeUpdateProgress(
             QString(), -1,
             QStringLiteral("Sending %1, %L2/%L3 KB").arg(name).arg(done / 1024).arg(size / 1024));
     }

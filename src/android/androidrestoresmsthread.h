@@ -1,11 +1,11 @@
 #pragma once
 
 #include "android/androiddevice.h"
+#include "frame/progressworker.h"
 #include "localdb/exportmessagesdb.h"
 
 #include <QByteArray>
 #include <QList>
-#include <QThread>
 
 #include <memory>
 
@@ -17,7 +17,7 @@ struct _MsgMessage;
 // Sends messages to a phone in batches of 100 and records them in the phone's cache database,
 // so that a second transfer skips them. A batch is recorded only once the phone has confirmed
 // it: after a dropped connection the unconfirmed messages are sent again next time.
-class AndroidRestoreSMSThread : public QThread
+class AndroidRestoreSMSThread : public ProgressWorker
 {
     Q_OBJECT
 public:
@@ -34,10 +34,14 @@ public:
     int failedCount() const { return m_failed; }
 
 protected:
-    void run() override;
+    void work() override;
+    // What the phone confirmed stays recorded, also after a cancel or a failure.
+    void rollback(bool cancelled) override;
 
 private:
     void transfer();
+    // Closes the connection and records the confirmed batches; once per run.
+    void finish();
     void switchDefaultApp();
     // True when every attachment's data could be read.
     bool sendMessage(const _MsgMessage &message);
@@ -49,10 +53,10 @@ private:
 
     const AndroidDevice m_device;
     QList<_MsgMessage *> m_messages;
-    AbsProgress &m_progress;
     std::unique_ptr<QTcpSocket> m_socket;
     ExportMessagesDb m_writer;
     QByteArray m_chunk;
+    bool m_recording = false;
     bool m_switchedApp = false;
     int m_skipped = 0;
     int m_alreadyThere = 0;

@@ -77,6 +77,7 @@ void preselect(MainWindow &window, const QString &selection)
         // Selecting a database lists its conversations, so the next title can be found.
         window.treeView()->selectionModel()->setCurrentIndex(
             window.treeModel()->indexOfItemNode(found), QItemSelectionModel::ClearAndSelect);
+        window.display().loader().finish();
         parent = found;
     }
     bool isRow = false;

@@ -1,7 +1,5 @@
 #include "cli/jsonline.h"
 
-#include <cstdio>
-
 namespace {
 
 // The longest form of one UTF-16 unit: a backslash, "u" and four hexadecimal digits.
@@ -149,10 +147,20 @@ JsonLine &JsonLine::add(const char *key, const QString &value)
 JsonLine &JsonLine::add(const char *key, qint64 value)
 {
     appendKey(key);
-    // Formatted in place: QByteArray::number made a new array for every number of every record.
+    // Formatted in place, digits from the right: QByteArray::number made a new array for every
+    // number of every record, and printf cost more than the division.
     char digits[24];
-    const int length = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(value));
-    m_bytes.append(digits, length);
+    char *const end = digits + sizeof digits;
+    char *p = end;
+    // Through the unsigned magnitude, so that the lowest 64-bit value has one too.
+    quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
+    do {
+        *--p = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        *--p = '-';
+    m_bytes.append(p, end - p);
     return *this;
 }
 

@@ -2,8 +2,6 @@
 
 #include "frame/absprogress.h"
 
-#include <exception>
-
 ProgressWorker::ProgressWorker(AbsProgress &progress, LogCategory log, const char *what,
                                QObject *parent)
     : QThread(parent), m_progress(progress), m_log(log), m_what(what)
@@ -13,6 +11,7 @@ ProgressWorker::~ProgressWorker() = default;
 
 void ProgressWorker::run()
 {
+    m_failed = false;
     try {
         work();
     } catch (int code) {
@@ -23,11 +22,17 @@ void ProgressWorker::run()
     } catch (const std::exception &e) {
         qCWarning(m_log) << m_what << "failed:" << e.what();
         rollbackLogged(false);
-        m_progress.invokeErrorOccurred(QString::fromUtf8(e.what()));
+        m_failed = true;
+        m_progress.invokeErrorOccurred(errorText(e));
     }
 }
 
 void ProgressWorker::rollback(bool) {}
+
+QString ProgressWorker::errorText(const std::exception &e) const
+{
+    return QString::fromUtf8(e.what());
+}
 
 void ProgressWorker::rollbackLogged(bool cancelled)
 {

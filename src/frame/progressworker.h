@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QLoggingCategory>
+#include <QString>
 #include <QThread>
+
+#include <exception>
 
 class AbsProgress;
 
@@ -17,6 +20,9 @@ public:
 
     ~ProgressWorker() override;
 
+    // The last run reported an error (a cancel is none).
+    bool failed() const { return m_failed; }
+
 protected:
     // log and what name the module's category and the work in the log ("save", "export").
     ProgressWorker(AbsProgress &progress, LogCategory log, const char *what,
@@ -27,6 +33,8 @@ protected:
     // Takes back what work() did so far. An exception from here is logged; it never replaces the
     // error that led here.
     virtual void rollback(bool cancelled);
+    // The text an error reports: the exception's own, unless a worker words it otherwise.
+    virtual QString errorText(const std::exception &e) const;
 
     AbsProgress &progress() const { return m_progress; }
 
@@ -36,4 +44,5 @@ private:
     AbsProgress &m_progress;
     const LogCategory m_log;
     const char *const m_what;
+    bool m_failed = false;
 };

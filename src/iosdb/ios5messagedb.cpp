@@ -45,7 +45,7 @@ QStringList attachmentGuids(const QByteArray &info)
         const auto c = static_cast<unsigned char>(byte);
         const bool keep =
             (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-';
-        text.append(keep ? QChar(c) : QChar(' '));
+        text.append(QLatin1Char(keep ? byte : ' '));
     }
     static const QRegularExpression guidRx(QStringLiteral(
         "[a-zA-Z0-9]{8}\\-[a-zA-Z0-9]{4}\\-[a-zA-Z0-9]{4}\\-[a-zA-Z0-9]{4}\\-[a-zA-Z0-9]{12}"));

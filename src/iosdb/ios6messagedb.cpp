@@ -17,6 +17,7 @@
 #include "model/msgreactions.h"
 #include "model/sqlite3cursor.h"
 #include "model/sqlite3recordreader.h"
+#include "model/sqlite3repeatstmt.h"
 #include "model/sqlite3row.h"
 #include "model/sqlite3transaction.h"
 
@@ -166,22 +167,22 @@ Sqlite3RecordReader<_MsgMessage> messageReader()
     return Sqlite3RecordReader<_MsgMessage>(std::move(fields));
 }
 
-// The member's value, or an invalid variant when the column is to keep its default.
-QVariant columnValue(const MessageColumn &column, const _MsgMessage &msg)
+// The placeholder of parameter n in an insert; bound NULL, it stands for the column's default
+// (fallback, the default's SQL text, or none).
+QString placeholder(int n, const QString &fallback)
 {
-    const QVariant value = std::visit(
-        [&](auto member) -> QVariant {
-            if constexpr (std::is_same_v<decltype(member), std::monostate>)
-                return QVariant();
-            else
-                return QVariant::fromValue(msg.*member);
-        },
-        column.member);
-    if (column.write == W::UnlessEmpty &&
-        ((value.typeId() == QMetaType::QString && value.toString().isEmpty()) ||
-         (value.typeId() == QMetaType::QByteArray && value.toByteArray().isEmpty())))
-        return QVariant();
-    return value;
+    const QString mark = QStringLiteral("?%1").arg(n);
+    return fallback.isEmpty() ? mark : QStringLiteral("coalesce(%1, %2)").arg(mark, fallback);
+}
+
+// The SQL text of a column's default, "" when it has none.
+QString defaultOf(const QHash<QString, _SqliteCol> &columns, const QString &name)
+{
+    for (auto it = columns.cbegin(); it != columns.cend(); ++it) {
+        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+            return it->defaultValue;
+    }
+    return QString();
 }
 
 Sqlite3RecordReader<_MsgChat> chatReader()
@@ -276,6 +277,91 @@ private:
     int m_rowidColumn = -1;
 };
 
+// The insert of one message row: the column list follows the table, built once, and each
+// message's values are bound straight from its members into the one prepared statement.
+class IOS6MessageDb::MessageInsert
+{
+public:
+    explicit MessageInsert(IOS6MessageDb &db)
+    {
+        const auto present = db.tbInfo(kMessage);
+        QStringList names;
+        QStringList values;
+        for (const MessageColumn &column : messageColumns()) {
+            if (column.write == W::Never ||
+                (column.addedType && !db.messageSqlContains(column.name)))
+                continue;
+            const QString name = QString::fromLatin1(column.name);
+            names << g_sqlIdentifier(name);
+            m_columns.push_back(&column);
+            values << placeholder(int(m_columns.size()),
+                                  mayKeepDefault(column) ? defaultOf(present, name) : QString());
+        }
+        m_sql = QStringLiteral("insert into message (%1) values (%2)")
+                    .arg(names.join(QLatin1Char(',')), values.join(QLatin1Char(',')))
+                    .toUtf8();
+    }
+
+    qint64 insert(IOS6MessageDb &db, const _MsgMessage &msg, qint64 handleId, qint64 otherHandleId,
+                  const QString &logicHash) const
+    {
+        Sqlite3RepeatStmt &stmt = db.repeatStmt(m_sql);
+        for (size_t i = 0; i < m_columns.size(); ++i)
+            bind(stmt, int(i) + 1, *m_columns[i], msg, handleId, otherHandleId, logicHash);
+        stmt.execute();
+        return db.lastInsertId();
+    }
+
+private:
+    static bool mayKeepDefault(const MessageColumn &column)
+    {
+        return column.write == W::UnlessEmpty || qstrcmp(column.name, "other_handle") == 0;
+    }
+
+    static void bind(Sqlite3RepeatStmt &stmt, int index, const MessageColumn &column,
+                     const _MsgMessage &msg, qint64 handleId, qint64 otherHandleId,
+                     const QString &logicHash)
+    {
+        if (column.write == W::Computed) {
+            if (qstrcmp(column.name, "handle_id") == 0)
+                stmt.bindInt64(index, handleId);
+            else if (qstrcmp(column.name, "other_handle") == 0 && otherHandleId > 0)
+                stmt.bindInt64(index, otherHandleId);
+            else if (qstrcmp(column.name, "logic_hash") == 0)
+                stmt.bindText(index, logicHash.isEmpty() ? msg.logicalHash() : logicHash);
+            else
+                stmt.bindNull(index);
+            return;
+        }
+        const bool keepDefault = column.write == W::UnlessEmpty;
+        std::visit(
+            [&](auto member) {
+                using Member = decltype(member);
+                if constexpr (std::is_same_v<Member, int _MsgMessage::*> ||
+                              std::is_same_v<Member, qint64 _MsgMessage::*>) {
+                    stmt.bindInt64(index, msg.*member);
+                } else if constexpr (std::is_same_v<Member, QString _MsgMessage::*>) {
+                    if (keepDefault && (msg.*member).isEmpty())
+                        stmt.bindNull(index);
+                    else
+                        stmt.bindText(index, msg.*member);
+                } else if constexpr (std::is_same_v<Member, QByteArray _MsgMessage::*>) {
+                    if (keepDefault && (msg.*member).isEmpty())
+                        stmt.bindNull(index);
+                    else
+                        stmt.bindBlob(index, msg.*member);
+                } else {
+                    stmt.bindNull(index);
+                }
+            },
+            column.member);
+    }
+
+    QByteArray m_sql;
+    // The column each placeholder takes, in order.
+    std::vector<const MessageColumn *> m_columns;
+};
+
 IOS6MessageDb::IOS6MessageDb(const QDir &folder, const QString &mmc, bool localMode,
                              const QString &countryCode)
     : m_folder(folder)
@@ -324,6 +410,8 @@ void IOS6MessageDb::openCheck()
         close();
         m_tableSql.clear();
         m_messageSqlContains.clear();
+        m_messageInsert.reset();
+        m_attachmentInsert.clear();
         throw;
     }
 }
@@ -415,6 +503,8 @@ void IOS6MessageDb::readTableSql()
 {
     m_tableSql.clear();
     m_messageSqlContains.clear();
+    m_messageInsert.reset();
+    m_attachmentInsert.clear();
     Sqlite3Cursor c = queryThrow("select * from sqlite_master where type='table'");
     while (c.moveNext())
         m_tableSql.insert(c.getText(QStringLiteral("name")), c.getText(QStringLiteral("sql")));
@@ -478,7 +568,7 @@ void IOS6MessageDb::chats(MsgData &data)
     while (c.moveNext()) {
         _MsgHandle *handle = handles.read(c);
         if (_MsgChat *chat = d.chats.value(c.getInt64(joinChatId)))
-            chat->handleMap.insert(QString::number(handle->rowid), handle);
+            chat->handleMap.insertRowId(handle->rowid, handle);
     }
 
     // Someone who left a group is no longer joined to it, yet their earlier messages still name
@@ -528,7 +618,7 @@ void IOS6MessageDb::messages(MsgData &data, qint64 chatId)
         if (msg->other_handle > 0)
             msg->otherHandle = d.handles.value(msg->other_handle);
         msg->chat = chat;
-        chat->messageMap.insert(QString::number(rowid), msg);
+        chat->messageMap.insertRowId(rowid, msg);
     }
 
     Sqlite3Sql attaSql("select ma.message_id, ma.attachment_id, cm.chat_id, a.* from "
@@ -554,7 +644,7 @@ void IOS6MessageDb::messages(MsgData &data, qint64 chatId)
                 created->localPath = resolveAttachmentPath(created->filename);
             return created;
         });
-        msg->attachmentMap.insert(QString::number(attaId), atta);
+        msg->attachmentMap.insertRowId(attaId, atta);
     }
     MsgReactions::link(d);
 }
@@ -623,7 +713,11 @@ qint64 IOS6MessageDb::findHandle(const _MsgHandle &handle)
 
 qint64 IOS6MessageDb::findMessage(const QString &guid)
 {
-    return firstRowId(Sqlite3Sql("select rowid from message where guid=?").addTextParam(guid));
+    openCheck();
+    Sqlite3RepeatStmt &stmt =
+        repeatStmt(QByteArrayLiteral("select rowid from message where guid=?"));
+    stmt.bindText(1, guid);
+    return stmt.firstInt64();
 }
 
 qint64 IOS6MessageDb::findMessageHash(const _MsgMessage &msg)
@@ -637,8 +731,11 @@ qint64 IOS6MessageDb::findMessageHash(const _MsgMessage &msg)
 
 qint64 IOS6MessageDb::findAttachment(const _MsgAttachment &atta)
 {
-    return firstRowId(
-        Sqlite3Sql("select rowid from attachment where guid=?").addTextParam(atta.guid));
+    openCheck();
+    Sqlite3RepeatStmt &stmt =
+        repeatStmt(QByteArrayLiteral("select rowid from attachment where guid=?"));
+    stmt.bindText(1, atta.guid);
+    return stmt.firstInt64();
 }
 
 void IOS6MessageDb::joinChatHandle(qint64 chatId, qint64 handleId)
@@ -650,16 +747,24 @@ void IOS6MessageDb::joinChatHandle(qint64 chatId, qint64 handleId)
 
 void IOS6MessageDb::joinChatMessage(qint64 chatId, qint64 messageId)
 {
-    execute(Sqlite3Sql("replace into chat_message_join(chat_id,message_id) values(?,?)")
-                .addInt64Param(chatId)
-                .addInt64Param(messageId));
+    joinRows(QByteArrayLiteral("replace into chat_message_join(chat_id,message_id) values(?,?)"),
+             chatId, messageId);
 }
 
 void IOS6MessageDb::joinMessageAtta(qint64 messageId, qint64 attachmentId)
 {
-    execute(Sqlite3Sql("replace into message_attachment_join(message_id,attachment_id) values(?,?)")
-                .addInt64Param(messageId)
-                .addInt64Param(attachmentId));
+    joinRows(QByteArrayLiteral(
+                 "replace into message_attachment_join(message_id,attachment_id) values(?,?)"),
+             messageId, attachmentId);
+}
+
+void IOS6MessageDb::joinRows(const QByteArray &sql, qint64 first, qint64 second)
+{
+    openCheck();
+    Sqlite3RepeatStmt &stmt = repeatStmt(sql);
+    stmt.bindInt64(1, first);
+    stmt.bindInt64(2, second);
+    stmt.execute();
 }
 
 void IOS6MessageDb::updateChatLastDate21(qint64 chatId, int date)
@@ -739,45 +844,73 @@ qint64 IOS6MessageDb::insertMessage(const _MsgMessage &msg, qint64 handleId, qin
                                     const QString &logicHash)
 {
     openCheck();
-    Sqlite3Row row;
-    for (const MessageColumn &column : messageColumns()) {
-        if (column.write == W::Never || (column.addedType && !messageSqlContains(column.name)))
-            continue;
-        QVariant value;
-        if (column.write != W::Computed)
-            value = columnValue(column, msg);
-        else if (qstrcmp(column.name, "handle_id") == 0)
-            value = handleId;
-        else if (qstrcmp(column.name, "other_handle") == 0 && otherHandleId > 0)
-            value = otherHandleId;
-        else if (qstrcmp(column.name, "logic_hash") == 0)
-            value = logicHash.isEmpty() ? msg.logicalHash() : logicHash;
-        if (value.isValid())
-            row[QString::fromLatin1(column.name)] = value;
-    }
-    return insertSqlRow(row, kMessage);
+    if (!m_messageInsert)
+        m_messageInsert = std::make_unique<MessageInsert>(*this);
+    return m_messageInsert->insert(*this, msg, handleId, otherHandleId, logicHash);
 }
 
 qint64 IOS6MessageDb::insertAttachment(const _MsgAttachment &atta)
 {
     openCheck();
-    Sqlite3Row row;
-    row[QStringLiteral("guid")] = atta.guid;
-    row[QStringLiteral("created_date")] = atta.created_date;
-    row[QStringLiteral("start_date")] = atta.start_date;
-    row[QStringLiteral("filename")] = atta.filename;
-    row[QStringLiteral("uti")] = atta.uti;
-    row[QStringLiteral("mime_type")] = atta.mime_type;
-    row[QStringLiteral("transfer_state")] = atta.transfer_state;
-    row[QStringLiteral("is_outgoing")] = atta.is_outgoing;
-    if (tableSqlContains(kAttachment, QStringLiteral("user_info")) && !atta.user_info.isEmpty())
-        row[QStringLiteral("user_info")] = atta.user_info;
-    if (tableSqlContains(kAttachment, QStringLiteral("transfer_name")) &&
-        !atta.transfer_name.isEmpty())
-        row[QStringLiteral("transfer_name")] = atta.transfer_name;
+    if (m_attachmentInsert.isEmpty())
+        m_attachmentInsert = attachmentInsertSql();
+    Sqlite3RepeatStmt &stmt = repeatStmt(m_attachmentInsert);
+    stmt.bindText(1, atta.guid);
+    stmt.bindInt64(2, atta.created_date);
+    stmt.bindInt64(3, atta.start_date);
+    stmt.bindText(4, atta.filename);
+    stmt.bindText(5, atta.uti);
+    stmt.bindText(6, atta.mime_type);
+    stmt.bindInt64(7, atta.transfer_state);
+    stmt.bindInt64(8, atta.is_outgoing);
+    // The columns an older table lacks come last; NULL stands for a value left to the default.
+    int index = 9;
+    if (tableSqlContains(kAttachment, QStringLiteral("user_info"))) {
+        if (atta.user_info.isEmpty())
+            stmt.bindNull(index++);
+        else
+            stmt.bindBlob(index++, atta.user_info);
+    }
+    if (tableSqlContains(kAttachment, QStringLiteral("transfer_name"))) {
+        if (atta.transfer_name.isEmpty())
+            stmt.bindNull(index++);
+        else
+            stmt.bindText(index++, atta.transfer_name);
+    }
     if (tableSqlContains(kAttachment, QStringLiteral("total_bytes")))
-        row[QStringLiteral("total_bytes")] = atta.total_bytes;
-    return insertSqlRow(row, kAttachment);
+        stmt.bindInt64(index++, atta.total_bytes);
+    stmt.execute();
+    return lastInsertId();
+}
+
+QByteArray IOS6MessageDb::attachmentInsertSql()
+{
+    const auto present = tbInfo(kAttachment);
+    QStringList names = {QStringLiteral("guid"),
+                         QStringLiteral("created_date"),
+                         QStringLiteral("start_date"),
+                         QStringLiteral("filename"),
+                         QStringLiteral("uti"),
+                         QStringLiteral("mime_type"),
+                         QStringLiteral("transfer_state"),
+                         QStringLiteral("is_outgoing")};
+    QStringList values;
+    for (int i = 1; i <= names.size(); ++i)
+        values << QStringLiteral("?%1").arg(i);
+    const auto optional = [&](const char *name, bool mayKeepDefault) {
+        const QString column = QString::fromLatin1(name);
+        if (!tableSqlContains(kAttachment, column))
+            return;
+        names << column;
+        values << placeholder(int(values.size()) + 1,
+                              mayKeepDefault ? defaultOf(present, column) : QString());
+    };
+    optional("user_info", true);
+    optional("transfer_name", true);
+    optional("total_bytes", false);
+    return QStringLiteral("insert into attachment (%1) values (%2)")
+        .arg(names.join(QLatin1Char(',')), values.join(QLatin1Char(',')))
+        .toUtf8();
 }
 
 void IOS6MessageDb::deleteMessage(const _MsgMessage *msg)

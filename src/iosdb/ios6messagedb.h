@@ -94,6 +94,7 @@ public:
 
 private:
     class HandleReader;
+    class MessageInsert;
 
     void createFromSchema();
     void requireTables();
@@ -104,7 +105,12 @@ private:
     // The country of addresses stored without one.
     _CountryInfo defaultCountry();
     bool messageSqlContains(const char *text);
+    // The attachment insert of this table: the columns every layout has as ?1 to ?8, then those
+    // it has of user_info, transfer_name and total_bytes.
+    QByteArray attachmentInsertSql();
     void execute(const Sqlite3Sql &sql);
+    // Runs sql, an insert of two row ids into a join table, through its kept statement.
+    void joinRows(const QByteArray &sql, qint64 first, qint64 second);
 
     const QDir m_folder;
     const QString m_mmc;
@@ -116,4 +122,7 @@ private:
     std::unique_ptr<IOSContactsMemDb> m_contacts;
     QHash<QString, QString> m_tableSql;
     QHash<QString, bool> m_messageSqlContains;
+    // Built on the first insert after the table was read, since it follows the table's columns.
+    std::unique_ptr<MessageInsert> m_messageInsert;
+    QByteArray m_attachmentInsert;
 };

@@ -135,6 +135,23 @@ QString plistString(const QPlist &dict, const char *key)
     return dict.get(QLatin1String(key)).toString();
 }
 
+// The phone's description stands in Info.plist and in Manifest.plist's "Lockdown", spelled
+// differently in each.
+struct DeviceField
+{
+    const char *infoKey;
+    const char *lockdownKey;
+    QString BackupManifest::_InfoPlist::*field;
+};
+
+const DeviceField kDeviceFields[] = {
+    {"Unique Identifier", "UniqueDeviceID", &BackupManifest::_InfoPlist::uniqueDeviceID},
+    {"Device Name", "DeviceName", &BackupManifest::_InfoPlist::deviceName},
+    {"Product Type", "ProductType", &BackupManifest::_InfoPlist::productType},
+    {"Product Version", "ProductVersion", &BackupManifest::_InfoPlist::productVersion},
+    {"Serial Number", "SerialNumber", &BackupManifest::_InfoPlist::serialNumber},
+};
+
 void setFileTimes(const QString &path, quint32 secs)
 {
     struct utimbuf times;
@@ -185,11 +202,8 @@ void BackupManifest::readManifestInfo()
         if (!plist.isDict())
             fail("IDS_MANIFEST_PLIST_NO_DICT", QDir::toNativeSeparators(file));
         const QPlist lockdown = plist.get(QStringLiteral("Lockdown"));
-        info.uniqueDeviceID = plistString(lockdown, "UniqueDeviceID");
-        info.deviceName = plistString(lockdown, "DeviceName");
-        info.productType = plistString(lockdown, "ProductType");
-        info.productVersion = plistString(lockdown, "ProductVersion");
-        info.serialNumber = plistString(lockdown, "SerialNumber");
+        for (const DeviceField &f : kDeviceFields)
+            info.*f.field = plistString(lockdown, f.lockdownKey);
         info.date = plist.get(QStringLiteral("Date")).toDate();
         info.isEncrypted = plist.get(QStringLiteral("IsEncrypted")).toBool();
         info.backupKeyBag = plist.get(QStringLiteral("BackupKeyBag")).toData();
@@ -207,11 +221,8 @@ void BackupManifest::readInfoPlist(_InfoPlist &info) const
     const QPlist plist = QPlist::fromFile(file);
     if (!plist.isDict())
         fail("IDS_MANIFEST_PLIST_NO_DICT", QDir::toNativeSeparators(file));
-    info.uniqueDeviceID = plistString(plist, "Unique Identifier");
-    info.deviceName = plistString(plist, "Device Name");
-    info.productType = plistString(plist, "Product Type");
-    info.productVersion = plistString(plist, "Product Version");
-    info.serialNumber = plistString(plist, "Serial Number");
+    for (const DeviceField &f : kDeviceFields)
+        info.*f.field = plistString(plist, f.infoKey);
     info.date = plist.get(QStringLiteral("Last Backup Date")).toDate();
 }
 

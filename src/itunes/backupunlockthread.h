@@ -1,7 +1,8 @@
 #pragma once
 
+#include "frame/progressworker.h"
+
 #include <QString>
-#include <QThread>
 
 class AbsProgress;
 class BackupManifest;
@@ -9,7 +10,7 @@ class BackupManifest;
 // Unlocks an encrypted backup behind a progress display: the password derivation of modern
 // backups takes ten million rounds, so it runs here, shows a status of its own and stops when the
 // user cancels. The derived key lives only in memory.
-class BackupUnlockThread : public QThread
+class BackupUnlockThread : public ProgressWorker
 {
     Q_OBJECT
 public:
@@ -24,17 +25,13 @@ public:
 
     // The run ended because the password is wrong (the error reported is "Invalid password.").
     bool wrongPassword() const { return m_wrongPassword; }
-    // The run reported an error (a cancel is none).
-    bool failed() const { return m_failed; }
 
 protected:
-    void run() override;
+    void work() override;
 
 private:
     BackupManifest &m_backup;
     const QString m_password;
-    AbsProgress &m_progress;
     const WrongPassword m_wrongPasswordIs;
     bool m_wrongPassword = false;
-    bool m_failed = false;
 };

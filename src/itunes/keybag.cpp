@@ -154,7 +154,8 @@ bool unlockWithPasscode(const QByteArray &password, _KeybagInfo &keybag,
     // Sizes are checked before the costly derivation, so that a damaged keybag is never taken
     // for a wrong password.
     for (const _KeybagPros &pros : std::as_const(keybag.classKeys)) {
-        if (isPasswordWrapped(pros) && !isWrappedKeySize(pros.values.value("WPKY").size()))
+        if (isPasswordWrapped(pros) &&
+            !isWrappedKeySize(pros.values.value(QStringLiteral("WPKY")).size()))
             throwDamaged();
     }
 

@@ -9,6 +9,7 @@
 #include "model/msgfunctions.h"
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
+#include "model/sqlite3indexpause.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -72,12 +73,20 @@ void ExportMessagesDb::init()
     m_db->executeThrow("PRAGMA cache_size=-65536");
     m_hasHashes = m_db->tableSqlContains(QStringLiteral("message"), QStringLiteral("logic_hash"));
     m_known.load(*m_db, m_hasHashes);
+    // Only into an empty table: building the indexes again over rows already stored would cost
+    // more than a small save gains.
+    if (m_known.isEmpty())
+        m_indexPause = std::make_unique<Sqlite3IndexPause>(*m_db);
 }
 
 void ExportMessagesDb::uninit()
 {
     writeChatDates();
     forgetLookups();
+    if (m_indexPause) {
+        m_indexPause->restore();
+        m_indexPause.reset();
+    }
     if (m_edit) {
         m_edit->commit();
         m_edit.reset();
@@ -89,6 +98,8 @@ void ExportMessagesDb::abort()
 {
     forgetLookups();
     m_inserted = 0;
+    // The rollback puts the indexes back.
+    m_indexPause.reset();
     if (m_edit) {
         const std::unique_ptr<AbsDbEdit> edit = std::move(m_edit);
         edit->rollback();
@@ -113,14 +124,15 @@ void ExportMessagesDb::write(_MsgMessage &message)
 
     // Computed once: it is both the duplicate test and a column of the new row.
     const QString hash = m_hasHashes ? message.logicalHash() : QString();
-    qint64 messageId = m_hasHashes ? m_known.rowIdOfHash(hash) : 0;
-    if (messageId == 0 && m_known.mayHoldGuid(message.guid))
+    const KnownMessages::Keys keys = KnownMessages::keys(hash, message.guid);
+    qint64 messageId = m_known.rowIdOfHash(keys);
+    if (messageId == 0 && m_known.mayHoldGuid(keys))
         messageId = m_db->findMessage(message.guid);
     if (messageId == 0) {
         const qint64 otherHandleId =
             message.otherHandle ? handleRowId(*message.otherHandle, chatId) : 0;
         messageId = m_db->insertMessage(message, handleId, otherHandleId, hash);
-        m_known.add(messageId, hash, message.guid);
+        m_known.add(messageId, keys);
         m_db->joinChatMessage(chatId, messageId);
         noteChatDate(chatId, message.date);
         ++m_inserted;
@@ -134,28 +146,44 @@ void ExportMessagesDb::write(_MsgMessage &message)
 
 qint64 ExportMessagesDb::chatRowId(const _MsgChat &chat)
 {
-    const auto known = m_chatIds.constFind(chat.guid);
-    if (known != m_chatIds.constEnd())
-        return known.value();
-    qint64 chatId = m_db->findChat(chat.guid);
-    if (chatId == 0)
-        chatId = m_db->insertChatAndHandles(chat);
-    m_chatIds.insert(chat.guid, chatId);
+    // By record first: every message asks, and hashing its chat's guid cost more than the rest
+    // of the look-up. The guid is still compared (cheaply, as the record's own string), since a
+    // caller may pass records that live only as long as the write, one after another at one
+    // address.
+    const auto seen = m_chatIdsByRecord.constFind(&chat);
+    if (seen != m_chatIdsByRecord.constEnd() && seen->first == chat.guid)
+        return seen->second;
+    qint64 chatId = m_chatIds.value(chat.guid);
+    if (chatId == 0) {
+        chatId = m_db->findChat(chat.guid);
+        if (chatId == 0)
+            chatId = m_db->insertChatAndHandles(chat);
+        m_chatIds.insert(chat.guid, chatId);
+    }
+    m_chatIdsByRecord.insert(&chat, qMakePair(chat.guid, chatId));
     return chatId;
 }
 
 qint64 ExportMessagesDb::handleRowId(const _MsgHandle &handle, qint64 chatId)
 {
+    // By record first, as for chats.
     const QPair<QString, QString> key(handle.id, handle.service);
-    qint64 handleId = m_handleIds.value(key);
+    qint64 handleId = 0;
+    const auto seen = m_handleIdsByRecord.constFind(&handle);
+    if (seen != m_handleIdsByRecord.constEnd() && seen->first == key)
+        handleId = seen->second;
     if (handleId == 0) {
-        handleId = m_db->findHandle(handle);
+        handleId = m_handleIds.value(key);
         if (handleId == 0) {
-            handleId = m_db->insertHandle(handle);
-            m_db->joinChatHandle(chatId, handleId);
-            m_chatHandleJoins.insert(qMakePair(chatId, handleId));
+            handleId = m_db->findHandle(handle);
+            if (handleId == 0) {
+                handleId = m_db->insertHandle(handle);
+                m_db->joinChatHandle(chatId, handleId);
+                m_chatHandleJoins.insert(qMakePair(chatId, handleId));
+            }
+            m_handleIds.insert(key, handleId);
         }
-        m_handleIds.insert(key, handleId);
+        m_handleIdsByRecord.insert(&handle, qMakePair(key, handleId));
     }
     const QPair<qint64, qint64> join(chatId, handleId);
     if (!m_chatHandleJoins.contains(join)) {
@@ -228,7 +256,9 @@ void ExportMessagesDb::writeChatDates()
 void ExportMessagesDb::forgetLookups()
 {
     m_chatIds.clear();
+    m_chatIdsByRecord.clear();
     m_handleIds.clear();
+    m_handleIdsByRecord.clear();
     m_chatHandleJoins.clear();
     m_lastHandles.clear();
     m_newestDates.clear();

@@ -12,6 +12,7 @@
 #include <memory>
 
 class AbsDbEdit;
+class Sqlite3IndexPause;
 class IOS6MessageDb;
 struct _MsgAttachment;
 struct _MsgChat;
@@ -61,16 +62,23 @@ private:
     std::unique_ptr<IOS6MessageDb> m_db;
     // The run's transaction; declared after m_db so that it ends before the database closes.
     std::unique_ptr<AbsDbEdit> m_edit;
+    // Set while a save into an empty database builds its indexes at the end instead of row by
+    // row; declared after m_edit so that it goes first.
+    std::unique_ptr<Sqlite3IndexPause> m_indexPause;
     int m_inserted = 0;
     int m_skipped = 0;
 
     // Row ids found or created during this run. They are only valid inside its transaction, so
     // they are forgotten whenever one begins or ends.
-    QHash<QString, qint64> m_chatIds;                   // by chat guid
-    QHash<QPair<QString, QString>, qint64> m_handleIds; // by (address, service)
-    QSet<QPair<qint64, qint64>> m_chatHandleJoins;      // (chat, handle) known to be joined
-    QHash<qint64, QString> m_lastHandles;               // last_addressed_handle set per chat
-    QHash<qint64, int> m_newestDates;                   // newest new message per chat
+    // Chats by guid and addresses by (address, service); the same by record, with the key the
+    // record had.
+    QHash<QString, qint64> m_chatIds;
+    QHash<const _MsgChat *, QPair<QString, qint64>> m_chatIdsByRecord;
+    QHash<QPair<QString, QString>, qint64> m_handleIds;
+    QHash<const _MsgHandle *, QPair<QPair<QString, QString>, qint64>> m_handleIdsByRecord;
+    QSet<QPair<qint64, qint64>> m_chatHandleJoins; // (chat, handle) known to be joined
+    QHash<qint64, QString> m_lastHandles;          // last_addressed_handle set per chat
+    QHash<qint64, int> m_newestDates;              // newest new message per chat
     KnownMessages m_known;
     bool m_hasHashes = false;
 };

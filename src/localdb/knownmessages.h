@@ -2,66 +2,72 @@
 
 #include <QString>
 
-#include <unordered_map>
-#include <unordered_set>
-#include <utility>
 #include <vector>
 
 class Sqlite3DB;
 
 // The messages a local database already holds, by logical hash and by guid, read once when a save
 // begins: finding a duplicate then costs a look-up in memory instead of two queries per message.
-// Hashes are kept as their 16 bytes and guids as a 64-bit digest, a few dozen bytes a message.
+// Hashes are kept as their 16 bytes and guids as a 64-bit digest: sorted arrays for the stored
+// rows, open-addressing tables for those the run adds; a few dozen bytes a message.
 class KnownMessages
 {
 public:
+    // A message's keys, worked out once for its look-up and its adding.
+    struct Keys
+    {
+        quint64 hashHigh = 0;
+        quint64 hashLow = 0;
+        bool hasHash = false;
+        quint64 guid = 0;
+    };
+
     // Forgets everything, then reads the rows of db's message table (its logic_hash column only
     // when withHashes).
     void load(Sqlite3DB &db, bool withHashes);
     void clear();
+    // Whether the database held no message when loaded (what this run added aside).
+    bool isEmpty() const { return m_storedGuids.empty(); }
 
+    // A hash that is not 32 lower-case hexadecimal digits, which no hash of this program's making
+    // is, finds nothing.
+    static Keys keys(const QString &logicHash, const QString &guid);
     // The lowest row id stored with that logical hash, 0 when none.
-    qint64 rowIdOfHash(const QString &logicHash) const;
+    qint64 rowIdOfHash(const Keys &keys) const;
     // Whether a row may hold that guid: false is certain, true only says that the database is
     // worth asking (two guids can share a digest).
-    bool mayHoldGuid(const QString &guid) const;
-    // A row this run inserted; a hash the database held already keeps its stored row.
-    void add(qint64 rowid, const QString &logicHash, const QString &guid);
+    bool mayHoldGuid(const Keys &keys) const;
+    // A row this run inserted; a hash held already keeps its earlier row.
+    void add(qint64 rowid, const Keys &keys);
 
 private:
-    struct Digest
+    struct HashSlot
     {
         quint64 high = 0;
         quint64 low = 0;
-        bool operator<(const Digest &other) const
-        {
-            return high != other.high ? high < other.high : low < other.low;
-        }
-        bool operator==(const Digest &other) const
-        {
-            return high == other.high && low == other.low;
-        }
-    };
-    struct DigestHash
-    {
-        size_t operator()(const Digest &d) const { return size_t(d.high ^ (d.low * 31)); }
+        qint64 rowid = 0; // 0: empty
     };
 
-    // The hash's bytes; false for text that is not 32 lower-case hexadecimal digits, which no
-    // hash of this program's making equals.
-    static bool parse(const QString &logicHash, Digest &digest);
-    static quint64 guidDigest(const QString &guid);
     // Where each run of sorted keys sharing their top 16 bits begins (one entry more at the end):
     // a look-up then searches a few neighbours, where a binary search over a million entries
     // missed the processor's cache at nearly every step.
     template <typename Entry, typename TopBits>
     static std::vector<quint32> bucketStarts(const std::vector<Entry> &sorted, TopBits topBits);
+    qint64 storedRowIdOfHash(const Keys &keys) const;
+    bool storedGuid(quint64 guid) const;
+    void insertHash(quint64 high, quint64 low, qint64 rowid);
+    void insertGuid(quint64 guid);
+    void growHashes();
+    void growGuids();
 
-    // Sorted, from the database; what this run adds goes to the maps beside them.
-    std::vector<std::pair<Digest, qint64>> m_hashes;
-    std::vector<quint64> m_guids;
+    // Sorted, from the database: the most compact form for what a large archive holds.
+    std::vector<HashSlot> m_stored;
+    std::vector<quint64> m_storedGuids;
     std::vector<quint32> m_hashBuckets;
     std::vector<quint32> m_guidBuckets;
-    std::unordered_map<Digest, qint64, DigestHash> m_addedHashes;
-    std::unordered_set<quint64> m_addedGuids;
+    // What this run adds, in open-addressing tables.
+    std::vector<HashSlot> m_hashes;
+    std::vector<quint64> m_guids; // 0: empty
+    size_t m_hashCount = 0;
+    size_t m_guidCount = 0;
 };

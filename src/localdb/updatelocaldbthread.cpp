@@ -20,7 +20,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <exception>
 #include <stdexcept>
 
 namespace {
@@ -120,7 +119,7 @@ void retireOldDb(const QDir &folder)
 const char *const UpdateLocalDbThread::kOldDbName = "mms.db";
 
 UpdateLocalDbThread::UpdateLocalDbThread(AbsProgress &progress, QObject *parent)
-    : QThread(parent), m_progress(progress)
+    : ProgressWorker(progress, lcLocalDb, "local database update", parent)
 {}
 
 QList<QDir> UpdateLocalDbThread::oldDatabaseFolders()
@@ -137,24 +136,20 @@ QList<QDir> UpdateLocalDbThread::oldDatabaseFolders()
     return folders;
 }
 
-void UpdateLocalDbThread::run()
+void UpdateLocalDbThread::work()
 {
     m_converted.clear();
-    try {
-        const QList<QDir> folders = oldDatabaseFolders();
-        for (const QDir &folder : folders)
-            convertFolder(folder);
-        m_progress.invokeSucceed(g_tr("IDS_SUC_UPDATE_LOCALDB"));
-    } catch (const std::exception &e) {
-        m_progress.invokeErrorOccurred(QString::fromUtf8(e.what()));
-    }
+    const QList<QDir> folders = oldDatabaseFolders();
+    for (const QDir &folder : folders)
+        convertFolder(folder);
+    progress().invokeSucceed(g_tr("IDS_SUC_UPDATE_LOCALDB"));
 }
 
 void UpdateLocalDbThread::convertFolder(const QDir &folder)
 {
     const QString name = folder.dirName();
     qCInfo(lcLocalDb) << "converting old local database" << folder.absolutePath();
-    m_progress.invokeUpdateProgress(g_tr("IDS_UPDATING_LOCALDB_%1_MESSAGES").arg(name), 0,
+    progress().invokeUpdateProgress(g_tr("IDS_UPDATING_LOCALDB_%1_MESSAGES").arg(name), 0,
                                     QString());
     // A folder of the legacy data folder becomes the local database of the same name.
     updateMessagesDbThrow(folder, QDir(g_localDbDir().filePath(name)));
@@ -287,5 +282,5 @@ void UpdateLocalDbThread::reportRow(int done, int total)
     if (percent == m_lastPercent)
         return;
     m_lastPercent = percent;
-    m_progress.invokeUpdateProgress(QString(), percent, QString());
+    progress().invokeUpdateProgress(QString(), percent, QString());
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "frame/progressworker.h"
+
 #include <QDir>
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <QThread>
 
 class AbsProgress;
 class ExportMessagesDb;
@@ -16,7 +17,7 @@ struct _MsgMessage;
 // "attachments" folder) into local databases of today's layout, one folder after another. Not
 // cancellable: a folder is either converted completely and its "mms.db" renamed to "mms.db-bak",
 // or it keeps its "mms.db" and the run stops there with an error report.
-class UpdateLocalDbThread : public QThread
+class UpdateLocalDbThread : public ProgressWorker
 {
     Q_OBJECT
 public:
@@ -38,7 +39,7 @@ public:
     QStringList convertedNames() const { return m_converted; }
 
 protected:
-    void run() override;
+    void work() override;
 
 private:
     void convertFolder(const QDir &folder);
@@ -48,7 +49,6 @@ private:
                      ExportMessagesDb &target);
     void reportRow(int done, int total);
 
-    AbsProgress &m_progress;
     QStringList m_converted;
     int m_lastPercent = -1;
 };

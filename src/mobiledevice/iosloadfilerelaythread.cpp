@@ -27,39 +27,25 @@ constexpr int kReceivingValue = 99;
 
 IOSLoadFileRelayThread::IOSLoadFileRelayThread(const IOSDevice &device, AbsProgress &progress,
                                                QObject *parent)
-    : QThread(parent), m_device(device), m_progress(progress)
+    : ProgressWorker(progress, lcMobileDevice, "file relay", parent), m_device(device)
 {}
 
 IOSLoadFileRelayThread::~IOSLoadFileRelayThread() = default;
 
-void IOSLoadFileRelayThread::run()
+void IOSLoadFileRelayThread::work()
 {
-    try {
-        load();
-        m_progress.invokeSucceed(QString());
-    } catch (int code) {
-        if (code != kUserCancelled)
-            throw;
-        qCInfo(lcMobileDevice) << "file relay cancelled";
-    } catch (const std::exception &e) {
-        qCWarning(lcMobileDevice) << "file relay failed:" << e.what();
-        m_progress.invokeErrorOccurred(QString::fromUtf8(e.what()));
-    }
-}
-
-void IOSLoadFileRelayThread::load()
-{
-    m_progress.invokeUpdateProgress(g_tr("IDS_LOADING_IOS_DATABASES"), 0, QString());
+    progress().invokeUpdateProgress(g_tr("IDS_LOADING_IOS_DATABASES"), 0, QString());
     const QDir cache = m_device.cacheDir();
     const QString archivePath = cache.filePath(QStringLiteral("file-relay.cpio"));
     {
         const std::unique_ptr<AbsServiceConnection> connection =
-            mobiledevice_filerelay_start(m_device, &m_progress);
+            mobiledevice_filerelay_start(m_device, &progress());
         mobiledevice_filerelay(*connection, {QStringLiteral("UserDatabases")});
-        receiveArchive(*connection, archivePath, m_progress, m_receiveTimeoutMs);
+        receiveArchive(*connection, archivePath, progress(), m_receiveTimeoutMs);
     }
-    unpackArchive(archivePath, cache, &m_progress);
+    unpackArchive(archivePath, cache, &progress());
     QFile::remove(archivePath);
+    progress().invokeSucceed(QString());
 }
 
 qint64 IOSLoadFileRelayThread::receiveArchive(AbsServiceConnection &connection, const QString &path,

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "frame/progressworker.h"
+
 #include <QDir>
 #include <QString>
-#include <QThread>
 
 class AbsProgress;
 class AbsServiceConnection;
@@ -12,7 +13,7 @@ class IOSDevice;
 // folder: the archive is received into "file-relay.cpio" there, then unpacked into "file-relay",
 // where the message database lies at "file-relay/var/mobile/Library/SMS/sms.db". An archive
 // that stopped arriving before the phone closed the connection is an error and is not unpacked.
-class IOSLoadFileRelayThread : public QThread
+class IOSLoadFileRelayThread : public ProgressWorker
 {
     Q_OBJECT
 public:
@@ -33,12 +34,9 @@ public:
                               AbsProgress *progress);
 
 protected:
-    void run() override;
+    void work() override;
 
 private:
-    void load();
-
     const IOSDevice &m_device;
-    AbsProgress &m_progress;
     int m_receiveTimeoutMs = 60 * 1000;
 };

@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QStandardPaths>
 
 #include <stdexcept>
@@ -40,9 +41,8 @@ void iosbackup_clear_temp()
 
 IOSMobileBackupThread::IOSMobileBackupThread(const IOSDevice &device, AbsProgress &progress,
                                              const QString &root, QObject *parent)
-    : QThread(parent)
+    : ProgressWorker(progress, lcMobileDevice, "device backup", parent)
     , m_device(device)
-    , m_progress(progress)
     , m_root(root.isEmpty() ? iosbackup_temp_dir() : QDir(QDir(root).absolutePath()))
 {}
 
@@ -72,42 +72,31 @@ bool IOSMobileBackupThread::isReusableBackup(const QDir &folder, const QString &
     }
 }
 
-void IOSMobileBackupThread::backupUpdate(double progress, const QString &, const QString &)
+void IOSMobileBackupThread::backupUpdate(double percent, const QString &, const QString &)
 {
-    m_progress.invokeUpdateProgress(QString(), static_cast<int>(progress), QString());
+    progress().invokeUpdateProgress(QString(), static_cast<int>(percent), QString());
 }
 
-void IOSMobileBackupThread::run()
+void IOSMobileBackupThread::work()
 {
-    try {
-        m_progress.invokeUpdateProgress(g_tr("IDS_BACKING_UP_IOS"), 0, QString());
-        if (!m_root.mkpath(QStringLiteral(".")))
-            throw std::runtime_error(
-                g_tr("create %1 failed. %2").arg(m_root.absolutePath(), QString()).toStdString());
-        const QString folder = backupPath();
-        if (QFileInfo::exists(folder) &&
-            !isReusableBackup(QDir(folder), m_device.productVersion())) {
-            qCInfo(lcMobileDevice) << "deleting an unfinished or outdated backup:" << folder;
-            g_delDirCascade(folder);
-        }
-        backup2tool tool(m_device, m_root);
-        connect(&tool, &backup2tool::update, this, &IOSMobileBackupThread::backupUpdate,
-                Qt::DirectConnection);
-        const QMetaObject::Connection cancel = connect(&m_progress, &AbsProgress::userCacel, &tool,
-                                                       &backup2tool::cancel, Qt::DirectConnection);
-        // A cancel that came before the connection must still stop the tool.
-        if (m_progress.isFinishedWithoutSuccess())
-            tool.cancel();
-        try {
-            tool.runThrow(_backup2tool_req());
-        } catch (...) {
-            disconnect(cancel);
-            throw;
-        }
-        disconnect(cancel);
-        m_progress.invokeSucceed(QString());
-    } catch (const std::exception &e) {
-        qCWarning(lcMobileDevice) << "device backup failed:" << e.what();
-        m_progress.invokeErrorOccurred(QString::fromUtf8(e.what()));
+    progress().invokeUpdateProgress(g_tr("IDS_BACKING_UP_IOS"), 0, QString());
+    if (!m_root.mkpath(QStringLiteral(".")))
+        throw std::runtime_error(
+            g_tr("create %1 failed. %2").arg(m_root.absolutePath(), QString()).toStdString());
+    const QString folder = backupPath();
+    if (QFileInfo::exists(folder) && !isReusableBackup(QDir(folder), m_device.productVersion())) {
+        qCInfo(lcMobileDevice) << "deleting an unfinished or outdated backup:" << folder;
+        g_delDirCascade(folder);
     }
+    backup2tool tool(m_device, m_root);
+    connect(&tool, &backup2tool::update, this, &IOSMobileBackupThread::backupUpdate,
+            Qt::DirectConnection);
+    const QMetaObject::Connection cancel = connect(&progress(), &AbsProgress::userCacel, &tool,
+                                                   &backup2tool::cancel, Qt::DirectConnection);
+    const auto disconnectCancel = qScopeGuard([&cancel] { QObject::disconnect(cancel); });
+    // A cancel that came before the connection must still stop the tool.
+    if (progress().isFinishedWithoutSuccess())
+        tool.cancel();
+    tool.runThrow(_backup2tool_req());
+    progress().invokeSucceed(QString());
 }

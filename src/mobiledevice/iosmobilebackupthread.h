@@ -1,8 +1,9 @@
 #pragma once
 
+#include "frame/progressworker.h"
+
 #include <QDir>
 #include <QString>
-#include <QThread>
 
 class AbsProgress;
 class IOSDevice;
@@ -16,7 +17,7 @@ void iosbackup_clear_temp();
 // Backs the phone up with the backup tool into root/<identifier>, behind a progress display.
 // A backup left there by an earlier run is brought up to date when it is complete and of the
 // phone's current version; otherwise it is deleted first.
-class IOSMobileBackupThread : public QThread
+class IOSMobileBackupThread : public ProgressWorker
 {
     Q_OBJECT
 public:
@@ -33,13 +34,12 @@ public:
     static bool isReusableBackup(const QDir &folder, const QString &productVersion);
 
 public Q_SLOTS:
-    void backupUpdate(double progress, const QString &status, const QString &text);
+    void backupUpdate(double percent, const QString &status, const QString &text);
 
 protected:
-    void run() override;
+    void work() override;
 
 private:
     const IOSDevice &m_device;
-    AbsProgress &m_progress;
     const QDir m_root;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/msgrecordmap.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -26,8 +28,8 @@ struct _MsgChat
     QString display_name; // the name the user gave the chat
     int last = 0;         // date of the newest message, seconds since 2001-01-01 UTC
     QString group_id;
-    QHash<QString, _MsgHandle *> handleMap;   // participants by row id in decimal
-    QHash<QString, _MsgMessage *> messageMap; // messages by row id in decimal
+    MsgRecordMap<_MsgHandle> handleMap;   // participants by row id in decimal (iOS 5: address)
+    MsgRecordMap<_MsgMessage> messageMap; // messages by row id in decimal
 
     bool isGroup() const;
     // The user-given name when there is one, else the participants' names joined with ", ";

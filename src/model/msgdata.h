@@ -37,16 +37,31 @@ public:
     static Record *insertOrGet(QHash<qint64, Record *> &records, qint64 rowid, Make &&make,
                                bool *made = nullptr)
     {
-        Record *known = records.value(rowid);
+        // One hash lookup for a new row (loading a million rows made the second one count): the
+        // slot is made empty, then filled. Nothing stored is null, so an empty slot is new.
+        const qsizetype before = records.size();
+        Record *&slot = records[rowid];
         if (made)
-            *made = !known;
-        if (known)
-            return known;
-        std::unique_ptr<Record> created = make();
-        if (!created)
+            *made = !slot;
+        if (slot)
+            return slot;
+        std::unique_ptr<Record> created;
+        try {
+            created = make();
+        } catch (...) {
+            records.remove(rowid);
+            throw;
+        }
+        if (!created) {
+            records.remove(rowid);
             return nullptr;
-        Record *owned = created.get();
-        records.insert(rowid, created.release());
+        }
+        Record *owned = created.release();
+        // make() may itself have added to records (or shared them), which moves the slot.
+        if (records.size() == before + 1 && records.isDetached())
+            slot = owned;
+        else
+            records.insert(rowid, owned);
         return owned;
     }
 };

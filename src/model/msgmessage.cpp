@@ -65,7 +65,7 @@ QString itemSummary(const _MsgMessage &msg)
 
 // Attachment names as they take part in the fingerprint: the last path component, lower-cased,
 // in code-unit order so that the order the attachments were stored in does not matter.
-QStringList fingerprintNames(const QHash<QString, _MsgAttachment *> &attachments)
+QStringList fingerprintNames(const MsgRecordMap<_MsgAttachment> &attachments)
 {
     QStringList names;
     for (const _MsgAttachment *attachment : attachments) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/msgrecordmap.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -9,29 +11,37 @@ struct _MsgAttachment;
 struct _MsgChat;
 struct _MsgHandle;
 
-// One message. The fields up to `was_deduplicated` and from `is_audio_message` to
-// `message_action_type` are the columns of the phone's `message` table, in its order, so that a
-// record can be written back column by column. Dates count seconds since 2001-01-01 UTC; flags
-// (is_, was_, has_, cache_has_attachments) hold 0 or 1.
+// One message. Field names are the columns of the phone's `message` table (the reader and writer
+// map them column by column); they are grouped by type rather than in the table's order, which
+// spares the padding between them: a million of these are held at once. Dates count seconds since
+// 2001-01-01 UTC; flags (is_, was_, has_, cache_has_attachments) hold 0 or 1.
 //
 // The link fields at the end point at records of the same MsgData and never own them; copying a
 // message copies the links, not the records they point at.
 struct _MsgMessage
 {
     qint64 rowid = 0;
+    qint64 handle_id = 0;
+    qint64 srcRowId = 0; // row id in the phone database it came from; orders close messages
     QString guid;
     QString text; // may hold U+FFFC where attachments stand; see plainText()
-    int replace = 0;
     QString service_center;
-    qint64 handle_id = 0;
     QString subject;
     QString country;
     QByteArray attributedBody;
-    int version = 10;
-    int type = 0;
     QString service; // "SMS" or "iMessage"
     QString account;
     QString account_guid;
+    QString cache_roomnames;
+    QString group_title;
+    // Columns of later phones, kept so that local databases hold what the phone said.
+    QString associated_message_guid;  // a reaction's target: "p:N/GUID", "bp:GUID" or a guid
+    QString associated_message_emoji; // the emoji of a 2006 reaction
+    QString thread_originator_guid;   // the message a reply answers
+    QByteArray message_summary_info;  // edit history and unsent parts (binary property list)
+    int replace = 0;
+    int version = 10;
+    int type = 0;
     int error = 0;
     int date = 0;
     int date_read = 0;
@@ -53,40 +63,32 @@ struct _MsgMessage
     int was_downgraded = 0;
     int is_archive = 0;
     int cache_has_attachments = 0;
-    QString cache_roomnames;
     int was_data_detected = 0;
     int was_deduplicated = 0;
-    qint64 srcRowId = 0; // row id in the phone database it came from; orders close messages
     int is_audio_message = 0;
     int is_played = 0;
     int date_played = 0;
     int item_type = 0; // 0 message; 1 added, 2 named, 3 left, 4 location; other: system info
     int other_handle = -1;
-    QString group_title;
     int group_action_type = 0;
     int share_status = 0; // item type 4: 0 started sharing, other stopped
     int share_direction = 0;
     int is_expirable = 0;
     int expire_state = 0;
     int message_action_type = 0;
-    // Columns of later phones, kept so that local databases hold what the phone said.
-    QString associated_message_guid;  // a reaction's target: "p:N/GUID", "bp:GUID" or a guid
-    int associated_message_type = 0;  // 2000-2007 a reaction, 3000-3007 its removal
-    QString associated_message_emoji; // the emoji of a 2006 reaction
-    QString thread_originator_guid;   // the message a reply answers
+    int associated_message_type = 0; // 2000-2007 a reaction, 3000-3007 its removal
     int date_edited = 0;
-    QByteArray message_summary_info; // edit history and unsent parts (binary property list)
     // Worked out on loading from the columns above; not stored.
     bool edited = false;
     bool unsent = false;
 
     _MsgHandle *handle = nullptr;
     _MsgChat *chat = nullptr;
-    QHash<QString, _MsgAttachment *> attachmentMap; // by attachment row id in decimal (iOS 5: guid)
     _MsgHandle *otherHandle = nullptr;
     // A reaction whose target is loaded is shown with the target, not on its own.
     _MsgMessage *reactionTarget = nullptr;
     _MsgMessage *replyTarget = nullptr;
+    MsgRecordMap<_MsgAttachment> attachmentMap; // by attachment row id in decimal (iOS 5: guid)
     // Every reaction and removal row aimed at this message, oldest first; see
     // MsgReactions::standing for those still in force.
     QList<_MsgMessage *> reactions;

@@ -159,13 +159,22 @@ QList<_MsgMessage *> MsgReactions::standing(const _MsgMessage &target)
 void MsgReactions::link(__MsgData &data)
 {
     clearLinks(data);
-    QHash<QString, _MsgMessage *> byGuid;
     QList<_MsgMessage *> reactions;
+    bool anyReply = false;
+    for (_MsgMessage *msg : std::as_const(data.messages)) {
+        if (msg->isReaction())
+            reactions.append(msg);
+        anyReply = anyReply || !msg->thread_originator_guid.isEmpty();
+    }
+    // Most histories hold neither: then no guid needs indexing, which at a million messages costs
+    // time and memory at the peak of a load.
+    if (reactions.isEmpty() && !anyReply)
+        return;
+    QHash<QString, _MsgMessage *> byGuid;
+    byGuid.reserve(data.messages.size());
     for (_MsgMessage *msg : std::as_const(data.messages)) {
         if (!msg->guid.isEmpty())
             byGuid.insert(msg->guid, msg);
-        if (msg->isReaction())
-            reactions.append(msg);
     }
     // Oldest first, so that a removal meets the reactions it may cancel.
     g_sortMessages(reactions, Qt::AscendingOrder);

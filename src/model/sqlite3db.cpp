@@ -3,6 +3,7 @@
 #include "frame/translation.h"
 #include "model/modellog.h"
 #include "model/sqlite3exception.h"
+#include "model/sqlite3repeatstmt.h"
 #include "model/sqlite3row.h"
 #include "model/sqlite3stmt.h"
 #include "model/sqlite3stmtcache.h"
@@ -21,6 +22,14 @@ static_assert(Sqlite3DB::kOpenReadOnly == SQLITE_OPEN_READONLY, "flags are SQLit
 static_assert(Sqlite3DB::kOpenReadWrite == SQLITE_OPEN_READWRITE, "flags are SQLite's own");
 static_assert(Sqlite3DB::kOpenCreate == SQLITE_OPEN_CREATE, "flags are SQLite's own");
 
+namespace {
+
+// SQLite's allocation counters take a process-wide lock on every allocation; nothing here reads
+// them. Set while the program loads, since SQLite only takes it before its first use.
+[[maybe_unused]] const int g_noAllocationCounters = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+
+} // namespace
+
 Sqlite3DB::Sqlite3DB() = default;
 
 Sqlite3DB::~Sqlite3DB()
@@ -36,8 +45,12 @@ void Sqlite3DB::openThrow(const QString &path, int flags)
         throw Sqlite3Exception(path, g_tr("IDS_SQLITE_FILE_MISSING").arg(path), SQLITE_CANTOPEN);
     }
 
+    // SQLite's own locks guard a connection used by several threads at once, which this class,
+    // with its unguarded statement cache, never allows anyway; they cost a lock per call, and a
+    // save makes some sixty calls a message.
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                                   flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         // SQLite hands out a handle even on failure; it carries the message and must be closed.
         const Sqlite3Exception error(
@@ -62,6 +75,7 @@ bool Sqlite3DB::close()
     // Statements waiting for reuse would keep the connection open; those in use by cursors are
     // finalised by their cursors, no longer returning here.
     m_cache.reset();
+    m_repeatStmts.clear();
     if (sqlite3_close(db) == SQLITE_OK)
         return true;
     // Cursors still hold statements: hand the connection over to them, it closes with the last.
@@ -112,6 +126,15 @@ void Sqlite3DB::executeThrow(const Sqlite3Sql &sql)
     std::unique_ptr<Sqlite3Stmt> stmt = preparedStatement(sql);
     stmt->runToEnd();
     m_cache->put(std::move(stmt));
+}
+
+Sqlite3RepeatStmt &Sqlite3DB::repeatStmt(const QByteArray &sql)
+{
+    const auto found = m_repeatStmts.find(sql);
+    if (found != m_repeatStmts.end())
+        return *found->second;
+    auto stmt = std::make_unique<Sqlite3RepeatStmt>(openHandle(), sql);
+    return *m_repeatStmts.emplace(sql, std::move(stmt)).first->second;
 }
 
 int Sqlite3DB::exec(const QString &sql, QString &error)

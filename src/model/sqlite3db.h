@@ -9,8 +9,10 @@
 #include <QString>
 
 #include <memory>
+#include <unordered_map>
 
 struct sqlite3;
+class Sqlite3RepeatStmt;
 class Sqlite3Stmt;
 class Sqlite3StmtCache;
 
@@ -52,6 +54,9 @@ public:
     // cursors of that earlier run are gone: repeated look-ups and inserts skip the preparing.
     Sqlite3Cursor queryThrow(const Sqlite3Sql &sql);
     void executeThrow(const Sqlite3Sql &sql);
+    // The statement of that text (one statement), prepared on the first call and kept until the
+    // connection closes, for SQL run for every row of a large write. Throws Sqlite3Exception.
+    Sqlite3RepeatStmt &repeatStmt(const QByteArray &sql);
     // Runs SQL text of any number of statements; returns SQLite's result code (0 = success) and
     // fills error with SQLite's message otherwise.
     int exec(const QString &sql, QString &error);
@@ -80,5 +85,6 @@ private:
     // Shared with the cursors' statements only weakly: one outliving close() is finalised when
     // its cursors go instead of returning to a cache of a connection that is gone.
     QSharedPointer<Sqlite3StmtCache> m_cache;
+    std::unordered_map<QByteArray, std::unique_ptr<Sqlite3RepeatStmt>> m_repeatStmts;
     QString m_path;
 };

@@ -52,7 +52,7 @@ Sqlite3Sql::Sqlite3Sql(const QString &sql) : m_sql(sql) {}
 Sqlite3Sql &Sqlite3Sql::addTextParam(const QString &value)
 {
     // A null QString still binds as text: callers that mean NULL say so with addNullParam.
-    return addParam(QVariant(value.isNull() ? QString(kEmpty) : value));
+    return addParam(QVariant(value.isNull() ? QStringLiteral("") : value));
 }
 
 Sqlite3Sql &Sqlite3Sql::addIntParam(int value)

@@ -17,4 +17,6 @@ public:
 
     QSharedPointer<AbsMessageDb> db;
     MsgData data;
+    // True once data holds the messages too, not only the chats.
+    bool messagesLoaded = false;
 };

@@ -127,6 +127,20 @@ AbsTreeItemModel::_ItemNode *AbsTreeItemModel::appendNode(_ItemNode *parent,
     return list.back().get();
 }
 
+void AbsTreeItemModel::appendNodes(_ItemNode *parent, std::vector<std::unique_ptr<_ItemNode>> nodes)
+{
+    if (nodes.empty())
+        return;
+    NodeList &list = childList(parent);
+    const int first = static_cast<int>(list.size());
+    beginInsertRows(indexOfItemNode(parent), first, first + static_cast<int>(nodes.size()) - 1);
+    for (std::unique_ptr<_ItemNode> &node : nodes) {
+        node->parent = parent;
+        list.push_back(std::move(node));
+    }
+    endInsertRows();
+}
+
 void AbsTreeItemModel::clearChilds(_ItemNode *node)
 {
     NodeList &list = childList(node);

@@ -56,6 +56,8 @@ public:
 
     // Appends node under parent (the top level for null) and returns it.
     _ItemNode *appendNode(_ItemNode *parent, std::unique_ptr<_ItemNode> node);
+    // Appends nodes under parent at once: one insertion for the views, however many nodes.
+    void appendNodes(_ItemNode *parent, std::vector<std::unique_ptr<_ItemNode>> nodes);
     // Deletes every child of node (of the top level for null).
     void clearChilds(_ItemNode *node);
     // Deletes node with its children; a node not found under its parent is left alone.

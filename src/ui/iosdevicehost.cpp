@@ -1,6 +1,7 @@
 #include "ui/iosdevicehost.h"
 
 #include "frame/absprogress.h"
+#include "frame/progresstask.h"
 #include "frame/translation.h"
 #include "itunes/backupmanifest.h"
 #include "mobiledevice/imobiledevicelink.h"
@@ -102,17 +103,9 @@ void IOSDeviceHost::readDevice(const QString &udid)
         // Reading the values may wait for the user to unlock the phone and trust this computer.
         const bool read = runStep(
             m_window, [&device](AbsProgress &progress, const IOSDeviceImport::WorkerRunner &run) {
-                const std::unique_ptr<QThread> reader(QThread::create([&device, &progress] {
-                    try {
-                        device.readValues(&progress);
-                        progress.invokeSucceed(QString());
-                    } catch (int) {
-                        // cancelled: the dialog has closed already
-                    } catch (const std::exception &e) {
-                        progress.invokeErrorOccurred(QString::fromUtf8(e.what()));
-                    }
-                }));
-                return run(*reader);
+                ProgressTask reader(progress, lcUi, "reading the phone",
+                                    [&device](AbsProgress &p) { device.readValues(&p); });
+                return run(reader);
             });
         if (!read)
             return;

@@ -146,11 +146,19 @@ _LocalDBItemNode *ItemModelMain::addLocalDb(QSharedPointer<AbsMessageDb> db, con
 void ItemModelMain::listChats(_AbsDBItemNode *source)
 {
     clearChilds(source);
-    QList<_MsgChatMerge> merges = source->data.chatMergeList();
+    appendNodes(source, chatNodes(source->data));
+}
+
+ItemModelMain::ChatNodes ItemModelMain::chatNodes(const MsgData &data)
+{
+    QList<_MsgChatMerge> merges = data.chatMergeList();
     // A strict order of plain values, so std::stable_sort is safe here (unlike the messages').
     std::stable_sort(merges.begin(), merges.end(), compareMsgChatMergeLastDesc);
+    ChatNodes nodes;
+    nodes.reserve(size_t(merges.size()));
     for (const _MsgChatMerge &merge : merges)
-        appendNode(source, std::make_unique<_ChatSessionItemNode>(merge));
+        nodes.push_back(std::make_unique<_ChatSessionItemNode>(merge));
+    return nodes;
 }
 
 _LocalDBItemNode *ItemModelMain::findLocalDb(const QString &name) const

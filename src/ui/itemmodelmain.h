@@ -4,7 +4,11 @@
 
 #include <QSharedPointer>
 
+#include <memory>
+#include <vector>
+
 class AbsMessageDb;
+class MsgData;
 class _AbsDBItemNode;
 class _AndroidDeviceItemNode;
 class _IOSDeviceItemNode;
@@ -38,6 +42,10 @@ public:
 
     // Rebuilds the source's chat nodes from its MsgData, latest conversation first.
     void listChats(_AbsDBItemNode *source);
+    using ChatNodes = std::vector<std::unique_ptr<_ItemNode>>;
+    // The chat nodes of data, latest conversation first. Touches nothing but data, so it may
+    // run in any thread; the nodes then go under the source whose data that becomes.
+    static ChatNodes chatNodes(const MsgData &data);
 
     // The local database of that name, ignoring case; null when there is none.
     _LocalDBItemNode *findLocalDb(const QString &name) const;

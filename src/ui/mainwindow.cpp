@@ -20,6 +20,7 @@
 #include "ui/itemmodelmain.h"
 #include "ui/itemmodelsms.h"
 #include "ui/itemnodetype.h"
+#include "ui/loadingbar.h"
 #include "ui/localdbitemnode.h"
 #include "ui/mainwindowmenus.h"
 #include "ui/mylistview.h"
@@ -55,19 +56,9 @@ namespace {
 constexpr int kSourcePaneWidth = 350;
 constexpr int kListPaneWidth = 450;
 constexpr int kBubblePaneWidth = 200;
-constexpr int kChatNameMaxLength = 25;
 constexpr int kDateColumnWidth = 160;
 constexpr int kFlagColumnWidth = 50;
 constexpr int kContactColumnWidth = 120;
-
-QString chatLabel(const _MsgChat *chat)
-{
-    if (!chat)
-        return g_tr("IDS_ALL_MESSAGES");
-    const QString name = chat->displayName(false);
-    return name.size() > kChatNameMaxLength ? name.left(kChatNameMaxLength) + QStringLiteral("...")
-                                            : name;
-}
 
 } // namespace
 
@@ -80,6 +71,10 @@ MainWindow::MainWindow(QWidget *parent)
     m_controller = std::make_unique<DesktopController>(*this);
     m_search = std::make_unique<WindowSearch>(*m_contactSearch, *m_messageSearch, *m_smsModel,
                                               *m_listView, *m_bubbleView);
+    m_display = std::make_unique<SourceDisplay>(
+        SourceDisplay::Views{*m_treeModel, *m_treeView, *m_smsModel, *m_listView, *m_bubbleView,
+                             *m_lbSMSCount, *m_lbChatName, *m_loadingBar, *m_search});
+    connect(m_display.get(), &SourceDisplay::shown, this, &MainWindow::updateTitle);
     m_menus = std::make_unique<MainWindowMenus>(*this);
     updateMenuActionState();
     m_controller->listSources();
@@ -88,11 +83,11 @@ MainWindow::MainWindow(QWidget *parent)
     startIOSDevices();
     m_android = std::make_unique<AndroidLinkUi>(*this, *m_treeModel, [this](_AbsDBItemNode *node) {
         m_treeView->expand(m_treeModel->indexOfItemNode(node));
-        selectNode(node);
-        showNode(node);
+        m_display->select(node);
+        m_display->show(node);
         updateMenuActionState();
     });
-    resetDisplay();
+    m_display->reset();
     updateFirstRunHint();
     resize(kSourcePaneWidth + kListPaneWidth + kBubblePaneWidth + 200, 640);
     m_layout = std::make_unique<WindowLayout>(*this, *m_splitter, *m_listView->header());
@@ -142,6 +137,8 @@ void MainWindow::buildForm()
     m_lbSMSCount->setObjectName(QStringLiteral("lbSMSCount"));
     m_lbSMSCount->setTextFormat(Qt::PlainText);
     listLayout->addWidget(m_lbSMSCount);
+    m_loadingBar = new LoadingBar(listPane);
+    listLayout->addWidget(m_loadingBar);
     m_listView = new MyListView(listPane);
     m_listView->setObjectName(QStringLiteral("treeViewSMS"));
     listLayout->addWidget(m_listView);
@@ -212,13 +209,13 @@ void MainWindow::startIOSDevices()
     m_iosHost = new IOSDeviceHost(*m_treeModel, this);
     connect(m_iosHost, &IOSDeviceHost::deviceAdded, this, [this](_IOSDeviceItemNode *node) {
         m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->devicesRoot()));
-        selectNode(node);
+        m_display->select(node);
         updateMenuActionState();
     });
     // The message list shows the phone's records: they go with its node.
     connect(m_iosHost, &IOSDeviceHost::deviceRemoving, this, [this](_IOSDeviceItemNode *node) {
         if (ItemModelMain::sourceOf(currentNode()) == node)
-            resetDisplay();
+            m_display->reset();
     });
     connect(m_iosHost, &IOSDeviceHost::deviceRemoved, this, &MainWindow::updateMenuActionState);
     m_iosHost->start();
@@ -226,8 +223,7 @@ void MainWindow::startIOSDevices()
 
 AbsTreeItemModel::_ItemNode *MainWindow::currentNode() const
 {
-    const QModelIndexList selected = m_treeView->selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? nullptr : AbsTreeItemModel::nodeOf(selected.first());
+    return m_display->currentNode();
 }
 
 void MainWindow::updateMenuActionState()
@@ -241,90 +237,7 @@ void MainWindow::updateMenuActionState()
 void MainWindow::onMainTreeSelected(const QItemSelection &, const QItemSelection &)
 {
     updateMenuActionState();
-    showNode(currentNode());
-}
-
-void MainWindow::showNode(AbsTreeItemModel::_ItemNode *node)
-{
-    if (!node) {
-        resetDisplay();
-        return;
-    }
-    switch (node->type) {
-    case ITEMNODE_IOS_DEVICE:
-    case ITEMNODE_ANDROID_DEVICE: {
-        auto *source = static_cast<_AbsDBItemNode *>(node);
-        if (DesktopController::runGuarded([source] { source->db->messages(source->data, 0); }))
-            showMessages(source->data.messages(), nullptr);
-        else
-            resetDisplay();
-        break;
-    }
-    case ITEMNODE_LOCALDB:
-        showLocalDb(static_cast<_AbsDBItemNode *>(node));
-        break;
-    case ITEMNODE_CHAT_SESSION: {
-        const auto *chat = static_cast<_ChatSessionItemNode *>(node);
-        if (chat->firstChat())
-            showMessages(chat->merge.messages(), chat->firstChat());
-        else
-            resetDisplay();
-        break;
-    }
-    default:
-        resetDisplay();
-    }
-}
-
-void MainWindow::showLocalDb(_AbsDBItemNode *node)
-{
-    if (node->childCount() > 0) {
-        showMessages(node->data.messages(), nullptr);
-        return;
-    }
-    const bool loaded = DesktopController::runGuarded([this, node] {
-        node->db->chats(node->data);
-        m_treeModel->listChats(node);
-        if (node->childCount() > 0)
-            node->db->messages(node->data, 0);
-    });
-    if (!loaded || node->childCount() == 0) {
-        resetDisplay();
-        return;
-    }
-    // Expanding inside the selection change would disturb the view's own handling of it.
-    const QPersistentModelIndex index = m_treeModel->indexOfItemNode(node);
-    QMetaObject::invokeMethod(
-        this, [this, index] { m_treeView->expand(index); }, Qt::QueuedConnection);
-    showMessages(node->data.messages(), nullptr);
-}
-
-void MainWindow::showMessages(const QList<_MsgMessage *> &messages, _MsgChat *chat)
-{
-    m_currentChat = chat;
-    // The conversation reads oldest first whatever order the list is sorted in; reactions show
-    // with the messages they react to.
-    QList<_MsgMessage *> oldestFirst = messages;
-    oldestFirst.removeIf([](const _MsgMessage *message) { return !message->isShownAlone(); });
-    g_sortMessages(oldestFirst, Qt::AscendingOrder);
-    m_smsModel->loadSMS(oldestFirst);
-    const QHeaderView *header = m_listView->header();
-    m_smsModel->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
-    showBubble(oldestFirst);
-    m_lbSMSCount->setText(g_tr("IDS_SMS_COUNT_%1").arg(oldestFirst.size()));
-    m_lbChatName->setText(chatLabel(chat));
-    m_search->markMatches();
-    updateTitle();
-}
-
-void MainWindow::resetDisplay()
-{
-    m_currentChat = nullptr;
-    m_smsModel->clear();
-    showBubble({});
-    m_lbSMSCount->setText(g_tr("IDS_SMS_COUNT_%1").arg(0));
-    m_lbChatName->clear();
-    updateTitle();
+    m_display->show(currentNode());
 }
 
 void MainWindow::updateTitle()
@@ -332,8 +245,8 @@ void MainWindow::updateTitle()
     QStringList parts;
     if (const _AbsDBItemNode *source = ItemModelMain::sourceOf(currentNode()))
         parts << source->title;
-    if (m_currentChat)
-        parts << m_currentChat->displayName(false);
+    if (const _MsgChat *chat = m_display->currentChat())
+        parts << chat->displayName(false);
     parts << g_tr("IDS_APP_TITLE");
     setWindowTitle(parts.join(QStringLiteral(" \u2013 ")));
 }
@@ -373,21 +286,16 @@ void MainWindow::dropEvent(QDropEvent *event)
 
 void MainWindow::openDropped(const QString &path)
 {
+    m_display->loader().finish();
     _AbsDBItemNode *opened = m_controller->openDropped(path, m_backupFolders);
     if (!opened)
         return;
     if (opened->type == ITEMNODE_LOCALDB) {
-        refreshLocalDb(static_cast<_LocalDBItemNode *>(opened));
+        m_display->refresh(static_cast<_LocalDBItemNode *>(opened));
         return;
     }
     m_treeView->expand(m_treeModel->indexOfItemNode(m_treeModel->devicesRoot()));
-    selectNode(opened);
-}
-
-void MainWindow::showBubble(const QList<_MsgMessage *> &messages)
-{
-    qCDebug(lcUi) << "conversation pane:" << messages.size() << "messages";
-    m_bubbleView->showBubble(messages);
+    m_display->select(opened);
 }
 
 void MainWindow::onSMSItemSelected(const QItemSelection &selected, const QItemSelection &)
@@ -404,14 +312,6 @@ void MainWindow::onSMSSortIndicatorChanged(int column, Qt::SortOrder order)
     m_search->markMatches();
 }
 
-void MainWindow::selectNode(AbsTreeItemModel::_ItemNode *node)
-{
-    const QModelIndex index = m_treeModel->indexOfItemNode(node);
-    m_treeView->selectionModel()->clearSelection();
-    m_treeView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    m_treeView->scrollTo(index);
-}
-
 bool MainWindow::androidConnected() const
 {
     return m_treeModel->devicesRoot()->deviceCount(ITEMNODE_ANDROID_DEVICE) > 0;
@@ -422,7 +322,7 @@ bool MainWindow::androidConnected() const
 void MainWindow::searchCotnact()
 {
     if (AbsTreeItemModel::_ItemNode *found = m_search->nextContact(currentNode()))
-        selectNode(found);
+        m_display->select(found);
 }
 
 void MainWindow::findMessages()
@@ -449,11 +349,7 @@ QList<_MsgMessage *> MainWindow::shownMessages() const
 
 QList<_MsgMessage *> MainWindow::allMessagesOfCurrentSource()
 {
-    _AbsDBItemNode *source = ItemModelMain::sourceOf(currentNode());
-    if (!source ||
-        !DesktopController::runGuarded([source] { source->db->messages(source->data, 0); }))
-        return {};
-    return source->data.messages();
+    return m_display->allMessages(ItemModelMain::sourceOf(currentNode()));
 }
 
 void MainWindow::runAuto(Command command)
@@ -548,7 +444,9 @@ void MainWindow::miDelAll()
 
 void MainWindow::deleteLocalDb(_LocalDBItemNode *node)
 {
-    resetDisplay();
+    m_display->loader().finish();
+    m_display->forget(node);
+    m_display->reset();
     m_controller->deleteLocalDb(node);
     updateMenuActionState();
 }
@@ -566,21 +464,9 @@ void MainWindow::backupMessages(const QList<_MsgMessage *> &messages)
 void MainWindow::backupMessages(const QString &defaultName, const QList<_MsgMessage *> &messages,
                                 const QString &successNote)
 {
+    m_display->loader().finish();
     if (_LocalDBItemNode *node = m_controller->backupMessages(defaultName, messages, successNote))
-        refreshLocalDb(node);
-}
-
-void MainWindow::refreshLocalDb(_LocalDBItemNode *node)
-{
-    m_treeModel->clearChilds(node);
-    DesktopController::runGuarded([this, node] {
-        node->db->messages(node->data, 0);
-        m_treeModel->listChats(node);
-    });
-    m_treeView->expand(m_treeModel->indexOfItemNode(node));
-    selectNode(node);
-    // Selecting the node again does not count as a change when it already was the selection.
-    showNode(node);
+        m_display->refresh(node);
 }
 
 // ---- other commands
@@ -603,7 +489,7 @@ void MainWindow::miUnmoutDevice()
     if (!node)
         return;
     if (node->type == ITEMNODE_IOS_DEVICE || node->type == ITEMNODE_ANDROID_DEVICE) {
-        resetDisplay();
+        m_display->reset();
         m_treeModel->removeNode(node);
         updateMenuActionState();
     }
@@ -645,32 +531,18 @@ QString MainWindow::askFolder(const QString &title, const QString &startFolder)
 
 bool MainWindow::deleteMessages(const QList<_MsgMessage *> &messages)
 {
+    m_display->loader().finish();
     _AbsDBItemNode *source = ItemModelMain::sourceOf(currentNode());
     const AbsTreeItemModel::_ItemNode *current = currentNode();
     const bool chatWasShown = current && current->type == ITEMNODE_CHAT_SESSION;
     const QString shownChatId =
-        chatWasShown && m_currentChat ? m_currentChat->chat_identifier : QString();
+        chatWasShown && currentChat() ? currentChat()->chat_identifier : QString();
+    m_display->forget(source);
     DesktopController::EmptiedChats emptied;
     if (!m_controller->deleteMessages(source, messages, &emptied))
         return false;
-    // The list and the conversation pane pointed at the records just freed.
-    resetDisplay();
-    // The chat nodes point at the emptied chats and at the messages gone: rebuilt before the
-    // chats are freed.
-    m_treeModel->listChats(source);
-    emptied.clear();
-
-    AbsTreeItemModel::_ItemNode *next =
-        chatWasShown ? ItemModelMain::chatNodeOf(source, shownChatId) : source;
-    if (!next) {
-        // The conversation shown is gone with its last message.
-        m_treeView->selectionModel()->clearSelection();
-        updateMenuActionState();
-        return true;
-    }
-    selectNode(next);
-    // Selecting the node again does not count as a change when it already was the selection.
-    showNode(next);
+    m_display->showAfterRemoval(source, chatWasShown, shownChatId, std::move(emptied));
+    updateMenuActionState();
     return true;
 }
 
@@ -678,8 +550,9 @@ bool MainWindow::deleteMessages(const QList<_MsgMessage *> &messages)
 
 void MainWindow::importFromiTunes(const QString &localDbName)
 {
+    m_display->loader().finish();
     if (_LocalDBItemNode *node = m_controller->importBackup(localDbName, m_backupFolders))
-        refreshLocalDb(node);
+        m_display->refresh(node);
 }
 
 void MainWindow::notAvailableYet(const char *command)
@@ -703,7 +576,7 @@ void MainWindow::onMainTreeContextMenu()
         return;
     // The commands act on the current node, so the node under the cursor becomes current.
     if (AbsTreeItemModel::nodeOf(index) != currentNode())
-        selectNode(AbsTreeItemModel::nodeOf(index));
+        m_display->select(AbsTreeItemModel::nodeOf(index));
     const AbsTreeItemModel::_ItemNode *node = currentNode();
     const int parentType = node->parent ? node->parent->type : 0;
     if (const std::unique_ptr<QMenu> menu =

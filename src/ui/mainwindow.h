@@ -2,6 +2,7 @@
 
 #include "ui/abstreeitemmodel.h"
 #include "ui/desktopcontroller.h"
+#include "ui/sourcedisplay.h"
 #include "ui/windowsearch.h"
 
 #include <QDir>
@@ -17,6 +18,7 @@
 class BubbleViewMgr;
 class AndroidLinkUi;
 class IOSDeviceHost;
+class LoadingBar;
 class MainWindowMenus;
 class SearchBox;
 class WindowLayout;
@@ -50,8 +52,9 @@ public:
     MyTreeView *treeView() const { return m_treeView; }
     MyListView *listView() const { return m_listView; }
     BubbleViewMgr *bubbleView() const { return m_bubbleView; }
+    SourceDisplay &display() const { return *m_display; }
     // The conversation shown in the list; null when a whole source is shown.
-    _MsgChat *currentChat() const { return m_currentChat; }
+    _MsgChat *currentChat() const { return m_display->currentChat(); }
     // The node the commands act on: the selected one, else null.
     AbsTreeItemModel::_ItemNode *currentNode() const;
 
@@ -153,12 +156,6 @@ private:
     void updateTitle();
     void updateFirstRunHint();
 
-    void showNode(AbsTreeItemModel::_ItemNode *node);
-    void showLocalDb(_AbsDBItemNode *node);
-    void showMessages(const QList<_MsgMessage *> &messages, _MsgChat *chat);
-    void resetDisplay();
-    void selectNode(AbsTreeItemModel::_ItemNode *node);
-    void refreshLocalDb(_LocalDBItemNode *node);
     void deleteLocalDb(_LocalDBItemNode *node);
 
     // The messages a command form hands on.
@@ -186,9 +183,6 @@ private:
     void importFromiTunes(const QString &localDbName);
     void notAvailableYet(const char *command);
 
-    // The conversation pane: the bubble view draws into m_webView.
-    void showBubble(const QList<_MsgMessage *> &messages);
-
     bool androidConnected() const;
 
     ItemModelMain *m_treeModel = nullptr;
@@ -204,12 +198,13 @@ private:
     QSplitter *m_splitter = nullptr;
     QWebEngineView *m_webView = nullptr;
     BubbleViewMgr *m_bubbleView = nullptr;
-    _MsgChat *m_currentChat = nullptr;
+    LoadingBar *m_loadingBar = nullptr;
 
     std::unique_ptr<MainWindowMenus> m_menus;
     std::unique_ptr<WindowLayout> m_layout;
     std::unique_ptr<WindowSearch> m_search;
     QList<QDir> m_backupFolders;
     std::unique_ptr<DesktopController> m_controller;
+    std::unique_ptr<SourceDisplay> m_display;
     std::unique_ptr<AndroidLinkUi> m_android;
 };

@@ -2,7 +2,7 @@
 
 #include <QSet>
 
-MyListView::MyListView(QWidget *parent) : QTreeView(parent)
+MyListView::MyListView(QWidget *parent) : MyTreeView(parent)
 {
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -24,16 +24,4 @@ QList<int> MyListView::selectedRowsInOrder() const
         }
     }
     return rows;
-}
-
-void MyListView::contextMenuEvent(QContextMenuEvent *event)
-{
-    Q_EMIT createContextMenu();
-    QTreeView::contextMenuEvent(event);
-}
-
-void MyListView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
-{
-    Q_EMIT onSelectionChanged(selected, deselected);
-    QTreeView::selectionChanged(selected, deselected);
 }

@@ -3,7 +3,8 @@
 #include <QItemSelection>
 #include <QTreeView>
 
-// The source tree's view; reports context-menu requests and selection changes as signals.
+// A tree view that reports context-menu requests and selection changes as signals: the source
+// tree's view, and the base of the message list's.
 class MyTreeView : public QTreeView
 {
     Q_OBJECT

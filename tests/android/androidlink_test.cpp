@@ -1,6 +1,7 @@
 #include "companionphone.h"
 #include "msgbuilder.h"
 #include "recordingprogress.h"
+#include "testfiles.h"
 
 #include "android/androidconnectwithusbthread.h"
 #include "android/androidconnectwithwifithread.h"
@@ -155,9 +156,7 @@ TEST_F(AndroidLink, MmsPartsBecomeMessagesAndHostileNamesStayInside)
     EXPECT_EQ(attachment->transfer_name, QStringLiteral("evil.jpg"));
     const QString root = device.cacheDir().absolutePath();
     EXPECT_TRUE(attachment->localPath.startsWith(root)) << attachment->localPath.toStdString();
-    QFile stored(attachment->localPath);
-    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
-    EXPECT_EQ(stored.readAll(), picture);
+    EXPECT_EQ(readAll(attachment->localPath), picture);
     EXPECT_FALSE(QFile::exists(QDir(root).filePath(QStringLiteral("../evil.jpg"))));
 
     // Known now: the phone is told not to send the parts again.
@@ -299,16 +298,10 @@ TEST_F(AndroidTransfer, AttachmentsArriveAsThePhoneCanShowThem)
     const QDir store(m_phone.storePath() + QStringLiteral("/messages"));
     QImage big(store.filePath(QStringLiteral("1-0.bin")));
     EXPECT_EQ(big.size(), QSize(1080, 720));
-    QFile small(store.filePath(QStringLiteral("2-0.bin")));
-    ASSERT_TRUE(small.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(small.read(8).startsWith("\x89PNG"));
+    EXPECT_TRUE(readAll(store.filePath(QStringLiteral("2-0.bin"))).startsWith("\x89PNG"));
     EXPECT_EQ(QImage(store.filePath(QStringLiteral("2-0.bin"))).size(), QSize(500, 400));
-    QFile gifPart(store.filePath(QStringLiteral("3-0.bin")));
-    ASSERT_TRUE(gifPart.open(QIODevice::ReadOnly));
-    EXPECT_EQ(gifPart.readAll(), gif);
-    QFile blobPart(store.filePath(QStringLiteral("4-0.bin")));
-    ASSERT_TRUE(blobPart.open(QIODevice::ReadOnly));
-    EXPECT_EQ(blobPart.readAll(), blob);
+    EXPECT_EQ(readAll(store.filePath(QStringLiteral("3-0.bin"))), gif);
+    EXPECT_EQ(readAll(store.filePath(QStringLiteral("4-0.bin"))), blob);
 }
 
 TEST_F(AndroidTransfer, DefaultAppSwitchIsAskedForAndUndone)

@@ -107,12 +107,3 @@ TEST(Cli, UsageErrorsExitWithTwo)
         EXPECT_TRUE(result.out.isEmpty()) << args.join(' ').toStdString();
     }
 }
-
-TEST(Cli, JsonOutputIsNotMixedWithLogLines)
-{
-    QTemporaryDir data;
-    const CliResult result = runCli({"--data-dir", data.path(), "--json", "version"});
-    ASSERT_EQ(result.exitCode, 0);
-    for (const QString &line : result.out.split('\n', Qt::SkipEmptyParts))
-        EXPECT_TRUE(line.startsWith('{')) << line.toStdString();
-}

@@ -17,3 +17,15 @@ protected:
 
     QTemporaryDir m_data;
 };
+
+// A phone folder inside the data folder: Ann (a text with a quote, a comma and a line break, then
+// a picture from the user), Bob ("=1+1") and a group of both ("group hello" from Bob).
+class PhoneCliTest : public CliTest
+{
+protected:
+    void SetUp() override;
+
+    static constexpr int kMessages = 4;
+    QString m_phone;
+    const QByteArray m_picture{"\xFF\xD8\xFF picture bytes", 17};
+};

@@ -66,30 +66,20 @@ TEST_F(ImportBackup, EncryptedBackupImportsCompletelyAndOnlyOnce)
     EXPECT_EQ(str(saved, "database"), QStringLiteral("Anna's iPhone_Backup"));
     EXPECT_EQ(saved.value("saved").toInt(), m_sample.contactOfText.size());
 
-    const CliResult listed = cli({"messages", "Anna's iPhone_Backup"});
-    ASSERT_EQ(listed.exitCode, 0) << listed.err.toStdString();
-    const QList<QJsonObject> messages = listed.jsonLines();
+    const QList<QJsonObject> messages = ok({"messages", "Anna's iPhone_Backup"});
     ASSERT_EQ(messages.size(), m_sample.contactOfText.size());
-    int photos = 0;
+    // Contact names and the decrypted photo are checked where the import itself is tested; here
+    // the photo must have been copied into the local database.
     QStringList texts;
+    QStringList photos;
     for (const QJsonObject &m : messages) {
-        const QString text = str(m, "text");
-        if (m.value("is_from_me").toInt() == 0) {
-            ASSERT_TRUE(m_sample.contactOfText.contains(text)) << text.toStdString();
-            EXPECT_EQ(str(m, "contact_name"), m_sample.contactOfText.value(text));
-        }
-        texts << text;
-        for (const QJsonValue &a : m.value("attachments").toArray()) {
-            ++photos;
-            const QJsonObject attachment = a.toObject();
-            EXPECT_TRUE(attachment.value("exists").toBool());
-            EXPECT_EQ(str(attachment, "transfer_name"), m_sample.photoName);
-            // Decrypted, padding cut, copied into the local database.
-            EXPECT_EQ(readAll(str(attachment, "local_path")), m_sample.photo);
-            EXPECT_TRUE(str(attachment, "local_path").startsWith(m_data.path()));
-        }
+        texts << str(m, "text");
+        for (const QJsonValue &a : m.value("attachments").toArray())
+            photos << str(a.toObject(), "local_path");
     }
-    EXPECT_EQ(photos, 1);
+    ASSERT_EQ(photos.size(), 1);
+    EXPECT_EQ(readAll(photos.first()), m_sample.photo);
+    EXPECT_TRUE(photos.first().startsWith(m_data.path()));
     texts.sort();
     EXPECT_EQ(texts, printedTexts(m_sample));
 
@@ -135,19 +125,15 @@ TEST_F(ImportBackup, EncryptedBackupNeedsTheRightPassword)
 TEST_F(ImportBackup, PlainBackupIsReadAsASource)
 {
     m_sample.write(m_backup, false);
-    const CliResult listed = cli({"messages", m_backup});
-    ASSERT_EQ(listed.exitCode, 0) << listed.err.toStdString();
     QStringList texts;
-    for (const QJsonObject &m : listed.jsonLines())
+    for (const QJsonObject &m : ok({"messages", m_backup}))
         texts << str(m, "text");
     texts.sort();
     EXPECT_EQ(texts, printedTexts(m_sample));
 
     // Read from the cache the second time: the backup's own files are not needed again.
     ruinStoredFiles();
-    const CliResult chats = cli({"chats", m_backup});
-    ASSERT_EQ(chats.exitCode, 0) << chats.err.toStdString();
-    EXPECT_EQ(chats.jsonLines().size(), 3);
+    EXPECT_EQ(ok({"chats", m_backup}).size(), 3);
 
     // Nothing was saved anywhere by reading.
     EXPECT_TRUE(cli({"sources"}).jsonLines().isEmpty());

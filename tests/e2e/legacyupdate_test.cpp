@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
@@ -56,29 +55,6 @@ TEST_F(LegacyUpdateCli, ConvertsOnceAtStartAndTheVerbSeesTheResult)
     ASSERT_EQ(second.exitCode, 0) << second.err.toStdString();
     EXPECT_FALSE(second.err.contains(QLatin1String(kSuccess)));
     EXPECT_EQ(second.jsonLines(), sources);
-}
-
-TEST_F(LegacyUpdateCli, ContactNamesAndPicturesReachTheMessages)
-{
-    const CliResult r = cli({"messages", "Old Phone"});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QList<QJsonObject> messages = r.jsonLines();
-    ASSERT_EQ(messages.size(), 5);
-    int fromAnn = 0;
-    int pictures = 0;
-    for (const QJsonObject &m : messages) {
-        if (m.value("handle").toString() == "+15550001") {
-            ++fromAnn;
-            EXPECT_EQ(m.value("contact_name").toString(), "Ann Lee");
-        }
-        for (const auto &attachment : m.value("attachments").toArray()) {
-            ++pictures;
-            EXPECT_TRUE(attachment.toObject().value("exists").toBool());
-            EXPECT_EQ(attachment.toObject().value("transfer_name").toString(), "p.jpg");
-        }
-    }
-    EXPECT_EQ(fromAnn, 3);
-    EXPECT_EQ(pictures, 1);
 }
 
 TEST_F(LegacyUpdateCli, VersionLeavesOldDatabasesAlone)

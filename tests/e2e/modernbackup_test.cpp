@@ -48,10 +48,9 @@ TEST_F(ModernBackupCli, ListsModernBackupsWithLayoutAndCompleteness)
     ModernBackupWriter::Quirks unfinished;
     unfinished.snapshotState = QStringLiteral("moving");
     m_sample.writeModern(m_backup, encryptedWriter().setQuirks(unfinished));
-    const CliResult listed = cli({"backups", "--dir", m_dir.path()});
-    ASSERT_EQ(listed.exitCode, 0) << listed.err.toStdString();
-    ASSERT_EQ(listed.jsonLines().size(), 1);
-    const QJsonObject row = listed.jsonLines().first();
+    const QList<QJsonObject> listed = ok({"backups", "--dir", m_dir.path()});
+    ASSERT_EQ(listed.size(), 1);
+    const QJsonObject row = listed.first();
     EXPECT_EQ(str(row, "layout"), QStringLiteral("manifest-db"));
     EXPECT_EQ(row.value("complete").toBool(true), false);
     EXPECT_EQ(row.value("encrypted").toBool(), true);
@@ -117,9 +116,8 @@ TEST_F(ModernBackupCli, HostileFileListWritesNothingOutsideTheCache)
     writer.addMissingFile(kHome, QStringLiteral("Library/SMS/gone.db"));
     m_sample.writeModern(m_backup, writer);
 
-    const CliResult imported = cli({"import-backup", m_backup, "--to", "Plain"});
-    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
-    EXPECT_EQ(imported.jsonLines().first().value("saved").toInt(), m_sample.texts().size());
+    EXPECT_EQ(ok({"import-backup", m_backup, "--to", "Plain"}).value(0).value("saved").toInt(),
+              m_sample.texts().size());
     EXPECT_EQ(savedTexts("Plain").size(), m_sample.texts().size());
     EXPECT_FALSE(QFile::exists(victim));
     EXPECT_FALSE(QFile::exists(QStringLiteral("/tmp/absolute-from-backup")));

@@ -1,21 +1,20 @@
 // A later phone's messages through the command line: reactions with their targets, replies,
 // edits and unsent messages in `messages --json`, and saving them beside the same phone's older
 // database without duplicates.
-#include "clirunner.h"
+#include "clitest.h"
 #include "modernphonesample.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
 
-class ModernPhone : public ::testing::Test
+class ModernPhone : public CliTest
 {
 protected:
     void SetUp() override
@@ -26,14 +25,6 @@ protected:
         ModernPhoneSample::write(QDir(m_later), true);
     }
 
-    QList<QJsonObject> ok(const QStringList &args)
-    {
-        const CliResult r =
-            runCli(QStringList{"--data-dir", m_data.path(), "--json", "--quiet"} + args);
-        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        return r.jsonLines();
-    }
-
     QHash<QString, QJsonObject> byGuid(const QString &source)
     {
         QHash<QString, QJsonObject> result;
@@ -42,7 +33,6 @@ protected:
         return result;
     }
 
-    QTemporaryDir m_data;
     QString m_older;
     QString m_later;
 };
@@ -120,9 +110,7 @@ TEST_F(ModernPhone, ExportsShowReactionsRepliesEditsAndPictures)
     const QDir html(out + QStringLiteral("-html"));
     const QStringList pages = html.entryList({"*.html"}, QDir::Files);
     ASSERT_EQ(pages.size(), 1);
-    QFile page(html.filePath(pages.first()));
-    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(page.readAll());
+    const QString text = QString::fromUtf8(readAll(html.filePath(pages.first())));
     for (const QString &expected :
          {QStringLiteral("\u2665 +15551230042"),
           QStringLiteral("Reply to “Are we still on for Friday?”"),
@@ -133,18 +121,13 @@ TEST_F(ModernPhone, ExportsShowReactionsRepliesEditsAndPictures)
     EXPECT_FALSE(text.contains(QStringLiteral("\U0001F44D")));
     if (!ModernPhoneSample::heicPicture().isEmpty()) {
         // Beside the HEIC original, a JPEG rendering browsers can show.
-        QStringList files;
-        QDirIterator it(html.path(), QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            files << it.next();
+        const QStringList files = filesBelow(html.path());
         EXPECT_EQ(files.filter(QRegularExpression(QStringLiteral("\\.HEIC$"))).size(), 1);
         EXPECT_FALSE(files.filter(QRegularExpression(QStringLiteral("\\.jpg$"))).isEmpty());
     }
 
     const QString txt = m_data.filePath(QStringLiteral("out.txt"));
     ok({"export", m_later, "--format", "txt", "--out", txt});
-    QFile lines(txt);
-    ASSERT_TRUE(lines.open(QIODevice::ReadOnly));
     // The reaction follows its target's text.
-    EXPECT_TRUE(QString::fromUtf8(lines.readAll()).contains(QStringLiteral("Great, see you [")));
+    EXPECT_TRUE(QString::fromUtf8(readAll(txt)).contains(QStringLiteral("Great, see you [")));
 }

@@ -1,4 +1,5 @@
-#include "clirunner.h"
+#include "clitest.h"
+#include "testfiles.h"
 
 #include "fixtures/smsdbwriter.h"
 
@@ -37,7 +38,7 @@ QStringList snapshot(const QString &folder)
 }
 
 // A phone folder of one chat with many messages, a text part and a picture.
-class PhoneFolder : public ::testing::Test
+class PhoneFolder : public CliTest
 {
 protected:
     void SetUp() override { writePhone(m_phone, false); }
@@ -79,15 +80,8 @@ protected:
                QString::fromLatin1(relative).mid(2);
     }
 
-    CliResult cli(const QStringList &args) const
-    {
-        return runCli(QStringList{"--data-dir", m_data.filePath("data"), "--json", "--quiet"} +
-                      args);
-    }
-
     static constexpr const char *kTextPart = "~/Library/SMS/Attachments/aa/00/note.txt";
     static constexpr const char *kPicture = "~/Library/SMS/Attachments/bb/01/p.jpg";
-    QTemporaryDir m_data;
     QString m_phone = m_data.filePath(QStringLiteral("phone"));
     QString m_address = QStringLiteral("+15550001");
     const QByteArray m_partBytes = "the part's bytes";
@@ -117,8 +111,7 @@ TEST_F(PhoneFolder, ADamagedDatabaseFailsUnlessSalvaged)
     EXPECT_TRUE(refused.err.contains(db.fileName())) << refused.err.toStdString();
     EXPECT_EQ(refused.err.count('\n'), 1) << refused.err.toStdString();
 
-    const CliResult salvaged = runCli({"--data-dir", m_data.filePath("data"), "--json", "--quiet",
-                                       "--salvage", "messages", m_phone});
+    const CliResult salvaged = cli({"--salvage", "messages", m_phone});
     ASSERT_EQ(salvaged.exitCode, 0) << salvaged.err.toStdString();
     const qsizetype found = salvaged.jsonLines().size();
     EXPECT_GT(found, 0);
@@ -131,10 +124,7 @@ TEST_F(PhoneFolder, ADamagedDatabaseFailsUnlessSalvaged)
 TEST_F(PhoneFolder, OnlyRegularFilesAreReadAsAttachments)
 {
     const QString secret = m_data.filePath(QStringLiteral("secret"));
-    QFile file(secret);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("this computer's secret");
-    file.close();
+    writeFile(secret, "this computer's secret");
     ASSERT_TRUE(QFile::remove(partPath(kPicture)));
     ASSERT_TRUE(QFile::link(secret, partPath(kPicture)));
     ASSERT_TRUE(QFile::remove(partPath(kTextPart)));
@@ -146,7 +136,7 @@ TEST_F(PhoneFolder, OnlyRegularFilesAreReadAsAttachments)
         EXPECT_EQ(r.exitCode, 0) << format << r.err.toStdString();
     }
     ASSERT_EQ(cli({"save", m_phone, "--to", "Archive"}).exitCode, 0);
-    for (const QString &entry : snapshot(m_data.filePath("data")))
+    for (const QString &entry : snapshot(m_data.filePath("local_databases")))
         EXPECT_FALSE(entry.contains("p.jpg")) << entry.toStdString();
 }
 
@@ -168,9 +158,8 @@ TEST_F(PhoneFolder, TwoSavesIntoOneArchiveAtOnceBothFinish)
     QProcess first;
     QProcess second;
     for (QProcess *run : {&first, &second}) {
-        run->start(
-            QStringLiteral(TEXTLINK_CLI_PATH),
-            {"--data-dir", m_data.filePath("data"), "--quiet", "save", m_phone, "--to", "Archive"});
+        run->start(QStringLiteral(TEXTLINK_CLI_PATH),
+                   {"--data-dir", m_data.path(), "--quiet", "save", m_phone, "--to", "Archive"});
     }
     for (QProcess *run : {&first, &second}) {
         ASSERT_TRUE(run->waitForFinished(120000));

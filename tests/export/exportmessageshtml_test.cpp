@@ -1,6 +1,7 @@
 // The HTML export: every page is well-formed XHTML whose links all name files of the export
 // folder, with the bubbles, date lines, names and attachment bubbles of its chat.
 #include "msgbuilder.h"
+#include "testfiles.h"
 #include "xhtmlpagecheck.h"
 
 #include "export/exportmessageshtml.h"
@@ -56,18 +57,13 @@ protected:
         EXPECT_TRUE(check.wellFormed()) << qPrintable(check.error);
         EXPECT_TRUE(check.missing.isEmpty()) << qPrintable(check.missing.join(' '));
         m_lastCheck = check;
-        QFile file(page.pagePath());
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return QString::fromUtf8(file.readAll());
+        return QString::fromUtf8(readAll(page.pagePath()));
     }
 
     QString inputFile(const QString &name, const QByteArray &content)
     {
-        const QString path = m_in.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return path;
+        writeFile(m_in.filePath(name), content);
+        return m_in.filePath(name);
     }
 
     QString inputPicture(const QString &name)
@@ -101,19 +97,14 @@ protected:
 TEST(HtmlExportFolder, SharedPicturesCopiedWithoutOverwriting)
 {
     QTemporaryDir out;
-    QDir(out.path()).mkpath("files");
-    QFile style(out.filePath("files/style.css"));
-    ASSERT_TRUE(style.open(QIODevice::WriteOnly));
-    style.write("/* the user's own */");
-    style.close();
+    writeFile(out.filePath("files/style.css"), "/* the user's own */");
 
     ExportMessagesHtml::copySharedPictures(out.path());
     // Emoji pictures come only with the pages that show them.
     EXPECT_FALSE(QFileInfo::exists(out.filePath("emoji")));
     const QStringList bubble = QDir(g_bubblePictureDir()).entryList(QDir::Files);
     EXPECT_EQ(QDir(out.filePath("files")).entryList(QDir::Files), bubble);
-    ASSERT_TRUE(style.open(QIODevice::ReadOnly));
-    EXPECT_EQ(style.readAll(), QByteArray("/* the user's own */"));
+    EXPECT_EQ(readAll(out.filePath("files/style.css")), QByteArray("/* the user's own */"));
 }
 
 TEST_F(HtmlExport, PageHeadLinksTheCopiedStyleSheet)

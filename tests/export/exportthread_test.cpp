@@ -136,11 +136,7 @@ TEST_F(ExportThreadTest, EmptySelectionStillGivesAFile)
 
 TEST_F(ExportThreadTest, CancelLeavesNoPartialFile)
 {
-    {
-        QFile old(path("out.txt"));
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("older export");
-    }
+    writeFile(path("out.txt"), "older export");
     m_progress.cancelAtUpdate(3);
     ExportMessagesThread worker(m_b.data().messages(), path("out.txt"), ExportFormat::Text,
                                 m_progress);

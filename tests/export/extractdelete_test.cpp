@@ -215,20 +215,6 @@ TEST_F(DeleteTest, SharedFileStaysUntilItsLastMessageGoes)
     EXPECT_TRUE(QFile::exists(file("b.jpg")));
 }
 
-TEST_F(DeleteTest, LastMessageTakesItsChatAlong)
-{
-    RecordingProgress progress;
-    ASSERT_TRUE(remove({byText("bob")}, progress));
-    EXPECT_EQ(count("select count(*) from chat"), 1);
-    EXPECT_EQ(count("select count(*) from chat where chat_identifier='+15550002'"), 0);
-    EXPECT_FALSE(QFile::exists(file("b.jpg")));
-    // One of two messages: the chat stays.
-    load();
-    RecordingProgress next;
-    ASSERT_TRUE(remove({byText("one")}, next));
-    EXPECT_EQ(count("select count(*) from chat"), 1);
-}
-
 // The deletion sets a costly trigger aside while it works; the database keeps it, working.
 TEST_F(DeleteTest, TriggerSetAsideDuringTheDeletionIsBackAfterIt)
 {

@@ -1,5 +1,6 @@
 // The markup pieces shared by the bubble view and the HTML export, and the shipped pictures they
 // refer to.
+#include "testfiles.h"
 #include "xhtmlpagecheck.h"
 
 #include "export/bubbleviewlinks.h"
@@ -93,9 +94,7 @@ TEST(HtmlLinks, ViewLinksLocalFilesAndFallsBackToTheEmptyPhoto)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a#b&c \"d\".jpg"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    writeFile(path, QByteArray());
 
     BubbleViewLinks links;
     const QString markup = g_imgClickableHtml(links.fileLink(path), links.pictureLink(path), "");
@@ -138,9 +137,7 @@ TEST(BubblePictures, StyleSheetDefinesTheClassesAndFindsItsPictures)
 {
     const QDir bubble(g_bubblePictureDir());
     ASSERT_TRUE(bubble.exists());
-    QFile css(bubble.filePath("style.css"));
-    ASSERT_TRUE(css.open(QIODevice::ReadOnly));
-    const QString sheet = QString::fromUtf8(css.readAll());
+    const QString sheet = QString::fromUtf8(readAll(bubble.filePath("style.css")));
 
     for (const char *cls : {"dt", "sysif", "ct_left", "clear", "bb1", "bb2", "bb_bg", "top_left",
                             "top_middle", "top_right", "middle_left", "middle_middle",

@@ -1,6 +1,7 @@
 #include "msgbuilder.h"
 #include "pdfprobe.h"
 #include "recordingprogress.h"
+#include "testfiles.h"
 
 #include "export/exporterfactory.h"
 #include "export/exportmessagespdf.h"
@@ -49,12 +50,10 @@ protected:
         return QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
     }
 
-    QString writeFile(const QString &name, const QByteArray &content) const
+    QString writeInput(const QString &name, const QByteArray &content) const
     {
-        QFile file(path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return file.fileName();
+        ::writeFile(path(name), content);
+        return path(name);
     }
 
     QTemporaryDir m_dir;
@@ -152,9 +151,9 @@ TEST_F(PdfExportTest, PicturesCardsAndOtherAttachments)
     m_b.attachment(withPhoto, QStringLiteral("~/IMG_0001.JPG"),
                    path(QStringLiteral("IMG_0001.JPG")));
 
-    const QString card = writeFile(QStringLiteral("zoe.vcf"),
-                                   "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\xc3\xab Example\r\n"
-                                   "TEL:+15550199\r\nEND:VCARD\r\n");
+    const QString card = writeInput(QStringLiteral("zoe.vcf"),
+                                    "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\xc3\xab Example\r\n"
+                                    "TEL:+15550199\r\nEND:VCARD\r\n");
     _MsgMessage *withCard = m_b.message(chat, nullptr, kDay + 100, QStringLiteral("her card"));
     m_b.attachment(withCard, QStringLiteral("~/zoe.vcf"), card)->mime_type =
         QStringLiteral("text/x-vCard");
@@ -164,7 +163,7 @@ TEST_F(PdfExportTest, PicturesCardsAndOtherAttachments)
     _MsgMessage *video = m_b.message(chat, nullptr, kDay + 300, QString());
     m_b.attachment(video, QStringLiteral("~/a.mov"), QString())->mime_type =
         QStringLiteral("VIDEO/quicktime");
-    const QString note = writeFile(QStringLiteral("note.txt"), "Notiz: Übermorgen");
+    const QString note = writeInput(QStringLiteral("note.txt"), "Notiz: Übermorgen");
     _MsgMessage *plain = m_b.message(chat, nullptr, kDay + 400, QString());
     m_b.attachment(plain, QStringLiteral("~/note.txt"), note)->mime_type =
         QStringLiteral("text/plain");

@@ -45,11 +45,7 @@ TEST(SmsXmlRoundTrip, ExportThenReadGivesTheSameMessages)
     QTemporaryDir dir;
     const QByteArray picture("\xFF\xD8\xFF\x00 picture", 12);
     const QString picturePath = dir.filePath("p.jpg");
-    {
-        QFile file(picturePath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(picture);
-    }
+    writeFile(picturePath, picture);
 
     MsgBuilder b;
     _MsgHandle *ann = b.handle("+15550001");

@@ -1,4 +1,5 @@
 #include "msgbuilder.h"
+#include "testfiles.h"
 
 #include "export/exportmessagestxt.h"
 #include "model/msgchat.h"
@@ -20,9 +21,7 @@ QStringList exportLines(const QString &path, const QList<_MsgMessage *> &message
     for (_MsgMessage *message : messages)
         txt.write(*message);
     txt.uninit();
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QStringList lines = QString::fromUtf8(readAll(path)).split(QLatin1Char('\n'));
     EXPECT_EQ(lines.takeLast(), QString()); // every line ends with a line feed
     return lines;
 }

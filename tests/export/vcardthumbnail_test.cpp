@@ -1,5 +1,6 @@
 #include "export/ctinfo.h"
 #include "export/vcardthumbnail.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -26,11 +27,8 @@ class VCardThumbnail : public ::testing::Test
 protected:
     QString write(const QString &name, const QByteArray &bytes)
     {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
+        writeFile(m_dir.filePath(name), bytes);
+        return m_dir.filePath(name);
     }
     void TearDown() override
     {
@@ -146,17 +144,13 @@ TEST_F(VCardThumbnail, MadeOnceAndKept)
     EXPECT_EQ(picture, vcard_thumbnailPath(path));
     const QImage image(picture);
     EXPECT_EQ(image.size(), QSize(200, 90));
-    QFile first(picture);
-    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
-    const QByteArray firstBytes = first.readAll();
-    first.close();
+    const QByteArray firstBytes = readAll(picture);
+    ASSERT_FALSE(firstBytes.isEmpty());
 
     // The file changes, but the kept picture is returned as it was.
     write("card.vcf", "BEGIN:VCARD\r\nFN:Someone Else Entirely\r\nEND:VCARD\r\n");
     EXPECT_EQ(thumbnail(path), picture);
-    QFile second(picture);
-    ASSERT_TRUE(second.open(QIODevice::ReadOnly));
-    EXPECT_EQ(second.readAll(), firstBytes);
+    EXPECT_EQ(readAll(picture), firstBytes);
 
     // A different file gets a picture of its own.
     const QString other = write("other.vcf", "BEGIN:VCARD\r\nFN:Other\r\nEND:VCARD\r\n");

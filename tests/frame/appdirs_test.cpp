@@ -1,4 +1,5 @@
 #include "frame/appdirs.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -47,9 +48,7 @@ protected:
 
     void writeRedirect(const QByteArray &content) const
     {
-        QFile file(g_dataSaveDirLinkFile());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
+        writeFile(g_dataSaveDirLinkFile(), content);
     }
 
     QTemporaryDir m_home;

@@ -1,4 +1,5 @@
 #include "frame/filenames.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +14,7 @@ namespace {
 
 void touch(const QString &path)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write("x");
+    writeFile(path, "x");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "frame/translation.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +9,6 @@
 #include <QSet>
 
 namespace {
-
-QString readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 
 // Every key the sources look up with g_tr("...").
 QSet<QString> keysUsedInSources()
@@ -25,7 +20,7 @@ QSet<QString> keysUsedInSources()
                     {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        const QString text = readAll(it.next());
+        const QString text = QString::fromUtf8(readAll(it.next()));
         for (auto m = call.globalMatch(text); m.hasNext();)
             keys.insert(m.next().captured(1).replace(QStringLiteral("\\\""), QStringLiteral("\"")));
     }
@@ -54,7 +49,7 @@ TEST(Translation, EveryKeyTheSourcesUseIsTranslated)
 
 TEST(Translation, TranslationFileIsWellFormedAndHasNoDuplicateKeys)
 {
-    const QString ts = readAll(QStringLiteral(TEXTLINK_SOURCE_DIR "/res/en.ts"));
+    const QString ts = QString::fromUtf8(readAll(QStringLiteral(TEXTLINK_SOURCE_DIR "/res/en.ts")));
     ASSERT_FALSE(ts.isEmpty());
     static const QRegularExpression source(QStringLiteral("<source>(.*?)</source>"));
     QSet<QString> seen;

@@ -1,6 +1,7 @@
 #include "fixtures/addressbookwriter.h"
 #include "iosdb/ioscontactphoneinfo.h"
 #include "iosdb/ioscontactsmemdb.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -293,11 +294,7 @@ TEST_F(ContactsTest, FailedRebuildKeepsThePreviousLookupFile)
     writeBook(oneAnn(), kBaseMs);
     ASSERT_EQ(nameOf("+13105551234"), str("Ann Lee"));
 
-    QFile::remove(book());
-    QFile garbage(book());
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write(QByteArray(4096, 'x'));
-    garbage.close();
+    writeFile(book(), QByteArray(4096, 'x'));
     setModified(book(), kBaseMs + 1000);
 
     IOSContactsMemDb contacts(folder(), str("310"));

@@ -124,6 +124,13 @@ class IOS5ReaderTest : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
     QDir folder() const { return QDir(m_dir.path()); }
+    Ios5History writeHistory()
+    {
+        IOS5SmsDbWriter w(folder());
+        const Ios5History h(w);
+        w.close();
+        return h;
+    }
 
     MsgData loadAll(qint64 chatId = 0)
     {
@@ -143,9 +150,7 @@ _MsgMessage *msgOf(const MsgData &data, qint64 rowid)
 
 TEST_F(IOS5ReaderTest, SmsGroupsTakeTheirIdentifiersFromTheirMembers)
 {
-    IOS5SmsDbWriter w(folder());
-    const Ios5History h(w);
-    w.close();
+    const Ios5History h = writeHistory();
 
     const MsgData first = loadAll();
     const auto &chats = first.p()->chats;
@@ -185,9 +190,7 @@ TEST_F(IOS5ReaderTest, SmsGroupsTakeTheirIdentifiersFromTheirMembers)
 
 TEST_F(IOS5ReaderTest, SmsMessagesGetDatesFlagsAndSenders)
 {
-    IOS5SmsDbWriter w(folder());
-    const Ios5History h(w);
-    w.close();
+    const Ios5History h = writeHistory();
     const MsgData data = loadAll();
 
     const _MsgMessage *received = msgOf(data, h.annaFirst);
@@ -228,9 +231,7 @@ TEST_F(IOS5ReaderTest, SmsMessagesGetDatesFlagsAndSenders)
 
 TEST_F(IOS5ReaderTest, SameSmsLoadedTwiceKeepsItsGuidAndLogicalHash)
 {
-    IOS5SmsDbWriter w(folder());
-    const Ios5History h(w);
-    w.close();
+    const Ios5History h = writeHistory();
     const MsgData first = loadAll();
     const MsgData second = loadAll();
     for (const qint64 id : {h.annaFirst, h.pairFromBen, h.orphan}) {
@@ -246,9 +247,7 @@ TEST_F(IOS5ReaderTest, SameSmsLoadedTwiceKeepsItsGuidAndLogicalHash)
 
 TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
 {
-    IOS5SmsDbWriter w(folder());
-    const Ios5History h(w);
-    w.close();
+    const Ios5History h = writeHistory();
     ASSERT_EQ(h.mmsParts.size(), 4);
     const MsgData data = loadAll();
     const _MsgChat *chat = data.p()->chats.value(h.annaGroup);
@@ -340,9 +339,7 @@ TEST_F(IOS5ReaderTest, IMessageChatsParticipantsAndAttachments)
     ann.phones = {phone};
     book.addPerson(ann);
     book.write(folder());
-    IOS5SmsDbWriter w(folder());
-    const Ios5History h(w);
-    w.close();
+    const Ios5History h = writeHistory();
     const MsgData data = loadAll();
 
     const _MsgChat *chat = data.p()->chats.value(-h.imChat);
@@ -415,9 +412,7 @@ TEST_F(IOS5ReaderTest, IMessageChatsParticipantsAndAttachments)
 
 TEST_F(IOS5ReaderTest, LoadingOneChatLoadsOnlyItsMessages)
 {
-    IOS5SmsDbWriter w(folder());
-    const Ios5History h(w);
-    w.close();
+    const Ios5History h = writeHistory();
     const QString partsFolder = folder().filePath("file-relay/var/mobile/Library/SMS/Parts");
 
     const MsgData im = loadAll(-h.imChat);
@@ -442,9 +437,7 @@ TEST_F(IOS5ReaderTest, LoadingOneChatLoadsOnlyItsMessages)
 
 TEST_F(IOS5ReaderTest, LoadingTwiceIntoOneContainerAddsNothing)
 {
-    IOS5SmsDbWriter w(folder());
-    const Ios5History h(w);
-    w.close();
+    const Ios5History h = writeHistory();
     IOS5MessageDb db(folder(), kUsMcc);
     MsgData data;
     db.messages(data, 0);

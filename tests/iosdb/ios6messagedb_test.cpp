@@ -89,23 +89,35 @@ class IOS6ReaderTest : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
     QDir folder() const { return QDir(m_dir.path()); }
+    // The phone history written in the given layout; wal: left in the write-ahead log.
+    PhoneHistory writeHistory(Layout layout = Layout::Extended, bool wal = false)
+    {
+        SmsDbWriter w(folder(), layout, wal);
+        const PhoneHistory h(w);
+        w.close();
+        return h;
+    }
+    // Everything the database in the folder holds, read as the desktop reads it.
+    MsgData loadAll()
+    {
+        MsgData data;
+        m_db.messages(data, 0);
+        return data;
+    }
 
     QTemporaryDir m_dir;
+    IOS6MessageDb m_db{folder(), QString(), false};
 };
 
 TEST_F(IOS6ReaderTest, LoadsAPhoneHistoryCompletely)
 {
-    SmsDbWriter w(folder(), Layout::Extended);
-    const PhoneHistory h(w);
-    w.close();
+    const PhoneHistory h = writeHistory();
 
-    IOS6MessageDb db(folder(), QString(), false);
-    MsgData data;
-    db.messages(data, 0);
+    const MsgData data = loadAll();
     const __MsgData &d = *data.p();
 
-    EXPECT_EQ(db.type(), 6);
-    EXPECT_TRUE(db.isItemTypeEnabled());
+    EXPECT_EQ(m_db.type(), 6);
+    EXPECT_TRUE(m_db.isItemTypeEnabled());
     EXPECT_EQ(d.chats.size(), 4);
     // Every message but the location item, which is never shown.
     EXPECT_EQ(d.messages.size(), 8);
@@ -146,7 +158,7 @@ TEST_F(IOS6ReaderTest, LoadsAPhoneHistoryCompletely)
     ASSERT_EQ(photoMsg->attachmentMap.size(), 1);
     EXPECT_EQ(readAll(photoMsg->attachments().first()->localPath), h.photo);
     const _MsgAttachment *missing = d.messages.value(h.missingMsg)->attachments().first();
-    EXPECT_TRUE(missing->localPath.startsWith(db.root() + QLatin1Char('/')));
+    EXPECT_TRUE(missing->localPath.startsWith(m_db.root() + QLatin1Char('/')));
     EXPECT_FALSE(QFileInfo::exists(missing->localPath));
     ASSERT_EQ(d.messages.value(h.evilMsg)->attachmentMap.size(), 1);
     EXPECT_TRUE(d.messages.value(h.evilMsg)->attachments().first()->localPath.isEmpty());
@@ -154,14 +166,10 @@ TEST_F(IOS6ReaderTest, LoadsAPhoneHistoryCompletely)
 
 TEST_F(IOS6ReaderTest, OriginalLayoutLoadsEveryMessage)
 {
-    SmsDbWriter w(folder(), Layout::Original);
-    const PhoneHistory h(w);
-    w.close();
+    const PhoneHistory h = writeHistory(Layout::Original);
 
-    IOS6MessageDb db(folder(), QString(), false);
-    MsgData data;
-    db.messages(data, 0);
-    EXPECT_FALSE(db.isItemTypeEnabled());
+    const MsgData data = loadAll();
+    EXPECT_FALSE(m_db.isItemTypeEnabled());
     // Without item_type nothing is filtered: the location row is an ordinary message here.
     EXPECT_EQ(data.p()->messages.size(), 9);
     for (const _MsgMessage *m : data.p()->messages) {
@@ -173,13 +181,10 @@ TEST_F(IOS6ReaderTest, OriginalLayoutLoadsEveryMessage)
 
 TEST_F(IOS6ReaderTest, LoadingOneChatAfterAllAddsNothingTwice)
 {
-    SmsDbWriter w(folder(), Layout::Extended);
-    const PhoneHistory h(w);
-    w.close();
+    const PhoneHistory h = writeHistory();
 
-    IOS6MessageDb db(folder(), QString(), false);
-    MsgData data;
-    db.messages(data, 0);
+    IOS6MessageDb &db = m_db;
+    MsgData data = loadAll();
     const int messages = data.p()->messages.size();
     const int attachments = data.p()->attachments.size();
     const int inGroup = data.p()->chats.value(h.group)->messageMap.size();
@@ -220,14 +225,9 @@ TEST_F(IOS6ReaderTest, EmptyCountryTakesThePhonesCountry)
 
 TEST_F(IOS6ReaderTest, ReadsTheWriteAheadLog)
 {
-    SmsDbWriter w(folder(), Layout::Extended, true);
-    const PhoneHistory h(w);
-    w.close();
-    ASSERT_TRUE(QFileInfo(w.dbPath() + QStringLiteral("-wal")).size() > 0);
-
-    IOS6MessageDb db(folder(), QString(), false);
-    MsgData data;
-    db.messages(data, 0);
+    writeHistory(Layout::Extended, true);
+    ASSERT_TRUE(QFileInfo(m_db.dbPath() + QStringLiteral("-wal")).size() > 0);
+    const MsgData data = loadAll();
     EXPECT_EQ(data.p()->messages.size(), 8);
     EXPECT_EQ(data.p()->chats.size(), 4);
 }
@@ -249,9 +249,8 @@ TEST_F(IOS6ReaderTest, DanglingJoinRowsAreSkippedQuietly)
                .arg(orphan));
     w.close();
 
-    IOS6MessageDb db(folder(), QString(), false);
     MsgData data;
-    ASSERT_NO_THROW(db.messages(data, 0));
+    ASSERT_NO_THROW(m_db.messages(data, 0));
     const __MsgData &d = *data.p();
     EXPECT_EQ(d.chats.size(), 4);
     EXPECT_FALSE(d.chats.contains(8888));
@@ -301,9 +300,8 @@ TEST_F(IOS6ReaderTest, DatesAreReadInSecondsOrNanosecondsValueByValue)
     w.exec(QStringLiteral("update attachment set created_date=600000001 where rowid=%1").arg(atta));
     w.close();
 
-    IOS6MessageDb db(folder(), QString(), false);
     MsgData data;
-    ASSERT_NO_THROW(db.messages(data, 0));
+    ASSERT_NO_THROW(m_db.messages(data, 0));
     const _MsgMessage *read = data.p()->messages.value(msg);
     ASSERT_TRUE(read);
     EXPECT_EQ(read->date, 600000000);
@@ -332,13 +330,10 @@ TEST_F(IOS6ReaderTest, MissingFileCreatesAnEmptyLocalDatabase)
 
 TEST_F(IOS6ReaderTest, HandleMembershipOfChats)
 {
-    SmsDbWriter w(folder(), Layout::Extended);
-    const PhoneHistory h(w);
-    w.close();
-    IOS6MessageDb db(folder(), QString(), false);
-    EXPECT_TRUE(db.isHandleBelong2Chat(h.group, h.ben));
-    EXPECT_FALSE(db.isHandleBelong2Chat(h.group, h.cleo));
-    EXPECT_FALSE(db.isHandleBelong2Chat(h.annaSms, h.ben));
+    const PhoneHistory h = writeHistory();
+    EXPECT_TRUE(m_db.isHandleBelong2Chat(h.group, h.ben));
+    EXPECT_FALSE(m_db.isHandleBelong2Chat(h.group, h.cleo));
+    EXPECT_FALSE(m_db.isHandleBelong2Chat(h.annaSms, h.ben));
 }
 
 TEST(IOS6AttachmentPath, PhoneNamesResolveBelowTheRoot)

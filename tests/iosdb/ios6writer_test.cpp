@@ -217,6 +217,54 @@ TEST_F(IOS6WriterTest, EdgeCasesOfTheRowOperations)
     EXPECT_EQ(stored(other.dbPath(), QStringLiteral("select group_id as v from chat")), groupId);
 }
 
+// Empty values the row leaves to the table take the table's own defaults, whatever they are.
+TEST_F(IOS6WriterTest, ValuesLeftOutTakeTheTablesDefaults)
+{
+    const QDir dir = sub(QStringLiteral("defaults"));
+    SmsDbWriter(dir, Layout::Extended).close();
+    {
+        Sqlite3DB raw;
+        raw.openThrow(IOS6MessageDb::dbPathIn(dir), Sqlite3DB::kOpenReadWrite);
+        Sqlite3Cursor c = raw.queryThrow("select sql from sqlite_master where name = 'message'");
+        ASSERT_TRUE(c.moveNext());
+        QString sql = c.getText(0);
+        c = Sqlite3Cursor();
+        sql.replace(QStringLiteral("subject TEXT"), QStringLiteral("subject TEXT DEFAULT 'none'"));
+        sql.replace(QStringLiteral("attributedBody BLOB"),
+                    QStringLiteral("attributedBody BLOB DEFAULT x'00'"));
+        raw.executeThrow("drop table message");
+        raw.executeThrow(sql);
+    }
+    struct Case
+    {
+        const char *guid;
+        QString subject;
+        QByteArray body;
+        qint64 otherHandle;
+        const char *expected; // subject, attributedBody, other_handle, text, service_center
+    };
+    const Case cases[] = {
+        {"D1", QString(), QByteArray(), 0, "'none'|X'00'|0|''|NULL"},
+        {"D2", QStringLiteral("Hi"), QByteArrayLiteral("ab"), 5, "'Hi'|X'6162'|5|''|NULL"},
+    };
+    IOS6MessageDb db(dir, QString(), false);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.guid);
+        _MsgMessage msg;
+        msg.guid = QString::fromLatin1(c.guid);
+        msg.subject = c.subject;
+        msg.attributedBody = c.body;
+        db.insertMessage(msg, 0, c.otherHandle, QString());
+        EXPECT_EQ(stored(db.dbPath(),
+                         QStringLiteral("select quote(subject) || '|' || quote(attributedBody) || "
+                                        "'|' || quote(other_handle) || '|' || quote(text) || "
+                                        "'|' || quote(service_center) as v from message "
+                                        "where guid = '%1'")
+                             .arg(msg.guid)),
+                  QString::fromLatin1(c.expected));
+    }
+}
+
 TEST_F(IOS6WriterTest, DeletingTheLastMessageDeletesItsChat)
 {
     for (const bool local : {true, false}) {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 
 // These tests are meant to run under AddressSanitizer as well (-DTEXTLINK_ASAN=ON): a record
 // freed twice or never is reported there as an error or leak.
@@ -206,4 +207,35 @@ TEST(MsgDataRemoval, DropsMessagesAndHandsBackTheChatsTheyEmptied)
         }
         EXPECT_EQ(other.messages().size(), 3);
     }
+}
+
+// A record is stored once made; a make that fails, makes nothing or adds to the same hash itself
+// (moving the slot reserved for the row) must leave the hash as if the row were never met.
+TEST(MsgDataContainer, InsertOrGetStoresOnlyWhatWasMade)
+{
+    QHash<qint64, _MsgHandle *> handles;
+    const auto make = [] { return std::make_unique<_MsgHandle>(); };
+    bool made = false;
+    _MsgHandle *first = __MsgData::insertOrGet(handles, 1, make, &made);
+    EXPECT_TRUE(made);
+    EXPECT_EQ(__MsgData::insertOrGet(handles, 1, make, &made), first);
+    EXPECT_FALSE(made);
+
+    EXPECT_EQ(__MsgData::insertOrGet(handles, 2, [] { return std::unique_ptr<_MsgHandle>(); }),
+              nullptr);
+    EXPECT_THROW(__MsgData::insertOrGet(
+                     handles, 3,
+                     []() -> std::unique_ptr<_MsgHandle> { throw std::runtime_error("bad row"); }),
+                 std::runtime_error);
+    EXPECT_EQ(handles.keys(), QList<qint64>{1}) << "no empty slot left behind";
+
+    // Enough rows added from inside make to grow the hash while the new row's slot is open.
+    _MsgHandle *outer = __MsgData::insertOrGet(handles, 100, [&] {
+        for (qint64 rowid = 200; rowid < 400; ++rowid)
+            __MsgData::insertOrGet(handles, rowid, make);
+        return make();
+    });
+    EXPECT_EQ(handles.value(100), outer);
+    EXPECT_EQ(handles.size(), 202);
+    qDeleteAll(handles);
 }

@@ -1,4 +1,5 @@
 #include "model/qplist.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -93,14 +94,11 @@ TEST(QPlist, ReadsXmlAndBinaryWrittenByLibplist)
 TEST(QPlist, FromFileReportsWhatIsWrongWithTheFile)
 {
     QTemporaryDir dir;
-    auto writeFile = [&dir](const QString &name, const QByteArray &bytes) {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
+    auto write = [&dir](const QString &name, const QByteArray &bytes) {
+        writeFile(dir.filePath(name), bytes);
+        return dir.filePath(name);
     };
-    expectManifestLike(QPlist::fromFile(writeFile("Manifest.plist", serialise(true))));
+    expectManifestLike(QPlist::fromFile(write("Manifest.plist", serialise(true))));
 
     const QByteArray bin = serialise(true);
     const QList<QByteArray> broken{QByteArray(),
@@ -112,7 +110,7 @@ TEST(QPlist, FromFileReportsWhatIsWrongWithTheFile)
     for (const QByteArray &bytes : broken) {
         SCOPED_TRACE(bytes.left(20).toStdString());
         EXPECT_TRUE(QPlist::fromFileBin(bytes).isNull());
-        const QString path = writeFile("Broken.plist", bytes);
+        const QString path = write("Broken.plist", bytes);
         try {
             QPlist::fromFile(path);
             ADD_FAILURE() << "parsed";

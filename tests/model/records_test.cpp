@@ -2,6 +2,7 @@
 #include "model/msgchat.h"
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -331,10 +332,7 @@ TEST_F(Thumbnail, PngUnderAJpegNameIsStillRecognised)
 TEST_F(Thumbnail, NoPreviewForFilesThatAreNoPicture)
 {
     const QString path = m_dir.filePath(QStringLiteral("note.txt"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not a picture");
-    file.close();
+    writeFile(path, "not a picture");
     const QString thumb = thumbnailOf(path);
     EXPECT_FALSE(thumb.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(thumb));
@@ -347,11 +345,7 @@ TEST_F(Thumbnail, AnExistingPreviewIsReused)
     const QString thumb = thumbnailOf(source);
     ASSERT_TRUE(QFileInfo::exists(thumb));
     // Replace the preview by a marker; a second call must hand it back untouched.
-    QFile marker(thumb);
-    ASSERT_TRUE(marker.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    marker.write("marker");
-    marker.close();
+    writeFile(thumb, "marker");
     EXPECT_EQ(thumbnailOf(source), thumb);
-    ASSERT_TRUE(marker.open(QIODevice::ReadOnly));
-    EXPECT_EQ(marker.readAll(), QByteArray("marker"));
+    EXPECT_EQ(readAll(thumb), QByteArray("marker"));
 }

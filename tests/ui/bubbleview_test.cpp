@@ -4,6 +4,7 @@
 #include "msgbuilder.h"
 #include "testfiles.h"
 #include "uitestdata.h"
+#include "windowprobe.h"
 
 #include "model/msgattachment.h"
 #include "model/msgchat.h"
@@ -487,8 +488,7 @@ TEST(BubbleWindow, TheWindowDrawsTheShownMessagesAndFollowsTheListSelection)
 
     AbsTreeItemModel::_ItemNode *db = window.treeModel()->localDbRoot()->child(0);
     ASSERT_NE(db, nullptr);
-    window.treeView()->selectionModel()->setCurrentIndex(window.treeModel()->indexOfItemNode(db),
-                                                         QItemSelectionModel::ClearAndSelect);
+    select(window, db);
     EXPECT_EQ(view->page(), 1);
     for (const char *text : {"hello alice", "bob says hi", "alice again", "bye bob"})
         EXPECT_TRUE(view->html().contains(QLatin1String(text))) << text;

@@ -229,11 +229,7 @@ TEST(MainWindowCommands, ExtractionCopiesTheAttachmentFilesIntoANewFolder)
     QTemporaryDir files;
     const QString photoPath = files.filePath(QStringLiteral("source.jpg"));
     const QByteArray photo = QByteArrayLiteral("\xff\xd8\xff\xe0 picture bytes");
-    {
-        QFile file(photoPath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(photo);
-    }
+    writeFile(photoPath, photo);
     MsgBuilder builder;
     _MsgHandle *carol = builder.handle(QStringLiteral("+15550003333"));
     _MsgChat *chat = builder.chat(carol);
@@ -261,9 +257,7 @@ TEST(MainWindowCommands, ExtractionCopiesTheAttachmentFilesIntoANewFolder)
     EXPECT_TRUE(made.first().startsWith(QStringLiteral("attachments(")));
     const QDir target(out.filePath(made.first()));
     ASSERT_EQ(target.entryList(QDir::Files), QStringList({QStringLiteral("IMG_7.JPG")}));
-    QFile copy(target.filePath(QStringLiteral("IMG_7.JPG")));
-    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
-    EXPECT_EQ(copy.readAll(), photo);
+    EXPECT_EQ(readAll(target.filePath(QStringLiteral("IMG_7.JPG"))), photo);
     ASSERT_EQ(closer.count(), 1);
     EXPECT_TRUE(closer.last().text.startsWith(QStringLiteral("Successfully extracted 1 ")))
         << closer.last().text.toStdString();

@@ -1,4 +1,5 @@
 #include "messageboxcloser.h"
+#include "testfiles.h"
 #include "uitestdata.h"
 #include "windowprobe.h"
 
@@ -75,6 +76,21 @@ QMap<QString, bool> enabledOnly(std::initializer_list<const char *> names)
     return state;
 }
 
+// The main window over a data folder of its own holding the sample local database "phone".
+class SampleWindow : public ::testing::Test
+{
+protected:
+    static bool writeSample()
+    {
+        g_writeSampleLocalDb(QStringLiteral("phone"));
+        return true;
+    }
+
+    const ScopedDataFolder m_data;
+    const bool m_written = writeSample();
+    MainWindow m_window;
+};
+
 } // namespace
 
 TEST(MainWindow, ListsLocalDatabaseFoldersAndTheTwoRoots)
@@ -82,9 +98,7 @@ TEST(MainWindow, ListsLocalDatabaseFoldersAndTheTwoRoots)
     const ScopedDataFolder data;
     ASSERT_TRUE(g_localDbDir().mkdir(QStringLiteral("Work phone")));
     ASSERT_TRUE(g_localDbDir().mkdir(QStringLiteral("Archive 2012")));
-    QFile stray(g_localDbDir().filePath(QStringLiteral("notes.txt")));
-    ASSERT_TRUE(stray.open(QIODevice::WriteOnly));
-    stray.close();
+    writeFile(g_localDbDir().filePath(QStringLiteral("notes.txt")), QByteArray());
 
     const MainWindow window;
     EXPECT_EQ(titles(window.treeModel()->topLevelNodes()),
@@ -94,51 +108,45 @@ TEST(MainWindow, ListsLocalDatabaseFoldersAndTheTwoRoots)
     EXPECT_EQ(window.treeModel()->devicesRoot()->childCount(), 0);
 }
 
-TEST(MainWindow, SelectingLocalDatabaseListsChatsNewestFirstAndShowsAllMessages)
+TEST_F(SampleWindow, SelectingLocalDatabaseListsChatsNewestFirstAndShowsAllMessages)
 {
-    const ScopedDataFolder data;
-    g_writeSampleLocalDb(QStringLiteral("phone"));
-    MainWindow window;
-    Node *db = localDb(window, 0);
+    Node *db = localDb(m_window, 0);
     ASSERT_NE(db, nullptr);
     ASSERT_EQ(db->childCount(), 0);
 
-    select(window, db);
+    select(m_window, db);
     EXPECT_EQ(titles(db->children()),
               QStringList({QStringLiteral("+15550002222"), QStringLiteral("+15550001111")}));
-    EXPECT_EQ(shownTexts(window),
+    EXPECT_EQ(shownTexts(m_window),
               QStringList({QStringLiteral("hello alice"), QStringLiteral("bob says hi"),
                            QStringLiteral("alice again"), QStringLiteral("bye bob")}));
-    EXPECT_EQ(window.currentChat(), nullptr);
-    EXPECT_EQ(labelText(window, "lbSMSCount"), QStringLiteral("Messages: 4"));
-    EXPECT_EQ(labelText(window, "lbChatName"), QStringLiteral("All"));
-    QTRY_VERIFY(window.treeView()->isExpanded(window.treeModel()->indexOfItemNode(db)));
+    EXPECT_EQ(m_window.currentChat(), nullptr);
+    EXPECT_EQ(labelText(m_window, "lbSMSCount"), QStringLiteral("Messages: 4"));
+    EXPECT_EQ(labelText(m_window, "lbChatName"), QStringLiteral("All"));
+    QTRY_VERIFY(m_window.treeView()->isExpanded(m_window.treeModel()->indexOfItemNode(db)));
 
-    select(window, db->child(1));
-    EXPECT_EQ(shownTexts(window),
+    select(m_window, db->child(1));
+    EXPECT_EQ(shownTexts(m_window),
               QStringList({QStringLiteral("hello alice"), QStringLiteral("alice again")}));
-    ASSERT_NE(window.currentChat(), nullptr);
-    EXPECT_EQ(labelText(window, "lbChatName"), QStringLiteral("+15550001111"));
+    ASSERT_NE(m_window.currentChat(), nullptr);
+    EXPECT_EQ(labelText(m_window, "lbChatName"), QStringLiteral("+15550001111"));
 
     // Selecting the database again shows everything without rebuilding its chats.
     Node *firstChat = db->child(0);
-    select(window, db);
+    select(m_window, db);
     EXPECT_EQ(db->child(0), firstChat);
-    EXPECT_EQ(window.smsModel()->rowCount(), 4);
+    EXPECT_EQ(m_window.smsModel()->rowCount(), 4);
 
-    select(window, window.treeModel()->localDbRoot());
-    EXPECT_EQ(window.smsModel()->rowCount(), 0);
-    EXPECT_EQ(labelText(window, "lbSMSCount"), QStringLiteral("Messages: 0"));
-    EXPECT_EQ(labelText(window, "lbChatName"), QString());
+    select(m_window, m_window.treeModel()->localDbRoot());
+    EXPECT_EQ(m_window.smsModel()->rowCount(), 0);
+    EXPECT_EQ(labelText(m_window, "lbSMSCount"), QStringLiteral("Messages: 0"));
+    EXPECT_EQ(labelText(m_window, "lbChatName"), QString());
 }
 
-TEST(MainWindow, ListSortsByAnyColumnWhileTheConversationStaysOldestFirst)
+TEST_F(SampleWindow, ListSortsByAnyColumnWhileTheConversationStaysOldestFirst)
 {
-    const ScopedDataFolder data;
-    g_writeSampleLocalDb(QStringLiteral("phone"));
-    MainWindow window;
-    select(window, localDb(window, 0));
-    QHeaderView *header = window.listView()->header();
+    select(m_window, localDb(m_window, 0));
+    QHeaderView *header = m_window.listView()->header();
     const QStringList oldestFirst = {"hello alice", "bob says hi", "alice again", "bye bob"};
 
     struct Case
@@ -156,9 +164,9 @@ TEST(MainWindow, ListSortsByAnyColumnWhileTheConversationStaysOldestFirst)
     for (const Case &c : cases) {
         header->setSortIndicator(c.column, c.order);
         EXPECT_EQ(header->sortIndicatorSection(), c.column);
-        EXPECT_EQ(shownTexts(window).first(), c.firstShown) << c.column;
+        EXPECT_EQ(shownTexts(m_window).first(), c.firstShown) << c.column;
         // The bubbles read as the conversation went, with the date lines in their places.
-        const QString html = window.bubbleView()->html();
+        const QString html = m_window.bubbleView()->html();
         qsizetype at = 0;
         for (const QString &text : oldestFirst) {
             const qsizetype next = html.indexOf(text, at);
@@ -169,82 +177,76 @@ TEST(MainWindow, ListSortsByAnyColumnWhileTheConversationStaysOldestFirst)
     }
 }
 
-TEST(MainWindow, ContactSearchFindsNamesAndNumbersAndNotesAMiss)
+TEST_F(SampleWindow, ContactSearchFindsNamesAndNumbersAndNotesAMiss)
 {
-    const ScopedDataFolder data;
-    g_writeSampleLocalDb(QStringLiteral("phone"));
-    MainWindow window;
-    Node *db = localDb(window, 0);
-    select(window, db);
-    auto *keyword = window.findChild<QLineEdit *>(QStringLiteral("txtHandleKeyword"));
-    auto *note = window.findChild<QLabel *>(QStringLiteral("txtHandleKeywordNote"));
+    Node *db = localDb(m_window, 0);
+    select(m_window, db);
+    auto *keyword = m_window.findChild<QLineEdit *>(QStringLiteral("txtHandleKeyword"));
+    auto *note = m_window.findChild<QLabel *>(QStringLiteral("txtHandleKeywordNote"));
     ASSERT_NE(keyword, nullptr);
     ASSERT_NE(note, nullptr);
     EXPECT_FALSE(keyword->placeholderText().isEmpty());
 
     keyword->setText(QStringLiteral(" 555000 "));
-    window.searchCotnact();
-    EXPECT_EQ(window.currentNode(), db->child(0));
-    window.searchCotnact();
-    EXPECT_EQ(window.currentNode(), db->child(1));
-    window.searchCotnact(); // past the last chat: back to the first
-    EXPECT_EQ(window.currentNode(), db->child(0));
+    m_window.searchCotnact();
+    EXPECT_EQ(m_window.currentNode(), db->child(0));
+    m_window.searchCotnact();
+    EXPECT_EQ(m_window.currentNode(), db->child(1));
+    m_window.searchCotnact(); // past the last chat: back to the first
+    EXPECT_EQ(m_window.currentNode(), db->child(0));
 
     // Typed as people write numbers: only the digits count.
     keyword->setText(QStringLiteral("(555) 000-1111"));
-    window.searchCotnact();
-    EXPECT_EQ(window.currentNode(), db->child(1));
-    window.searchCotnact(); // the only match is the current chat
-    EXPECT_EQ(window.currentNode(), db->child(1));
+    m_window.searchCotnact();
+    EXPECT_EQ(m_window.currentNode(), db->child(1));
+    m_window.searchCotnact(); // the only match is the current chat
+    EXPECT_EQ(m_window.currentNode(), db->child(1));
 
     // No box: a note beside the search line.
     MessageBoxCloser closer;
     keyword->setText(QStringLiteral("<b>carol"));
-    window.searchCotnact();
+    m_window.searchCotnact();
     EXPECT_EQ(closer.count(), 0);
     EXPECT_EQ(note->text(), QStringLiteral("No contact matches <b>carol."));
-    EXPECT_EQ(window.currentNode(), db->child(1));
+    EXPECT_EQ(m_window.currentNode(), db->child(1));
 }
 
-TEST(MainWindow, MessageSearchCountsMatchesAndStepsBothWays)
+TEST_F(SampleWindow, MessageSearchCountsMatchesAndStepsBothWays)
 {
-    const ScopedDataFolder data;
-    g_writeSampleLocalDb(QStringLiteral("phone"));
-    MainWindow window;
-    auto *keyword = window.findChild<QLineEdit *>(QStringLiteral("txtSMSKeyword"));
-    auto *note = window.findChild<QLabel *>(QStringLiteral("txtSMSKeywordNote"));
+    auto *keyword = m_window.findChild<QLineEdit *>(QStringLiteral("txtSMSKeyword"));
+    auto *note = m_window.findChild<QLabel *>(QStringLiteral("txtSMSKeywordNote"));
     ASSERT_NE(keyword, nullptr);
     ASSERT_NE(note, nullptr);
 
     MessageBoxCloser closer;
     keyword->setText(QStringLiteral("bob"));
-    window.searchMessages();
+    m_window.searchMessages();
     EXPECT_EQ(note->text(), QStringLiteral("No messages to search."));
 
-    select(window, localDb(window, 0));
-    const auto currentText = [&window] {
-        return window.smsModel()->messageAt(window.listView()->currentIndex().row())->text;
+    select(m_window, localDb(m_window, 0));
+    const auto currentText = [this] {
+        return m_window.smsModel()->messageAt(m_window.listView()->currentIndex().row())->text;
     };
     keyword->setText(QStringLiteral("BOB"));
-    window.searchMessages();
+    m_window.searchMessages();
     EXPECT_EQ(currentText(), QStringLiteral("bob says hi"));
     EXPECT_EQ(note->text(), QStringLiteral("1 of 2"));
-    window.findNext();
+    m_window.findNext();
     EXPECT_EQ(currentText(), QStringLiteral("bye bob"));
     EXPECT_EQ(note->text(), QStringLiteral("2 of 2"));
-    window.findNext();
+    m_window.findNext();
     EXPECT_EQ(currentText(), QStringLiteral("bob says hi"));
-    window.findPrevious();
+    m_window.findPrevious();
     EXPECT_EQ(currentText(), QStringLiteral("bye bob"));
     // The matching rows are marked in the list.
-    const auto background = [&window](int row) {
-        return window.smsModel()->data(window.smsModel()->index(row, 3), Qt::BackgroundRole);
+    const auto background = [this](int row) {
+        return m_window.smsModel()->data(m_window.smsModel()->index(row, 3), Qt::BackgroundRole);
     };
     EXPECT_EQ(background(1), background(3));
     EXPECT_NE(background(0), background(1));
 
     keyword->setText(QStringLiteral("nobody"));
-    window.searchMessages();
+    m_window.searchMessages();
     EXPECT_EQ(note->text(), QStringLiteral("No message matches nobody."));
     EXPECT_EQ(currentText(), QStringLiteral("bye bob"));
     EXPECT_EQ(closer.count(), 0);
@@ -279,12 +281,9 @@ TEST(MainWindow, ToolbarFollowsTheSelectedSource)
     EXPECT_EQ(toolbarState(window), enabledOnly({}));
 }
 
-TEST(MainWindow, PrintingOpensThePreviewOfTheShownMessages)
+TEST_F(SampleWindow, PrintingOpensThePreviewOfTheShownMessages)
 {
-    const ScopedDataFolder data;
-    g_writeSampleLocalDb(QStringLiteral("phone"));
-    MainWindow window;
-    select(window, localDb(window, 0));
+    select(m_window, localDb(m_window, 0));
     int previews = 0;
     QTimer closer;
     closer.setInterval(50);
@@ -298,23 +297,20 @@ TEST(MainWindow, PrintingOpensThePreviewOfTheShownMessages)
         }
     });
     closer.start();
-    window.findChild<QAction *>(QStringLiteral("actionPrint"))->trigger();
+    m_window.findChild<QAction *>(QStringLiteral("actionPrint"))->trigger();
     EXPECT_EQ(previews, 1);
 }
 
-TEST(MainWindow, SavingSelectedMessagesIntoNewDatabaseCreatesAndListsIt)
+TEST_F(SampleWindow, SavingSelectedMessagesIntoNewDatabaseCreatesAndListsIt)
 {
-    const ScopedDataFolder data;
-    g_writeSampleLocalDb(QStringLiteral("phone"));
-    MainWindow window;
-    Node *source = localDb(window, 0);
-    select(window, source);
-    select(window, source->child(0)); // Bob's chat
-    const ItemModelSms &list = *window.smsModel();
-    window.listView()->selectionModel()->select(
+    Node *source = localDb(m_window, 0);
+    select(m_window, source);
+    select(m_window, source->child(0)); // Bob's chat
+    const ItemModelSms &list = *m_window.smsModel();
+    m_window.listView()->selectionModel()->select(
         QItemSelection(list.index(0, 0), list.index(list.rowCount() - 1, 0)),
         QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    ASSERT_EQ(window.listView()->selectedRowsInOrder().size(), 2);
+    ASSERT_EQ(m_window.listView()->selectedRowsInOrder().size(), 2);
 
     QStringList offered;
     g_whenModal([&offered](QWidget *modal) {
@@ -330,7 +326,7 @@ TEST(MainWindow, SavingSelectedMessagesIntoNewDatabaseCreatesAndListsIt)
         return true;
     });
     MessageBoxCloser closer; // the success box of the save
-    window.miBackupSel();
+    m_window.miBackupSel();
 
     EXPECT_EQ(offered,
               QStringList({QString(), QStringLiteral("phone"), QStringLiteral("phone_Backup")}));
@@ -340,12 +336,12 @@ TEST(MainWindow, SavingSelectedMessagesIntoNewDatabaseCreatesAndListsIt)
     EXPECT_TRUE(QFile::exists(g_localDbDir().filePath(
         QStringLiteral("Bob only/file-relay/var/mobile/Library/SMS/sms.db"))));
 
-    Node *saved = window.treeModel()->findLocalDb(QStringLiteral("bob ONLY"));
+    Node *saved = m_window.treeModel()->findLocalDb(QStringLiteral("bob ONLY"));
     ASSERT_NE(saved, nullptr);
     EXPECT_EQ(saved->title, QStringLiteral("Bob only"));
     EXPECT_EQ(titles(saved->children()), QStringList({QStringLiteral("+15550002222")}));
-    EXPECT_EQ(window.currentNode(), saved);
-    EXPECT_EQ(shownTexts(window),
+    EXPECT_EQ(m_window.currentNode(), saved);
+    EXPECT_EQ(shownTexts(m_window),
               QStringList({QStringLiteral("bob says hi"), QStringLiteral("bye bob")}));
 }
 
@@ -428,10 +424,7 @@ TEST(MainWindow, DroppedPhoneFoldersAndDatabasesOpenUnderDevices)
     const QString loneDb = elsewhere.filePath(QStringLiteral("old-phone.db"));
     ASSERT_TRUE(QFile::copy(DroppedSource::smsDbPathIn(phoneFolder), loneDb));
     const QString notes = elsewhere.filePath(QStringLiteral("notes.txt"));
-    QFile text(notes);
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("not a database");
-    text.close();
+    writeFile(notes, "not a database");
 
     MainWindow window;
     EXPECT_TRUE(window.findChild<QLabel *>(QStringLiteral("lbFirstRunHint"))->isHidden());

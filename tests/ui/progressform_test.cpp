@@ -80,49 +80,47 @@ TEST(ProgressForm, UpdateProgressKeepsWhatIsLeftOutAndDefaultsThePercentText)
     EXPECT_EQ(bar(form)->value(), 100);
 }
 
-TEST(ProgressForm, SucceedClosesWithResultOneAndShowsOnlyANonEmptyText)
-{
-    {
-        MessageBoxCloser closer;
-        ProgressForm form(QStringLiteral("Save"));
-        form.show();
-        form.succeed(QString());
-        EXPECT_EQ(closer.count(), 0);
-        EXPECT_EQ(form.result(), 1);
-        EXPECT_FALSE(form.isVisible());
-        EXPECT_FALSE(form.progress().isFinishedWithoutSuccess());
-    }
-    {
-        MessageBoxCloser closer;
-        ProgressForm form(QStringLiteral("Save"));
-        form.show();
-        // The box opens over a closed progress dialog, never over a finished one still shown.
-        bool progressShownWithBox = true;
-        closer.setOnShown([&](QMessageBox &) { progressShownWithBox = form.isVisible(); });
-        form.succeed(QStringLiteral("Saved 12 messages."));
-        EXPECT_FALSE(progressShownWithBox);
-        ASSERT_EQ(closer.count(), 1);
-        EXPECT_EQ(closer.last().icon, QMessageBox::Information);
-        EXPECT_EQ(closer.last().text, QStringLiteral("Saved 12 messages."));
-        EXPECT_EQ(form.result(), 1);
-    }
-}
-
-TEST(ProgressForm, ErrorShowsTheErrorBoxAndEndsWithoutSuccess)
+TEST(ProgressForm, SucceedWithoutTextClosesQuietlyWithResultOne)
 {
     MessageBoxCloser closer;
     ProgressForm form(QStringLiteral("Save"));
     form.show();
-    bool progressShownWithBox = true;
-    closer.setOnShown([&](QMessageBox &) { progressShownWithBox = form.isVisible(); });
-    form.errorOccurred(QStringLiteral("Database locked."));
-    EXPECT_FALSE(progressShownWithBox);
-    ASSERT_EQ(closer.count(), 1);
-    EXPECT_EQ(closer.last().icon, QMessageBox::Critical);
-    EXPECT_TRUE(closer.last().text.contains(QStringLiteral("Database locked.")));
-    EXPECT_EQ(form.result(), 0);
+    form.succeed(QString());
+    EXPECT_EQ(closer.count(), 0);
+    EXPECT_EQ(form.result(), 1);
     EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(form.progress().isFinishedWithoutSuccess());
+    EXPECT_FALSE(form.progress().isFinishedWithoutSuccess());
+}
+
+// The box opens over a closed progress dialog, never over a finished one still shown.
+TEST(ProgressForm, AnEndWithATextShowsItsBoxAfterClosing)
+{
+    const struct
+    {
+        bool success;
+        const char *text;
+        QMessageBox::Icon icon;
+    } cases[] = {{true, "Saved 12 messages.", QMessageBox::Information},
+                 {false, "Database locked.", QMessageBox::Critical}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        MessageBoxCloser closer;
+        ProgressForm form(QStringLiteral("Save"));
+        form.show();
+        bool progressShownWithBox = true;
+        closer.setOnShown([&](QMessageBox &) { progressShownWithBox = form.isVisible(); });
+        if (c.success)
+            form.succeed(QLatin1String(c.text));
+        else
+            form.errorOccurred(QLatin1String(c.text));
+        EXPECT_FALSE(progressShownWithBox);
+        ASSERT_EQ(closer.count(), 1);
+        EXPECT_EQ(closer.last().icon, c.icon);
+        EXPECT_TRUE(closer.last().text.contains(QLatin1String(c.text)));
+        EXPECT_EQ(form.result(), c.success ? 1 : 0);
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_EQ(form.progress().isFinishedWithoutSuccess(), !c.success);
+    }
 }
 
 TEST(ProgressForm, CancelButtonSignalsTheWorkerAndEndsWithoutSuccess)

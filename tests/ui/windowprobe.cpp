@@ -5,6 +5,7 @@
 #include "ui/itemmodelsms.h"
 #include "ui/mainwindow.h"
 #include "ui/mytreeview.h"
+#include "ui/sourcedisplay.h"
 
 #include <QItemSelectionModel>
 
@@ -28,4 +29,5 @@ void select(MainWindow &window, AbsTreeItemModel::_ItemNode *node)
 {
     window.treeView()->selectionModel()->setCurrentIndex(window.treeModel()->indexOfItemNode(node),
                                                          QItemSelectionModel::ClearAndSelect);
+    window.display().loader().finish();
 }

@@ -13,5 +13,5 @@ class MainWindow;
 QStringList titles(const QList<AbsTreeItemModel::_ItemNode *> &nodes);
 // The texts of the messages the list shows now.
 QStringList shownTexts(const MainWindow &window);
-// Makes node the tree's current item, as a click on it does.
+// Makes node the tree's current item, as a click on it does, and lets the source it chose load.
 void select(MainWindow &window, AbsTreeItemModel::_ItemNode *node);

@@ -1,0 +1,132 @@
+#include "uitestdata.h"
+#include "windowprobe.h"
+
+#include "frame/appdirs.h"
+#include "model/msgfunctions.h"
+#include "model/msgmessage.h"
+#include "ui/absdbitemnode.h"
+#include "ui/desktopcontroller.h"
+#include "ui/itemmodelmain.h"
+#include "ui/itemmodelsms.h"
+#include "ui/mainwindow.h"
+#include "ui/mytreeview.h"
+#include "ui/rootlocaldbitemnode.h"
+#include "ui/sourcedisplay.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+_AbsDBItemNode *localDb(const MainWindow &window, int row)
+{
+    return static_cast<_AbsDBItemNode *>(window.treeModel()->localDbRoot()->child(row));
+}
+
+// Chooses node the way a click does, without waiting for what that starts.
+void click(MainWindow &window, AbsTreeItemModel::_ItemNode *node)
+{
+    window.treeView()->selectionModel()->setCurrentIndex(window.treeModel()->indexOfItemNode(node),
+                                                         QItemSelectionModel::ClearAndSelect);
+}
+
+bool settles(MainWindow &window)
+{
+    return QTest::qWaitFor([&window] { return !window.display().loader().isBusy(); }, 10000);
+}
+
+// The texts of a database read in place, in the list's order.
+QStringList textsReadInPlace(const QString &name)
+{
+    MsgData data;
+    DesktopController::localSource(g_localDbDir().filePath(name))->messages(data, 0);
+    QList<_MsgMessage *> messages = data.messages();
+    g_sortMessages(messages, Qt::AscendingOrder);
+    QStringList texts;
+    for (const _MsgMessage *message : std::as_const(messages))
+        texts << message->text;
+    return texts;
+}
+
+QString countText(const MainWindow &window)
+{
+    return window.findChild<QLabel *>(QStringLiteral("lbSMSCount"))->text();
+}
+
+} // namespace
+
+TEST(SourceLoad, RunsInTheBackgroundAndShowsWhatTheDatabaseHolds)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    MainWindow window;
+    _AbsDBItemNode *db = localDb(window, 0);
+
+    click(window, db);
+    EXPECT_EQ(window.smsModel()->rowCount(), 0);
+    EXPECT_EQ(countText(window), QStringLiteral("Loading messages..."));
+    ASSERT_TRUE(settles(window));
+    EXPECT_TRUE(db->messagesLoaded);
+    EXPECT_EQ(db->childCount(), 2);
+    EXPECT_EQ(shownTexts(window), textsReadInPlace(QStringLiteral("phone")));
+    EXPECT_EQ(countText(window), QStringLiteral("Messages: 4"));
+}
+
+TEST(SourceLoad, SupersededOrCancelledLoadsNeverLand)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("a"));
+    g_writeSampleLocalDb(QStringLiteral("b"));
+    MainWindow window;
+    _AbsDBItemNode *a = localDb(window, 0);
+    _AbsDBItemNode *b = localDb(window, 1);
+
+    click(window, a);
+    click(window, b);
+    ASSERT_TRUE(settles(window));
+    EXPECT_FALSE(a->messagesLoaded);
+    EXPECT_EQ(a->childCount(), 0);
+    EXPECT_TRUE(b->messagesLoaded);
+    EXPECT_EQ(window.smsModel()->rowCount(), 4);
+
+    click(window, a);
+    window.findChild<QPushButton *>(QStringLiteral("btnCancelLoading"))->click();
+    ASSERT_TRUE(settles(window));
+    EXPECT_FALSE(a->messagesLoaded);
+    EXPECT_EQ(window.smsModel()->rowCount(), 0);
+
+    // A cancelled source loads when it is chosen again.
+    select(window, b);
+    select(window, a);
+    EXPECT_TRUE(a->messagesLoaded);
+    EXPECT_EQ(shownTexts(window), textsReadInPlace(QStringLiteral("a")));
+}
+
+TEST(SourceLoad, AChatChosenWhileItsSourceLoadsIsShownWhenTheLoadLands)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    MainWindow window;
+    _AbsDBItemNode *db = localDb(window, 0);
+    // The user clicks the older conversation as soon as the chats are listed.
+    bool clicked = false;
+    QObject::connect(&window.display().loader(), &SourceLoader::chatsListed, &window, [&] {
+        ASSERT_FALSE(clicked) << "the source was loaded twice";
+        clicked = true;
+        click(window, db->child(1));
+        EXPECT_EQ(countText(window), QStringLiteral("Loading messages..."));
+        EXPECT_FALSE(db->messagesLoaded);
+    });
+
+    click(window, db);
+    ASSERT_TRUE(settles(window));
+    EXPECT_TRUE(clicked);
+    const AbsTreeItemModel::_ItemNode *current = window.display().currentNode();
+    ASSERT_NE(current, nullptr);
+    EXPECT_EQ(current->parent, db);
+    EXPECT_EQ(shownTexts(window),
+              QStringList({QStringLiteral("hello alice"), QStringLiteral("alice again")}));
+}
