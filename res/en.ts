@@ -1100,7 +1100,7 @@ For work without a window, use textlink-cli.</translation>
     </message>
     <message>
         <source>IDS_TB_DB2A</source>
-        <translation>To Android</translation>
+        <translation>Database to Android</translation>
     </message>
     <message>
         <source>IDS_TB_DELETE</source>
@@ -1116,7 +1116,7 @@ For work without a window, use textlink-cli.</translation>
     </message>
     <message>
         <source>IDS_TB_I2A</source>
-        <translation>To Android</translation>
+        <translation>iPhone to Android</translation>
     </message>
     <message>
         <source>IDS_TB_IMPORT</source>

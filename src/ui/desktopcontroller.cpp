@@ -43,8 +43,9 @@ constexpr const char *kUpdateUrl = "https://www.quorvandale.com/textlink/downloa
 constexpr const char *kHelpUrl = "https://www.quorvandale.com/textlink/help";
 constexpr const char *kFeedbackUrl = "https://www.quorvandale.com/textlink/support";
 
-// Caches rebuilt from the phones on their next connection.
-constexpr const char *kCacheFolders[] = {"ios_cache", "itunes_cache", "android_cache"};
+// Caches rebuilt from the phones on their next connection, and previews made again when shown.
+constexpr const char *kCacheFolders[] = {"ios_cache", "itunes_cache", "android_cache",
+                                         "preview_cache"};
 
 } // namespace
 

@@ -36,6 +36,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -512,9 +513,13 @@ TEST(MainWindow, CommandsShowTheirShortcutsAndImportIsOnTheToolbar)
     ASSERT_NE(toolbar, nullptr);
     EXPECT_TRUE(toolbar->actions().contains(
         window.findChild<QAction *>(QStringLiteral("actionImportItunes"))));
+    QSet<QString> labels;
     for (const QAction *action : toolbar->actions()) {
         if (!action->isSeparator()) {
             EXPECT_FALSE(action->icon().isNull()) << action->objectName().toStdString();
+            // Buttons that do different things must not read the same.
+            EXPECT_FALSE(labels.contains(action->iconText())) << action->iconText().toStdString();
+            labels.insert(action->iconText());
         }
     }
 }
