@@ -6,11 +6,14 @@
 #include "export/exportpaths.h"
 #include "frame/appdirs.h"
 #include "frame/desktop.h"
+#include "frame/errortext.h"
 #include "frame/filenames.h"
 #include "frame/translation.h"
 #include "iosdb/ios6messagedb.h"
 #include "itunes/backupmanifest.h"
 #include "itunes/itunesimport.h"
+#include "itunes/phonecopymessagedb.h"
+#include "itunes/phonedbcopy.h"
 #include "localdb/backupsmsthread.h"
 #include "mobiledevice/iosdevice.h"
 #include "mobiledevice/iosmobilebackupthread.h"
@@ -35,6 +38,8 @@
 #include <QUrl>
 
 #include <exception>
+#include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -45,6 +50,26 @@ constexpr const char *kFeedbackUrl = "https://www.quorvandale.com/textlink/suppo
 
 // Caches rebuilt from the phones on their next connection.
 constexpr const char *kCacheFolders[] = {"ios_cache", "itunes_cache", "android_cache"};
+
+// A phone folder is read from a private copy; a damaged database is read, for what is left of
+// it, only when the user agrees. Null when the user declines. Throws std::runtime_error.
+QSharedPointer<AbsMessageDb> openPhoneFolder(const QString &folder)
+{
+    auto copy = std::make_unique<PhoneDbCopy>(QDir(folder));
+    copy->make();
+    const QString dbPath = DroppedSource::smsDbPathIn(folder);
+    const QString damage = copy->damage();
+    if (!damage.isEmpty()) {
+        if (!Tips::question(
+                g_tr("IDS_PHONE_DB_DAMAGED_SALVAGE_%1_%2").arg(dbPath, g_oneLine(damage))))
+            return {};
+        const int rows = copy->salvage();
+        Tips::info(g_tr("IDS_PHONE_DB_SALVAGED_%1_%2").arg(dbPath).arg(rows));
+    }
+    if (!PhoneDbCopy::isMessageDb(copy->dbPath()))
+        throw std::runtime_error(g_tr("IDS_NOT_A_MESSAGE_DB_%1").arg(dbPath).toStdString());
+    return QSharedPointer<PhoneCopyMessageDb>::create(std::move(copy));
+}
 
 } // namespace
 
@@ -312,10 +337,10 @@ _AbsDBItemNode *DesktopController::openDropped(const QString &path,
 
 _AbsDBItemNode *DesktopController::addPhoneFolder(const QString &name, const QString &folder)
 {
-    // Read as a phone's database: never upgraded or written.
-    _IOSDeviceItemNode *node = m_tree.addIOSDevice(
-        QSharedPointer<AbsMessageDb>(new IOS6MessageDb(QDir(folder), QString(), false)), name,
-        folder);
+    QSharedPointer<AbsMessageDb> db;
+    if (!runGuarded([&db, &folder] { db = openPhoneFolder(folder); }) || !db)
+        return nullptr;
+    _IOSDeviceItemNode *node = m_tree.addIOSDevice(db, name, folder);
     runGuarded([this, node] {
         node->db->chats(node->data);
         m_tree.listChats(node);
