@@ -51,9 +51,18 @@ constexpr const char *kFeedbackUrl = "https://www.quorvandale.com/textlink/suppo
 // Caches rebuilt from the phones on their next connection.
 constexpr const char *kCacheFolders[] = {"ios_cache", "itunes_cache", "android_cache"};
 
-// A phone folder is read from a private copy; a damaged database is read, for what is left of
-// it, only when the user agrees. Null when the user declines. Throws std::runtime_error.
-QSharedPointer<AbsMessageDb> openPhoneFolder(const QString &folder)
+} // namespace
+
+DesktopController::DesktopController(MainWindow &window)
+    : m_window(window), m_tree(*window.treeModel())
+{}
+
+QSharedPointer<AbsMessageDb> DesktopController::localSource(const QString &folder)
+{
+    return QSharedPointer<AbsMessageDb>(new IOS6MessageDb(QDir(folder), QString(), true));
+}
+
+QSharedPointer<AbsMessageDb> DesktopController::openPhoneFolder(const QString &folder)
 {
     auto copy = std::make_unique<PhoneDbCopy>(QDir(folder));
     copy->make();
@@ -69,17 +78,6 @@ QSharedPointer<AbsMessageDb> openPhoneFolder(const QString &folder)
     if (!PhoneDbCopy::isMessageDb(copy->dbPath()))
         throw std::runtime_error(g_tr("IDS_NOT_A_MESSAGE_DB_%1").arg(dbPath).toStdString());
     return QSharedPointer<PhoneCopyMessageDb>::create(std::move(copy));
-}
-
-} // namespace
-
-DesktopController::DesktopController(MainWindow &window)
-    : m_window(window), m_tree(*window.treeModel())
-{}
-
-QSharedPointer<AbsMessageDb> DesktopController::localSource(const QString &folder)
-{
-    return QSharedPointer<AbsMessageDb>(new IOS6MessageDb(QDir(folder), QString(), true));
 }
 
 bool DesktopController::runGuarded(const std::function<void()> &work)
