@@ -895,6 +895,14 @@ For work without a window, use textlink-cli.</translation>
         <translation>The operation was cancelled.</translation>
     </message>
     <message>
+        <source>IDS_PHONE_DB_DAMAGED_SALVAGE_%1_%2</source>
+        <translation>The message database %1 is damaged (%2). Read every message that can still be read from it?</translation>
+    </message>
+    <message>
+        <source>IDS_PHONE_DB_SALVAGED_%1_%2</source>
+        <translation>The message database %1 is damaged: %2 messages salvaged.</translation>
+    </message>
+    <message>
         <source>IDS_PLEASE_ENTER_PASSWORD_TO_LOAD_BACKUP</source>
         <translation>This iTunes Backup is encrypted. Please enter password:</translation>
     </message>
