@@ -499,7 +499,7 @@ TEST_F(IOS6WriterTest, AnyStoredFlagValueButZeroReadsAsSet)
     IOS6MessageDb db(sub(QStringLiteral("local")), QString(), true);
     {
         Sqlite3DB raw;
-        raw.openThrow(db.dbPath());
+        raw.openThrow(db.dbPath(), Sqlite3DB::kOpenReadWrite);
         raw.executeThrow(
             Sqlite3Sql(QStringLiteral("update message set is_read = 2, is_sent = 256")));
     }
