@@ -411,7 +411,7 @@ void saveAlone(const QDir &folder, const _MsgMessage &msg)
 }
 
 // Every column of the message rows as text.
-QString messageRow(const QString &path)
+std::string messageRow(const QString &path)
 {
     Sqlite3DB db;
     db.openThrow(path, Sqlite3DB::kOpenReadOnly);
@@ -421,7 +421,7 @@ QString messageRow(const QString &path)
         for (int i = 0; i < c.columnCount(); ++i)
             values << c.getText(i);
     }
-    return values.join(QLatin1Char('|'));
+    return values.join(QLatin1Char('|')).toStdString();
 }
 
 } // namespace
