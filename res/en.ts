@@ -120,6 +120,10 @@
         <translation>The message database of the backup %1 is damaged: %2 messages salvaged.</translation>
     </message>
     <message>
+        <source>IDS_BACKUP_FILES_LEFT_OUT_%1_%2</source>
+        <translation>%1 files of the backup %2 could not be extracted and were left out (see the log).</translation>
+    </message>
+    <message>
         <source>IDS_BACKUP_FILE_KEY_FAILED</source>
         <translation>The key of %1 in the encrypted backup cannot be unwrapped; the backup is damaged.</translation>
     </message>
@@ -338,6 +342,14 @@
     <message>
         <source>IDS_COUNTRY_LIB_NOT_FOUND</source>
         <translation>can not find :res/countries.db.</translation>
+    </message>
+    <message>
+        <source>IDS_DATA_DIR_CANNOT_BE_MADE</source>
+        <translation>it cannot be made there</translation>
+    </message>
+    <message>
+        <source>IDS_DATA_DIR_UNUSABLE_%1_%2</source>
+        <translation>The data folder %1 cannot be used: %2.</translation>
     </message>
     <message>
         <source>IDS_DB_DAMAGED_%1_%2</source>

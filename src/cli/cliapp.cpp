@@ -112,6 +112,14 @@ int CliApp::run(const QStringList &args)
 
     if (!dataDir.isEmpty())
         g_setDataSaveDirOverride(QDir(dataDir).absolutePath());
+    // Said once, before opening the log there would add lines of its own.
+    if (command->name() != QLatin1String("version")) {
+        const QString problem = g_dataSaveDirProblem();
+        if (!problem.isEmpty()) {
+            printError(problem);
+            return ExitError;
+        }
+    }
     // The log goes to the data folder; nothing of it may reach stdout, which carries the records.
     // Finding the log folder logs too, before the log is open: only warnings may show then.
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false"));

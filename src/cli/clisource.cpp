@@ -127,7 +127,16 @@ void CliSource::openAndroid(const QString &source)
     const CliAndroid::LoadResult phone = CliAndroid::connectAndLoad(source, true);
     m_kind = Kind::Android;
     m_folder = phone.device.cacheDir();
-    m_db = QSharedPointer<IOS6MessageDb>::create(m_folder, phone.device.mmc, true);
+    const QString damage = PhoneDbCopy::damageOf(smsDbPath(m_folder));
+    if (damage.isEmpty()) {
+        m_db = QSharedPointer<IOS6MessageDb>::create(m_folder, phone.device.mmc, true);
+        return;
+    }
+    // The cache is this program's own, yet a disk can damage it as any other database.
+    m_copy = std::make_unique<PhoneDbCopy>(m_folder);
+    m_copy->make();
+    refuseOrSalvage(m_folder, damage);
+    m_db = QSharedPointer<IOS6MessageDb>::create(m_copy->folder(), phone.device.mmc, true);
 }
 
 void CliSource::openDevice(const QString &udid)
@@ -162,8 +171,8 @@ void CliSource::openDevice(const QString &udid)
     };
     if (!import.fetch(runStep, noPassword))
         fail(failure);
-    m_folder = device.cacheDir();
-    m_db = import.openMessageDb();
+    // Read like a phone folder: a damaged database is refused or salvaged, never read in part.
+    openPhoneCopy(device.cacheDir(), import.countryCode());
 }
 
 void CliSource::openArchive(const QString &path)
@@ -214,21 +223,24 @@ bool CliSource::salvageDamaged()
     return g_salvageDamaged;
 }
 
-void CliSource::openPhoneCopy(const QDir &source)
+void CliSource::openPhoneCopy(const QDir &source, const QString &countryCode)
 {
     m_copy = std::make_unique<PhoneDbCopy>(source);
     m_copy->make();
     const QString damage = m_copy->damage();
-    if (!damage.isEmpty()) {
-        const QString original = smsDbPath(source);
-        if (!g_salvageDamaged)
-            fail(g_tr("IDS_CLI_DB_DAMAGED_%1_%2").arg(original, g_oneLine(damage)));
-        m_salvaged = m_copy->salvage();
-    }
+    if (!damage.isEmpty())
+        refuseOrSalvage(source, damage);
     if (!PhoneDbCopy::isMessageDb(m_copy->dbPath()))
         fail(g_tr("IDS_NOT_A_MESSAGE_DB_%1").arg(smsDbPath(source)));
     m_folder = source;
-    m_db = ITunesImport::openCachedDb(m_copy->folder());
+    m_db = ITunesImport::openCachedDb(m_copy->folder(), countryCode);
+}
+
+void CliSource::refuseOrSalvage(const QDir &source, const QString &damage)
+{
+    if (!g_salvageDamaged)
+        fail(g_tr("IDS_CLI_DB_DAMAGED_%1_%2").arg(smsDbPath(source), g_oneLine(damage)));
+    m_salvaged = m_copy->salvage();
 }
 
 MsgData CliSource::load()

@@ -54,7 +54,10 @@ private:
     void openDb();
     void openBackup(const QString &source);
     // Reads a phone's databases through a private copy, checked for damage first.
-    void openPhoneCopy(const QDir &source);
+    void openPhoneCopy(const QDir &source, const QString &countryCode = QString());
+    // A damaged database (the copy in m_copy) fails the run unless --salvage asks for what is
+    // left of it.
+    void refuseOrSalvage(const QDir &source, const QString &damage);
     void openDevice(const QString &udid);
     void openArchive(const QString &path);
     // "android:SERIAL" or "android-wifi:HOST[:PORT]": the phone's cache after loading it.

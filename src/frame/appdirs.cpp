@@ -1,11 +1,13 @@
 #include "frame/appdirs.h"
 
 #include "frame/framelog.h"
+#include "frame/translation.h"
 
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace {
 
@@ -129,6 +131,26 @@ QDir g_dataSaveDir()
         path = state.cached;
     }
     return QDir(madePath(path));
+}
+
+QString g_dataSaveDirProblem()
+{
+    DataDirState &state = dataDirState();
+    QString path;
+    {
+        const QMutexLocker locker(&state.mutex);
+        if (state.cached.isEmpty())
+            state.cached = chooseDataDir(state.override);
+        path = state.cached;
+    }
+    const QString reason = [&path] {
+        if (!QDir().mkpath(path))
+            return g_tr("IDS_DATA_DIR_CANNOT_BE_MADE");
+        // Writing a file is the one sure test: permissions say nothing of a read-only disk.
+        QTemporaryFile probe(QDir(path).filePath(QStringLiteral(".textlink-probe-XXXXXX")));
+        return probe.open() ? QString() : probe.errorString();
+    }();
+    return reason.isEmpty() ? QString() : g_tr("IDS_DATA_DIR_UNUSABLE_%1_%2").arg(path, reason);
 }
 
 QDir g_localDbDir()

@@ -34,6 +34,9 @@ void g_resetDataSaveDirCache();
 // The data folder: the override, else $TEXTLINK_DATA_DIR, else (redirected folder, else default
 // folder) + product identifier. Decided on the first call and cached.
 QDir g_dataSaveDir();
+// Empty when the data folder can be made and written; else one line for the user naming it and
+// the problem. Logs nothing, so that it can be asked before the log is opened.
+QString g_dataSaveDirProblem();
 // One sub-folder per local database.
 QDir g_localDbDir();
 // The daily log files.

@@ -23,21 +23,16 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace {
 
-// The old layout stores SMS dates as Unix seconds; every record counts from 2001.
-constexpr qint64 kUnixTo2001 = 978307200;
 const QChar kObjectReplacement(0xFFFC);
 
 // The old layout's triggers call read(flags) to test a message's read bit.
 void readFlag(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
     sqlite3_result_int(context, argc > 0 && sqlite3_value_int(argv[0]) != 0 ? 1 : 0);
-}
-
-int date21FromUnix(qint64 unixSeconds)
-{
-    return static_cast<int>(unixSeconds - kUnixTo2001);
 }
 
 // The guids an iMessage's attachment info names. The blob is an archived object whose strings sit
@@ -106,13 +101,19 @@ public:
     void readMessages(qint64 chatId)
     {
         Sqlite3Sql sql("select m.* from message as m");
-        if (chatId > 0)
+        QStringList params;
+        if (chatId > 0) {
             sql.appendSql(QStringLiteral(" where m.group_id=%1").arg(chatId));
-        else if (chatId < 0)
+        } else if (chatId <= IOS5MessageDb::kMadeChatBase) {
+            sql.appendSql(m_db.madeChatCondition(chatId, params));
+            for (const QString &param : std::as_const(params))
+                sql.addTextParam(param);
+        } else if (chatId < 0) {
             sql.appendSql(QStringLiteral(" inner join madrid_chat as c on "
                                          "(m.madrid_roomname=c.chat_identifier or "
                                          "m.madrid_handle=c.chat_identifier) and c.rowid=%1")
                               .arg(-chatId));
+        }
         Sqlite3Cursor c = m_db.queryThrow(sql);
         while (c.moveNext()) {
             bool made = false;
@@ -186,11 +187,18 @@ private:
 
     void readSms(const Sqlite3Cursor &c, _MsgMessage &m)
     {
-        m.guid = genUUID(); // the old layout keeps no guid for SMS
+        const qint64 unixDate = c.getInt64(QStringLiteral("date"));
+        // The old layout keeps no guid for SMS. One made from the row stays the same on every
+        // load, so that a message whose date cannot be read is still known when saved again.
+        m.guid = hashUUID(QStringLiteral("sms;%1;%2;%3;%4")
+                              .arg(m.rowid)
+                              .arg(unixDate)
+                              .arg(c.getText(QStringLiteral("address")), m.text)
+                              .toUtf8());
         m.service = QStringLiteral("SMS");
         m.account = QStringLiteral("e:");
         m.error = 0;
-        m.date = date21FromUnix(c.getInt64(QStringLiteral("date")));
+        m.date = date21FromUnixSeconds(unixDate);
         m.date_read = m.date;
         m.date_delivered = m.date;
         m.is_from_me = isFromMeFlags(c.getInt(QStringLiteral("flags"))) ? 1 : 0;
@@ -210,9 +218,9 @@ private:
         m.account = c.getText(QStringLiteral("madrid_account"));
         m.account_guid = c.getText(QStringLiteral("madrid_account_guid"));
         m.error = c.getInt(QStringLiteral("madrid_error"));
-        m.date = c.getInt(QStringLiteral("date"));
-        m.date_read = c.getInt(QStringLiteral("madrid_date_read"));
-        m.date_delivered = c.getInt(QStringLiteral("madrid_date_delivered"));
+        m.date = date21FromSeconds(c.getInt64(QStringLiteral("date")));
+        m.date_read = date21FromSeconds(c.getInt64(QStringLiteral("madrid_date_read")));
+        m.date_delivered = date21FromSeconds(c.getInt64(QStringLiteral("madrid_date_delivered")));
         m.is_from_me = m.date_delivered > 0 ? 1 : 0;
         const QString room = c.getText(QStringLiteral("madrid_roomname"));
         const QString handle =
@@ -311,7 +319,7 @@ private:
         atta->rowid = rowid;
         atta->localPath = localPath;
         atta->guid = hashUUID(relative.toUtf8());
-        atta->created_date = date21FromUnix(QDateTime::currentSecsSinceEpoch());
+        atta->created_date = date21FromUnixSeconds(QDateTime::currentSecsSinceEpoch());
         atta->start_date = 0;
         const QString name = partFileName(contentLoc, partId, suffix);
         atta->filename = QStringLiteral("~/Library/SMS/Attachments/%1/%2/%3/%4")
@@ -439,14 +447,14 @@ void IOS5MessageDb::chats(MsgData &data)
 void IOS5MessageDb::smsChats(MsgData &data)
 {
     __MsgData &d = *data.p();
-    Sqlite3Cursor c = queryThrow("select g.*,m.date-978307200 as last_date from msg_group as g "
+    Sqlite3Cursor c = queryThrow("select g.*,m.date as newest_date from msg_group as g "
                                  "inner join message as m on g.newest_message=m.rowid");
     while (c.moveNext()) {
         const qint64 rowid = c.getInt64(QStringLiteral("rowid"));
         __MsgData::insertOrGet(d.chats, rowid, [&] {
             auto chat = std::make_unique<_MsgChat>();
             chat->rowid = rowid;
-            chat->last = c.getInt(QStringLiteral("last_date"));
+            chat->last = date21FromUnixSeconds(c.getInt64(QStringLiteral("newest_date")));
             chat->style = 45;
             chat->state = 3;
             chat->guid =
@@ -512,6 +520,7 @@ void IOS5MessageDb::imessageChats(MsgData &data)
         if (made)
             created.insert(rawIdentifier, chat);
     }
+    madeIMessageChats(d);
     if (created.isEmpty())
         return;
     for (const QString &column :
@@ -521,7 +530,7 @@ void IOS5MessageDb::imessageChats(MsgData &data)
                            .arg(column));
         while (c.moveNext()) {
             if (_MsgChat *chat = created.value(c.getText(column)))
-                chat->last = c.getInt(QStringLiteral("last_date"));
+                chat->last = date21FromSeconds(c.getInt64(QStringLiteral("last_date")));
         }
     }
 }
@@ -544,21 +553,103 @@ std::unique_ptr<_MsgChat> IOS5MessageDb::imessageChat(const Sqlite3Cursor &c, qi
     chat->account_login = c.getText(QStringLiteral("account_login"));
     chat->service_name = QStringLiteral("iMessage");
     for (const QString &participant : participants) {
-        qint64 handleId = -d.handles.size() - 1;
-        // Row ids handed out by an earlier load into the same container stay taken.
-        while (d.handles.contains(handleId))
-            --handleId;
-        _MsgHandle *handle = __MsgData::insertOrGet(d.handles, handleId, [&] {
-            auto made = std::make_unique<_MsgHandle>();
-            made->rowid = handleId;
-            made->service = QStringLiteral("iMessage");
-            made->id = defCountry.formatNumber(participant);
-            m_contacts->nameHandle(*made, "IOS5MessageDb");
-            return made;
-        });
+        _MsgHandle *handle = newIMessageHandle(d, defCountry.formatNumber(participant));
         chat->handleMap.insert(handle->id, handle);
     }
     return chat;
+}
+
+_MsgHandle *IOS5MessageDb::newIMessageHandle(__MsgData &d, const QString &address)
+{
+    qint64 handleId = -d.handles.size() - 1;
+    // Row ids handed out by an earlier load into the same container stay taken.
+    while (d.handles.contains(handleId))
+        --handleId;
+    return __MsgData::insertOrGet(d.handles, handleId, [&] {
+        auto made = std::make_unique<_MsgHandle>();
+        made->rowid = handleId;
+        made->service = QStringLiteral("iMessage");
+        made->id = address;
+        m_contacts->nameHandle(*made, "IOS5MessageDb");
+        return made;
+    });
+}
+
+void IOS5MessageDb::madeIMessageChats(__MsgData &d)
+{
+    // Messages find their chat by room, or by handle when they have none (see Loader).
+    QHash<QString, _MsgChat *> byIdentifier;
+    for (_MsgChat *chat : std::as_const(d.chats)) {
+        if (chat->rowid < 0)
+            byIdentifier.insert(chat->chat_identifier, chat);
+    }
+    // In a fixed order, so that every load gives a made chat the same row id.
+    Sqlite3Cursor c = queryThrow(
+        "select ifnull(madrid_roomname,'') as room,ifnull(madrid_handle,'') as handle,"
+        "max(date) as last_date from message where is_madrid<>0 group by 1,2 order by 1,2");
+    qint64 next = kMadeChatBase;
+    m_madeChats.clear();
+    while (c.moveNext()) {
+        const QString room = c.getText(QStringLiteral("room"));
+        const QString rawHandle = c.getText(QStringLiteral("handle"));
+        const QString handle = defaultCountry().formatNumber(rawHandle);
+        const QString identifier = room.isEmpty() ? handle : room;
+        if (identifier.isEmpty())
+            continue; // nothing to name a chat after: such a message is reported as not saved
+        _MsgChat *chat = byIdentifier.value(identifier);
+        if (!chat) {
+            while (d.chats.contains(next))
+                --next;
+            const qint64 rowid = next--;
+            chat = __MsgData::insertOrGet(
+                d.chats, rowid, [&] { return madeIMessageChat(rowid, room, identifier); });
+            byIdentifier.insert(identifier, chat);
+            qCWarning(lcIosdb) << "iMessages without a listed chat, one made for" << identifier;
+        }
+        if (chat->rowid > kMadeChatBase)
+            continue; // a chat the phone lists
+        MadeChat &made = m_madeChats[chat->rowid];
+        made.room = room;
+        made.rawHandles << rawHandle;
+        chat->last =
+            std::max(chat->last, date21FromSeconds(c.getInt64(QStringLiteral("last_date"))));
+        if (!handle.isEmpty() && !chat->handleMap.contains(handle))
+            chat->handleMap.insert(handle, newIMessageHandle(d, handle));
+    }
+}
+
+std::unique_ptr<_MsgChat> IOS5MessageDb::madeIMessageChat(qint64 rowid, const QString &room,
+                                                          const QString &identifier) const
+{
+    auto chat = std::make_unique<_MsgChat>();
+    chat->rowid = rowid;
+    chat->chat_identifier = identifier;
+    chat->guid = (room.isEmpty() ? QStringLiteral("iMessage;-;") : QStringLiteral("iMessage;+;")) +
+                 identifier;
+    chat->room_name = room;
+    chat->style = room.isEmpty() ? 45 : 43;
+    chat->state = 3;
+    chat->service_name = QStringLiteral("iMessage");
+    return chat;
+}
+
+QString IOS5MessageDb::madeChatCondition(qint64 chatId, QStringList &params) const
+{
+    const MadeChat made = m_madeChats.value(chatId);
+    if (!made.room.isEmpty()) {
+        params << made.room;
+        return QStringLiteral(" where m.is_madrid<>0 and m.madrid_roomname=?");
+    }
+    params = made.rawHandles;
+    QStringList marks;
+    for (int i = 0; i < params.size(); ++i)
+        marks << QStringLiteral("?");
+    // No handle: a chat this load does not know selects nothing.
+    if (marks.isEmpty())
+        return QStringLiteral(" where 0");
+    return QStringLiteral(" where m.is_madrid<>0 and ifnull(m.madrid_roomname,'')='' and "
+                          "ifnull(m.madrid_handle,'') in (%1)")
+        .arg(marks.join(QLatin1Char(',')));
 }
 
 void IOS5MessageDb::messages(MsgData &data, qint64 chatId)

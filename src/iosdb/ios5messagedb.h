@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -33,6 +34,9 @@ class IOS5MessageDb : public AbsIOSMessageDb
 public:
     // The row id of the extra message made for MMS part p is kExtraMessageBase - p.
     static constexpr qint64 kExtraMessageBase = -1647483648LL;
+    // An iMessage chat that has no madrid_chat row is made from its messages' room or handle,
+    // with a row id from kMadeChatBase downwards.
+    static constexpr qint64 kMadeChatBase = -1099511627776LL;
 
     // mmc: the phone's mobile country code, empty when unknown. countryCode: a lower-case short
     // code ("us") that, when not empty, is the phone's country instead of the mmc's: it formats
@@ -66,6 +70,12 @@ private:
     void imessageChats(MsgData &data);
     std::unique_ptr<_MsgChat> imessageChat(const Sqlite3Cursor &c, qint64 rowid,
                                            const QString &rawIdentifier, __MsgData &d);
+    void madeIMessageChats(__MsgData &d);
+    std::unique_ptr<_MsgChat> madeIMessageChat(qint64 rowid, const QString &room,
+                                               const QString &identifier) const;
+    _MsgHandle *newIMessageHandle(__MsgData &d, const QString &address);
+    // The statement selecting the iMessages of a made chat.
+    QString madeChatCondition(qint64 chatId, QStringList &params) const;
 
     const QDir m_folder;
     const QString m_root;
@@ -79,4 +89,11 @@ private:
     std::unique_ptr<IOSContactsMemDb> m_contacts;
     QHash<QString, QString> m_tableSql;
     QHash<QString, _CountryInfo> m_countries;
+    // A made chat's room (empty for one person) and the handles as the messages store them.
+    struct MadeChat
+    {
+        QString room;
+        QStringList rawHandles;
+    };
+    QHash<qint64, MadeChat> m_madeChats;
 };

@@ -442,7 +442,11 @@ void BackupManifest::copyFile(const _FileNode *node, const QString &destination,
     QSaveFile target(destination);
     if (!target.open(QIODevice::WriteOnly))
         fail("IDS_BACKUP_FILE_WRITE_FAILED", destination, target.errorString());
-    copyStream(source, target, node->item, storedName, userData, progress);
+    // Errors name the stored file by its path in the backup and by what it holds on the phone:
+    // the stored name alone is a hash that tells the user nothing.
+    const QString shown =
+        QStringLiteral("%1 (%2)").arg(m_folder.filePath(storedName), node->fullPath());
+    copyStream(source, target, node->item, shown, userData, progress);
     if (!target.commit())
         fail("IDS_BACKUP_FILE_WRITE_FAILED", destination, target.errorString());
     setFileTimes(destination, node->item.modifiedTime);

@@ -131,6 +131,7 @@ private:
     void decryptManifestDb(QIODevice &target) const;
     void buildTree(const std::vector<ManifestDbReader::Entry> &entries);
     QByteArray fileKey(const MBDBParser::_MBDBItem &item, const QString &storedName) const;
+    // storedName: how errors and the log name the file.
     void copyStream(QIODevice &source, QIODevice &target, const MBDBParser::_MBDBItem &item,
                     const QString &storedName, void *userData, CopyProgress progress) const;
     _FileNode *nodeFor(const QString &fullPath, QHash<QString, _FileNode *> &nodes);

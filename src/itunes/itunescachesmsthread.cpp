@@ -117,9 +117,16 @@ void ITunesCacheSMSThread::copyTree(const BackupManifest::_FileNode *base, const
             continue;
         }
         if (isFolderNode(*node)) {
-            if (!QDir().mkpath(target))
-                throw std::runtime_error(
-                    g_tr("IDS_CANNOT_CREATE_FOLDER").arg(target).toStdString());
+            if (!QDir().mkpath(target)) {
+                // The folder of the messages themselves is needed; any folder below it (a path
+                // too long for the file system, say) is left out with what it holds.
+                if (node == base)
+                    throw std::runtime_error(
+                        g_tr("IDS_CANNOT_CREATE_FOLDER").arg(target).toStdString());
+                ++m_failed;
+                qCWarning(lcItunes) << "not extracted: cannot create" << target;
+                continue;
+            }
             for (auto it = node->children.rbegin(); it != node->children.rend(); ++it)
                 pending.push_back(it->get());
         } else {

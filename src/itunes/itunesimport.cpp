@@ -43,9 +43,15 @@ bool ITunesImport::extract(const WorkerRunner &runWorker)
             g_tr("IDS_BACKUP_NEEDS_PASSWORD_%1").arg(m_backup.displayName()).toStdString());
     m_backup.parseInfo();
     ITunesCacheSMSThread worker(m_backup, m_cacheDir, m_progress);
-    const bool succeeded = runWorker(worker);
+    const bool succeeded = runWorker(worker) && !m_progress.isFinishedWithoutSuccess();
     worker.wait();
-    return succeeded && !m_progress.isFinishedWithoutSuccess();
+    // Left out, not fatal: yet the user hears of it, not only the log.
+    if (succeeded && worker.failedCount() > 0) {
+        AbsTips::instance().warning(g_tr("IDS_BACKUP_FILES_LEFT_OUT_%1_%2")
+                                        .arg(worker.failedCount())
+                                        .arg(m_backup.displayName()));
+    }
+    return succeeded;
 }
 
 QSharedPointer<AbsIOSMessageDb> ITunesImport::openMessageDb(const QString &countryCode) const

@@ -91,5 +91,10 @@ bool IOSDeviceImport::extractBackup(AbsProgress &progress, const WorkerRunner &r
 
 QSharedPointer<AbsIOSMessageDb> IOSDeviceImport::openMessageDb() const
 {
-    return ITunesImport::openCachedDb(m_device.cacheDir(), countryOf(m_device.countryCode()));
+    return ITunesImport::openCachedDb(m_device.cacheDir(), countryCode());
+}
+
+QString IOSDeviceImport::countryCode() const
+{
+    return countryOf(m_device.countryCode());
 }

@@ -44,6 +44,8 @@ public:
 
     // The cached message database, read with the phone's country.
     QSharedPointer<AbsIOSMessageDb> openMessageDb() const;
+    // The phone's country as a lower-case short code ("us"); empty when unknown.
+    QString countryCode() const;
 
 private:
     bool relay(AbsProgress &progress, const WorkerRunner &runWorker);

@@ -9,6 +9,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -133,7 +134,22 @@ int date21FromStored(qint64 value)
     constexpr qint64 kNanosecondsPerSecond = 1'000'000'000;
     if (value >= kNanosecondsFrom || value <= -kNanosecondsFrom)
         value /= kNanosecondsPerSecond;
-    return static_cast<int>(value);
+    return date21FromSeconds(value);
+}
+
+int date21FromSeconds(qint64 seconds)
+{
+    if (seconds < std::numeric_limits<int>::min() || seconds > std::numeric_limits<int>::max())
+        return 0;
+    return static_cast<int>(seconds);
+}
+
+int date21FromUnixSeconds(qint64 unixSeconds)
+{
+    // Compared before subtracting: the most negative values would overflow.
+    if (unixSeconds < std::numeric_limits<qint64>::min() + kSecondsFrom1970To2001)
+        return 0;
+    return date21FromSeconds(unixSeconds - kSecondsFrom1970To2001);
 }
 
 QByteArray msgAttaAttributeBody(const QString &guid)

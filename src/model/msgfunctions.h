@@ -19,6 +19,11 @@ QDateTime dtFromDate21(int seconds);
 // units, so each value is judged alone: seconds stay below 1e10 until after 2300, while any
 // nanosecond date after 2001 minute one exceeds 1e10.
 int date21FromStored(qint64 value);
+// Seconds since 2001 (or since 1970) as a date of the model. A value no date can hold reads as 0,
+// the mark of a date that could not be read, which keeps the message's guid in its identity
+// instead of a cut-off value that distinct messages would share.
+int date21FromSeconds(qint64 seconds);
+int date21FromUnixSeconds(qint64 unixSeconds);
 
 // Called for each match; returns the text that replaces it.
 using RxReplaceHandler =

@@ -229,7 +229,7 @@ TEST_F(IOS5ReaderTest, SmsMessagesGetDatesFlagsAndSenders)
     EXPECT_EQ(orphan->contactInfo(), QStringLiteral("Unknown"));
 }
 
-TEST_F(IOS5ReaderTest, SameSmsLoadedTwiceKeepsItsLogicalHash)
+TEST_F(IOS5ReaderTest, SameSmsLoadedTwiceKeepsItsGuidAndLogicalHash)
 {
     const Ios5History h = writeHistory();
     const MsgData first = loadAll();
@@ -238,9 +238,11 @@ TEST_F(IOS5ReaderTest, SameSmsLoadedTwiceKeepsItsLogicalHash)
         const _MsgMessage *a = msgOf(first, id);
         const _MsgMessage *b = msgOf(second, id);
         ASSERT_TRUE(a && b) << id;
-        EXPECT_NE(a->guid, b->guid) << id;
+        // Made from the row: a message whose date cannot be read is known again by it.
+        EXPECT_EQ(a->guid, b->guid) << id;
         EXPECT_EQ(a->logicalHash(), b->logicalHash()) << id;
     }
+    EXPECT_NE(msgOf(first, h.annaFirst)->guid, msgOf(first, h.orphan)->guid);
 }
 
 TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
@@ -517,3 +519,37 @@ TEST_F(IOS5ReaderTest, DamagedParticipantListsLeaveTheChatWithoutParticipants)
 }
 
 } // namespace
+
+// The phone's madrid_chat identifiers need not match what its messages name: such iMessages get
+// a chat made from their handle or room, listed like the others and loadable by itself.
+TEST_F(IOS5ReaderTest, IMessagesWithoutAListedChatGetAChatOfTheirOwn)
+{
+    IOS5SmsDbWriter w(folder());
+    const Ios5History h(w);
+    const qint64 lone = w.addIMessage(Ios5History::im(kBenMail, QString(), 350000500, false, {}));
+    const qint64 inRoom =
+        w.addIMessage(Ios5History::im(kBenMail, QStringLiteral("chat999"), 350000600, false, {}));
+    w.close();
+
+    IOS5MessageDb db(folder(), kUsMcc);
+    MsgData chats;
+    db.chats(chats);
+    const MsgData all = loadAll();
+    for (const qint64 id : {lone, inRoom}) {
+        const _MsgMessage *m = msgOf(all, id);
+        ASSERT_NE(m, nullptr) << id;
+        ASSERT_NE(m->chat, nullptr) << id;
+        ASSERT_NE(m->handle, nullptr) << id;
+        EXPECT_EQ(m->handle->id, kBenMail) << id;
+        const _MsgChat *listed = chats.p()->chats.value(m->chat->rowid);
+        ASSERT_NE(listed, nullptr) << id;
+        EXPECT_EQ(listed->guid, m->chat->guid) << id;
+        const MsgData one = loadAll(m->chat->rowid);
+        EXPECT_EQ(one.messages().size(), 1) << id;
+        EXPECT_EQ(one.messages().value(0)->rowid, id);
+    }
+    EXPECT_EQ(msgOf(all, lone)->chat->guid, QStringLiteral("iMessage;-;") + kBenMail);
+    EXPECT_EQ(msgOf(all, inRoom)->chat->guid, QStringLiteral("iMessage;+;chat999"));
+    // Messages of listed chats stay where they were.
+    EXPECT_EQ(msgOf(all, h.imInGroup)->chat->rowid, -h.imGroup);
+}

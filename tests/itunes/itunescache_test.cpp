@@ -233,6 +233,29 @@ TEST_F(CacheTest, OddRecordsAreHandledSafely)
     EXPECT_FALSE(QFileInfo::exists(cached(kCachedBook)));
 }
 
+// Entries the file system refuses are left out and counted; the rest of the backup is read.
+TEST_F(CacheTest, EntriesThatCannotBeWrittenAreLeftOut)
+{
+    BackupWriter writer;
+    writer.addFile(QStringLiteral("HomeDomain"), QStringLiteral("Library/SMS/sms.db"), "db");
+    // One name longer than a file name may be: shortened and kept.
+    writer.addFile(QStringLiteral("HomeDomain"),
+                   QStringLiteral("Library/SMS/Attachments/") + QString(300, 'n') + ".jpg", "n");
+    // A path longer than any path may be: no folder of it can be made.
+    QStringList deep(20, QString(250, 'd'));
+    writer.addFile(QStringLiteral("HomeDomain"),
+                   QStringLiteral("Library/SMS/Attachments/") + deep.join('/') + "/x.jpg", "x");
+    ASSERT_TRUE(writer.write(m_backupPath));
+
+    RecordingProgress progress;
+    const auto backup = open(m_backupPath, false);
+    ITunesCacheSMSThread worker(*backup, m_cache, progress);
+    ASSERT_TRUE(progress.run(worker)) << progress.endText().toStdString();
+    EXPECT_EQ(worker.copiedCount(), 2);
+    EXPECT_EQ(worker.failedCount(), 1);
+    EXPECT_TRUE(QFileInfo(cached(kCachedSms + "sms.db")).isFile());
+}
+
 TEST_F(CacheTest, BackupWithoutMessagesSaysSo)
 {
     BackupWriter writer;
