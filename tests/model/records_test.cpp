@@ -138,7 +138,7 @@ TEST_F(ItemSummary, EachItemTypeHasItsSentence)
     EXPECT_EQ(m_msg.summaryRawEmoji(),
               QStringLiteral("Anna Added bob@example.com to the conversation.\n") + m_date);
     m_msg.item_type = 2;
-    m_msg.group_title = QStringLiteral("Climbing");
+    m_msg.setGroupTitle(QStringLiteral("Climbing"));
     EXPECT_EQ(m_msg.summaryRawEmoji(),
               QStringLiteral("Anna named the conversation \"Climbing\".\n") + m_date);
     m_msg.item_type = 3;
