@@ -895,6 +895,14 @@ For work without a window, use textlink-cli.</translation>
         <translation>The operation was cancelled.</translation>
     </message>
     <message>
+        <source>IDS_PHONE_DB_DAMAGED_SALVAGE_%1_%2</source>
+        <translation>The message database %1 is damaged (%2). Read every message that can still be read from it?</translation>
+    </message>
+    <message>
+        <source>IDS_PHONE_DB_SALVAGED_%1_%2</source>
+        <translation>The message database %1 is damaged: %2 messages salvaged.</translation>
+    </message>
+    <message>
         <source>IDS_PLEASE_ENTER_PASSWORD_TO_LOAD_BACKUP</source>
         <translation>This iTunes Backup is encrypted. Please enter password:</translation>
     </message>
@@ -1112,7 +1120,7 @@ For work without a window, use textlink-cli.</translation>
     </message>
     <message>
         <source>IDS_TB_DB2A</source>
-        <translation>To Android</translation>
+        <translation>Database to Android</translation>
     </message>
     <message>
         <source>IDS_TB_DELETE</source>
@@ -1128,7 +1136,7 @@ For work without a window, use textlink-cli.</translation>
     </message>
     <message>
         <source>IDS_TB_I2A</source>
-        <translation>To Android</translation>
+        <translation>iPhone to Android</translation>
     </message>
     <message>
         <source>IDS_TB_IMPORT</source>

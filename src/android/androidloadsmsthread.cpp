@@ -163,7 +163,7 @@ void AndroidLoadSMSThread::saveOneSms(const QString &line)
     message.handle = &handle;
     message.chat = &chat;
     message.text = record->body;
-    message.subject = record->subject;
+    message.setSubject(record->subject);
     message.service = QStringLiteral("SMS");
     message.account = QStringLiteral("e:");
     message.date = int(record->dateMillis / 1000 - kUnixTo2001);

@@ -130,7 +130,7 @@ bool AndroidRestoreSMSThread::sendMessage(const _MsgMessage &message)
                              .arg(message.is_from_me != 0 ? 1 : 0)
                              .arg(simpleprotocol::toBase64(message.handle->id),
                                   simpleprotocol::toBase64(message.plainText()),
-                                  simpleprotocol::toBase64(message.subject))
+                                  simpleprotocol::toBase64(message.subject()))
                              .arg(attachments.size());
     send(QStringLiteral("$sms:"), line, false);
     bool whole = true;

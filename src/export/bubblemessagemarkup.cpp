@@ -56,8 +56,8 @@ QString BubbleMessageMarkup::message(const _MsgMessage &message)
     QString html = dateLine(message);
 
     QString body;
-    if (!message.subject.isEmpty())
-        body = QStringLiteral("<Subject:%1>\n").arg(message.subject);
+    if (!message.subject().isEmpty())
+        body = QStringLiteral("<Subject:%1>\n").arg(message.subject());
     body += message.bubbleText();
     const QList<_MsgAttachment *> attachments = message.attachments();
     if (!body.isEmpty() || attachments.isEmpty())

@@ -40,7 +40,7 @@ const QString &ExportMessagesCsv::chatCells(const _MsgMessage &message)
         person = handle->_ct_name;
         number = handle->id;
     }
-    return *m_chatCells.insert(message.chat, g_csvFormat(person) + ',' + g_csvFormat(number));
+    return *m_chatCells.insert(message.chat, g_csvFormat(person) + u',' + g_csvFormat(number));
 }
 
 const _MsgHandle *ExportMessagesCsv::firstHandle(const _MsgMessage &message)

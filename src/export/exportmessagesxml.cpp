@@ -127,10 +127,10 @@ void ExportMessagesXml::writeSms(const _MsgMessage &message, const QString &addr
     m_xml.writeAttribute(
         QStringLiteral("type"),
         QString::number(message.is_from_me ? SmsXmlFormat::kSmsSent : SmsXmlFormat::kSmsReceived));
-    m_xml.writeAttribute(QStringLiteral("subject"), orNull(message.subject));
+    m_xml.writeAttribute(QStringLiteral("subject"), orNull(message.subject()));
     m_xml.writeAttribute(QStringLiteral("body"), xmlSafe(message.plainText()));
     writeNullAttributes({"toa", "sc_toa"});
-    m_xml.writeAttribute(QStringLiteral("service_center"), orNull(message.service_center));
+    m_xml.writeAttribute(QStringLiteral("service_center"), orNull(message.service_center()));
     m_xml.writeAttribute(QStringLiteral("read"), QString::number(message.is_read ? 1 : 0));
     m_xml.writeAttribute(QStringLiteral("status"), QStringLiteral("-1"));
     m_xml.writeAttribute(QStringLiteral("locked"), QStringLiteral("0"));
@@ -155,7 +155,7 @@ void ExportMessagesXml::writeMms(const _MsgMessage &message, const QStringList &
         QStringLiteral("m_type"),
         QString::number(fromMe ? SmsXmlFormat::kPduSendRequest : SmsXmlFormat::kPduRetrieveConf));
     m_xml.writeAttribute(QStringLiteral("read"), QString::number(message.is_read ? 1 : 0));
-    m_xml.writeAttribute(QStringLiteral("sub"), orNull(message.subject));
+    m_xml.writeAttribute(QStringLiteral("sub"), orNull(message.subject()));
     m_xml.writeAttribute(QStringLiteral("text_only"),
                          QString::number(message.attachmentMap.isEmpty() ? 1 : 0));
     m_xml.writeAttribute(QStringLiteral("address"),

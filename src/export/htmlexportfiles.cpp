@@ -46,16 +46,16 @@ QString HtmlExportFiles::fileLink(const QString &localPath)
         return QStringLiteral("#");
     const QString stored = saveAttaFile(localPath);
     return stored.isEmpty() ? QStringLiteral("#")
-                            : g_relativeLinkAttribute(kFilesFolder + '/' + stored);
+                            : g_relativeLinkAttribute(kFilesFolder + u'/' + stored);
 }
 
 QString HtmlExportFiles::pictureLink(const QString &picturePath)
 {
     const QString stored = isExistingFile(picturePath) ? saveAttaFile(picturePath) : QString();
     if (!stored.isEmpty())
-        return g_relativeLinkAttribute(kFilesFolder + '/' + stored);
+        return g_relativeLinkAttribute(kFilesFolder + u'/' + stored);
     // The bubble pictures, the empty photo among them, are copied into "files" before the pages.
     if (m_files.exists(kEmptyPhoto))
-        return g_relativeLinkAttribute(kFilesFolder + '/' + kEmptyPhoto);
+        return g_relativeLinkAttribute(kFilesFolder + u'/' + kEmptyPhoto);
     return QString();
 }

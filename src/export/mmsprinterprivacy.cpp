@@ -164,8 +164,8 @@ void MMSPrinterPrivacy::print(const _MsgMessage *message)
     const QString name = senderName(*message);
 
     QString body;
-    if (!message->subject.isEmpty())
-        body = QStringLiteral("<Subject:%1>\n").arg(message->subject);
+    if (!message->subject().isEmpty())
+        body = QStringLiteral("<Subject:%1>\n").arg(message->subject());
     body += message->bubbleText();
     const QList<_MsgAttachment *> attachments = message->attachments();
     std::vector<PrintBubble> bubbles;

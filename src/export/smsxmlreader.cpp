@@ -313,8 +313,8 @@ void SmsXmlReader::addRecord(const Record &record)
     message->is_from_me = record.fromMe ? 1 : 0;
     message->service = QStringLiteral("SMS");
     message->account = QStringLiteral("e:");
-    message->subject = record.subject;
-    message->service_center = record.serviceCenter;
+    message->setSubject(record.subject);
+    message->setServiceCenter(record.serviceCenter);
     message->is_finished = 1;
     message->is_prepared = 1;
     message->is_sent = 1;

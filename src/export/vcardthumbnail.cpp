@@ -1,6 +1,7 @@
 #include "export/vcardthumbnail.h"
 
 #include "export/exportlog.h"
+#include "frame/appdirs.h"
 #include "frame/filenames.h"
 #include "frame/translation.h"
 
@@ -158,7 +159,7 @@ QByteArray readCardFile(const QString &path)
 
 QString vcard_thumbnailPath(const QString &path)
 {
-    return QDir::temp().filePath(g_pathHash(path) + QStringLiteral(".png"));
+    return g_previewCacheDir().filePath(g_pathHash(path) + QStringLiteral(".png"));
 }
 
 QImage vcard_renderCard(const ct_info &info)

@@ -163,6 +163,11 @@ QDir g_logDir()
     return madeSubDir("qlogs");
 }
 
+QDir g_previewCacheDir()
+{
+    return madeSubDir("preview_cache");
+}
+
 QDir g_legacyDataDir()
 {
     return QDir(g_dataSaveDir().filePath(QStringLiteral("data")));

@@ -41,5 +41,8 @@ QString g_dataSaveDirProblem();
 QDir g_localDbDir();
 // The daily log files.
 QDir g_logDir();
+// Preview pictures made from attachments (thumbnails, renderings, contact cards): kept per
+// user, beside the other caches, so that other users can neither read nor plant them.
+QDir g_previewCacheDir();
 // Where the old single-file local databases lay; not created.
 QDir g_legacyDataDir();

@@ -172,8 +172,8 @@ private:
         m.rowid = c.getInt64(QStringLiteral("rowid"));
         m.srcRowId = m.rowid;
         m.text = c.getText(QStringLiteral("text"));
-        m.service_center = c.getText(QStringLiteral("svc_center"));
-        m.subject = c.getText(QStringLiteral("subject"));
+        m.setServiceCenter(c.getText(QStringLiteral("svc_center")));
+        m.setSubject(c.getText(QStringLiteral("subject")));
         m.country = c.getText(QStringLiteral("country"));
         m.replace = 0;
         m.version = 10;

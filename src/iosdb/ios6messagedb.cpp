@@ -56,6 +56,71 @@ void returnZero(sqlite3_context *context, int, sqlite3_value **)
     sqlite3_result_int(context, 0);
 }
 
+// Typed access to a message's value for one column, one kind per value type: a member whose type
+// changes stops compiling in the table below instead of being written as NULL.
+struct IntColumn
+{
+    int (*get)(const _MsgMessage &);
+    void (*set)(_MsgMessage &, int);
+};
+struct Int64Column
+{
+    qint64 (*get)(const _MsgMessage &);
+    void (*set)(_MsgMessage &, qint64);
+};
+struct TextColumn
+{
+    const QString &(*get)(const _MsgMessage &);
+    void (*set)(_MsgMessage &, const QString &);
+};
+struct BytesColumn
+{
+    const QByteArray &(*get)(const _MsgMessage &);
+    void (*set)(_MsgMessage &, const QByteArray &);
+};
+
+// A column type that a visit below does not handle fails the build.
+template <typename> constexpr bool kUnhandledColumn = false;
+
+#define TL_PLAIN_COLUMN(Kind, Type, field)                                                         \
+    Kind                                                                                           \
+    {                                                                                              \
+        [](const _MsgMessage &m) -> const Type & {                                                 \
+            static_assert(std::is_same_v<decltype(_MsgMessage::field), Type>);                     \
+            return m.field;                                                                        \
+        },                                                                                         \
+            [](_MsgMessage &m, const Type &v) { m.field = v; }                                     \
+    }
+#define TL_INT_COLUMN(Kind, Type, field)                                                           \
+    Kind                                                                                           \
+    {                                                                                              \
+        [](const _MsgMessage &m) -> Type {                                                         \
+            static_assert(std::is_same_v<decltype(_MsgMessage::field), Type>);                     \
+            return m.field;                                                                        \
+        },                                                                                         \
+            [](_MsgMessage &m, Type v) { m.field = v; }                                            \
+    }
+#define TL_INT(field) TL_INT_COLUMN(IntColumn, int, field)
+#define TL_INT64(field) TL_INT_COLUMN(Int64Column, qint64, field)
+#define TL_TEXT(field) TL_PLAIN_COLUMN(TextColumn, QString, field)
+#define TL_BYTES(field) TL_PLAIN_COLUMN(BytesColumn, QByteArray, field)
+// A flag bit: any stored value other than 0 reads as set.
+#define TL_FLAG(field)                                                                             \
+    IntColumn                                                                                      \
+    {                                                                                              \
+        [](const _MsgMessage &m) -> int { return m.field; },                                       \
+            [](_MsgMessage &m, int v) { m.field = v != 0; }                                        \
+    }
+// A value held out of line, reached through its getter and setter.
+#define TL_EXTRA(Kind, Type, field, setter)                                                        \
+    Kind                                                                                           \
+    {                                                                                              \
+        [](const _MsgMessage &m) -> const Type & { return m.field(); },                            \
+            [](_MsgMessage &m, const Type &v) { m.setter(v); }                                     \
+    }
+#define TL_EXTRA_TEXT(field, setter) TL_EXTRA(TextColumn, QString, field, setter)
+#define TL_EXTRA_BYTES(field, setter) TL_EXTRA(BytesColumn, QByteArray, field, setter)
+
 // One column of the message table as this program reads, writes and adds it. A column with an
 // added type is one older local databases lack: it is added to them on opening and written only
 // where the table has it.
@@ -68,11 +133,10 @@ struct MessageColumn
         Computed,    // a value insertMessage works out (row ids of this database, the hash)
         Never,       // read only
     };
-    using Member = std::variant<std::monostate, int _MsgMessage::*, qint64 _MsgMessage::*,
-                                QString _MsgMessage::*, QByteArray _MsgMessage::*>;
+    using Access = std::variant<std::monostate, IntColumn, Int64Column, TextColumn, BytesColumn>;
 
     const char *name;
-    Member member;
+    Access access;
     Write write = Write::Value;
     const char *addedType = nullptr;
     int missing = 0; // read when the table lacks the column
@@ -85,84 +149,102 @@ using W = MessageColumn::Write;
 const std::vector<MessageColumn> &messageColumns()
 {
     static const std::vector<MessageColumn> columns = {
-        {"rowid", &_MsgMessage::rowid, W::Never},
-        {"guid", &_MsgMessage::guid},
-        {"text", &_MsgMessage::text},
-        {"replace", &_MsgMessage::replace},
-        {"service_center", &_MsgMessage::service_center, W::UnlessEmpty},
-        {"handle_id", &_MsgMessage::handle_id, W::Computed},
-        {"subject", &_MsgMessage::subject, W::UnlessEmpty},
-        {"country", &_MsgMessage::country, W::UnlessEmpty},
-        {"attributedBody", &_MsgMessage::attributedBody, W::UnlessEmpty},
-        {"version", &_MsgMessage::version},
-        {"type", &_MsgMessage::type},
-        {"service", &_MsgMessage::service},
-        {"account", &_MsgMessage::account},
-        {"account_guid", &_MsgMessage::account_guid},
-        {"error", &_MsgMessage::error},
-        {"date", &_MsgMessage::date, W::Date},
-        {"date_read", &_MsgMessage::date_read, W::Date},
-        {"date_delivered", &_MsgMessage::date_delivered, W::Date},
-        {"is_delivered", &_MsgMessage::is_delivered},
-        {"is_finished", &_MsgMessage::is_finished},
-        {"is_emote", &_MsgMessage::is_emote},
-        {"is_from_me", &_MsgMessage::is_from_me},
-        {"is_empty", &_MsgMessage::is_empty},
-        {"is_delayed", &_MsgMessage::is_delayed},
-        {"is_auto_reply", &_MsgMessage::is_auto_reply},
-        {"is_prepared", &_MsgMessage::is_prepared},
-        {"is_read", &_MsgMessage::is_read},
-        {"is_system_message", &_MsgMessage::is_system_message},
-        {"is_sent", &_MsgMessage::is_sent},
-        {"has_dd_results", &_MsgMessage::has_dd_results},
-        {"is_service_message", &_MsgMessage::is_service_message},
-        {"is_forward", &_MsgMessage::is_forward},
-        {"was_downgraded", &_MsgMessage::was_downgraded},
-        {"is_archive", &_MsgMessage::is_archive},
-        {"cache_has_attachments", &_MsgMessage::cache_has_attachments},
-        {"cache_roomnames", &_MsgMessage::cache_roomnames},
-        {"was_data_detected", &_MsgMessage::was_data_detected},
-        {"was_deduplicated", &_MsgMessage::was_deduplicated},
-        {"is_audio_message", &_MsgMessage::is_audio_message, W::Value, "INTEGER DEFAULT 0"},
-        {"is_played", &_MsgMessage::is_played, W::Value, "INTEGER DEFAULT 0"},
-        {"date_played", &_MsgMessage::date_played, W::Date, "INTEGER"},
-        {"item_type", &_MsgMessage::item_type, W::Value, "INTEGER DEFAULT 0"},
+        {"rowid", TL_INT64(rowid), W::Never},
+        {"guid", TL_TEXT(guid)},
+        {"text", TL_TEXT(text)},
+        {"replace", TL_INT(replace)},
+        {"service_center", TL_EXTRA_TEXT(service_center, setServiceCenter), W::UnlessEmpty},
+        {"handle_id", TL_INT64(handle_id), W::Computed},
+        {"subject", TL_EXTRA_TEXT(subject, setSubject), W::UnlessEmpty},
+        {"country", TL_TEXT(country), W::UnlessEmpty},
+        {"attributedBody", TL_BYTES(attributedBody), W::UnlessEmpty},
+        {"version", TL_INT(version)},
+        {"type", TL_INT(type)},
+        {"service", TL_TEXT(service)},
+        {"account", TL_TEXT(account)},
+        {"account_guid", TL_TEXT(account_guid)},
+        {"error", TL_INT(error)},
+        {"date", TL_INT(date), W::Date},
+        {"date_read", TL_INT(date_read), W::Date},
+        {"date_delivered", TL_INT(date_delivered), W::Date},
+        {"is_delivered", TL_FLAG(is_delivered)},
+        {"is_finished", TL_FLAG(is_finished)},
+        {"is_emote", TL_FLAG(is_emote)},
+        {"is_from_me", TL_FLAG(is_from_me)},
+        {"is_empty", TL_FLAG(is_empty)},
+        {"is_delayed", TL_FLAG(is_delayed)},
+        {"is_auto_reply", TL_FLAG(is_auto_reply)},
+        {"is_prepared", TL_FLAG(is_prepared)},
+        {"is_read", TL_FLAG(is_read)},
+        {"is_system_message", TL_FLAG(is_system_message)},
+        {"is_sent", TL_FLAG(is_sent)},
+        {"has_dd_results", TL_FLAG(has_dd_results)},
+        {"is_service_message", TL_FLAG(is_service_message)},
+        {"is_forward", TL_FLAG(is_forward)},
+        {"was_downgraded", TL_FLAG(was_downgraded)},
+        {"is_archive", TL_FLAG(is_archive)},
+        {"cache_has_attachments", TL_FLAG(cache_has_attachments)},
+        {"cache_roomnames", TL_EXTRA_TEXT(cache_roomnames, setCacheRoomnames)},
+        {"was_data_detected", TL_FLAG(was_data_detected)},
+        {"was_deduplicated", TL_FLAG(was_deduplicated)},
+        {"is_audio_message", TL_FLAG(is_audio_message), W::Value, "INTEGER DEFAULT 0"},
+        {"is_played", TL_FLAG(is_played), W::Value, "INTEGER DEFAULT 0"},
+        {"date_played", TL_INT(date_played), W::Date, "INTEGER"},
+        {"item_type", TL_INT(item_type), W::Value, "INTEGER DEFAULT 0"},
         // A phone without the column has no other party; the record's "none" is -1, not 0.
-        {"other_handle", &_MsgMessage::other_handle, W::Computed, "INTEGER DEFAULT -1", -1},
-        {"group_title", &_MsgMessage::group_title, W::UnlessEmpty, "TEXT"},
-        {"group_action_type", &_MsgMessage::group_action_type, W::Value, "INTEGER DEFAULT 0"},
-        {"share_status", &_MsgMessage::share_status, W::Value, "INTEGER"},
-        {"share_direction", &_MsgMessage::share_direction, W::Value, "INTEGER"},
-        {"is_expirable", &_MsgMessage::is_expirable, W::Value, "INTEGER DEFAULT 0"},
-        {"expire_state", &_MsgMessage::expire_state, W::Value, "INTEGER DEFAULT 0"},
-        {"message_action_type", &_MsgMessage::message_action_type, W::Value, "INTEGER DEFAULT 0"},
+        {"other_handle", TL_INT(other_handle), W::Computed, "INTEGER DEFAULT -1", -1},
+        {"group_title", TL_EXTRA_TEXT(group_title, setGroupTitle), W::UnlessEmpty, "TEXT"},
+        {"group_action_type", TL_INT(group_action_type), W::Value, "INTEGER DEFAULT 0"},
+        {"share_status", TL_INT(share_status), W::Value, "INTEGER"},
+        {"share_direction", TL_INT(share_direction), W::Value, "INTEGER"},
+        {"is_expirable", TL_FLAG(is_expirable), W::Value, "INTEGER DEFAULT 0"},
+        {"expire_state", TL_INT(expire_state), W::Value, "INTEGER DEFAULT 0"},
+        {"message_action_type", TL_INT(message_action_type), W::Value, "INTEGER DEFAULT 0"},
         {"logic_hash", std::monostate(), W::Computed, "TEXT"},
-        {"associated_message_guid", &_MsgMessage::associated_message_guid, W::UnlessEmpty, "TEXT"},
-        {"associated_message_type", &_MsgMessage::associated_message_type, W::Value,
-         "INTEGER DEFAULT 0"},
-        {"associated_message_emoji", &_MsgMessage::associated_message_emoji, W::UnlessEmpty,
+        {"associated_message_guid",
+         TL_EXTRA_TEXT(associated_message_guid, setAssociatedMessageGuid), W::UnlessEmpty, "TEXT"},
+        {"associated_message_type", TL_INT(associated_message_type), W::Value, "INTEGER DEFAULT 0"},
+        {"associated_message_emoji",
+         TL_EXTRA_TEXT(associated_message_emoji, setAssociatedMessageEmoji), W::UnlessEmpty,
          "TEXT"},
-        {"thread_originator_guid", &_MsgMessage::thread_originator_guid, W::UnlessEmpty, "TEXT"},
-        {"date_edited", &_MsgMessage::date_edited, W::Date, "INTEGER DEFAULT 0"},
-        {"message_summary_info", &_MsgMessage::message_summary_info, W::UnlessEmpty, "BLOB"},
+        {"thread_originator_guid", TL_EXTRA_TEXT(thread_originator_guid, setThreadOriginatorGuid),
+         W::UnlessEmpty, "TEXT"},
+        {"date_edited", TL_INT(date_edited), W::Date, "INTEGER DEFAULT 0"},
+        {"message_summary_info", TL_EXTRA_BYTES(message_summary_info, setMessageSummaryInfo),
+         W::UnlessEmpty, "BLOB"},
     };
     return columns;
 }
+
+#undef TL_EXTRA_BYTES
+#undef TL_EXTRA_TEXT
+#undef TL_EXTRA
+#undef TL_FLAG
+#undef TL_BYTES
+#undef TL_TEXT
+#undef TL_INT64
+#undef TL_INT
+#undef TL_INT_COLUMN
+#undef TL_PLAIN_COLUMN
 
 Sqlite3RecordReader<_MsgMessage> messageReader()
 {
     std::vector<Sqlite3RecordReader<_MsgMessage>::Field> fields;
     for (const MessageColumn &column : messageColumns()) {
         std::visit(
-            [&](auto member) {
-                using Member = decltype(member);
-                if constexpr (std::is_same_v<Member, int _MsgMessage::*>)
-                    fields.emplace_back(column.name, member, column.missing,
+            [&](const auto &access) {
+                using Access = std::decay_t<decltype(access)>;
+                if constexpr (std::is_same_v<Access, IntColumn>)
+                    fields.emplace_back(column.name, access.set, column.missing,
                                         column.write == W::Date ? &date21FromStored : nullptr);
-                else if constexpr (!std::is_same_v<Member, std::monostate>)
-                    fields.emplace_back(column.name, member);
+                else if constexpr (std::is_same_v<Access, Int64Column> ||
+                                   std::is_same_v<Access, TextColumn> ||
+                                   std::is_same_v<Access, BytesColumn>)
+                    fields.emplace_back(column.name, access.set);
+                else if constexpr (!std::is_same_v<Access, std::monostate>)
+                    static_assert(kUnhandledColumn<Access>, "a message column type not read");
             },
-            column.member);
+            column.access);
     }
     return Sqlite3RecordReader<_MsgMessage>(std::move(fields));
 }
@@ -335,26 +417,31 @@ private:
         }
         const bool keepDefault = column.write == W::UnlessEmpty;
         std::visit(
-            [&](auto member) {
-                using Member = decltype(member);
-                if constexpr (std::is_same_v<Member, int _MsgMessage::*> ||
-                              std::is_same_v<Member, qint64 _MsgMessage::*>) {
-                    stmt.bindInt64(index, msg.*member);
-                } else if constexpr (std::is_same_v<Member, QString _MsgMessage::*>) {
-                    if (keepDefault && (msg.*member).isEmpty())
+            [&](const auto &access) {
+                using Access = std::decay_t<decltype(access)>;
+                if constexpr (std::is_same_v<Access, IntColumn> ||
+                              std::is_same_v<Access, Int64Column>) {
+                    stmt.bindInt64(index, access.get(msg));
+                } else if constexpr (std::is_same_v<Access, TextColumn>) {
+                    const QString &value = access.get(msg);
+                    if (keepDefault && value.isEmpty())
                         stmt.bindNull(index);
                     else
-                        stmt.bindText(index, msg.*member);
-                } else if constexpr (std::is_same_v<Member, QByteArray _MsgMessage::*>) {
-                    if (keepDefault && (msg.*member).isEmpty())
+                        stmt.bindText(index, value);
+                } else if constexpr (std::is_same_v<Access, BytesColumn>) {
+                    const QByteArray &value = access.get(msg);
+                    if (keepDefault && value.isEmpty())
                         stmt.bindNull(index);
                     else
-                        stmt.bindBlob(index, msg.*member);
+                        stmt.bindBlob(index, value);
+                } else if constexpr (std::is_same_v<Access, std::monostate>) {
+                    throw std::logic_error(std::string("no value for message column ") +
+                                           column.name);
                 } else {
-                    stmt.bindNull(index);
+                    static_assert(kUnhandledColumn<Access>, "a message column type not written");
                 }
             },
-            column.member);
+            column.access);
     }
 
     QByteArray m_sql;

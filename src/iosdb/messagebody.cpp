@@ -31,7 +31,7 @@ QString latestEditedText(const QPlist &history)
 
 void applySummary(_MsgMessage &msg)
 {
-    const QPlist summary = QPlist::fromFileBin(msg.message_summary_info);
+    const QPlist summary = QPlist::fromFileBin(msg.message_summary_info());
     if (!summary.isDict())
         return;
     const QPlist history = summary.get(QStringLiteral("ec"));
@@ -64,6 +64,6 @@ void MessageBody::complete(_MsgMessage &msg)
         else
             qCDebug(lcIosdb) << "unreadable attributedBody of message" << msg.guid;
     }
-    if (msg.date_edited != 0 && !msg.message_summary_info.isEmpty())
+    if (msg.date_edited != 0 && !msg.message_summary_info().isEmpty())
         applySummary(msg);
 }

@@ -205,7 +205,7 @@ void UpdateLocalDbThread::convertRow(Sqlite3DB &oldDb, const Sqlite3Cursor &row,
     _MsgMessage message;
     message.srcRowId = row.getInt64(QStringLiteral("old_rowid"));
     message.text = row.getText(QStringLiteral("body"));
-    message.subject = row.getText(QStringLiteral("subject"));
+    message.setSubject(row.getText(QStringLiteral("subject")));
     message.version = 10;
     message.service = QLatin1String(kService);
     message.account = QStringLiteral("e:");

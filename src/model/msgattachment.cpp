@@ -1,5 +1,6 @@
 #include "model/msgattachment.h"
 
+#include "frame/appdirs.h"
 #include "frame/filenames.h"
 #include "model/heifpicture.h"
 #include "model/modellog.h"
@@ -49,7 +50,7 @@ QString _MsgAttachment::jpegRendering() const
     if (localPath.isEmpty() || !HeifPicture::isHeif(localPath))
         return QString();
     const QString path =
-        QDir(QDir::tempPath()).filePath(g_pathHash(localPath) + QStringLiteral(".jpg"));
+        g_previewCacheDir().filePath(g_pathHash(localPath) + QStringLiteral(".jpg"));
     if (QFileInfo::exists(path))
         return path;
     const QImage image = HeifPicture::read(localPath);
@@ -65,7 +66,7 @@ QString _MsgAttachment::jpegRendering() const
 QString _MsgAttachment::thumbnail() const
 {
     const QString path =
-        QDir(QDir::tempPath()).filePath(g_pathHash(localPath) + QStringLiteral(".thumb"));
+        g_previewCacheDir().filePath(g_pathHash(localPath) + QStringLiteral(".thumb"));
     if (g_isPlainFile(localPath) && !QFileInfo::exists(path))
         makeThumbnail(localPath, path);
     return path;

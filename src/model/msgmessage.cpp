@@ -49,7 +49,7 @@ QString itemSummary(const _MsgMessage &msg)
     case 1:
         return g_tr("IDS_ITEM_ADDED").arg(adder, handleName(msg.otherHandle), date);
     case 2:
-        return g_tr("IDS_ITEM_NAMED").arg(adder, msg.group_title, date);
+        return g_tr("IDS_ITEM_NAMED").arg(adder, msg.group_title(), date);
     case 3:
         return g_tr("IDS_ITEM_LEFT").arg(adder, date);
     case 4:
@@ -183,11 +183,36 @@ QString _MsgMessage::logicalHash() const
     // Two reactions of one sender in one second often carry no text: what they react to and
     // how tells them apart.
     if (isReaction())
-        md5.addData((QString::number(associated_message_type) + associated_message_guid).toUtf8());
+        md5.addData((QString::number(associated_message_type) + associated_message_guid()).toUtf8());
     for (const QString &name : fingerprintNames(attachmentMap))
         md5.addData(name.toUtf8());
     return QString::fromLatin1(md5.result().toHex());
 }
+
+_MsgMessage::_MsgMessage()
+    : is_delivered(0)
+    , is_finished(0)
+    , is_emote(0)
+    , is_from_me(0)
+    , is_empty(0)
+    , is_delayed(0)
+    , is_auto_reply(0)
+    , is_prepared(0)
+    , is_read(0)
+    , is_system_message(0)
+    , is_sent(0)
+    , has_dd_results(0)
+    , is_service_message(0)
+    , is_forward(0)
+    , was_downgraded(0)
+    , is_archive(0)
+    , cache_has_attachments(0)
+    , was_data_detected(0)
+    , was_deduplicated(0)
+    , is_audio_message(0)
+    , is_played(0)
+    , is_expirable(0)
+{}
 
 bool _MsgMessage::isReaction() const
 {

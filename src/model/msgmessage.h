@@ -1,10 +1,12 @@
 #pragma once
 
+#include "model/msgmessageextras.h"
 #include "model/msgrecordmap.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSharedDataPointer>
 #include <QString>
 
 struct _MsgAttachment;
@@ -14,31 +16,25 @@ struct _MsgHandle;
 // One message. Field names are the columns of the phone's `message` table (the reader and writer
 // map them column by column); they are grouped by type rather than in the table's order, which
 // spares the padding between them: a million of these are held at once. Dates count seconds since
-// 2001-01-01 UTC; flags (is_, was_, has_, cache_has_attachments) hold 0 or 1.
+// 2001-01-01 UTC; flags (is_, was_, has_, cache_has_attachments) are single bits. The columns
+// most rows leave empty sit out of line (_MsgMessageExtras), reached through accessors.
 //
 // The link fields at the end point at records of the same MsgData and never own them; copying a
 // message copies the links, not the records they point at.
 struct _MsgMessage
 {
+    _MsgMessage();
+
     qint64 rowid = 0;
     qint64 handle_id = 0;
     qint64 srcRowId = 0; // row id in the phone database it came from; orders close messages
     QString guid;
     QString text; // may hold U+FFFC where attachments stand; see plainText()
-    QString service_center;
-    QString subject;
     QString country;
     QByteArray attributedBody;
     QString service; // "SMS" or "iMessage"
     QString account;
     QString account_guid;
-    QString cache_roomnames;
-    QString group_title;
-    // Columns of later phones, kept so that local databases hold what the phone said.
-    QString associated_message_guid;  // a reaction's target: "p:N/GUID", "bp:GUID" or a guid
-    QString associated_message_emoji; // the emoji of a 2006 reaction
-    QString thread_originator_guid;   // the message a reply answers
-    QByteArray message_summary_info;  // edit history and unsent parts (binary property list)
     int replace = 0;
     int version = 10;
     int type = 0;
@@ -46,38 +42,39 @@ struct _MsgMessage
     int date = 0;
     int date_read = 0;
     int date_delivered = 0;
-    int is_delivered = 0;
-    int is_finished = 0;
-    int is_emote = 0;
-    int is_from_me = 0;
-    int is_empty = 0;
-    int is_delayed = 0;
-    int is_auto_reply = 0;
-    int is_prepared = 0;
-    int is_read = 0;
-    int is_system_message = 0;
-    int is_sent = 0;
-    int has_dd_results = 0;
-    int is_service_message = 0;
-    int is_forward = 0;
-    int was_downgraded = 0;
-    int is_archive = 0;
-    int cache_has_attachments = 0;
-    int was_data_detected = 0;
-    int was_deduplicated = 0;
-    int is_audio_message = 0;
-    int is_played = 0;
     int date_played = 0;
     int item_type = 0; // 0 message; 1 added, 2 named, 3 left, 4 location; other: system info
     int other_handle = -1;
     int group_action_type = 0;
     int share_status = 0; // item type 4: 0 started sharing, other stopped
     int share_direction = 0;
-    int is_expirable = 0;
     int expire_state = 0;
     int message_action_type = 0;
     int associated_message_type = 0; // 2000-2007 a reaction, 3000-3007 its removal
     int date_edited = 0;
+    // 0/1 flags, one bit each; set to 0 by the constructor.
+    unsigned is_delivered : 1;
+    unsigned is_finished : 1;
+    unsigned is_emote : 1;
+    unsigned is_from_me : 1;
+    unsigned is_empty : 1;
+    unsigned is_delayed : 1;
+    unsigned is_auto_reply : 1;
+    unsigned is_prepared : 1;
+    unsigned is_read : 1;
+    unsigned is_system_message : 1;
+    unsigned is_sent : 1;
+    unsigned has_dd_results : 1;
+    unsigned is_service_message : 1;
+    unsigned is_forward : 1;
+    unsigned was_downgraded : 1;
+    unsigned is_archive : 1;
+    unsigned cache_has_attachments : 1;
+    unsigned was_data_detected : 1;
+    unsigned was_deduplicated : 1;
+    unsigned is_audio_message : 1;
+    unsigned is_played : 1;
+    unsigned is_expirable : 1;
     // Worked out on loading from the columns above; not stored.
     bool edited = false;
     bool unsent = false;
@@ -92,6 +89,48 @@ struct _MsgMessage
     // Every reaction and removal row aimed at this message, oldest first; see
     // MsgReactions::standing for those still in force.
     QList<_MsgMessage *> reactions;
+
+    // The rarely filled columns (see _MsgMessageExtras); empty when not set.
+    const QString &service_center() const { return extra(&_MsgMessageExtras::service_center); }
+    const QString &subject() const { return extra(&_MsgMessageExtras::subject); }
+    const QString &cache_roomnames() const { return extra(&_MsgMessageExtras::cache_roomnames); }
+    const QString &group_title() const { return extra(&_MsgMessageExtras::group_title); }
+    const QString &associated_message_guid() const
+    {
+        return extra(&_MsgMessageExtras::associated_message_guid);
+    }
+    const QString &associated_message_emoji() const
+    {
+        return extra(&_MsgMessageExtras::associated_message_emoji);
+    }
+    const QString &thread_originator_guid() const
+    {
+        return extra(&_MsgMessageExtras::thread_originator_guid);
+    }
+    const QByteArray &message_summary_info() const
+    {
+        return extra(&_MsgMessageExtras::message_summary_info);
+    }
+    void setServiceCenter(const QString &v) { setExtra(&_MsgMessageExtras::service_center, v); }
+    void setSubject(const QString &v) { setExtra(&_MsgMessageExtras::subject, v); }
+    void setCacheRoomnames(const QString &v) { setExtra(&_MsgMessageExtras::cache_roomnames, v); }
+    void setGroupTitle(const QString &v) { setExtra(&_MsgMessageExtras::group_title, v); }
+    void setAssociatedMessageGuid(const QString &v)
+    {
+        setExtra(&_MsgMessageExtras::associated_message_guid, v);
+    }
+    void setAssociatedMessageEmoji(const QString &v)
+    {
+        setExtra(&_MsgMessageExtras::associated_message_emoji, v);
+    }
+    void setThreadOriginatorGuid(const QString &v)
+    {
+        setExtra(&_MsgMessageExtras::thread_originator_guid, v);
+    }
+    void setMessageSummaryInfo(const QByteArray &v)
+    {
+        setExtra(&_MsgMessageExtras::message_summary_info, v);
+    }
 
     // associated_message_type says this row reacts to another message (or takes a reaction back).
     bool isReaction() const;
@@ -120,6 +159,24 @@ struct _MsgMessage
     QString logicalHash() const;
 
 private:
+    template <typename T> const T &extra(T _MsgMessageExtras::*field) const
+    {
+        static const T none;
+        return m_extras ? (*m_extras).*field : none;
+    }
+    // An empty value allocates nothing: reading it back gives the same empty value.
+    template <typename T> void setExtra(T _MsgMessageExtras::*field, const T &value)
+    {
+        if (!m_extras) {
+            if (value.isEmpty())
+                return;
+            m_extras = new _MsgMessageExtras;
+        }
+        m_extras.data()->*field = value;
+    }
+
+    QSharedDataPointer<_MsgMessageExtras> m_extras;
+
     // The text with its edit mark and reactions (a reaction, unsent message or group item by its
     // sentence), each attachment written by attachmentText.
     QString textWithMarks(QString (*attachmentText)(const _MsgAttachment &)) const;

@@ -100,7 +100,7 @@ QString MsgReactions::badge(const _MsgMessage &reaction)
     const int kind = kindIndex(reaction.associated_message_type);
     if (kind < 0)
         return senderName(reaction);
-    const QString symbol = kind == kEmojiKind ? reaction.associated_message_emoji
+    const QString symbol = kind == kEmojiKind ? reaction.associated_message_emoji()
                                               : QString::fromUtf8(kKindTable[kind].symbol);
     return symbol + QLatin1Char(' ') + senderName(reaction);
 }
@@ -134,7 +134,7 @@ QString MsgReactions::sentence(const _MsgMessage &reaction)
     if (isRemovalType(type))
         return g_tr("IDS_REACTION_REMOVED_%1").arg(who);
     if (kind == kEmojiKind)
-        return g_tr(kKindTable[kind].sentenceKey).arg(who, reaction.associated_message_emoji);
+        return g_tr(kKindTable[kind].sentenceKey).arg(who, reaction.associated_message_emoji());
     return g_tr(kKindTable[kind].sentenceKey).arg(who);
 }
 
@@ -164,7 +164,7 @@ void MsgReactions::link(__MsgData &data)
     for (_MsgMessage *msg : std::as_const(data.messages)) {
         if (msg->isReaction())
             reactions.append(msg);
-        anyReply = anyReply || !msg->thread_originator_guid.isEmpty();
+        anyReply = anyReply || !msg->thread_originator_guid().isEmpty();
     }
     // Most histories hold neither: then no guid needs indexing, which at a million messages costs
     // time and memory at the peak of a load.
@@ -179,14 +179,14 @@ void MsgReactions::link(__MsgData &data)
     // Oldest first, so that a removal meets the reactions it may cancel.
     g_sortMessages(reactions, Qt::AscendingOrder);
     for (_MsgMessage *reaction : std::as_const(reactions)) {
-        _MsgMessage *target = byGuid.value(targetGuid(reaction->associated_message_guid));
+        _MsgMessage *target = byGuid.value(targetGuid(reaction->associated_message_guid()));
         if (!target || target == reaction || target->isReaction())
             continue;
         reaction->reactionTarget = target;
         target->reactions.append(reaction);
     }
     for (_MsgMessage *msg : std::as_const(data.messages)) {
-        if (!msg->thread_originator_guid.isEmpty())
-            msg->replyTarget = byGuid.value(msg->thread_originator_guid);
+        if (!msg->thread_originator_guid().isEmpty())
+            msg->replyTarget = byGuid.value(msg->thread_originator_guid());
     }
 }

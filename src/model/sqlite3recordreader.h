@@ -38,6 +38,24 @@ public:
         Field(const char *column, QByteArray Record::*member)
             : m_column(QString::fromLatin1(column)), m_member(member)
         {}
+        // Fields a record keeps behind accessors (bits, values held out of line) are filled
+        // through a setter instead.
+        Field(const char *column, void (*set)(Record &, int), int missing = 0,
+              int (*convert)(qint64) = nullptr)
+            : m_column(QString::fromLatin1(column))
+            , m_member(set)
+            , m_missing(missing)
+            , m_convert(convert)
+        {}
+        Field(const char *column, void (*set)(Record &, qint64))
+            : m_column(QString::fromLatin1(column)), m_member(set)
+        {}
+        Field(const char *column, void (*set)(Record &, const QString &))
+            : m_column(QString::fromLatin1(column)), m_member(set)
+        {}
+        Field(const char *column, void (*set)(Record &, const QByteArray &))
+            : m_column(QString::fromLatin1(column)), m_member(set)
+        {}
 
     private:
         friend class Sqlite3RecordReader;
@@ -46,7 +64,17 @@ public:
                   QString &previousText) const;
 
         QString m_column;
-        std::variant<int Record::*, qint64 Record::*, QString Record::*, QByteArray Record::*>
+        // The value read for the member.
+        int intValue(const Sqlite3Cursor &cursor, int index) const
+        {
+            if (index < 0)
+                return m_missing;
+            return m_convert ? m_convert(cursor.getInt64(index)) : cursor.getInt(index);
+        }
+
+        std::variant<int Record::*, qint64 Record::*, QString Record::*, QByteArray Record::*,
+                     void (*)(Record &, int), void (*)(Record &, qint64),
+                     void (*)(Record &, const QString &), void (*)(Record &, const QByteArray &)>
             m_member;
         int m_missing = 0;
         int (*m_convert)(qint64) = nullptr;
@@ -91,11 +119,7 @@ void Sqlite3RecordReader<Record>::Field::read(const Sqlite3Cursor &cursor, int i
 {
     switch (m_member.index()) {
     case 0:
-        if (index < 0)
-            record.*std::get<0>(m_member) = m_missing;
-        else
-            record.*std::get<0>(m_member) =
-                m_convert ? m_convert(cursor.getInt64(index)) : cursor.getInt(index);
+        record.*std::get<0>(m_member) = intValue(cursor, index);
         break;
     case 1:
         record.*std::get<1>(m_member) = cursor.getInt64(index);
@@ -104,8 +128,21 @@ void Sqlite3RecordReader<Record>::Field::read(const Sqlite3Cursor &cursor, int i
         previousText = cursor.getText(index, previousText);
         record.*std::get<2>(m_member) = previousText;
         break;
-    default:
+    case 3:
         record.*std::get<3>(m_member) = cursor.getBlob(index);
+        break;
+    case 4:
+        std::get<4>(m_member)(record, intValue(cursor, index));
+        break;
+    case 5:
+        std::get<5>(m_member)(record, cursor.getInt64(index));
+        break;
+    case 6:
+        previousText = cursor.getText(index, previousText);
+        std::get<6>(m_member)(record, previousText);
+        break;
+    default:
+        std::get<7>(m_member)(record, cursor.getBlob(index));
         break;
     }
 }

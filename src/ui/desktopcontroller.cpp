@@ -6,11 +6,14 @@
 #include "export/exportpaths.h"
 #include "frame/appdirs.h"
 #include "frame/desktop.h"
+#include "frame/errortext.h"
 #include "frame/filenames.h"
 #include "frame/translation.h"
 #include "iosdb/ios6messagedb.h"
 #include "itunes/backupmanifest.h"
 #include "itunes/itunesimport.h"
+#include "itunes/phonecopymessagedb.h"
+#include "itunes/phonedbcopy.h"
 #include "localdb/backupsmsthread.h"
 #include "mobiledevice/iosdevice.h"
 #include "mobiledevice/iosmobilebackupthread.h"
@@ -35,6 +38,8 @@
 #include <QUrl>
 
 #include <exception>
+#include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -43,8 +48,9 @@ constexpr const char *kUpdateUrl = "https://www.quorvandale.com/textlink/downloa
 constexpr const char *kHelpUrl = "https://www.quorvandale.com/textlink/help";
 constexpr const char *kFeedbackUrl = "https://www.quorvandale.com/textlink/support";
 
-// Caches rebuilt from the phones on their next connection.
-constexpr const char *kCacheFolders[] = {"ios_cache", "itunes_cache", "android_cache"};
+// Caches rebuilt from the phones on their next connection, and previews made again when shown.
+constexpr const char *kCacheFolders[] = {"ios_cache", "itunes_cache", "android_cache",
+                                         "preview_cache"};
 
 } // namespace
 
@@ -55,6 +61,24 @@ DesktopController::DesktopController(MainWindow &window)
 QSharedPointer<AbsMessageDb> DesktopController::localSource(const QString &folder)
 {
     return QSharedPointer<AbsMessageDb>(new IOS6MessageDb(QDir(folder), QString(), true));
+}
+
+QSharedPointer<AbsMessageDb> DesktopController::openPhoneFolder(const QString &folder)
+{
+    auto copy = std::make_unique<PhoneDbCopy>(QDir(folder));
+    copy->make();
+    const QString dbPath = DroppedSource::smsDbPathIn(folder);
+    const QString damage = copy->damage();
+    if (!damage.isEmpty()) {
+        if (!Tips::question(
+                g_tr("IDS_PHONE_DB_DAMAGED_SALVAGE_%1_%2").arg(dbPath, g_oneLine(damage))))
+            return {};
+        const int rows = copy->salvage();
+        Tips::info(g_tr("IDS_PHONE_DB_SALVAGED_%1_%2").arg(dbPath).arg(rows));
+    }
+    if (!PhoneDbCopy::isMessageDb(copy->dbPath()))
+        throw std::runtime_error(g_tr("IDS_NOT_A_MESSAGE_DB_%1").arg(dbPath).toStdString());
+    return QSharedPointer<PhoneCopyMessageDb>::create(std::move(copy));
 }
 
 bool DesktopController::runGuarded(const std::function<void()> &work)
@@ -312,10 +336,10 @@ _AbsDBItemNode *DesktopController::openDropped(const QString &path,
 
 _AbsDBItemNode *DesktopController::addPhoneFolder(const QString &name, const QString &folder)
 {
-    // Read as a phone's database: never upgraded or written.
-    _IOSDeviceItemNode *node = m_tree.addIOSDevice(
-        QSharedPointer<AbsMessageDb>(new IOS6MessageDb(QDir(folder), QString(), false)), name,
-        folder);
+    QSharedPointer<AbsMessageDb> db;
+    if (!runGuarded([&db, &folder] { db = openPhoneFolder(folder); }) || !db)
+        return nullptr;
+    _IOSDeviceItemNode *node = m_tree.addIOSDevice(db, name, folder);
     runGuarded([this, node] {
         node->db->chats(node->data);
         m_tree.listChats(node);

@@ -72,6 +72,10 @@ public:
 
     // A local database's message source on its folder.
     static QSharedPointer<AbsMessageDb> localSource(const QString &folder);
+    // A phone folder's messages, read from a private copy; a damaged database is read, for what
+    // is left of it, only when the user agrees. Null when the user declines. Throws
+    // std::runtime_error.
+    static QSharedPointer<AbsMessageDb> openPhoneFolder(const QString &folder);
     // Runs work, showing a std::exception as an error box; false when it threw.
     static bool runGuarded(const std::function<void()> &work);
 

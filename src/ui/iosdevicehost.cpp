@@ -4,11 +4,14 @@
 #include "frame/progresstask.h"
 #include "frame/translation.h"
 #include "itunes/backupmanifest.h"
+#include "itunes/itunescachesmsthread.h"
+#include "itunes/phonedbcopy.h"
 #include "mobiledevice/imobiledevicelink.h"
 #include "mobiledevice/iosdevice.h"
 #include "mobiledevice/iosdeviceimport.h"
 #include "mobiledevice/iosdevicemonitor.h"
 #include "model/absiosmessagedb.h"
+#include "ui/desktopcontroller.h"
 #include "ui/iosdeviceitemnode.h"
 #include "ui/itemmodelmain.h"
 #include "ui/itemnodetype.h"
@@ -117,7 +120,14 @@ void IOSDeviceHost::readDevice(const QString &udid)
         const auto step = [this](const auto &work) { return runStep(m_window, work); };
         if (!import.fetch(step, askPassword))
             return;
-        const QSharedPointer<AbsIOSMessageDb> db = import.openMessageDb();
+        // A damaged database is read only when the user asks to salvage it.
+        const bool damaged =
+            !PhoneDbCopy::damageOf(ITunesCacheSMSThread::smsDbPath(device.cacheDir())).isEmpty();
+        const QSharedPointer<AbsMessageDb> db =
+            damaged ? DesktopController::openPhoneFolder(device.cacheDir().absolutePath())
+                    : import.openMessageDb();
+        if (!db)
+            return;
         const QString name = device.name().isEmpty() ? udid : device.name();
         _IOSDeviceItemNode *node = m_model.addIOSDevice(db, name, udid);
         db->chats(node->data);

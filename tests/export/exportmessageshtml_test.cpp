@@ -161,7 +161,7 @@ TEST_F(HtmlExport, TextSubjectEmojiAndGroupEvents)
     _MsgMessage *text = m_build.message(chat, ann, 1000,
                                         QStringLiteral("1 < 2 & \"q\"\r\nnext ") +
                                             QString::fromUcs4(U"\U0001F604\uE415"));
-    text->subject = QStringLiteral("Re: <x>");
+    text->setSubject(QStringLiteral("Re: <x>"));
     _MsgMessage *event = m_build.message(chat, ann, 1001, QString());
     event->item_type = 3;
     _MsgMessage *empty = m_build.message(chat, nullptr, 1002, QString());

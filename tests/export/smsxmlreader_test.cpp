@@ -132,13 +132,13 @@ TEST_F(SmsXmlReaderTest, ReadsSmsRecords)
         EXPECT_EQ(m.is_from_me, expected[i].fromMe) << i;
         ASSERT_NE(m.handle, nullptr);
         EXPECT_EQ(m.handle->id, expected[i].handle) << i;
-        EXPECT_TRUE(m.subject.isEmpty()) << "\"null\" is no subject";
+        EXPECT_TRUE(m.subject().isEmpty()) << "\"null\" is no subject";
         ASSERT_NE(m.chat, nullptr);
         EXPECT_EQ(m.chat->chat_identifier, expected[i].handle);
         EXPECT_EQ(m.guid.size(), 36);
     }
-    EXPECT_EQ(messages.at(0)->service_center, "+15559999");
-    EXPECT_TRUE(messages.at(1)->service_center.isEmpty());
+    EXPECT_EQ(messages.at(0)->service_center(), "+15559999");
+    EXPECT_TRUE(messages.at(1)->service_center().isEmpty());
     EXPECT_EQ(messages.at(2)->is_read, 0);
     EXPECT_EQ(messages.at(0)->handle->_ct_name, "Ann Example");
     EXPECT_TRUE(messages.at(2)->handle->_ct_name.isEmpty()) << "\"(Unknown)\" is no name";
@@ -181,7 +181,7 @@ TEST_F(SmsXmlReaderTest, ReadsGroupMmsWithPartsAndRecipients)
     EXPECT_EQ(sent.is_from_me, 1);
     EXPECT_EQ(sent.handle, nullptr) << "the owner's message in a group has no other party";
     EXPECT_EQ(sent.text, "See you");
-    EXPECT_EQ(sent.subject, "Plans");
+    EXPECT_EQ(sent.subject(), "Plans");
 }
 
 TEST_F(SmsXmlReaderTest, PartNamesNeverDecidePaths)

@@ -1,5 +1,6 @@
 #include "export/ctinfo.h"
 #include "export/vcardthumbnail.h"
+#include "frame/appdirs.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +33,6 @@ protected:
     }
     void TearDown() override
     {
-        // The pictures live in the shared temporary folder; leave none behind.
         for (const QString &path : m_written)
             QFile::remove(vcard_thumbnailPath(path));
     }
@@ -142,6 +142,7 @@ TEST_F(VCardThumbnail, MadeOnceAndKept)
     const QString picture = thumbnail(path);
     ASSERT_FALSE(picture.isEmpty());
     EXPECT_EQ(picture, vcard_thumbnailPath(path));
+    EXPECT_EQ(QFileInfo(picture).dir(), g_previewCacheDir());
     const QImage image(picture);
     EXPECT_EQ(image.size(), QSize(200, 90));
     const QByteArray firstBytes = readAll(picture);

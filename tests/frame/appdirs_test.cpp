@@ -129,6 +129,7 @@ TEST_F(DataFolders, SubFoldersAreMadeOnUseExceptLegacy)
     g_setDataSaveDirOverride(path("data-root"));
     EXPECT_EQ(g_localDbDir().path(), path("data-root/local_databases"));
     EXPECT_EQ(g_logDir().path(), path("data-root/qlogs"));
+    EXPECT_EQ(g_previewCacheDir().path(), path("data-root/preview_cache"));
     EXPECT_TRUE(QFileInfo(path("data-root/local_databases")).isDir());
     EXPECT_TRUE(QFileInfo(path("data-root/qlogs")).isDir());
 

@@ -8,9 +8,11 @@
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
 #include "model/sqlite3db.h"
+#include "model/sqlite3sql.h"
 
 #include <gtest/gtest.h>
 
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <stdexcept>
@@ -49,7 +51,7 @@ _MsgMessage messageOf(const QString &guid, int date)
     m.service = QStringLiteral("iMessage");
     m.date = date;
     m.item_type = 2;
-    m.group_title = QStringLiteral("New title");
+    m.setGroupTitle(QStringLiteral("New title"));
     m.is_audio_message = 1;
     m.message_action_type = 1;
     return m;
@@ -115,7 +117,7 @@ TEST_F(IOS6WriterTest, LocalDatabaseKeepsEveryColumnAndReadsBack)
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->text, msg.text);
     EXPECT_EQ(m->item_type, 2);
-    EXPECT_EQ(m->group_title, msg.group_title);
+    EXPECT_EQ(m->group_title(), msg.group_title());
     EXPECT_EQ(m->is_audio_message, 1);
     EXPECT_EQ(m->message_action_type, 1);
     EXPECT_EQ(m->cache_has_attachments, 1);
@@ -252,7 +254,7 @@ TEST_F(IOS6WriterTest, ValuesLeftOutTakeTheTablesDefaults)
         SCOPED_TRACE(c.guid);
         _MsgMessage msg;
         msg.guid = QString::fromLatin1(c.guid);
-        msg.subject = c.subject;
+        msg.setSubject(c.subject);
         msg.attributedBody = c.body;
         db.insertMessage(msg, 0, c.otherHandle, QString());
         EXPECT_EQ(stored(db.dbPath(),
@@ -391,3 +393,121 @@ TEST_F(IOS6WriterTest, OlderLocalDatabaseIsUpgradedOnOpen)
 }
 
 } // namespace
+
+namespace {
+
+// Saves msg alone in a chat of one participant into a new local database at folder.
+void saveAlone(const QDir &folder, const _MsgMessage &msg)
+{
+    IOS6MessageDb db(folder, QString(), true);
+    _MsgChat chat = groupChat(QStringLiteral("iMessage;+;chat1"));
+    _MsgHandle ann = handleOf(QStringLiteral("+15551230001"));
+    chat.handleMap.insert(QStringLiteral("1"), &ann);
+    db.beginEdit();
+    const qint64 chatId = db.insertChatAndHandles(chat);
+    const qint64 annId = db.findHandle(ann);
+    db.joinChatMessage(chatId, db.insertMessage(msg, annId, annId, QString()));
+    db.endEdit(true);
+}
+
+// Every column of the message rows as text.
+std::string messageRow(const QString &path)
+{
+    Sqlite3DB db;
+    db.openThrow(path, Sqlite3DB::kOpenReadOnly);
+    Sqlite3Cursor c = db.queryThrow(QStringLiteral("select * from message"));
+    QStringList values;
+    while (c.moveNext()) {
+        for (int i = 0; i < c.columnCount(); ++i)
+            values << c.getText(i);
+    }
+    return values.join(QLatin1Char('|')).toStdString();
+}
+
+} // namespace
+
+TEST_F(IOS6WriterTest, EveryColumnSurvivesASaveAndAReload)
+{
+    _MsgMessage msg = messageOf(QStringLiteral("M1"), 5000);
+    const QString text = QStringLiteral("v");
+    msg.country = text + QLatin1String("country");
+    msg.attributedBody = QByteArrayLiteral("body");
+    msg.account = text + QLatin1String("account");
+    msg.account_guid = text + QLatin1String("account_guid");
+    msg.setServiceCenter(text + QLatin1String("service_center"));
+    msg.setSubject(text + QLatin1String("subject"));
+    msg.setCacheRoomnames(text + QLatin1String("cache_roomnames"));
+    msg.setAssociatedMessageGuid(text + QLatin1String("associated_message_guid"));
+    msg.setAssociatedMessageEmoji(text + QLatin1String("associated_message_emoji"));
+    msg.setThreadOriginatorGuid(text + QLatin1String("thread_originator_guid"));
+    msg.setMessageSummaryInfo(QByteArrayLiteral("summary"));
+    int next = 2;
+    for (int *value : {&msg.replace, &msg.version, &msg.type, &msg.error, &msg.date_read,
+                       &msg.date_delivered, &msg.date_played, &msg.group_action_type,
+                       &msg.share_status, &msg.share_direction, &msg.expire_state,
+                       &msg.message_action_type, &msg.associated_message_type, &msg.date_edited})
+        *value = next++;
+    msg.is_delivered = msg.is_finished = msg.is_emote = msg.is_from_me = msg.is_empty = 1;
+    msg.is_delayed = msg.is_auto_reply = msg.is_prepared = msg.is_read = 1;
+    msg.is_system_message = msg.is_sent = msg.has_dd_results = msg.is_service_message = 1;
+    msg.is_forward = msg.was_downgraded = msg.is_archive = msg.cache_has_attachments = 1;
+    msg.was_data_detected = msg.was_deduplicated = msg.is_played = msg.is_expirable = 1;
+    saveAlone(sub(QStringLiteral("first")), msg);
+    IOS6MessageDb first(sub(QStringLiteral("first")), QString(), true);
+
+    const struct
+    {
+        const char *sql;
+        QString value;
+    } cases[] = {
+        {"select count(*) as v from message", QStringLiteral("1")},
+        {"select service_center || subject || cache_roomnames || group_title || "
+         "associated_message_guid || associated_message_emoji || thread_originator_guid as v "
+         "from message",
+         QStringLiteral("vservice_centervsubjectvcache_roomnamesNew titlevassociated_message_guid"
+                        "vassociated_message_emojivthread_originator_guid")},
+        {"select country || account || account_guid || attributedBody || message_summary_info "
+         "as v from message",
+         QStringLiteral("vcountryvaccountvaccount_guidbodysummary")},
+        {"select replace || version || type || error || group_action_type || share_status || "
+         "share_direction || expire_state || message_action_type || associated_message_type "
+         "as v from message",
+         QStringLiteral("234591011121314")},
+        {"select is_delivered + is_finished + is_emote + is_from_me + is_empty + is_delayed + "
+         "is_auto_reply + is_prepared + is_read + is_system_message + is_sent + has_dd_results + "
+         "is_service_message + is_forward + was_downgraded + is_archive + cache_has_attachments + "
+         "was_data_detected + was_deduplicated + is_audio_message + is_played + is_expirable "
+         "as v from message",
+         QStringLiteral("22")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(stored(first.dbPath(), QString::fromLatin1(c.sql)), c.value) << c.sql;
+
+    // Read back and saved again, the row comes out the same in every column.
+    MsgData data;
+    first.messages(data, 0);
+    ASSERT_EQ(data.p()->messages.size(), 1);
+    saveAlone(sub(QStringLiteral("second")), *data.p()->messages.values().first());
+    const IOS6MessageDb second(sub(QStringLiteral("second")), QString(), true);
+    EXPECT_EQ(messageRow(second.dbPath()), messageRow(first.dbPath()));
+}
+
+TEST_F(IOS6WriterTest, AnyStoredFlagValueButZeroReadsAsSet)
+{
+    _MsgMessage msg = messageOf(QStringLiteral("M1"), 5000);
+    saveAlone(sub(QStringLiteral("local")), msg);
+    IOS6MessageDb db(sub(QStringLiteral("local")), QString(), true);
+    {
+        Sqlite3DB raw;
+        raw.openThrow(db.dbPath(), Sqlite3DB::kOpenReadWrite);
+        raw.executeThrow(
+            Sqlite3Sql(QStringLiteral("update message set is_read = 2, is_sent = 256")));
+    }
+    MsgData data;
+    db.messages(data, 0);
+    ASSERT_EQ(data.p()->messages.size(), 1);
+    const _MsgMessage *read = data.p()->messages.values().first();
+    EXPECT_EQ(read->is_read, 1u);
+    EXPECT_EQ(read->is_sent, 1u);
+    EXPECT_EQ(read->is_from_me, 0u);
+}

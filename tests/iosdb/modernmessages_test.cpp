@@ -82,7 +82,7 @@ TEST_F(ModernMessages, TextsDatesAndWhatLaterPhonesAdd)
     EXPECT_TRUE(byGuid(ModernPhoneSample::kEdited)->edited);
     EXPECT_TRUE(byGuid(ModernPhoneSample::kUnsent)->unsent);
     EXPECT_EQ(byGuid(ModernPhoneSample::kUnsent)->summary(), "This message was unsent.");
-    EXPECT_EQ(byGuid(ModernPhoneSample::kThanks)->reactions.first()->associated_message_emoji,
+    EXPECT_EQ(byGuid(ModernPhoneSample::kThanks)->reactions.first()->associated_message_emoji(),
               QStringLiteral("\U0001F389"));
 
     // Every reaction row stays a record; only the one whose target is absent shows alone.

@@ -160,7 +160,7 @@ TEST_F(UpdateLocalDbTest, BodyAndTextPartsBecomeSeparateMessages)
     for (const _MsgMessage *message : loaded.messages) {
         texts.append(message->text);
         EXPECT_TRUE(message->attachmentMap.isEmpty());
-        EXPECT_EQ(message->subject, "Subject line");
+        EXPECT_EQ(message->subject(), "Subject line");
         EXPECT_EQ(message->is_from_me, 1);
         EXPECT_EQ(message->chat, loaded.messages.first()->chat);
     }

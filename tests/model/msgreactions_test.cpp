@@ -53,7 +53,7 @@ TEST(MsgReactions, RemovalsCancelTheSameSendersEarlierReactionOfTheirKind)
         for (size_t i = 0; i < c.rows.size(); ++i) {
             _MsgMessage *row = add(qint64(i) + 2);
             row->associated_message_type = c.rows[i].type;
-            row->associated_message_guid = QStringLiteral("p:0/G1");
+            row->setAssociatedMessageGuid(QStringLiteral("p:0/G1"));
             row->is_from_me = *c.rows[i].sender ? 0 : 1;
             if (!row->is_from_me) {
                 handles.push_back(std::make_unique<_MsgHandle>());

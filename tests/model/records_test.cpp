@@ -1,3 +1,4 @@
+#include "frame/appdirs.h"
 #include "model/msgattachment.h"
 #include "model/msgchat.h"
 #include "model/msghandle.h"
@@ -137,7 +138,7 @@ TEST_F(ItemSummary, EachItemTypeHasItsSentence)
     EXPECT_EQ(m_msg.summaryRawEmoji(),
               QStringLiteral("Anna Added bob@example.com to the conversation.\n") + m_date);
     m_msg.item_type = 2;
-    m_msg.group_title = QStringLiteral("Climbing");
+    m_msg.setGroupTitle(QStringLiteral("Climbing"));
     EXPECT_EQ(m_msg.summaryRawEmoji(),
               QStringLiteral("Anna named the conversation \"Climbing\".\n") + m_date);
     m_msg.item_type = 3;
@@ -306,7 +307,7 @@ protected:
 TEST_F(Thumbnail, WidePngShrinksToWidth120AndStaysPng)
 {
     const QString thumb = thumbnailOf(writeImage(QStringLiteral("wide.png"), {300, 150}, "PNG"));
-    EXPECT_EQ(QFileInfo(thumb).dir(), QDir(QDir::tempPath()));
+    EXPECT_EQ(QFileInfo(thumb).dir(), g_previewCacheDir());
     EXPECT_TRUE(thumb.endsWith(QStringLiteral(".thumb")));
     QImageReader reader(thumb);
     EXPECT_EQ(reader.format(), QByteArray("png"));

@@ -36,6 +36,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -461,6 +462,41 @@ TEST(MainWindow, DroppedPhoneFoldersAndDatabasesOpenUnderDevices)
     EXPECT_TRUE(QFileInfo::exists(loneDb));
 }
 
+// A dropped phone folder is read from a copy; a damaged database opens only when the user asks
+// to read what is left of it.
+TEST(MainWindow, DroppedDamagedPhoneFolderOpensOnlyWhenSalvagedAndIsNeverWritten)
+{
+    const ScopedDataFolder data;
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    QTemporaryDir elsewhere;
+    const QString phone = elsewhere.filePath(QStringLiteral("phone"));
+    ASSERT_TRUE(QDir().rename(g_localDbDir().filePath(QStringLiteral("phone")), phone));
+    // The sample's first table is its message table: the end of its page holds the rows.
+    QFile db(DroppedSource::smsDbPathIn(phone));
+    ASSERT_TRUE(db.open(QIODevice::ReadWrite) && db.seek(2 * 4096 - 1024));
+    db.write(QByteArray(1024, '\xa5'));
+    db.close();
+    const QStringList files = filesBelow(phone);
+    const QByteArray bytes = readAll(db.fileName());
+
+    MainWindow window;
+    Node *devices = window.treeModel()->devicesRoot();
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        MessageBoxCloser closer(answer);
+        const int before = devices->childCount();
+        window.openDropped(phone);
+        const bool salvaged = answer == QMessageBox::Yes;
+        EXPECT_EQ(devices->childCount(), before + (salvaged ? 1 : 0));
+        // The question, then the count of what was salvaged.
+        ASSERT_EQ(closer.count(), salvaged ? 2 : 1);
+        EXPECT_TRUE(closer.last().text.contains(salvaged ? "salvaged" : "damaged"))
+            << closer.last().text.toStdString();
+    }
+    EXPECT_LE(window.smsModel()->rowCount(), 4);
+    EXPECT_EQ(filesBelow(phone), files);
+    EXPECT_EQ(readAll(db.fileName()), bytes);
+}
+
 TEST(MainWindow, FirstRunHintTitleAndRememberedLayout)
 {
     const ScopedDataFolder data;
@@ -512,9 +548,13 @@ TEST(MainWindow, CommandsShowTheirShortcutsAndImportIsOnTheToolbar)
     ASSERT_NE(toolbar, nullptr);
     EXPECT_TRUE(toolbar->actions().contains(
         window.findChild<QAction *>(QStringLiteral("actionImportItunes"))));
+    QSet<QString> labels;
     for (const QAction *action : toolbar->actions()) {
         if (!action->isSeparator()) {
             EXPECT_FALSE(action->icon().isNull()) << action->objectName().toStdString();
+            // Buttons that do different things must not read the same.
+            EXPECT_FALSE(labels.contains(action->iconText())) << action->iconText().toStdString();
+            labels.insert(action->iconText());
         }
     }
 }

@@ -119,9 +119,10 @@ int main(int argc, char *argv[])
     }
     const BubbleColours received{QColor(0xec, 0xef, 0xf3), QColor(0xc3, 0xcb, 0xd4)};
     const BubbleColours sent{QColor(0xcf, 0xe6, 0xff), QColor(0x9c, 0xc3, 0xec)};
-    const bool ok = saveCells(drawBubble(received, false), folder, QStringLiteral("bb1")) &&
-                    saveCells(drawBubble(sent, true), folder, QStringLiteral("bb2")) &&
-                    drawEmptyPhoto().save(QDir(folder).filePath("empty_photo.jpg"), "JPEG", 90);
+    const bool ok =
+        saveCells(drawBubble(received, false), folder, QStringLiteral("bb1")) &&
+        saveCells(drawBubble(sent, true), folder, QStringLiteral("bb2")) &&
+        drawEmptyPhoto().save(QDir(folder).filePath(QStringLiteral("empty_photo.jpg")), "JPEG", 90);
     if (!ok) {
         err << "cannot write the pictures into " << folder << "\n";
         return 1;
