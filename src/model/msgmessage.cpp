@@ -183,7 +183,8 @@ QString _MsgMessage::logicalHash() const
     // Two reactions of one sender in one second often carry no text: what they react to and
     // how tells them apart.
     if (isReaction())
-        md5.addData((QString::number(associated_message_type) + associated_message_guid()).toUtf8());
+        md5.addData(
+            (QString::number(associated_message_type) + associated_message_guid()).toUtf8());
     for (const QString &name : fingerprintNames(attachmentMap))
         md5.addData(name.toUtf8());
     return QString::fromLatin1(md5.result().toHex());
