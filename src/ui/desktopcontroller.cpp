@@ -63,11 +63,16 @@ QSharedPointer<AbsMessageDb> DesktopController::localSource(const QString &folde
     return QSharedPointer<AbsMessageDb>(new IOS6MessageDb(QDir(folder), QString(), true));
 }
 
-QSharedPointer<AbsMessageDb> DesktopController::openPhoneFolder(const QString &folder)
+QSharedPointer<AbsMessageDb> DesktopController::openPhoneFolder(const QString &folder, bool own)
 {
+    const QString dbPath = DroppedSource::smsDbPathIn(folder);
+    if (own && PhoneDbCopy::damageOf(dbPath).isEmpty()) {
+        if (!PhoneDbCopy::isMessageDb(dbPath))
+            throw std::runtime_error(g_tr("IDS_NOT_A_MESSAGE_DB_%1").arg(dbPath).toStdString());
+        return QSharedPointer<IOS6MessageDb>::create(QDir(folder), QString(), false);
+    }
     auto copy = std::make_unique<PhoneDbCopy>(QDir(folder));
     copy->make();
-    const QString dbPath = DroppedSource::smsDbPathIn(folder);
     const QString damage = copy->damage();
     if (!damage.isEmpty()) {
         if (!Tips::question(
@@ -318,12 +323,12 @@ _AbsDBItemNode *DesktopController::openDropped(const QString &path,
     case DroppedSource::Kind::Backup:
         return importBackup(QString(), backupFolders, dropped.path());
     case DroppedSource::Kind::PhoneFolder:
-        return addPhoneFolder(QFileInfo(dropped.path()).fileName(), dropped.path());
+        return addPhoneFolder(QFileInfo(dropped.path()).fileName(), dropped.path(), false);
     case DroppedSource::Kind::MessageDb: {
         const QString folder = DroppedSource::makePhoneFolder(
             dropped.path(), g_dataSaveDir().filePath(QStringLiteral("opened")));
         if (!folder.isEmpty())
-            return addPhoneFolder(QFileInfo(dropped.path()).fileName(), folder);
+            return addPhoneFolder(QFileInfo(dropped.path()).fileName(), folder, true);
         Tips::error(g_tr("IDS_DROP_COPY_FAILED_%1").arg(path.toHtmlEscaped()));
         return nullptr;
     }
@@ -334,10 +339,11 @@ _AbsDBItemNode *DesktopController::openDropped(const QString &path,
     return nullptr;
 }
 
-_AbsDBItemNode *DesktopController::addPhoneFolder(const QString &name, const QString &folder)
+_AbsDBItemNode *DesktopController::addPhoneFolder(const QString &name, const QString &folder,
+                                                  bool own)
 {
     QSharedPointer<AbsMessageDb> db;
-    if (!runGuarded([&db, &folder] { db = openPhoneFolder(folder); }) || !db)
+    if (!runGuarded([&db, &folder, own] { db = openPhoneFolder(folder, own); }) || !db)
         return nullptr;
     _IOSDeviceItemNode *node = m_tree.addIOSDevice(db, name, folder);
     runGuarded([this, node] {

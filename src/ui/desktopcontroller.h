@@ -72,15 +72,16 @@ public:
 
     // A local database's message source on its folder.
     static QSharedPointer<AbsMessageDb> localSource(const QString &folder);
-    // A phone folder's messages, read from a private copy; a damaged database is read, for what
-    // is left of it, only when the user agrees. Null when the user declines. Throws
+    // A phone folder's messages. A folder not of this program's own (own false) is read from a
+    // private copy, never in place; a damaged database is read, for what is left of it, from a
+    // copy and only when the user agrees. Null when the user declines. Throws
     // std::runtime_error.
-    static QSharedPointer<AbsMessageDb> openPhoneFolder(const QString &folder);
+    static QSharedPointer<AbsMessageDb> openPhoneFolder(const QString &folder, bool own);
     // Runs work, showing a std::exception as an error box; false when it threw.
     static bool runGuarded(const std::function<void()> &work);
 
 private:
-    _AbsDBItemNode *addPhoneFolder(const QString &name, const QString &folder);
+    _AbsDBItemNode *addPhoneFolder(const QString &name, const QString &folder, bool own);
     // Extracts and loads a chosen backup's messages into data; false when it did not succeed.
     bool loadBackup(BackupManifest &backup, MsgData &data, int &missingAttachments);
 

@@ -124,7 +124,7 @@ void IOSDeviceHost::readDevice(const QString &udid)
         const bool damaged =
             !PhoneDbCopy::damageOf(ITunesCacheSMSThread::smsDbPath(device.cacheDir())).isEmpty();
         const QSharedPointer<AbsMessageDb> db =
-            damaged ? DesktopController::openPhoneFolder(device.cacheDir().absolutePath())
+            damaged ? DesktopController::openPhoneFolder(device.cacheDir().absolutePath(), true)
                     : import.openMessageDb();
         if (!db)
             return;
