@@ -76,6 +76,10 @@ QSharedPointer<QTextDocument> makeDocument(QString text, int width, PrintBubble:
         insertWithEmoji(cursor, *document, text);
     else
         cursor.insertText(text);
+    // Keep the shaped glyphs of the layout for painting, which would otherwise shape every line
+    // a second time.
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        block.layout()->setCacheEnabled(true);
     return document;
 }
 
