@@ -39,7 +39,6 @@ constexpr int kHeadingHeight = 40;
 constexpr int kBubbleInset = 12;
 constexpr int kHeadingPixels = 20;
 
-const QColor kBackground(219, 226, 237);
 const QColor kTextColor(146, 146, 165);
 const QColor kHeadingColor(64, 72, 86);
 
@@ -145,7 +144,7 @@ void MMSPrinterPrivacy::startPage()
 {
     m_painter.setFont(normalFont());
     m_painter.setPen(kTextColor);
-    m_painter.fillRect(contentRect(), kBackground);
+    m_painter.fillRect(contentRect(), PrintBubble::pageColor());
     m_painter.drawText(QRect(m_left, m_bottom + 2, m_right + 1 - m_left, 18),
                        Qt::AlignRight | Qt::AlignVCenter, QString::number(m_pageNumber));
 }
