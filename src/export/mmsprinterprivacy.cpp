@@ -221,10 +221,11 @@ void MMSPrinterPrivacy::printHeading(const QString &title)
     m_painter.scale(kHeadingScale, kHeadingScale);
     m_painter.setFont(font);
     m_painter.setPen(kHeadingColor);
-    m_painter.drawText(QRectF(m_left / kHeadingScale, m_y / kHeadingScale, width / kHeadingScale,
-                              (kHeadingHeight - 8) / kHeadingScale),
-                       Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine,
-                       QFontMetricsF(font).elidedText(title, Qt::ElideRight, width / kHeadingScale));
+    m_painter.drawText(
+        QRectF(m_left / kHeadingScale, m_y / kHeadingScale, width / kHeadingScale,
+               (kHeadingHeight - 8) / kHeadingScale),
+        Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine,
+        QFontMetricsF(font).elidedText(title, Qt::ElideRight, width / kHeadingScale));
     m_painter.restore();
     m_painter.setPen(kHeadingColor);
     m_painter.drawLine(m_left + width / 4, m_y + kHeadingHeight - 4, m_right - width / 4,
