@@ -15,8 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 

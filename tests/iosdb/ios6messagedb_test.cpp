@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 

@@ -5,6 +5,7 @@
 #include "model/absiosmessagedb.h"
 #include "model/sqlite3exception.h"
 #include "model/sqlite3transaction.h"
+#include "scratchdb.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>
@@ -59,15 +60,7 @@ protected:
         m_path = m_dir.filePath(QStringLiteral("items.db"));
     }
 
-    // Counted through a connection of its own, so only committed rows are seen.
-    qint64 committedItems()
-    {
-        Sqlite3DB reader;
-        reader.openThrow(m_path, Sqlite3DB::kOpenReadOnly);
-        Sqlite3Cursor cursor = reader.queryThrow("select count(*) from item");
-        EXPECT_TRUE(cursor.moveNext());
-        return cursor.getInt64(0);
-    }
+    qint64 committedItems() { return sqlValue(m_path, "select count(*) from item").toLongLong(); }
 
     QTemporaryDir m_dir;
     QString m_path;

@@ -39,28 +39,30 @@ QString tagCode(const QString &code, void *context)
 
 } // namespace
 
-TEST(EmojiReplace, PrivateUseAndListedSymbols)
+// Private-use and listed symbols, and surrogate pairs of U+1F000..U+1F7FF as code points.
+TEST(EmojiReplace, ReplacesTheEmojiCodePointsOnly)
 {
-    int calls = 0;
-    EXPECT_EQ(emoji_replace(QStringLiteral("a\uE001b\uE537\uE538"), tagCode, &calls),
-              QStringLiteral("a<E001>b<E537>\uE538"));
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(emoji_replace(QStringLiteral("\u2714\u203C\u3030\u2600"), tagCode, nullptr),
-              QStringLiteral("<2714><203C><3030>\u2600"));
-}
-
-TEST(EmojiReplace, SurrogatePairsAsCodePoints)
-{
-    EXPECT_EQ(emoji_replace(QStringLiteral("hi \U0001F600!"), tagCode, nullptr),
-              QStringLiteral("hi <1F600>!"));
-    // D83C and D83D cover U+1F000..U+1F7FF; other planes' characters stay.
-    EXPECT_EQ(
-        emoji_replace(QStringLiteral("\U0001F004\U0001F7FF\U0001F800\U00020000"), tagCode, nullptr),
-        QStringLiteral("<1F004><1F7FF>\U0001F800\U00020000"));
-    // Both passes in one text.
-    EXPECT_EQ(emoji_replace(QStringLiteral("\uE415\U0001F44D"), tagCode, nullptr),
-              QStringLiteral("<E415><1F44D>"));
-    EXPECT_EQ(emoji_replace(QString(), tagCode, nullptr), QString());
+    const struct
+    {
+        QString text, expected;
+    } cases[] = {
+        {QStringLiteral("a\uE001b\uE537\uE538"), QStringLiteral("a<E001>b<E537>\uE538")},
+        {QStringLiteral("\u2714\u203C\u3030\u2600"), QStringLiteral("<2714><203C><3030>\u2600")},
+        {QStringLiteral("hi \U0001F600!"), QStringLiteral("hi <1F600>!")},
+        {QStringLiteral("\U0001F004\U0001F7FF\U0001F800\U00020000"),
+         QStringLiteral("<1F004><1F7FF>\U0001F800\U00020000")},
+        {QStringLiteral("\uE415\U0001F44D"), QStringLiteral("<E415><1F44D>")},
+        {QString(), QString()},
+        // A stray surrogate is not decoded with its neighbour.
+        {QChar(0xD83D) + QStringLiteral("a \uE001 \U0001F600"),
+         QChar(0xD83D) + QStringLiteral("a <E001> <1F600>")},
+    };
+    for (const auto &c : cases) {
+        int calls = 0;
+        EXPECT_EQ(emoji_replace(c.text, tagCode, &calls), c.expected)
+            << qPrintable(c.text.toUtf8().toHex());
+        EXPECT_EQ(calls, c.expected.count(QLatin1Char('<')));
+    }
 }
 
 TEST(RxReplace, CopiesAroundMatchesAndPassesTheMatch)
@@ -242,14 +244,6 @@ TEST(SortMessages, InconsistentNeighbourhoodsStaySafeAndDeterministic)
     QList<_MsgMessage *> kept = first;
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(kept, all);
-}
-
-TEST(EmojiReplace, StraySurrogateIsNotDecodedWithItsNeighbour)
-{
-    const QString text = QString(QChar(0xD83D)) + QStringLiteral("a \uE001 \U0001F600");
-    const QString result = emoji_replace(text, tagCode, nullptr);
-    EXPECT_EQ(result, QString(QChar(0xD83D)) + QStringLiteral("a <E001> <1F600>"))
-        << qPrintable(result.toUtf8().toHex());
 }
 
 TEST(RxReplace, StrayLowSurrogateAtEitherEnd)

@@ -1,13 +1,9 @@
 // Statements kept for reuse by the connection, and reading rows by column position.
-#include "model/sqlite3db.h"
 #include "model/sqlite3exception.h"
 #include "model/sqlite3recordreader.h"
+#include "scratchdb.h"
 
 #include <gtest/gtest.h>
-
-#include <QTemporaryDir>
-
-#include <sqlite3.h>
 
 namespace {
 
@@ -27,24 +23,16 @@ Sqlite3RecordReader<Person> personReader()
             {"bytes", &Person::bytes}, {"photo", &Person::photo}, {"rank", &Person::rank, -1}};
 }
 
-class Sqlite3ReuseTest : public ::testing::Test
+class Sqlite3ReuseTest : public ScratchDbTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        m_path = m_dir.filePath(QStringLiteral("reuse.db"));
-        m_db.openThrow(m_path, Sqlite3DB::kOpenReadWrite | Sqlite3DB::kOpenCreate);
+        ScratchDbTest::SetUp();
         run("create table p (id integer primary key, name text, age integer, bytes integer, "
             "photo blob)");
         for (int i = 1; i <= 5; ++i)
             insert(QStringLiteral("p%1").arg(i), 20 + i);
-    }
-
-    void run(const QString &sql)
-    {
-        QString error;
-        ASSERT_EQ(m_db.exec(sql, error), SQLITE_OK) << error.toStdString();
     }
 
     void insert(const QString &name, int age)
@@ -60,10 +48,6 @@ protected:
             m_db.queryThrow(Sqlite3Sql("select name from p where id = ?").addInt64Param(id));
         return c.moveNext() ? c.getText(0) : QStringLiteral("<none>");
     }
-
-    QTemporaryDir m_dir;
-    QString m_path;
-    Sqlite3DB m_db;
 };
 
 TEST_F(Sqlite3ReuseTest, ReusedStatementsGiveTheSameResultsAsFreshOnes)
