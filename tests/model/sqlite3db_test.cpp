@@ -1,4 +1,5 @@
 // The connection, statement and cursor layer against real database files.
+#include "errortext.h"
 #include "model/sqlite3exception.h"
 #include "model/sqlite3row.h"
 #include "scratchdb.h"
@@ -40,12 +41,8 @@ TEST_F(Sqlite3DBTest, OpeningAMissingFileWithoutCreateFailsAndCreatesNothing)
     const QString missing = m_dir.filePath(QStringLiteral("missing.db"));
     for (const int flags : {Sqlite3DB::kOpenReadOnly, Sqlite3DB::kOpenReadWrite}) {
         Sqlite3DB db;
-        try {
-            db.openThrow(missing, flags);
-            FAIL() << "opened a missing file with flags " << flags;
-        } catch (const Sqlite3Exception &e) {
-            EXPECT_TRUE(QString::fromUtf8(e.what()).contains(missing));
-        }
+        EXPECT_TRUE(
+            errorText<Sqlite3Exception>([&] { db.openThrow(missing, flags); }).contains(missing));
         EXPECT_EQ(db.handle(), nullptr);
         EXPECT_FALSE(QFile::exists(missing));
     }
