@@ -11,6 +11,7 @@
 #include "model/msghandle.h"
 #include "model/msgidentity.h"
 #include "model/msgmessage.h"
+#include "must.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>
@@ -152,8 +153,7 @@ TEST_F(IOS5ReaderTest, SmsGroupsTakeTheirIdentifiersFromTheirMembers)
 
     const MsgData first = loadAll();
     const auto &chats = first.p()->chats;
-    const _MsgChat *single = chats.value(h.annaGroup);
-    ASSERT_NE(single, nullptr);
+    const _MsgChat *single = must(chats.value(h.annaGroup));
     EXPECT_EQ(single->chat_identifier, formattedUs(kAnna));
     EXPECT_EQ(single->guid, QStringLiteral("SMS;-;") + formattedUs(kAnna));
     EXPECT_EQ(single->style, 45);
@@ -161,8 +161,7 @@ TEST_F(IOS5ReaderTest, SmsGroupsTakeTheirIdentifiersFromTheirMembers)
     EXPECT_EQ(single->last, static_cast<int>(kSmsUnixDate + 120 - 978307200));
     EXPECT_TRUE(single->handleMap.contains(formattedUs(kAnna)));
 
-    const _MsgChat *pair = chats.value(h.pairGroup);
-    ASSERT_NE(pair, nullptr);
+    const _MsgChat *pair = must(chats.value(h.pairGroup));
     EXPECT_EQ(pair->handleMap.size(), 2);
     EXPECT_TRUE(pair->isGroup());
     EXPECT_EQ(pair->style, 43);
@@ -175,13 +174,11 @@ TEST_F(IOS5ReaderTest, SmsGroupsTakeTheirIdentifiersFromTheirMembers)
     EXPECT_EQ(pair->account_id, hashUUID(pair->guid.toUtf8()));
 
     const MsgData second = loadAll();
-    const _MsgChat *again = second.p()->chats.value(h.pairGroup);
-    ASSERT_NE(again, nullptr);
+    const _MsgChat *again = must(second.p()->chats.value(h.pairGroup));
     EXPECT_EQ(again->chat_identifier, pair->chat_identifier);
     EXPECT_EQ(again->guid, pair->guid);
 
-    const _MsgChat *empty = chats.value(h.emptyGroup);
-    ASSERT_NE(empty, nullptr);
+    const _MsgChat *empty = must(chats.value(h.emptyGroup));
     EXPECT_EQ(empty->chat_identifier, QStringLiteral("unknown"));
     EXPECT_TRUE(empty->handleMap.isEmpty());
 }
@@ -191,8 +188,7 @@ TEST_F(IOS5ReaderTest, SmsMessagesGetDatesFlagsAndSenders)
     const Ios5History h = writeHistory();
     const MsgData data = loadAll();
 
-    const _MsgMessage *received = msgOf(data, h.annaFirst);
-    ASSERT_NE(received, nullptr);
+    const _MsgMessage *received = must(msgOf(data, h.annaFirst));
     EXPECT_EQ(received->date, static_cast<int>(kSmsUnixDate - 978307200));
     EXPECT_EQ(dtFromDate21(received->date).toSecsSinceEpoch(), kSmsUnixDate);
     EXPECT_EQ(received->date_read, received->date);
@@ -201,28 +197,22 @@ TEST_F(IOS5ReaderTest, SmsMessagesGetDatesFlagsAndSenders)
     EXPECT_EQ(received->service, QStringLiteral("SMS"));
     EXPECT_EQ(received->srcRowId, h.annaFirst);
     EXPECT_EQ(received->guid.size(), 36);
-    ASSERT_NE(received->handle, nullptr);
-    EXPECT_EQ(received->handle->id, formattedUs(kAnna));
+    EXPECT_EQ(must(received->handle)->id, formattedUs(kAnna));
     EXPECT_EQ(received->chat, data.p()->chats.value(h.annaGroup));
 
     // A one-to-one chat names its only member on both sides of the conversation.
-    const _MsgMessage *reply = msgOf(data, h.annaReply);
-    ASSERT_NE(reply, nullptr);
+    const _MsgMessage *reply = must(msgOf(data, h.annaReply));
     EXPECT_EQ(reply->is_from_me, 1);
     EXPECT_EQ(reply->handle, received->handle);
 
-    const _MsgMessage *fromBen = msgOf(data, h.pairFromBen);
-    ASSERT_NE(fromBen, nullptr);
-    ASSERT_NE(fromBen->handle, nullptr);
-    EXPECT_EQ(fromBen->handle->id, formattedUs(kBen));
-    const _MsgMessage *mine = msgOf(data, h.pairFromMe);
-    ASSERT_NE(mine, nullptr);
+    const _MsgMessage *fromBen = must(msgOf(data, h.pairFromBen));
+    EXPECT_EQ(must(fromBen->handle)->id, formattedUs(kBen));
+    const _MsgMessage *mine = must(msgOf(data, h.pairFromMe));
     EXPECT_EQ(mine->handle, nullptr);
     EXPECT_TRUE(
         data.p()->chats.value(h.pairGroup)->messageMap.contains(QString::number(h.pairFromMe)));
 
-    const _MsgMessage *orphan = msgOf(data, h.orphan);
-    ASSERT_NE(orphan, nullptr);
+    const _MsgMessage *orphan = must(msgOf(data, h.orphan));
     EXPECT_EQ(orphan->handle, nullptr);
     EXPECT_EQ(orphan->contactInfo(), QStringLiteral("Unknown"));
 }
@@ -250,8 +240,7 @@ TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
     const MsgData data = loadAll();
     const _MsgChat *chat = data.p()->chats.value(h.annaGroup);
 
-    const _MsgMessage *mms = msgOf(data, h.mms);
-    ASSERT_NE(mms, nullptr);
+    const _MsgMessage *mms = must(msgOf(data, h.mms));
     EXPECT_EQ(mms->text, QStringLiteral("look at these") + kFffc);
     ASSERT_EQ(mms->attachmentMap.size(), 1);
     const _MsgAttachment *first = mms->attachmentMap.cbegin().value();
@@ -269,8 +258,7 @@ TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
         first->localPath.startsWith(folder().filePath("file-relay/var/mobile/Library/SMS/Parts/")));
 
     const qint64 extraId = IOS5MessageDb::kExtraMessageBase - h.mmsParts.at(3);
-    const _MsgMessage *extra = msgOf(data, extraId);
-    ASSERT_NE(extra, nullptr);
+    const _MsgMessage *extra = must(msgOf(data, extraId));
     EXPECT_EQ(extra->text, QString(kFffc));
     ASSERT_EQ(extra->attachmentMap.size(), 1);
     const _MsgAttachment *second = extra->attachmentMap.cbegin().value();
@@ -340,8 +328,7 @@ TEST_F(IOS5ReaderTest, IMessageChatsParticipantsAndAttachments)
     const Ios5History h = writeHistory();
     const MsgData data = loadAll();
 
-    const _MsgChat *chat = data.p()->chats.value(-h.imChat);
-    ASSERT_NE(chat, nullptr);
+    const _MsgChat *chat = must(data.p()->chats.value(-h.imChat));
     EXPECT_EQ(chat->service_name, QStringLiteral("iMessage"));
     EXPECT_EQ(chat->chat_identifier, formattedUs(kAnna));
     EXPECT_EQ(chat->guid, QStringLiteral("iMessage;-;") + chat->chat_identifier);
@@ -356,20 +343,16 @@ TEST_F(IOS5ReaderTest, IMessageChatsParticipantsAndAttachments)
     EXPECT_EQ(data.p()->chats.value(h.annaGroup)->handleMap.cbegin().value()->_ct_name,
               QStringLiteral("Ann Lee"));
 
-    const _MsgChat *group = data.p()->chats.value(-h.imGroup);
-    ASSERT_NE(group, nullptr);
+    const _MsgChat *group = must(data.p()->chats.value(-h.imGroup));
     EXPECT_EQ(group->guid, QStringLiteral("iMessage;+;chat123456789012345678"));
     EXPECT_EQ(group->handleMap.size(), 2);
     EXPECT_TRUE(group->handleMap.contains(kBenMail));
     EXPECT_EQ(group->last, 350000400);
-    const _MsgMessage *inGroup = msgOf(data, h.imInGroup);
-    ASSERT_NE(inGroup, nullptr);
+    const _MsgMessage *inGroup = must(msgOf(data, h.imInGroup));
     EXPECT_EQ(inGroup->chat, group);
-    ASSERT_NE(inGroup->handle, nullptr);
-    EXPECT_EQ(inGroup->handle->id, kBenMail);
+    EXPECT_EQ(must(inGroup->handle)->id, kBenMail);
 
-    const _MsgMessage *plain = msgOf(data, h.imOnce);
-    ASSERT_NE(plain, nullptr);
+    const _MsgMessage *plain = must(msgOf(data, h.imOnce));
     EXPECT_EQ(plain->service, QStringLiteral("iMessage"));
     EXPECT_EQ(plain->date, 350000000);
     EXPECT_EQ(plain->is_from_me, 0);
@@ -377,12 +360,10 @@ TEST_F(IOS5ReaderTest, IMessageChatsParticipantsAndAttachments)
     EXPECT_EQ(plain->handle, annaIm);
     EXPECT_TRUE(plain->attachmentMap.isEmpty());
 
-    const _MsgMessage *twice = msgOf(data, h.imTwice);
-    ASSERT_NE(twice, nullptr);
+    const _MsgMessage *twice = must(msgOf(data, h.imTwice));
     EXPECT_EQ(twice->is_from_me, 1);
     ASSERT_EQ(twice->attachmentMap.size(), 1);
-    const _MsgAttachment *photo = twice->attachmentMap.value(h.photoGuid);
-    ASSERT_NE(photo, nullptr);
+    const _MsgAttachment *photo = must(twice->attachmentMap.value(h.photoGuid));
     EXPECT_EQ(twice->attributedBody, msgAttaAttributeBody(h.photoGuid));
     EXPECT_EQ(photo->filename, QStringLiteral("~/Library/SMS/Attachments/ab/01/IMG_0100.JPG"));
     EXPECT_EQ(
@@ -394,16 +375,14 @@ TEST_F(IOS5ReaderTest, IMessageChatsParticipantsAndAttachments)
 
     // Two different attachments: one record each, shared between messages, and the message
     // keeps its own archived body.
-    const _MsgMessage *two = msgOf(data, h.imTwoAttas);
-    ASSERT_NE(two, nullptr);
+    const _MsgMessage *two = must(msgOf(data, h.imTwoAttas));
     ASSERT_EQ(two->attachmentMap.size(), 2);
     EXPECT_EQ(two->attachmentMap.value(h.photoGuid), photo);
     EXPECT_EQ(two->attachmentMap.value(h.mapGuid)->is_outgoing, 1);
     EXPECT_NE(two->attributedBody, msgAttaAttributeBody(h.photoGuid));
     EXPECT_FALSE(two->attributedBody.isEmpty());
 
-    const _MsgMessage *evil = msgOf(data, h.imEvil);
-    ASSERT_NE(evil, nullptr);
+    const _MsgMessage *evil = must(msgOf(data, h.imEvil));
     ASSERT_EQ(evil->attachmentMap.size(), 1);
     EXPECT_TRUE(evil->attachmentMap.cbegin().value()->localPath.isEmpty());
 }
@@ -505,13 +484,11 @@ TEST_F(IOS5ReaderTest, DamagedParticipantListsLeaveTheChatWithoutParticipants)
     w.close();
     const MsgData data = loadAll();
     for (const qint64 id : {garbage, dict}) {
-        const _MsgChat *chat = data.p()->chats.value(-id);
-        ASSERT_NE(chat, nullptr) << id;
+        const _MsgChat *chat = must(data.p()->chats.value(-id));
         EXPECT_TRUE(chat->handleMap.isEmpty()) << id;
         EXPECT_TRUE(chat->guid.startsWith(QStringLiteral("iMessage;-;"))) << id;
     }
-    const _MsgChat *listed = data.p()->chats.value(-xml);
-    ASSERT_NE(listed, nullptr);
+    const _MsgChat *listed = must(data.p()->chats.value(-xml));
     EXPECT_EQ(listed->handleMap.size(), 2);
     EXPECT_TRUE(listed->guid.startsWith(QStringLiteral("iMessage;+;")));
 }
@@ -534,13 +511,11 @@ TEST_F(IOS5ReaderTest, IMessagesWithoutAListedChatGetAChatOfTheirOwn)
     db.chats(chats);
     const MsgData all = loadAll();
     for (const qint64 id : {lone, inRoom}) {
-        const _MsgMessage *m = msgOf(all, id);
-        ASSERT_NE(m, nullptr) << id;
+        const _MsgMessage *m = must(msgOf(all, id));
         ASSERT_NE(m->chat, nullptr) << id;
         ASSERT_NE(m->handle, nullptr) << id;
         EXPECT_EQ(m->handle->id, kBenMail) << id;
-        const _MsgChat *listed = chats.p()->chats.value(m->chat->rowid);
-        ASSERT_NE(listed, nullptr) << id;
+        const _MsgChat *listed = must(chats.p()->chats.value(m->chat->rowid));
         EXPECT_EQ(listed->guid, m->chat->guid) << id;
         const MsgData one = loadAll(m->chat->rowid);
         EXPECT_EQ(one.messages().size(), 1) << id;

@@ -9,6 +9,7 @@
 #include "model/msgmessage.h"
 #include "model/sqlite3db.h"
 #include "model/sqlite3sql.h"
+#include "must.h"
 #include "scratchdb.h"
 
 #include <gtest/gtest.h>
@@ -105,18 +106,15 @@ TEST_F(IOS6WriterTest, LocalDatabaseKeepsEveryColumnAndReadsBack)
     IOS6MessageDb reader(sub(QStringLiteral("local")), QString(), true);
     MsgData data;
     reader.messages(data, 0);
-    const _MsgMessage *m = data.p()->messages.value(msgId);
-    ASSERT_NE(m, nullptr);
+    const _MsgMessage *m = must(data.p()->messages.value(msgId));
     EXPECT_EQ(m->text, msg.text);
     EXPECT_EQ(m->item_type, 2);
     EXPECT_EQ(m->group_title(), msg.group_title());
     EXPECT_EQ(m->is_audio_message, 1);
     EXPECT_EQ(m->message_action_type, 1);
     EXPECT_EQ(m->cache_has_attachments, 1);
-    ASSERT_NE(m->handle, nullptr);
-    EXPECT_EQ(m->handle->_ct_name, ann._ct_name);
-    ASSERT_NE(m->otherHandle, nullptr);
-    EXPECT_EQ(m->otherHandle->rowid, bobId);
+    EXPECT_EQ(must(m->handle)->_ct_name, ann._ct_name);
+    EXPECT_EQ(must(m->otherHandle)->rowid, bobId);
     const _MsgChat *c = data.p()->chats.value(chatId);
     EXPECT_EQ(c->last, 5000);
     EXPECT_EQ(c->display_name, QStringLiteral("Team"));
