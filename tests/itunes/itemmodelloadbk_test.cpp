@@ -6,7 +6,6 @@
 
 #include <QColor>
 #include <QDir>
-#include <QFile>
 #include <QSize>
 #include <QTemporaryDir>
 
