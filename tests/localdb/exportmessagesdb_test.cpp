@@ -10,12 +10,12 @@
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
 #include "model/sqlite3db.h"
+#include "scratchdb.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -42,21 +42,8 @@ protected:
         return target.insertedCount();
     }
 
-    qint64 scalar(const QString &sql)
-    {
-        Sqlite3DB db;
-        db.openThrow(dbPath(), Sqlite3DB::kOpenReadOnly);
-        Sqlite3Cursor cursor = db.queryThrow(sql);
-        return cursor.moveNext() ? cursor.getInt64(0) : -1;
-    }
-
-    QString text(const Sqlite3Sql &sql)
-    {
-        Sqlite3DB db;
-        db.openThrow(dbPath(), Sqlite3DB::kOpenReadOnly);
-        Sqlite3Cursor cursor = db.queryThrow(sql);
-        return cursor.moveNext() ? cursor.getText(QStringLiteral("value")) : QString();
-    }
+    qint64 scalar(const QString &sql) { return sqlValue(dbPath(), sql).toLongLong(); }
+    QString text(const QString &sql) { return sqlValue(dbPath(), sql); }
 
     struct Counts
     {

@@ -11,12 +11,12 @@
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
 #include "model/sqlite3db.h"
+#include "scratchdb.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -76,10 +76,7 @@ protected:
 
     qint64 scalar(const QString &name, const QString &sql) const
     {
-        Sqlite3DB db;
-        db.openThrow(newDbPath(name), Sqlite3DB::kOpenReadOnly);
-        Sqlite3Cursor cursor = db.queryThrow(sql);
-        return cursor.moveNext() ? cursor.getInt64(0) : -1;
+        return sqlValue(newDbPath(name), sql).toLongLong();
     }
 
     QList<qint64> rowCounts(const QString &name) const
