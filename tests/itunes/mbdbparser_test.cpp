@@ -80,16 +80,10 @@ TEST_F(MbdbParserTest, ReadsBackWhatWasWritten)
     EXPECT_EQ(sms.domain.toString(), "HomeDomain");
     EXPECT_EQ(sms.dataHash.data, QCryptographicHash::hash("database", QCryptographicHash::Sha1));
     EXPECT_EQ(sms.encryptionKey.data, QByteArray(44, '\x11'));
-    EXPECT_EQ(sms.mode, 0x81A4);
-    EXPECT_EQ(sms.inodeHigh, 1u);
-    EXPECT_EQ(sms.inodeLow, 2u);
-    EXPECT_EQ(sms.userId, 501u);
-    EXPECT_EQ(sms.groupId, 502u);
-    EXPECT_EQ(sms.modifiedTime, 1400000001u);
-    EXPECT_EQ(sms.accessedTime, 1400000002u);
-    EXPECT_EQ(sms.createdTime, 1400000003u);
-    EXPECT_EQ(sms.size, 8u);
-    EXPECT_EQ(sms.protectionClass, 3);
+    EXPECT_EQ((QList<quint64>{sms.mode, sms.inodeHigh, sms.inodeLow, sms.userId, sms.groupId,
+                              sms.modifiedTime, sms.accessedTime, sms.createdTime, sms.size,
+                              quint64(sms.protectionClass)}),
+              (QList<quint64>{0x81A4, 1, 2, 501, 502, 1400000001, 1400000002, 1400000003, 8, 3}));
     EXPECT_FALSE(sms.isFolder());
     ASSERT_EQ(sms.properties.size(), 2);
     EXPECT_EQ(sms.properties[0].name.toString(), "com.apple.assetsd.dbRebuildUuid");
