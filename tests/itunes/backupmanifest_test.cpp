@@ -1,4 +1,5 @@
 #include "errortext.h"
+#include "fields.h"
 #include "fixtures/backupwriter.h"
 #include "fixtures/cryptofixtures.h"
 #include "itunes/backupmanifest.h"
@@ -70,15 +71,12 @@ TEST_F(BackupManifestTest, ReadsDeviceInformationAndNamesTheBackup)
     BackupManifest backup(folder);
     backup.readManifestInfo();
     const BackupManifest::_InfoPlist &info = backup.info();
-    EXPECT_EQ(info.uniqueDeviceID, writer.device().udid);
-    EXPECT_EQ(info.deviceName, "Test iPhone");
-    EXPECT_EQ(info.productType, "iPhone10,3");
-    EXPECT_EQ(info.productVersion, "12.4.1");
-    EXPECT_EQ(info.serialNumber, writer.device().serialNumber);
+    EXPECT_EQ(fields(info.uniqueDeviceID, info.deviceName, info.productType, info.productVersion,
+                     info.serialNumber, info.isEncrypted, info.backupKeyBag),
+              fields(writer.device().udid, "Test iPhone", "iPhone10,3", "12.4.1",
+                     writer.device().serialNumber, false, ""));
     EXPECT_EQ(info.date.toUTC(), writer.device().date);
     EXPECT_EQ(info.date.timeSpec(), Qt::LocalTime);
-    EXPECT_FALSE(info.isEncrypted);
-    EXPECT_TRUE(info.backupKeyBag.isEmpty());
     // A folder named exactly after the device shows as the device.
     EXPECT_EQ(backup.displayName(), "Test iPhone");
 
