@@ -40,9 +40,9 @@ QByteArray u32(quint32 v)
 
 } // namespace
 
-TEST(Keybag, ParsesAttributesAndClassKeys)
+TEST(Keybag, ParsesAttributesAndClassKeysAndUnlocks)
 {
-    const _KeybagInfo bag = parseKeybag(typicalKeybag().build());
+    _KeybagInfo bag = parseKeybag(typicalKeybag().build());
     EXPECT_EQ(bag.attributes.value("UUID"), g_fixtureBytes(16, 1));
     EXPECT_EQ(g_keybagInt32(bag.attributes.value("VERS")), 3u);
     EXPECT_EQ(g_keybagInt32(bag.attributes.value("ITER")), 10u);
@@ -56,11 +56,8 @@ TEST(Keybag, ParsesAttributesAndClassKeys)
     EXPECT_EQ(eleven.values.value("UUID"), g_fixtureBytes(16, 111));
     EXPECT_EQ(eleven.values.value("WPKY").size(), 40);
     EXPECT_FALSE(eleven.values.contains("KEY"));
-}
 
-TEST(Keybag, UnlocksWithTheRightPassword)
-{
-    _KeybagInfo bag = parseKeybag(typicalKeybag().build());
+    // The right password unwraps every password-wrapped class key, and only those.
     ASSERT_TRUE(unlockWithPasscode(kPassword, bag));
     for (const int c : {1, 2, 3, 4, 11})
         EXPECT_EQ(bag.classKeys.value(c).values.value("KEY"), classKey(c)) << "class " << c;
@@ -85,16 +82,13 @@ TEST(Keybag, WrongPasswordIsToldApartFromDamage)
     EXPECT_THROW(unlockWithPasscode(kPassword, damaged), std::runtime_error);
     // Not "Invalid password.": damage names the file it found damaged.
     EXPECT_TRUE(errorText([&] { g_unlockKeybag(noSalt, kPassword); }).contains("Manifest.plist"));
-}
 
-TEST(Keybag, WrappedKeyOfImpossibleSizeIsDamage)
-{
-    KeybagBuilder builder(kPassword, 10);
-    QByteArray data = builder.build();
-    data += entry("UUID", g_fixtureBytes(16, 9)) + entry("CLAS", u32(1)) + entry("WRAP", u32(2)) +
-            entry("WPKY", QByteArray(20, 'x'));
-    _KeybagInfo bag = parseKeybag(data);
-    EXPECT_THROW(unlockWithPasscode(kPassword, bag), std::runtime_error);
+    // So is a wrapped key of impossible size.
+    const QByteArray badKey = KeybagBuilder(kPassword, 10).build() +
+                              entry("UUID", g_fixtureBytes(16, 9)) + entry("CLAS", u32(1)) +
+                              entry("WRAP", u32(2)) + entry("WPKY", QByteArray(20, 'x'));
+    _KeybagInfo badBag = parseKeybag(badKey);
+    EXPECT_THROW(unlockWithPasscode(kPassword, badBag), std::runtime_error);
 }
 
 TEST(Keybag, EntryRunningPastTheDataThrowsAtEveryCut)

@@ -11,21 +11,23 @@
 #include <deque>
 #include <limits>
 
+// Seconds from 2001 in UTC; the sum with 1970's offset is read as unsigned 32 bit.
 TEST(DateFromDate21, CountsFrom2001InUtc)
 {
-    EXPECT_EQ(dtFromDate21(0), QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC));
-    EXPECT_EQ(dtFromDate21(0).timeSpec(), Qt::UTC);
-    EXPECT_EQ(dtFromDate21(86400 + 61), QDateTime(QDate(2001, 1, 2), QTime(0, 1, 1), Qt::UTC));
-}
-
-TEST(DateFromDate21, SumIsReadAsUnsigned32Bit)
-{
     const QDateTime reference(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
-    // Beyond 2038 the sum no longer fits an int, but is still a valid unsigned time.
     const int max = std::numeric_limits<int>::max();
-    EXPECT_EQ(dtFromDate21(max), reference.addSecs(max));
-    // Just before 1970 wraps to the end of the unsigned range (2106).
-    EXPECT_EQ(dtFromDate21(-978307201), QDateTime(QDate(2106, 2, 7), QTime(6, 28, 15), Qt::UTC));
+    const QList<QPair<int, QDateTime>> cases{
+        {0, reference},
+        {86400 + 61, QDateTime(QDate(2001, 1, 2), QTime(0, 1, 1), Qt::UTC)},
+        // Beyond 2038 the sum no longer fits an int, but is still a valid unsigned time.
+        {max, reference.addSecs(max)},
+        // Just before 1970 wraps to the end of the unsigned range (2106).
+        {-978307201, QDateTime(QDate(2106, 2, 7), QTime(6, 28, 15), Qt::UTC)},
+    };
+    for (const auto &[date21, expected] : cases) {
+        EXPECT_EQ(dtFromDate21(date21), expected) << date21;
+        EXPECT_EQ(dtFromDate21(date21).timeSpec(), Qt::UTC) << date21;
+    }
 }
 
 namespace {
@@ -105,21 +107,17 @@ const char *const kAttributedTail =
 
 } // namespace
 
+// The guid's length byte (the head's last) follows the guid; long ones take the wide form.
 TEST(AttributedBody, OneAttachmentGuid)
 {
     const QString guid = QStringLiteral("9F2A7C11-3B4D-4E5F-8A6B-0C1D2E3F4A5B");
-    const QByteArray head = QByteArray::fromHex(kAttributedHead);
     const QByteArray tail = QByteArray::fromHex(kAttributedTail);
     const QByteArray body = msgAttaAttributeBody(guid);
-    EXPECT_EQ(body, head + guid.toLatin1() + tail);
+    EXPECT_EQ(body, QByteArray::fromHex(kAttributedHead) + guid.toLatin1() + tail);
     // The text the string carries is the single object-replacement character.
     EXPECT_TRUE(body.contains(QByteArray("\x2B\x03\xEF\xBF\xBC")));
-}
 
-TEST(AttributedBody, OtherGuidLengthsKeepTheStreamConsistent)
-{
     const QByteArray head = QByteArray::fromHex(kAttributedHead).chopped(1);
-    const QByteArray tail = QByteArray::fromHex(kAttributedTail);
     const QString shortGuid = QStringLiteral("abc");
     EXPECT_EQ(msgAttaAttributeBody(shortGuid), head + "\x03" + "abc" + tail);
     const QString longGuid(200, QLatin1Char('G'));
