@@ -66,7 +66,7 @@ protected:
     QString m_path;
 };
 
-TEST_F(AbsDbTest, OpensOnFirstUseOnly)
+TEST_F(AbsDbTest, OpensOnFirstUseOnlyAndInsertsReturnTheirRowIds)
 {
     GuidDb db(m_path);
     EXPECT_FALSE(db.isOpen());
@@ -75,6 +75,15 @@ TEST_F(AbsDbTest, OpensOnFirstUseOnly)
     db.beginEdit();
     db.endEdit(true);
     EXPECT_EQ(db.opens, 1);
+
+    // Each insert hands back its new row.
+    const qint64 first = db.insertSqlRow(itemRow(QStringLiteral("x")), QStringLiteral("item"));
+    const qint64 second = db.insertSqlRow(itemRow(QStringLiteral("b")), QStringLiteral("item"), {});
+    EXPECT_NE(first, second);
+    Sqlite3Cursor cursor = db.queryThrow(
+        Sqlite3Sql("select rowid, guid from item where rowid = ?").addInt64Param(second));
+    ASSERT_TRUE(cursor.moveNext());
+    EXPECT_EQ(cursor.getText(QStringLiteral("GUID")), QStringLiteral("b"));
 }
 
 TEST_F(AbsDbTest, EndEditWithoutBeginEditDoesNothing)
@@ -87,18 +96,6 @@ TEST_F(AbsDbTest, EndEditWithoutBeginEditDoesNothing)
     // The database still takes work afterwards.
     db.insertSqlRow(itemRow(QStringLiteral("a")), QStringLiteral("item"));
     EXPECT_EQ(committedItems(), 1);
-}
-
-TEST_F(AbsDbTest, InsertSqlRowReturnsTheNewRowId)
-{
-    GuidDb db(m_path);
-    const qint64 first = db.insertSqlRow(itemRow(QStringLiteral("a")), QStringLiteral("item"));
-    const qint64 second = db.insertSqlRow(itemRow(QStringLiteral("b")), QStringLiteral("item"), {});
-    EXPECT_NE(first, second);
-    Sqlite3Cursor cursor = db.queryThrow(
-        Sqlite3Sql("select rowid, guid from item where rowid = ?").addInt64Param(second));
-    ASSERT_TRUE(cursor.moveNext());
-    EXPECT_EQ(cursor.getText(QStringLiteral("GUID")), QStringLiteral("b"));
 }
 
 TEST_F(AbsDbTest, AConstraintViolationThrowsAndInsertsNothing)

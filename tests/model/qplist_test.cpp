@@ -159,7 +159,7 @@ TEST(QPlist, StringListTakesTheStringItemsOfAnArrayOnly)
     EXPECT_TRUE(QPlist().toStringList().isEmpty());
 }
 
-TEST(QPlist, ItemHandlesOutliveTheirTreeHandle)
+TEST(QPlist, ItemHandlesOutliveTheirTreeHandleFreeingNullsEveryCopy)
 {
     QPlist name;
     QPlist apps;
@@ -170,6 +170,20 @@ TEST(QPlist, ItemHandlesOutliveTheirTreeHandle)
     }
     EXPECT_EQ(name.toString(), QString::fromUtf8("Anna’s phone"));
     EXPECT_EQ(apps.at(0).toString(), "com.example.one");
+
+    // Freeing a tree nulls every copy of its handle.
+    QPlist tree = QPlist::newDict();
+    tree.put("k", QPlist::fromBool(true));
+    const QPlist copy = tree;
+    tree.plistFree();
+    EXPECT_TRUE(copy.isNull());
+    // Letting go of a borrowed item does not free it inside its tree.
+    QPlist tree2 = QPlist::newDict();
+    tree2.put("k", QPlist::fromBool(true));
+    QPlist borrowed = tree2.get("k");
+    borrowed.plistFree();
+    EXPECT_TRUE(borrowed.isNull());
+    EXPECT_TRUE(tree2.get("k").toBool());
 }
 
 TEST(QPlist, PutAndPushBackTakeOverOrCopy)
@@ -210,22 +224,6 @@ TEST(QPlist, PutAndPushBackTakeOverOrCopy)
     dict.plistFree();
     EXPECT_TRUE(dict.isNull());
     EXPECT_EQ(map.value("a").toString(), "second"); // copies, not views
-}
-
-TEST(QPlist, FreeingNullsEveryCopy)
-{
-    QPlist tree = QPlist::newDict();
-    tree.put("k", QPlist::fromBool(true));
-    const QPlist copy = tree;
-    tree.plistFree();
-    EXPECT_TRUE(copy.isNull());
-    // Letting go of a borrowed item does not free it inside its tree.
-    QPlist tree2 = QPlist::newDict();
-    tree2.put("k", QPlist::fromBool(true));
-    QPlist borrowed = tree2.get("k");
-    borrowed.plistFree();
-    EXPECT_TRUE(borrowed.isNull());
-    EXPECT_TRUE(tree2.get("k").toBool());
 }
 
 TEST(QPlist, DatesRoundTripInWholeSeconds)
