@@ -7,24 +7,16 @@
 #include <type_traits>
 #include <vector>
 
-// Several fields of a record as texts, so that one check compares them all and a failure prints
-// every value side by side (gtest prints standard strings, not Qt's).
-inline std::string fieldText(const QString &value)
+// Several fields of a record as texts (byte arrays in hex), so that one check compares them all
+// and a failure prints every value side by side (gtest prints standard strings, not Qt's).
+template <typename T> std::string fieldText(const T &value)
 {
-    return value.toStdString();
-}
-inline std::string fieldText(const char *value)
-{
-    return value;
-}
-inline std::string fieldText(const QByteArray &value)
-{
-    return value.toHex().toStdString();
-}
-template <typename T, typename = std::enable_if_t<std::is_arithmetic_v<T>>>
-std::string fieldText(T value)
-{
-    return std::to_string(value);
+    if constexpr (std::is_arithmetic_v<T>)
+        return std::to_string(value);
+    else if constexpr (std::is_same_v<T, QByteArray>)
+        return value.toHex().toStdString();
+    else
+        return QString(value).toStdString();
 }
 
 template <typename... T> std::vector<std::string> fields(const T &...values)

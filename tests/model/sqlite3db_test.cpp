@@ -1,5 +1,6 @@
 // The connection, statement and cursor layer against real database files.
 #include "errortext.h"
+#include "fields.h"
 #include "model/sqlite3exception.h"
 #include "model/sqlite3row.h"
 #include "scratchdb.h"
@@ -158,21 +159,18 @@ TEST_F(Sqlite3DBTest, ColumnsAreFoundWithoutRegardToCaseAndMissingOnesReadEmpty)
     // Before the first row there is nothing to read.
     EXPECT_EQ(cursor.getText(QStringLiteral("Name")), QString());
     ASSERT_TRUE(cursor.moveNext());
-    EXPECT_EQ(cursor.getInt64(QStringLiteral("rowid")), 1);
-    EXPECT_EQ(cursor.getInt(QStringLiteral("ROWID")), 1);
-    EXPECT_EQ(cursor.getText(QStringLiteral("NAME")), QStringLiteral("first"));
-    EXPECT_EQ(cursor.getText(QStringLiteral("name")), QStringLiteral("first"));
-    EXPECT_TRUE(cursor.hasColumn(QStringLiteral("NULLABLE")));
-
-    EXPECT_EQ(cursor.getInt(QStringLiteral("nullable")), 0);
-    EXPECT_TRUE(cursor.getText(QStringLiteral("nullable")).isEmpty());
-    EXPECT_FALSE(cursor.hasColumn(QStringLiteral("_last")));
-    EXPECT_EQ(cursor.getInt(QStringLiteral("_last")), 0);
-    EXPECT_EQ(cursor.getInt64(QStringLiteral("_last")), 0);
-    EXPECT_TRUE(cursor.getText(QStringLiteral("_last")).isEmpty());
-    EXPECT_TRUE(cursor.getBlob(QStringLiteral("_last")).isEmpty());
-    EXPECT_EQ(cursor.getInt64(7), 0);
-    EXPECT_EQ(cursor.getInt64(-1), 0);
+    EXPECT_EQ(fields(cursor.getInt64(QStringLiteral("rowid")),
+                     cursor.getInt(QStringLiteral("ROWID")), cursor.getText(QStringLiteral("NAME")),
+                     cursor.getText(QStringLiteral("name")),
+                     cursor.hasColumn(QStringLiteral("NULLABLE")),
+                     cursor.getInt(QStringLiteral("nullable")),
+                     cursor.getText(QStringLiteral("nullable"))),
+              fields(1, 1, "first", "first", true, 0, ""));
+    const QString last = QStringLiteral("_last");
+    EXPECT_EQ(fields(cursor.hasColumn(last), cursor.getInt(last), cursor.getInt64(last),
+                     cursor.getText(last), cursor.getBlob(last), cursor.getInt64(7),
+                     cursor.getInt64(-1)),
+              fields(false, 0, 0, "", QByteArray(), 0, 0));
 
     // Past the end the cursor stays finished instead of starting over.
     EXPECT_FALSE(cursor.moveNext());
