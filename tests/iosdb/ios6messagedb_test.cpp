@@ -146,14 +146,13 @@ TEST_F(IOS6ReaderTest, LoadsAPhoneHistoryCompletely)
 
     // The member who left is no participant any more, yet keeps their earlier messages.
     const _MsgChat *group = d.chats.value(h.group);
-    EXPECT_EQ(group->handleMap.size(), 2);
-    EXPECT_FALSE(group->handleMap.contains(QString::number(h.cleo)));
-    ASSERT_TRUE(d.messages.contains(h.cleoEarly));
-    ASSERT_NE(d.messages.value(h.cleoEarly)->handle, nullptr);
-    EXPECT_EQ(d.messages.value(h.cleoEarly)->handle->rowid, h.cleo);
-    EXPECT_EQ(d.messages.value(h.cleoLeft)->item_type, 3);
-    EXPECT_EQ(d.messages.value(h.cleoLeft)->handle, d.handles.value(h.cleo));
-    EXPECT_EQ(group->messageMap.size(), 4);
+    const _MsgHandle *cleo = must(d.handles.value(h.cleo));
+    const _MsgMessage *left = must(d.messages.value(h.cleoLeft));
+    EXPECT_EQ(fields(group->handleMap.size(), group->handleMap.contains(QString::number(h.cleo)),
+                     group->messageMap.size(), left->item_type),
+              fields(2, false, 4, 3));
+    EXPECT_EQ(must(d.messages.value(h.cleoEarly))->handle, cleo);
+    EXPECT_EQ(left->handle, cleo);
 
     // Attachments: a present file, one never downloaded, one whose name climbs out of the root.
     const _MsgMessage *photoMsg = d.messages.value(h.photoMsg);
@@ -165,9 +164,10 @@ TEST_F(IOS6ReaderTest, LoadsAPhoneHistoryCompletely)
     ASSERT_EQ(d.messages.value(h.evilMsg)->attachmentMap.size(), 1);
     EXPECT_TRUE(d.messages.value(h.evilMsg)->attachments().first()->localPath.isEmpty());
 
-    EXPECT_TRUE(m_db.isHandleBelong2Chat(h.group, h.ben));
-    EXPECT_FALSE(m_db.isHandleBelong2Chat(h.group, h.cleo));
-    EXPECT_FALSE(m_db.isHandleBelong2Chat(h.annaSms, h.ben));
+    EXPECT_EQ(fields(m_db.isHandleBelong2Chat(h.group, h.ben),
+                     m_db.isHandleBelong2Chat(h.group, h.cleo),
+                     m_db.isHandleBelong2Chat(h.annaSms, h.ben)),
+              fields(true, false, false));
 }
 
 TEST_F(IOS6ReaderTest, OriginalLayoutLoadsEveryMessage)

@@ -1,4 +1,5 @@
 #include "errortext.h"
+#include "fields.h"
 #include "fixtures/cryptofixtures.h"
 #include "fixtures/keybagbuilder.h"
 #include "itunes/invalidpassworderror.h"
@@ -43,19 +44,16 @@ QByteArray u32(quint32 v)
 TEST(Keybag, ParsesAttributesAndClassKeysAndUnlocks)
 {
     _KeybagInfo bag = parseKeybag(typicalKeybag().build());
-    EXPECT_EQ(bag.attributes.value("UUID"), g_fixtureBytes(16, 1));
-    EXPECT_EQ(g_keybagInt32(bag.attributes.value("VERS")), 3u);
-    EXPECT_EQ(g_keybagInt32(bag.attributes.value("ITER")), 10u);
-    EXPECT_EQ(g_keybagInt32(bag.attributes.value("WRAP")), 0u);
-    EXPECT_TRUE(bag.attributes.contains("HMCK"));
-    EXPECT_FALSE(bag.attributes.contains("CLAS"));
+    const auto &attrs = bag.attributes;
+    EXPECT_EQ(fields(attrs.value("UUID"), g_keybagInt32(attrs.value("VERS")),
+                     g_keybagInt32(attrs.value("ITER")), g_keybagInt32(attrs.value("WRAP")),
+                     attrs.contains("HMCK"), attrs.contains("CLAS")),
+              fields(g_fixtureBytes(16, 1), 3u, 10u, 0u, true, false));
     EXPECT_EQ(bag.classKeys.keys(), (QList<int>{1, 2, 3, 4, 5, 11}));
     const _KeybagPros &eleven = bag.classKeys.value(11);
-    EXPECT_EQ(eleven.getInt32("CLAS"), 11u);
-    EXPECT_EQ(eleven.getInt32("WRAP"), 2u);
-    EXPECT_EQ(eleven.values.value("UUID"), g_fixtureBytes(16, 111));
-    EXPECT_EQ(eleven.values.value("WPKY").size(), 40);
-    EXPECT_FALSE(eleven.values.contains("KEY"));
+    EXPECT_EQ(fields(eleven.getInt32("CLAS"), eleven.getInt32("WRAP"), eleven.values.value("UUID"),
+                     eleven.values.value("WPKY").size(), eleven.values.contains("KEY")),
+              fields(11u, 2u, g_fixtureBytes(16, 111), 40, false));
 
     // The right password unwraps every password-wrapped class key, and only those.
     ASSERT_TRUE(unlockWithPasscode(kPassword, bag));
@@ -124,13 +122,14 @@ TEST(Keybag, EdgeCasesOfTheEntryOrder)
                             entry("VERS", u32(4)) + entry("UUID", "k1") + entry("CLAS", u32(7)) +
                             entry("WRAP", u32(1)) + entry("TKMT", u32(0));
     const _KeybagInfo bag = parseKeybag(data);
-    EXPECT_EQ(g_keybagInt32(bag.attributes.value("VERS")), 4u);
-    EXPECT_EQ(g_keybagInt32(bag.attributes.value("WRAP")), 0u);
-    EXPECT_EQ(bag.attributes.value("UUID"), QByteArray("bag"));
-    EXPECT_TRUE(bag.attributes.contains("TKMT"));
+    EXPECT_EQ(fields(g_keybagInt32(bag.attributes.value("VERS")),
+                     g_keybagInt32(bag.attributes.value("WRAP")), bag.attributes.value("UUID"),
+                     bag.attributes.contains("TKMT")),
+              fields(4u, 0u, QByteArray("bag"), true));
     ASSERT_EQ(bag.classKeys.keys(), QList<int>{7});
-    EXPECT_EQ(bag.classKeys.value(7).values.value("UUID"), QByteArray("k1"));
-    EXPECT_EQ(bag.classKeys.value(7).getInt32("WRAP"), 1u);
+    EXPECT_EQ(fields(bag.classKeys.value(7).values.value("UUID"),
+                     bag.classKeys.value(7).getInt32("WRAP")),
+              fields(QByteArray("k1"), 1u));
 
     // Short integer values read as 0 rather than past their end.
     EXPECT_EQ(g_keybagInt32(QByteArray("\x01\x02", 2)), 0u);
