@@ -4,7 +4,6 @@
 #include "itunes/manifestdbreader.h"
 #include "itunes/mbfilerecord.h"
 
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -4,7 +4,6 @@
 #include "export/ctinfo.h"
 #include "export/qvcardparser.h"
 
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
