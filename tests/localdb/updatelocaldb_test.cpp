@@ -110,14 +110,12 @@ TEST_F(UpdateLocalDbTest, EachMediaPartBecomesAMessageWithItsFile)
     ASSERT_EQ(loaded.messages.size(), 2);
     QStringList transferNames;
     for (const _MsgMessage *message : loaded.messages) {
-        EXPECT_EQ(message->text, QString(kPlaceholder));
-        EXPECT_EQ(message->date, 5000);
         ASSERT_EQ(message->attachmentMap.size(), 1);
         const _MsgAttachment *attachment = message->attachmentMap.begin().value();
         transferNames.append(attachment->transfer_name);
-        EXPECT_EQ(attachment->mime_type, "image/jpeg");
-        EXPECT_EQ(attachment->uti, "public.jpeg");
-        EXPECT_EQ(attachment->created_date, 5000);
+        EXPECT_EQ(fields(message->text, message->date, attachment->mime_type, attachment->uti,
+                         attachment->created_date),
+                  fields(QString(kPlaceholder), 5000, "image/jpeg", "public.jpeg", 5000));
         EXPECT_EQ(message->attributedBody, msgAttaAttributeBody(attachment->guid));
         // Named the way the phone files its attachments, below the database's own tree.
         const QString prefix = QStringLiteral("~/Library/SMS/Attachments/%1/%2/%3/")
