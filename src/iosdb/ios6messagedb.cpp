@@ -620,6 +620,16 @@ bool IOS6MessageDb::isItemTypeEnabled() const
 
 void IOS6MessageDb::chats(MsgData &data)
 {
+    readChats(data, true);
+}
+
+void IOS6MessageDb::chatsUndated(MsgData &data)
+{
+    readChats(data, false);
+}
+
+void IOS6MessageDb::readChats(MsgData &data, bool dated)
+{
     openCheck();
     m_contacts->openForReader();
     __MsgData &d = *data.p();
@@ -635,7 +645,7 @@ void IOS6MessageDb::chats(MsgData &data)
         });
     }
 
-    if (!tableSqlContains(kChat, QStringLiteral("_last INTEGER"), Qt::CaseInsensitive)) {
+    if (dated && !tableSqlContains(kChat, QStringLiteral("_last INTEGER"), Qt::CaseInsensitive)) {
         // Each date in its own unit (see date21FromStored), so that a chat mixing them still finds
         // its newest message.
         c = queryThrow("select chat_id, max(case when date >= 10000000000 then date / 1000000000 "

@@ -43,6 +43,10 @@ public:
     // local mode, adding the columns an older local database lacks. Throws std::runtime_error.
     void openCheck() override;
     void chats(MsgData &data) override;
+    // chats(), but a chat's newest date (chat->last) is left as stored: where the table does not
+    // keep it, working it out takes a pass over every message, which a listing of messages does
+    // without.
+    void chatsUndated(MsgData &data);
     // chatId <= 0 loads every chat's messages.
     void messages(MsgData &data, qint64 chatId) override;
     int type() const override { return kIOS6; }
@@ -117,6 +121,7 @@ private:
     class HandleReader;
     class MessageInsert;
 
+    void readChats(MsgData &data, bool dated);
     void createFromSchema();
     void requireTables();
     void upgradeLocalColumns();

@@ -92,7 +92,7 @@ void IOS6MessageStream::prepare()
     m_db.openCheck();
     // Rows added or deleted by another program meanwhile would not match what was counted.
     m_db.executeThrow("begin");
-    m_db.chats(m_data);
+    m_db.chatsUndated(m_data);
     m_rows = std::make_unique<RowReader>(m_db);
     readEntries();
     readAttachments();
