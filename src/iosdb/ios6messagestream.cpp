@@ -116,23 +116,30 @@ void IOS6MessageStream::readEntries()
                                       : QStringLiteral("m.rowid, m.date, 0");
     Sqlite3Cursor c = m_db.queryThrow(m_db.messageRowsSql(columns, 0));
     const __MsgData &d = *m_data.p();
+    qint64 chatId = 0;
+    _MsgChat *chat = nullptr;
     while (c.moveNext()) {
+        // Rows of one chat mostly come together: its record is looked up once for them.
+        if (c.getInt64(0) != chatId || !chat) {
+            chatId = c.getInt64(0);
+            chat = d.chats.value(chatId);
+        }
         // A join row left behind by a chat that is gone has nothing to show the message in.
-        _MsgChat *chat = d.chats.value(c.getInt64(0));
         if (!chat)
             continue;
         Entry entry;
         entry.rowid = c.getInt64(1);
         entry.chat = chat;
         entry.date = date21FromStored(c.getInt64(2));
-        entry.reaction =
-            MsgReactions::isReactionType(c.getInt(3)) || MsgReactions::isRemovalType(c.getInt(3));
+        const int type = c.getInt(3);
+        entry.reaction = MsgReactions::isReactionType(type) || MsgReactions::isRemovalType(type);
         m_entries.push_back(entry);
     }
     // A message in two chats is one message, shown in the chat of its last join row as a load
     // leaves it.
-    std::stable_sort(m_entries.begin(), m_entries.end(),
-                     [](const Entry &a, const Entry &b) { return a.rowid < b.rowid; });
+    const auto byRowid = [](const Entry &a, const Entry &b) { return a.rowid < b.rowid; };
+    if (!std::is_sorted(m_entries.begin(), m_entries.end(), byRowid))
+        std::stable_sort(m_entries.begin(), m_entries.end(), byRowid);
     auto kept = m_entries.begin();
     for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
         if (it + 1 != m_entries.end() && (it + 1)->rowid == it->rowid)
@@ -170,9 +177,11 @@ void IOS6MessageStream::readAttachments()
         });
         m_attachments.push_back({messageId, attachmentId, attachment});
     }
-    std::stable_sort(
-        m_attachments.begin(), m_attachments.end(),
-        [](const AttachmentLink &a, const AttachmentLink &b) { return a.messageId < b.messageId; });
+    const auto byMessage = [](const AttachmentLink &a, const AttachmentLink &b) {
+        return a.messageId < b.messageId;
+    };
+    if (!std::is_sorted(m_attachments.begin(), m_attachments.end(), byMessage))
+        std::stable_sort(m_attachments.begin(), m_attachments.end(), byMessage);
 }
 
 void IOS6MessageStream::readReactions()
