@@ -683,7 +683,7 @@ void IOS6MessageDb::readChats(MsgData &data, bool dated)
         handles.read(c);
 }
 
-Sqlite3Sql IOS6MessageDb::messageRowsSql(const QString &messageColumns, qint64 chatId)
+Sqlite3Sql IOS6MessageDb::messageRowsSql(const QString &messageColumns, qint64 chatId) const
 {
     Sqlite3Sql sql(QStringLiteral("select j.chat_id, %1 from chat_message_join as j inner join "
                                   "message as m on j.message_id = m.rowid")

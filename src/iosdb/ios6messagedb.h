@@ -103,7 +103,7 @@ public:
     // What messages() reads with, for a reader that walks the rows its own way
     // (IOS6MessageStream). The join rows of the messages shown of chat chatId (every chat when
     // 0): "chat_id" and the given columns of the message, as "m".
-    Sqlite3Sql messageRowsSql(const QString &messageColumns, qint64 chatId);
+    Sqlite3Sql messageRowsSql(const QString &messageColumns, qint64 chatId) const;
     // The attachment rows of messages of chat chatId (every chat when 0), with "message_id".
     static Sqlite3Sql attachmentRowsSql(qint64 chatId);
     static Sqlite3RecordReader<_MsgMessage> messageRowReader();

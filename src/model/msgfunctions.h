@@ -66,11 +66,11 @@ struct MsgOrderKey
 bool g_messageKeyBefore(const MsgOrderKey &a, const MsgOrderKey &b);
 
 // Puts [begin, end) into the order g_sortMessages gives messages, oldest first; keyOf(item) is
-// the item's MsgOrderKey. The message order is no strict
-// weak ordering (a~b by row and date closeness, b~c, yet a and c ordered by date), which
-// std::sort may run past the range on. So: first a strict total order by (date, row ids), so the
-// outcome does not depend on the input order, then a merge sort, whose loops are bounded whatever
-// the predicate answers, to put close messages into storing order.
+// the item's MsgOrderKey. The message order is no strict weak ordering (a~b by row and date
+// closeness, b~c, yet a and c ordered by date), which std::sort may run past the range on. So:
+// first a strict total order by (date, row ids), so that the outcome does not depend on the input
+// order, then a merge sort, whose loops are bounded whatever the predicate answers, to put close
+// messages into storing order.
 template <typename Iterator, typename KeyOf>
 void g_sortInMessageOrder(Iterator begin, Iterator end, KeyOf keyOf)
 {
