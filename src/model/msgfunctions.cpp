@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -172,14 +173,33 @@ QByteArray msgAttaAttributeBody(const QString &guid)
     return head + typedStreamLength(guidBytes.size()) + guidBytes + tail;
 }
 
-bool compareMsgMessageAsc(const _MsgMessage *a, const _MsgMessage *b)
+namespace {
+
+// What the message order reads of a message, copied out so that sorting a million of them does
+// not wait on memory for each comparison.
+struct SortKey
+{
+    int date;
+    qint64 srcRowId;
+    qint64 rowid;
+    _MsgMessage *message;
+};
+
+template <typename Record> bool storedEarlier(const Record &a, const Record &b)
 {
     // Messages stored close together by one phone database and sent within two minutes keep the
     // phone's storing order, since their dates have only one-second resolution.
-    if (rowIdsClose(a->srcRowId, b->srcRowId) &&
-        qAbs(qint64(a->date) - qint64(b->date)) <= kCloseSeconds)
-        return a->srcRowId < b->srcRowId;
-    return a->date < b->date;
+    if (rowIdsClose(a.srcRowId, b.srcRowId) &&
+        qAbs(qint64(a.date) - qint64(b.date)) <= kCloseSeconds)
+        return a.srcRowId < b.srcRowId;
+    return a.date < b.date;
+}
+
+} // namespace
+
+bool compareMsgMessageAsc(const _MsgMessage *a, const _MsgMessage *b)
+{
+    return storedEarlier(*a, *b);
 }
 
 bool compareMsgMessageDesc(const _MsgMessage *a, const _MsgMessage *b)
@@ -204,14 +224,20 @@ void g_sortMessages(QList<_MsgMessage *> &messages, Qt::SortOrder order)
     // in its unguarded partition. Instead: first a strict total order by (date, row id) so the
     // outcome does not depend on the input order, then a merge sort, whose loops are bounded
     // whatever the predicate answers, to put close messages into storing order.
-    std::sort(messages.begin(), messages.end(), [](const _MsgMessage *a, const _MsgMessage *b) {
-        if (a->date != b->date)
-            return a->date < b->date;
-        if (a->srcRowId != b->srcRowId)
-            return a->srcRowId < b->srcRowId;
-        return a->rowid < b->rowid;
+    std::vector<SortKey> keys;
+    keys.reserve(size_t(messages.size()));
+    for (_MsgMessage *message : std::as_const(messages))
+        keys.push_back({message->date, message->srcRowId, message->rowid, message});
+    std::sort(keys.begin(), keys.end(), [](const SortKey &a, const SortKey &b) {
+        if (a.date != b.date)
+            return a.date < b.date;
+        if (a.srcRowId != b.srcRowId)
+            return a.srcRowId < b.srcRowId;
+        return a.rowid < b.rowid;
     });
-    std::stable_sort(messages.begin(), messages.end(), compareMsgMessageAsc);
+    std::stable_sort(keys.begin(), keys.end(), storedEarlier<SortKey>);
     if (order == Qt::DescendingOrder)
-        std::reverse(messages.begin(), messages.end());
+        std::reverse(keys.begin(), keys.end());
+    for (qsizetype i = 0; i < messages.size(); ++i)
+        messages[i] = keys[size_t(i)].message;
 }

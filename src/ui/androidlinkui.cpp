@@ -127,6 +127,8 @@ void AndroidLinkUi::restore2android(const QList<_MsgMessage *> &messages, _AbsDB
         return;
     m_tree.clearChilds(target);
     target->data = MsgData();
+    // Read again in the background when it is shown next.
+    target->messagesLoaded = false;
     try {
         target->db->chats(target->data);
         m_tree.listChats(target);
