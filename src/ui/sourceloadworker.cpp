@@ -104,9 +104,9 @@ void SourceLoadWorker::read()
     QList<_MsgMessage *> shown = data.messages();
     shown.removeIf([](const _MsgMessage *message) { return !message->isShownAlone(); });
     g_sortMessages(shown, Qt::AscendingOrder);
-    qCInfo(lcUi) << shown.size() << "messages read in" << readMs << "ms (" << readCpuMs
-                 << "ms of processor), sorted in" << clock.elapsed() << "ms ("
-                 << threadCpuMs() - cpuAtStart - readCpuMs << "ms of processor)";
+    qCInfo(lcUi).nospace() << shown.size() << " messages read in " << readMs << " ms (" << readCpuMs
+                           << " ms of processor), sorted in " << clock.elapsed() << " ms ("
+                           << threadCpuMs() - cpuAtStart - readCpuMs << " ms of processor)";
     m_loadedNodes = ItemModelMain::chatNodes(data);
     m_data = data;
     m_shown = shown;
