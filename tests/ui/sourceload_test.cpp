@@ -177,3 +177,21 @@ TEST(SourceLoad, NothingLandsOfAPhoneUnpluggedWhileItLoads)
     EXPECT_EQ(window.smsModel()->rowCount(), 0);
     EXPECT_EQ(countText(window), QStringLiteral("Messages: 0"));
 }
+
+TEST(SourceLoad, APhonesChatChosenBeforeItsMessagesAreReadIsShownOnceTheyAre)
+{
+    const ScopedDataFolder data;
+    writeSamplePhone();
+    MainWindow window;
+    AbsTreeItemModel::_ItemNode *phone = window.treeModel()->devicesRoot()->child(0);
+    ASSERT_NE(phone, nullptr);
+
+    click(window, phone->child(1));
+    EXPECT_EQ(countText(window), QStringLiteral("Loading messages..."));
+    ASSERT_TRUE(settles(window));
+    const AbsTreeItemModel::_ItemNode *current = window.display().currentNode();
+    ASSERT_NE(current, nullptr);
+    EXPECT_EQ(current->parent, phone);
+    EXPECT_EQ(shownTexts(window),
+              QStringList({QStringLiteral("hello alice"), QStringLiteral("alice again")}));
+}
