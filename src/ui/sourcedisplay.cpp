@@ -303,6 +303,9 @@ void SourceDisplay::onRowsRemoving(const QModelIndex &parent, int first, int las
 {
     // A phone unplugged or a database deleted: the list lets go of its records, and a load of it
     // must not land on the node that is gone.
+    // Rows under a source are its chats: a million-message load swaps thousands of them.
+    if (ItemModelMain::sourceOf(AbsTreeItemModel::nodeOf(parent)))
+        return;
     const AbsTreeItemModel::_ItemNode *shownSource = ItemModelMain::sourceOf(currentNode());
     for (int row = first; row <= last; ++row) {
         const auto *node = AbsTreeItemModel::nodeOf(m_views.tree.index(row, 0, parent));
