@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -213,7 +214,20 @@ bool compareMsgAttachmentAsc(const _MsgAttachment *a, const _MsgAttachment *b)
 
 void g_sortMessages(QList<_MsgMessage *> &messages, Qt::SortOrder order)
 {
-    g_sortInMessageOrder(messages.begin(), messages.end(), orderKeyOf);
+    // The keys are copied out so that sorting a million messages does not wait on memory for
+    // each comparison.
+    struct Keyed
+    {
+        MsgOrderKey key;
+        _MsgMessage *message;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(size_t(messages.size()));
+    for (_MsgMessage *message : std::as_const(messages))
+        keyed.push_back({orderKeyOf(message), message});
+    g_sortInMessageOrder(keyed.begin(), keyed.end(), [](const Keyed &k) { return k.key; });
     if (order == Qt::DescendingOrder)
-        std::reverse(messages.begin(), messages.end());
+        std::reverse(keyed.begin(), keyed.end());
+    for (qsizetype i = 0; i < messages.size(); ++i)
+        messages[i] = keyed[size_t(i)].message;
 }
