@@ -95,6 +95,11 @@ TEST_F(PdfExportTest, EachChatGetsItsOwnFileWithItsTextsAndNames)
     EXPECT_TRUE(oneToOne.trimmed().startsWith(QStringLiteral("Ann Ödegaard")));
     EXPECT_EQ(oneToOne.count(QStringLiteral("Ödegaard")), 1);
     EXPECT_TRUE(group42.trimmed().startsWith(QStringLiteral("+15550002, Ann Ödegaard")));
+    // The bold heading is drawn from the page's own face: each file embeds that one face.
+    for (const QString &file : files)
+        EXPECT_EQ(PdfProbe::fonts(QDir(folder).filePath(file)).join(' ').toStdString(),
+                  "DejaVuSans")
+            << file.toStdString();
     EXPECT_FALSE(oneToOne.contains(QStringLiteral("Привет")));
 }
 
