@@ -10,9 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QDirIterator>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
