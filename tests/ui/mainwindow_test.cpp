@@ -13,7 +13,6 @@
 #include "ui/itemmodelsms.h"
 #include "ui/itemnodetype.h"
 #include "ui/localdbitemnode.h"
-#include "ui/localdbselform.h"
 #include "ui/mainwindow.h"
 #include "ui/mylistview.h"
 #include "ui/mytreeview.h"
@@ -29,15 +28,12 @@
 #include <QPrintPreviewDialog>
 
 #include <QAction>
-#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSet>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -57,23 +53,23 @@ QString labelText(const MainWindow &window, const char *name)
     return label ? label->text() : QStringLiteral("<missing>");
 }
 
+const char *const kToolbarActions[] = {"actionBackup",  "actionI2A",    "actionDb2A",
+                                       "actionExtract", "actionExport", "actionPrint",
+                                       "actionDelete"};
+
 QMap<QString, bool> toolbarState(const MainWindow &window)
 {
     QMap<QString, bool> state;
-    for (const char *name : {"actionBackup", "actionI2A", "actionDb2A", "actionExtract",
-                             "actionExport", "actionPrint", "actionDelete"})
-        state[QLatin1String(name)] = window.findChild<QAction *>(QLatin1String(name))->isEnabled();
+    for (const char *name : kToolbarActions)
+        state[QLatin1String(name)] = action(window, name)->isEnabled();
     return state;
 }
 
-QMap<QString, bool> enabledOnly(std::initializer_list<const char *> names)
+QMap<QString, bool> enabledOnly(const QStringList &names)
 {
     QMap<QString, bool> state;
-    for (const char *name : {"actionBackup", "actionI2A", "actionDb2A", "actionExtract",
-                             "actionExport", "actionPrint", "actionDelete"})
-        state[QLatin1String(name)] = false;
-    for (const char *name : names)
-        state[QLatin1String(name)] = true;
+    for (const char *name : kToolbarActions)
+        state[QLatin1String(name)] = names.contains(QLatin1String(name));
     return state;
 }
 
@@ -103,9 +99,8 @@ TEST(MainWindow, ListsLocalDatabaseFoldersAndTheTwoRoots)
 
     const MainWindow window;
     EXPECT_EQ(titles(window.treeModel()->topLevelNodes()),
-              QStringList({QStringLiteral("Devices"), QStringLiteral("Local Databases")}));
-    EXPECT_EQ(window.treeModel()->localDbNames(),
-              QStringList({QStringLiteral("Archive 2012"), QStringLiteral("Work phone")}));
+              QStringList({"Devices", "Local Databases"}));
+    EXPECT_EQ(window.treeModel()->localDbNames(), QStringList({"Archive 2012", "Work phone"}));
     EXPECT_EQ(window.treeModel()->devicesRoot()->childCount(), 0);
 }
 
@@ -116,19 +111,16 @@ TEST_F(SampleWindow, SelectingLocalDatabaseListsChatsNewestFirstAndShowsAllMessa
     ASSERT_EQ(db->childCount(), 0);
 
     select(m_window, db);
-    EXPECT_EQ(titles(db->children()),
-              QStringList({QStringLiteral("+15550002222"), QStringLiteral("+15550001111")}));
+    EXPECT_EQ(titles(db->children()), QStringList({"+15550002222", "+15550001111"}));
     EXPECT_EQ(shownTexts(m_window),
-              QStringList({QStringLiteral("hello alice"), QStringLiteral("bob says hi"),
-                           QStringLiteral("alice again"), QStringLiteral("bye bob")}));
+              QStringList({"hello alice", "bob says hi", "alice again", "bye bob"}));
     EXPECT_EQ(m_window.currentChat(), nullptr);
     EXPECT_EQ(labelText(m_window, "lbSMSCount"), QStringLiteral("Messages: 4"));
     EXPECT_EQ(labelText(m_window, "lbChatName"), QStringLiteral("All"));
     QTRY_VERIFY(m_window.treeView()->isExpanded(m_window.treeModel()->indexOfItemNode(db)));
 
     select(m_window, db->child(1));
-    EXPECT_EQ(shownTexts(m_window),
-              QStringList({QStringLiteral("hello alice"), QStringLiteral("alice again")}));
+    EXPECT_EQ(shownTexts(m_window), QStringList({"hello alice", "alice again"}));
     ASSERT_NE(m_window.currentChat(), nullptr);
     EXPECT_EQ(labelText(m_window, "lbChatName"), QStringLiteral("+15550001111"));
 
@@ -298,7 +290,7 @@ TEST_F(SampleWindow, PrintingOpensThePreviewOfTheShownMessages)
         }
     });
     closer.start();
-    m_window.findChild<QAction *>(QStringLiteral("actionPrint"))->trigger();
+    action(m_window, "actionPrint")->trigger();
     EXPECT_EQ(previews, 1);
 }
 
@@ -314,23 +306,11 @@ TEST_F(SampleWindow, SavingSelectedMessagesIntoNewDatabaseCreatesAndListsIt)
     ASSERT_EQ(m_window.listView()->selectedRowsInOrder().size(), 2);
 
     QStringList offered;
-    g_whenModal([&offered](QWidget *modal) {
-        auto *form = qobject_cast<LocalDbSelForm *>(modal);
-        if (!form)
-            return false;
-        auto *names = form->findChild<QComboBox *>(QStringLiteral("cbLocalDbNames"));
-        for (int i = 0; i < names->count(); ++i)
-            offered << names->itemText(i);
-        offered << names->currentText();
-        names->setEditText(QStringLiteral("Bob only"));
-        form->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
-        return true;
-    });
+    answerLocalDbForm(QStringLiteral("Bob only"), "btnOK", &offered);
     MessageBoxCloser closer; // the success box of the save
     m_window.miBackupSel();
 
-    EXPECT_EQ(offered,
-              QStringList({QString(), QStringLiteral("phone"), QStringLiteral("phone_Backup")}));
+    EXPECT_EQ(offered, QStringList({QString(), "phone", "phone_Backup"}));
     ASSERT_GE(closer.count(), 1);
     EXPECT_TRUE(closer.last().text.contains(QStringLiteral("2")))
         << closer.last().text.toStdString();
@@ -340,10 +320,9 @@ TEST_F(SampleWindow, SavingSelectedMessagesIntoNewDatabaseCreatesAndListsIt)
     Node *saved = m_window.treeModel()->findLocalDb(QStringLiteral("bob ONLY"));
     ASSERT_NE(saved, nullptr);
     EXPECT_EQ(saved->title, QStringLiteral("Bob only"));
-    EXPECT_EQ(titles(saved->children()), QStringList({QStringLiteral("+15550002222")}));
+    EXPECT_EQ(titles(saved->children()), QStringList{"+15550002222"});
     EXPECT_EQ(m_window.currentNode(), saved);
-    EXPECT_EQ(shownTexts(m_window),
-              QStringList({QStringLiteral("bob says hi"), QStringLiteral("bye bob")}));
+    EXPECT_EQ(shownTexts(m_window), QStringList({"bob says hi", "bye bob"}));
 }
 
 TEST(MainWindow, SavingIntoExistingNameInOtherCaseMergesIntoIt)
@@ -355,20 +334,11 @@ TEST(MainWindow, SavingIntoExistingNameInOtherCaseMergesIntoIt)
     Node *source = window.treeModel()->findLocalDb(QStringLiteral("phone"));
     select(window, source);
 
-    g_whenModal([](QWidget *modal) {
-        auto *form = qobject_cast<LocalDbSelForm *>(modal);
-        if (!form)
-            return false;
-        form->findChild<QComboBox *>(QStringLiteral("cbLocalDbNames"))
-            ->setEditText(QStringLiteral("ARCHIVE"));
-        form->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
-        return true;
-    });
+    answerLocalDbForm(QStringLiteral("ARCHIVE"));
     MessageBoxCloser closer;
     window.miBackupAll();
 
-    EXPECT_EQ(window.treeModel()->localDbNames(),
-              QStringList({QStringLiteral("Archive"), QStringLiteral("phone")}));
+    EXPECT_EQ(window.treeModel()->localDbNames(), QStringList({"Archive", "phone"}));
     EXPECT_FALSE(QDir(g_localDbDir().filePath(QStringLiteral("ARCHIVE"))).exists() &&
                  !QDir(g_localDbDir().filePath(QStringLiteral("Archive"))).exists());
     // The same messages again: nothing is added twice.
@@ -393,17 +363,16 @@ TEST(MainWindow, DeletingLocalDatabaseRemovesNodeAndFolder)
     {
         MessageBoxCloser closer(QMessageBox::No);
         window.miDelAll();
-        ASSERT_EQ(closer.count(), 1);
-        EXPECT_EQ(closer.last().text, QStringLiteral("Delete this database and all its messages?"));
+        EXPECT_EQ(closer.texts(), QStringList{"Delete this database and all its messages?"});
         EXPECT_TRUE(QDir(g_localDbDir().filePath(QStringLiteral("doomed"))).exists());
     }
     MessageBoxCloser closer(QMessageBox::Yes);
     window.miDelAll();
-    ASSERT_EQ(closer.count(), 2);
-    EXPECT_EQ(closer.last().text, QStringLiteral("Successfully Deleted Database doomed."));
+    EXPECT_EQ(closer.texts(), QStringList({"Delete this database and all its messages?",
+                                           "Successfully Deleted Database doomed."}));
     EXPECT_FALSE(QDir(g_localDbDir().filePath(QStringLiteral("doomed"))).exists());
     EXPECT_TRUE(QDir(g_localDbDir().filePath(QStringLiteral("keep"))).exists());
-    EXPECT_EQ(window.treeModel()->localDbNames(), QStringList({QStringLiteral("keep")}));
+    EXPECT_EQ(window.treeModel()->localDbNames(), QStringList{"keep"});
 }
 
 TEST(MainWindow, AboutShowsTheVersion)
@@ -411,7 +380,7 @@ TEST(MainWindow, AboutShowsTheVersion)
     const ScopedDataFolder data;
     MainWindow window;
     MessageBoxCloser closer;
-    window.findChild<QAction *>(QStringLiteral("actionAbout"))->trigger();
+    action(window, "actionAbout")->trigger();
     ASSERT_EQ(closer.count(), 1);
     EXPECT_TRUE(closer.last().text.contains(QStringLiteral(TEXTLINK_VERSION)));
 }
@@ -539,22 +508,18 @@ TEST(MainWindow, CommandsShowTheirShortcutsAndImportIsOnTheToolbar)
         {"actionPrint", QKeySequence(Qt::CTRL | Qt::Key_P)},
         {"actionDelete", QKeySequence(Qt::Key_Delete)},
     };
-    for (const auto &c : cases) {
-        const auto *action = window.findChild<QAction *>(QLatin1String(c.action));
-        ASSERT_NE(action, nullptr) << c.action;
-        EXPECT_EQ(action->shortcut(), c.keys) << c.action;
-    }
+    for (const auto &c : cases)
+        EXPECT_EQ(action(window, c.action)->shortcut(), c.keys) << c.action;
     const auto *toolbar = window.findChild<QToolBar *>(QStringLiteral("toolBarMain"));
     ASSERT_NE(toolbar, nullptr);
-    EXPECT_TRUE(toolbar->actions().contains(
-        window.findChild<QAction *>(QStringLiteral("actionImportItunes"))));
+    EXPECT_TRUE(toolbar->actions().contains(action(window, "actionImportItunes")));
     QSet<QString> labels;
-    for (const QAction *action : toolbar->actions()) {
-        if (!action->isSeparator()) {
-            EXPECT_FALSE(action->icon().isNull()) << action->objectName().toStdString();
+    for (const QAction *item : toolbar->actions()) {
+        if (!item->isSeparator()) {
+            EXPECT_FALSE(item->icon().isNull()) << item->objectName().toStdString();
             // Buttons that do different things must not read the same.
-            EXPECT_FALSE(labels.contains(action->iconText())) << action->iconText().toStdString();
-            labels.insert(action->iconText());
+            EXPECT_FALSE(labels.contains(item->iconText())) << item->iconText().toStdString();
+            labels.insert(item->iconText());
         }
     }
 }
