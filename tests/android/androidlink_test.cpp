@@ -185,10 +185,7 @@ protected:
     void build()
     {
         m_picturePath = m_tmp.filePath(QStringLiteral("photo.jpg"));
-        QFile file(m_picturePath);
-        file.open(QIODevice::WriteOnly);
-        file.write(jpegPicture());
-        file.close();
+        writeFile(m_picturePath, jpegPicture());
         _MsgHandle *ann = m_builder.handle(QStringLiteral("+12025550111"));
         _MsgHandle *bob = m_builder.handle(QStringLiteral("+12025550122"));
         _MsgChat *annChat = m_builder.chat(ann);
@@ -246,10 +243,6 @@ TEST_F(AndroidTransfer, DroppedConnectionLosesNothing)
     EXPECT_EQ(m_phone.messageCount(), 250);
 }
 
-} // namespace
-
-namespace {
-
 QString writePicture(const QString &path, int width, int height, const char *format)
 {
     QImage picture(width, height, QImage::Format_RGB32);
@@ -260,13 +253,9 @@ QString writePicture(const QString &path, int width, int height, const char *for
 
 QString writeBytes(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
+    writeFile(path, bytes);
     return path;
 }
-
-} // namespace
 
 TEST_F(AndroidTransfer, AttachmentsArriveAsThePhoneCanShowThem)
 {
@@ -320,3 +309,5 @@ TEST_F(AndroidTransfer, DefaultAppSwitchIsAskedForAndUndone)
     ASSERT_TRUE(events.open(QIODevice::ReadOnly));
     EXPECT_EQ(events.readAll(), "default sms app: companion\ndefault sms app: restored\n");
 }
+
+} // namespace
