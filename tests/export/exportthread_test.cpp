@@ -1,4 +1,5 @@
 #include "msgbuilder.h"
+#include "msgtexts.h"
 #include "recordingprogress.h"
 
 #include "export/chatorder.h"
@@ -16,18 +17,6 @@
 
 #include <algorithm>
 #include <random>
-
-namespace {
-
-QStringList textsOf(const QList<_MsgMessage *> &messages)
-{
-    QStringList texts;
-    for (const _MsgMessage *m : messages)
-        texts << m->text;
-    return texts;
-}
-
-} // namespace
 
 TEST(ChatOrder, GroupsStayTogetherAndOldestConversationComesFirst)
 {

@@ -50,6 +50,14 @@ protected:
         return QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
     }
 
+    // A message of chat at date whose only content is a file of that type.
+    void withFile(_MsgChat *chat, int date, const QString &name, const QString &path,
+                  const char *mime, const QString &text = QString())
+    {
+        _MsgMessage *message = m_b.message(chat, nullptr, date, text);
+        m_b.attachment(message, QStringLiteral("~/") + name, path)->mime_type = QLatin1String(mime);
+    }
+
     QString writeInput(const QString &name, const QByteArray &content) const
     {
         ::writeFile(path(name), content);
@@ -152,19 +160,11 @@ TEST_F(PdfExportTest, PicturesCardsAndOtherAttachments)
     const QString card = writeInput(QStringLiteral("zoe.vcf"),
                                     "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\xc3\xab Example\r\n"
                                     "TEL:+15550199\r\nEND:VCARD\r\n");
-    _MsgMessage *withCard = m_b.message(chat, nullptr, kDay + 100, QStringLiteral("her card"));
-    m_b.attachment(withCard, QStringLiteral("~/zoe.vcf"), card)->mime_type =
-        QStringLiteral("text/x-vCard");
-    _MsgMessage *lostCard = m_b.message(chat, nullptr, kDay + 200, QString());
-    m_b.attachment(lostCard, QStringLiteral("~/gone.vcf"), QString())->mime_type =
-        QStringLiteral("text/vcard");
-    _MsgMessage *video = m_b.message(chat, nullptr, kDay + 300, QString());
-    m_b.attachment(video, QStringLiteral("~/a.mov"), QString())->mime_type =
-        QStringLiteral("VIDEO/quicktime");
-    const QString note = writeInput(QStringLiteral("note.txt"), "Notiz: Übermorgen");
-    _MsgMessage *plain = m_b.message(chat, nullptr, kDay + 400, QString());
-    m_b.attachment(plain, QStringLiteral("~/note.txt"), note)->mime_type =
-        QStringLiteral("text/plain");
+    withFile(chat, kDay + 100, "zoe.vcf", card, "text/x-vCard", QStringLiteral("her card"));
+    withFile(chat, kDay + 200, "gone.vcf", QString(), "text/vcard");
+    withFile(chat, kDay + 300, "a.mov", QString(), "VIDEO/quicktime");
+    withFile(chat, kDay + 400, "note.txt", writeInput("note.txt", "Notiz: Übermorgen"),
+             "text/plain");
 
     const QString file =
         QDir(exportAll(m_b.data().messages())).filePath(QStringLiteral("pics@example.com.pdf"));
