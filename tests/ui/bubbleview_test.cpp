@@ -346,39 +346,33 @@ TEST(BubbleLinks, AnAttachmentIsSavedWhereTheUserChooses)
     const QString target = dir.filePath(QStringLiteral("saved.pdf"));
     writeFile(target, QByteArray("an older file that is replaced"));
 
+    // The dialog's answer and the box that follows: a cancelled dialog saves and says nothing, a
+    // folder that does not exist cannot take the file.
+    const struct
+    {
+        QString answer;
+        QString box;
+        QMessageBox::Icon icon;
+    } answers[] = {
+        {target, "Attachment saved successfully.", QMessageBox::Information},
+        {QString(), QString(), QMessageBox::NoIcon},
+        {dir.filePath("no/such/folder.pdf"), "Failed to save attachment.", QMessageBox::Critical},
+    };
     BubbleViewMgr view;
-    QString proposed;
-    view.setSavePathChooser([&](const QString &path) {
-        proposed = path;
-        return target;
-    });
-    {
+    for (const auto &[answer, box, icon] : answers) {
+        QString proposed;
+        view.setSavePathChooser([&proposed, answer = answer](const QString &path) {
+            proposed = path;
+            return answer;
+        });
         MessageBoxCloser closer;
         view.onLinkClicked(QUrl::fromLocalFile(source));
-        ASSERT_EQ(closer.count(), 1);
-        EXPECT_EQ(closer.last().icon, QMessageBox::Information);
-        EXPECT_TRUE(closer.last().text.contains(QStringLiteral("Attachment saved successfully.")));
-    }
-    EXPECT_EQ(proposed, QDir::home().filePath(QStringLiteral("contract.pdf")));
-    EXPECT_EQ(readAll(target), QByteArray("%PDF attachment"));
-
-    // Cancelling the dialog saves nothing and says nothing.
-    view.setSavePathChooser([](const QString &) { return QString(); });
-    {
-        MessageBoxCloser closer;
-        view.onLinkClicked(QUrl::fromLocalFile(source));
-        QTest::qWait(50);
-        EXPECT_EQ(closer.count(), 0);
-    }
-
-    // A folder that does not exist cannot take it.
-    view.setSavePathChooser(
-        [&dir](const QString &) { return dir.filePath(QStringLiteral("no/such/folder.pdf")); });
-    {
-        MessageBoxCloser closer;
-        view.onLinkClicked(QUrl::fromLocalFile(source));
-        ASSERT_EQ(closer.count(), 1);
-        EXPECT_TRUE(closer.last().text.contains(QStringLiteral("Failed to save attachment.")));
+        QTest::qWait(box.isEmpty() ? 50 : 0);
+        ASSERT_EQ(closer.count(), box.isEmpty() ? 0 : 1);
+        EXPECT_TRUE(box.isEmpty() || closer.last().text.contains(box)) << box.toStdString();
+        EXPECT_TRUE(box.isEmpty() || closer.last().icon == icon) << box.toStdString();
+        EXPECT_EQ(proposed, QDir::home().filePath(QStringLiteral("contract.pdf")));
+        EXPECT_EQ(readAll(target), QByteArray("%PDF attachment")); // replaced by the first save
     }
 }
 

@@ -1,5 +1,6 @@
 #include "messageboxcloser.h"
 #include "msgbuilder.h"
+#include "msgtexts.h"
 #include "phonebackupsample.h"
 #include "recordingprogress.h"
 #include "testfiles.h"
@@ -83,12 +84,7 @@ Stored stored(const QString &name)
     IOS6MessageDb db(QDir(g_localDbDir().filePath(name)), QString(), true);
     MsgData data;
     db.messages(data, 0);
-    Stored result;
-    for (const _MsgMessage *message : data.messages())
-        result.texts << message->text;
-    result.texts.sort();
-    result.chats = data.chats().size();
-    return result;
+    return {sortedTexts(data.messages()), static_cast<int>(data.chats().size())};
 }
 
 } // namespace

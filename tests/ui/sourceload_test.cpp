@@ -1,3 +1,4 @@
+#include "msgtexts.h"
 #include "uitestdata.h"
 #include "windowprobe.h"
 
@@ -45,10 +46,7 @@ QStringList textsReadInPlace(const QString &name)
     DesktopController::localSource(g_localDbDir().filePath(name))->messages(data, 0);
     QList<_MsgMessage *> messages = data.messages();
     g_sortMessages(messages, Qt::AscendingOrder);
-    QStringList texts;
-    for (const _MsgMessage *message : std::as_const(messages))
-        texts << message->text;
-    return texts;
+    return textsOf(messages);
 }
 
 QString countText(const MainWindow &window)

@@ -1,6 +1,7 @@
 #include "windowprobe.h"
 
 #include "model/msgmessage.h"
+#include "msgtexts.h"
 #include "ui/itemmodelmain.h"
 #include "ui/itemmodelsms.h"
 #include "ui/mainwindow.h"
@@ -27,10 +28,7 @@ QStringList titles(const QList<AbsTreeItemModel::_ItemNode *> &nodes)
 
 QStringList shownTexts(const MainWindow &window)
 {
-    QStringList texts;
-    for (const _MsgMessage *message : window.smsModel()->messages())
-        texts << message->text;
-    return texts;
+    return textsOf(window.smsModel()->messages());
 }
 
 QAction *action(const MainWindow &window, const char *name)
