@@ -29,14 +29,8 @@ namespace {
 class HtmlExport : public ::testing::Test
 {
 protected:
+    // The pages' own pictures, as an export copies them beside the pages.
     void SetUp() override
-    {
-        ASSERT_TRUE(m_out.isValid());
-        ASSERT_TRUE(m_in.isValid());
-        copyBubbleFolder();
-    }
-
-    void copyBubbleFolder()
     {
         const QDir bubble(g_bubblePictureDir());
         QDir(m_out.path()).mkpath("files");
