@@ -341,15 +341,11 @@ TEST(PrintBubble, LongTextsAreLaidOutInPiecesThatKeepEveryCharacter)
         int maxChars;
         QStringList pieces;
     } cases[] = {
-        {QStringLiteral("short"), 10, {QStringLiteral("short")}},
-        {QStringLiteral("one two three"), 8, {QStringLiteral("one two "), QStringLiteral("three")}},
-        {QStringLiteral("ab\ncd ef\ngh"), 9, {QStringLiteral("ab\ncd ef\n"), QStringLiteral("gh")}},
-        {QStringLiteral("abcdefgh"),
-         3,
-         {QStringLiteral("abc"), QStringLiteral("def"), QStringLiteral("gh")}},
-        {QStringLiteral("ab") + emoji + QStringLiteral("cd"),
-         3,
-         {QStringLiteral("ab"), emoji + QStringLiteral("c"), QStringLiteral("d")}},
+        {"short", 10, {"short"}},
+        {"one two three", 8, {"one two ", "three"}},
+        {"ab\ncd ef\ngh", 9, {"ab\ncd ef\n", "gh"}},
+        {"abcdefgh", 3, {"abc", "def", "gh"}},
+        {"ab" + emoji + "cd", 3, {"ab", emoji + "c", "d"}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(PrintBubble::textPieces(c.text, c.maxChars), c.pieces) << c.text.toStdString();

@@ -28,9 +28,8 @@ namespace {
 struct PhoneTree
 {
     QTemporaryDir dir;
-    QStringList entries{QStringLiteral("var"), QStringLiteral("var/mobile"),
-                        QStringLiteral("var/mobile/Library/SMS/sms.db"),
-                        QStringLiteral("var/mobile/Library/SMS/Parts/a:b?.jpg")};
+    QStringList entries{"var", "var/mobile", "var/mobile/Library/SMS/sms.db",
+                        "var/mobile/Library/SMS/Parts/a:b?.jpg"};
     PhoneTree()
     {
         writeFile(dir.filePath(QStringLiteral("var/mobile/Library/SMS/sms.db")), "database");
@@ -82,11 +81,8 @@ TEST(FileRelay, HostileEntriesNeverLeaveTheTargetFolder)
               0);
     const QString absolute = root.filePath(QStringLiteral("absolute.txt"));
     writeFile(absolute, "absolute");
-    const QByteArray bytes =
-        CpioWriter::archive(work,
-                            {QStringLiteral("ok.txt"), QStringLiteral("../escape.txt"), absolute,
-                             QStringLiteral("link"), QStringLiteral("fifo")},
-                            QStringLiteral("newc"), false);
+    const QByteArray bytes = CpioWriter::archive(
+        work, {"ok.txt", "../escape.txt", absolute, "link", "fifo"}, "newc", false);
     // Once unpacked into a fresh folder, nothing may appear beside it.
     QFile::remove(root.filePath(QStringLiteral("escape.txt")));
     QFile::remove(absolute);
