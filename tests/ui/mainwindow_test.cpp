@@ -374,16 +374,6 @@ TEST(MainWindow, DeletingLocalDatabaseRemovesNodeAndFolder)
     EXPECT_EQ(window.treeModel()->localDbNames(), QStringList{"keep"});
 }
 
-TEST(MainWindow, AboutShowsTheVersion)
-{
-    const ScopedDataFolder data;
-    MainWindow window;
-    MessageBoxCloser closer;
-    action(window, "actionAbout")->trigger();
-    ASSERT_EQ(closer.count(), 1);
-    EXPECT_TRUE(closer.last().text.contains(QStringLiteral(TEXTLINK_VERSION)));
-}
-
 TEST(MainWindow, DroppedPhoneFoldersAndDatabasesOpenUnderDevices)
 {
     const ScopedDataFolder data;
@@ -465,13 +455,19 @@ TEST(MainWindow, DroppedDamagedPhoneFolderOpensOnlyWhenSalvagedAndIsNeverWritten
     EXPECT_EQ(readAll(db.fileName()), bytes);
 }
 
-TEST(MainWindow, FirstRunHintTitleAndRememberedLayout)
+TEST(MainWindow, FirstRunHintTitleAboutAndRememberedLayout)
 {
     const ScopedDataFolder data;
     {
         MainWindow window;
         EXPECT_FALSE(window.findChild<QLabel *>(QStringLiteral("lbFirstRunHint"))->isHidden());
         EXPECT_EQ(window.windowTitle(), QStringLiteral("TextLink"));
+        {
+            MessageBoxCloser closer;
+            action(window, "actionAbout")->trigger();
+            ASSERT_EQ(closer.count(), 1);
+            EXPECT_TRUE(closer.last().text.contains(QStringLiteral(TEXTLINK_VERSION)));
+        }
         window.resize(1000, 700);
         window.listView()->setColumnWidth(ItemModelSms::ColContact, 222);
         window.close();
