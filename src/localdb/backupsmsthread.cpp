@@ -13,6 +13,15 @@ BackupSMSThread::BackupSMSThread(const QList<_MsgMessage *> &messages, const QDi
                                  const QString &mmc, AbsProgress &progress, QObject *parent)
     : ProgressWorker(progress, lcLocalDb, "save", parent)
     , m_messages(withReactions(messages))
+    , m_total(m_messages.size())
+    , m_folder(databaseFolder)
+    , m_target(databaseFolder, mmc)
+{}
+
+BackupSMSThread::BackupSMSThread(MessageFeed feed, const QDir &databaseFolder, const QString &mmc,
+                                 AbsProgress &progress, QObject *parent)
+    : ProgressWorker(progress, lcLocalDb, "save", parent)
+    , m_feed(std::move(feed))
     , m_folder(databaseFolder)
     , m_target(databaseFolder, mmc)
 {}
@@ -38,12 +47,12 @@ void BackupSMSThread::work()
     progress().invokeUpdateProgress(g_tr("IDS_BACKING_UP_SMS"), 0, QString());
     m_createdFolder = !m_folder.exists();
     m_target.init();
-    for (_MsgMessage *message : m_messages) {
-        progress().throwIfCancelled();
-        ++m_processed;
-        reportProgress(m_processed);
-        m_target.write(*message);
+    if (m_feed) {
+        m_feed([this](qsizetype total) { m_total = total; },
+               [this](_MsgMessage &message) { writeMessage(message); });
     }
+    for (_MsgMessage *message : m_messages)
+        writeMessage(*message);
     m_target.uninit();
     m_inserted = m_target.insertedCount();
     m_skipped = m_target.skippedCount();
@@ -51,6 +60,14 @@ void BackupSMSThread::work()
     if (!m_successNote.isEmpty())
         text += QLatin1Char('\n') + m_successNote;
     progress().invokeSucceed(text);
+}
+
+void BackupSMSThread::writeMessage(_MsgMessage &message)
+{
+    progress().throwIfCancelled();
+    ++m_processed;
+    reportProgress(m_processed);
+    m_target.write(message);
 }
 
 QString BackupSMSThread::successText() const
@@ -74,7 +91,7 @@ void BackupSMSThread::rollback(bool)
 
 void BackupSMSThread::reportProgress(int done)
 {
-    const int total = static_cast<int>(m_messages.size());
+    const int total = static_cast<int>(m_total);
     if (g_isProgressStep(done, total)) {
         progress().invokeUpdateProgress(g_tr("IDS_BACKING_UP_SMS"), g_progressPercent(done, total),
                                         g_tr("IDS_SMS_%1_%2").arg(done).arg(total));
