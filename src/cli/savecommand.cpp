@@ -76,12 +76,16 @@ int SaveCommand::run(CliContext &context, const QStringList &args)
     ConsoleProgress progress(context.progressOutput());
     // A whole source is saved as it is read, one message at a time; one conversation is small
     // enough to load. So is a database saved into itself: its write must not wait on the read.
+    // A salvaged read says how much it found before the save starts, not amid its progress.
+    const bool streamed = chat.isNull() && !CliSource::salvageDamaged() &&
+                          source.visitsMessages() && !isSameFolder(source.folder(), folder);
     MsgData data;
     std::unique_ptr<BackupSMSThread> saving;
-    if (chat.isNull() && source.visitsMessages() && !isSameFolder(source.folder(), folder)) {
+    if (streamed) {
         saving = std::make_unique<BackupSMSThread>(
             [&source](const auto &total, const auto &write) {
-                source.visitSavedMessages(total, write);
+                if (!source.visitSavedMessages(total, write))
+                    throw std::logic_error("save: the source cannot be read message by message");
             },
             folder, QString(), progress);
     } else {
