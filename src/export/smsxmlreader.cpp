@@ -349,9 +349,9 @@ void SmsXmlReader::addRecord(const Record &record)
         text += kPlaceholder;
         addAttachment(*message, record.parts.at(nextPart++));
     }
-    message->text = text;
+    message->setText(text);
     message->cache_has_attachments = message->attachmentMap.isEmpty() ? 0 : 1;
-    message->guid = hashUUID(message->logicalHash().toUtf8());
+    message->setGuid(hashUUID(message->logicalHash().toUtf8()));
 
     _MsgMessage *owned = message.release();
     owned->chat = chat;

@@ -73,6 +73,12 @@ struct TextColumn
     const QString &(*get)(const _MsgMessage &);
     void (*set)(_MsgMessage &, const QString &);
 };
+// guid and text, held compactly and written as the UTF-8 they hold.
+struct CompactTextColumn
+{
+    const MsgCompactText &(*get)(const _MsgMessage &);
+    void (*set)(_MsgMessage &, const QString &);
+};
 struct BytesColumn
 {
     const QByteArray &(*get)(const _MsgMessage &);
@@ -119,6 +125,12 @@ template <typename> constexpr bool kUnhandledColumn = false;
             [](_MsgMessage &m, const Type &v) { m.setter(v); }                                     \
     }
 #define TL_EXTRA_TEXT(field, setter) TL_EXTRA(TextColumn, QString, field, setter)
+#define TL_COMPACT_TEXT(field, setter)                                                             \
+    CompactTextColumn                                                                              \
+    {                                                                                              \
+        [](const _MsgMessage &m) -> const MsgCompactText & { return m.field(); },                  \
+            [](_MsgMessage &m, const QString &v) { m.setter(v); }                                  \
+    }
 #define TL_EXTRA_BYTES(field, setter) TL_EXTRA(BytesColumn, QByteArray, field, setter)
 
 // One column of the message table as this program reads, writes and adds it. A column with an
@@ -133,7 +145,8 @@ struct MessageColumn
         Computed,    // a value insertMessage works out (row ids of this database, the hash)
         Never,       // read only
     };
-    using Access = std::variant<std::monostate, IntColumn, Int64Column, TextColumn, BytesColumn>;
+    using Access = std::variant<std::monostate, IntColumn, Int64Column, TextColumn,
+                                CompactTextColumn, BytesColumn>;
 
     const char *name;
     Access access;
@@ -150,8 +163,8 @@ const std::vector<MessageColumn> &messageColumns()
 {
     static const std::vector<MessageColumn> columns = {
         {"rowid", TL_INT64(rowid), W::Never},
-        {"guid", TL_TEXT(guid)},
-        {"text", TL_TEXT(text)},
+        {"guid", TL_COMPACT_TEXT(compactGuid, setGuid)},
+        {"text", TL_COMPACT_TEXT(compactText, setText)},
         {"replace", TL_INT(replace)},
         {"service_center", TL_EXTRA_TEXT(service_center, setServiceCenter), W::UnlessEmpty},
         {"handle_id", TL_INT64(handle_id), W::Computed},
@@ -216,6 +229,7 @@ const std::vector<MessageColumn> &messageColumns()
     return columns;
 }
 
+#undef TL_COMPACT_TEXT
 #undef TL_EXTRA_BYTES
 #undef TL_EXTRA_TEXT
 #undef TL_EXTRA
@@ -239,6 +253,7 @@ Sqlite3RecordReader<_MsgMessage> messageReader()
                                         column.write == W::Date ? &date21FromStored : nullptr);
                 else if constexpr (std::is_same_v<Access, Int64Column> ||
                                    std::is_same_v<Access, TextColumn> ||
+                                   std::is_same_v<Access, CompactTextColumn> ||
                                    std::is_same_v<Access, BytesColumn>)
                     fields.emplace_back(column.name, access.set);
                 else if constexpr (!std::is_same_v<Access, std::monostate>)
@@ -428,6 +443,13 @@ private:
                         stmt.bindNull(index);
                     else
                         stmt.bindText(index, value);
+                } else if constexpr (std::is_same_v<Access, CompactTextColumn>) {
+                    const MsgCompactText &value = access.get(msg);
+                    MsgCompactText::Buffer buffer;
+                    if (keepDefault && value.isEmpty())
+                        stmt.bindNull(index);
+                    else
+                        stmt.bindUtf8(index, value.utf8(buffer));
                 } else if constexpr (std::is_same_v<Access, BytesColumn>) {
                     const QByteArray &value = access.get(msg);
                     if (keepDefault && value.isEmpty())

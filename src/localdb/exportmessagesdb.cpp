@@ -114,7 +114,7 @@ void ExportMessagesDb::write(_MsgMessage &message)
         return;
     }
     if (!message.chat) {
-        qCWarning(lcLocalDb) << "not saved, the message has no chat:" << message.guid;
+        qCWarning(lcLocalDb) << "not saved, the message has no chat:" << message.guid();
         ++m_skipped;
         return;
     }
@@ -124,10 +124,10 @@ void ExportMessagesDb::write(_MsgMessage &message)
 
     // Computed once: it is both the duplicate test and a column of the new row.
     const QString hash = m_hasHashes ? message.logicalHash() : QString();
-    const KnownMessages::Keys keys = KnownMessages::keys(hash, message.guid);
+    const KnownMessages::Keys keys = KnownMessages::keys(hash, message.guid());
     qint64 messageId = m_known.rowIdOfHash(keys);
     if (messageId == 0 && m_known.mayHoldGuid(keys))
-        messageId = m_db->findMessage(message.guid);
+        messageId = m_db->findMessage(message.guid());
     if (messageId == 0) {
         const qint64 otherHandleId =
             message.otherHandle ? handleRowId(*message.otherHandle, chatId) : 0;

@@ -24,7 +24,7 @@ QStringList textsOf(const QList<_MsgMessage *> &messages)
 {
     QStringList texts;
     for (const _MsgMessage *m : messages)
-        texts << m->text;
+        texts << m->text();
     return texts;
 }
 

@@ -127,7 +127,7 @@ TEST_F(SmsXmlReaderTest, ReadsSmsRecords)
     };
     for (int i = 0; i < 4; ++i) {
         const _MsgMessage &m = *messages.at(i);
-        EXPECT_EQ(m.text, expected[i].text) << i;
+        EXPECT_EQ(m.text(), expected[i].text) << i;
         EXPECT_EQ(m.date, expected[i].date) << i; // from `date`, never `readable_date`
         EXPECT_EQ(m.is_from_me, expected[i].fromMe) << i;
         ASSERT_NE(m.handle, nullptr);
@@ -135,7 +135,7 @@ TEST_F(SmsXmlReaderTest, ReadsSmsRecords)
         EXPECT_TRUE(m.subject().isEmpty()) << "\"null\" is no subject";
         ASSERT_NE(m.chat, nullptr);
         EXPECT_EQ(m.chat->chat_identifier, expected[i].handle);
-        EXPECT_EQ(m.guid.size(), 36);
+        EXPECT_EQ(m.guid().size(), 36);
     }
     EXPECT_EQ(messages.at(0)->service_center(), "+15559999");
     EXPECT_TRUE(messages.at(1)->service_center().isEmpty());
@@ -180,7 +180,7 @@ TEST_F(SmsXmlReaderTest, ReadsGroupMmsWithPartsAndRecipients)
 
     EXPECT_EQ(sent.is_from_me, 1);
     EXPECT_EQ(sent.handle, nullptr) << "the owner's message in a group has no other party";
-    EXPECT_EQ(sent.text, "See you");
+    EXPECT_EQ(sent.text(), "See you");
     EXPECT_EQ(sent.subject(), "Plans");
 }
 

@@ -202,7 +202,7 @@ TEST_F(IOS5ReaderTest, SmsMessagesGetDatesFlagsAndSenders)
     EXPECT_EQ(received->is_from_me, 0);
     EXPECT_EQ(received->service, QStringLiteral("SMS"));
     EXPECT_EQ(received->srcRowId, h.annaFirst);
-    EXPECT_EQ(received->guid.size(), 36);
+    EXPECT_EQ(received->guid().size(), 36);
     ASSERT_NE(received->handle, nullptr);
     EXPECT_EQ(received->handle->id, formattedUs(kAnna));
     EXPECT_EQ(received->chat, data.p()->chats.value(h.annaGroup));
@@ -239,10 +239,10 @@ TEST_F(IOS5ReaderTest, SameSmsLoadedTwiceKeepsItsGuidAndLogicalHash)
         const _MsgMessage *b = msgOf(second, id);
         ASSERT_TRUE(a && b) << id;
         // Made from the row: a message whose date cannot be read is known again by it.
-        EXPECT_EQ(a->guid, b->guid) << id;
+        EXPECT_EQ(a->guid(), b->guid()) << id;
         EXPECT_EQ(a->logicalHash(), b->logicalHash()) << id;
     }
-    EXPECT_NE(msgOf(first, h.annaFirst)->guid, msgOf(first, h.orphan)->guid);
+    EXPECT_NE(msgOf(first, h.annaFirst)->guid(), msgOf(first, h.orphan)->guid());
 }
 
 TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
@@ -254,7 +254,7 @@ TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
 
     const _MsgMessage *mms = msgOf(data, h.mms);
     ASSERT_NE(mms, nullptr);
-    EXPECT_EQ(mms->text, QStringLiteral("look at these") + kFffc);
+    EXPECT_EQ(mms->text(), QStringLiteral("look at these") + kFffc);
     ASSERT_EQ(mms->attachmentMap.size(), 1);
     const _MsgAttachment *first = mms->attachmentMap.cbegin().value();
     EXPECT_EQ(first->rowid, h.mmsParts.at(2));
@@ -273,13 +273,13 @@ TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
     const qint64 extraId = IOS5MessageDb::kExtraMessageBase - h.mmsParts.at(3);
     const _MsgMessage *extra = msgOf(data, extraId);
     ASSERT_NE(extra, nullptr);
-    EXPECT_EQ(extra->text, QString(kFffc));
+    EXPECT_EQ(extra->text(), QString(kFffc));
     ASSERT_EQ(extra->attachmentMap.size(), 1);
     const _MsgAttachment *second = extra->attachmentMap.cbegin().value();
     EXPECT_EQ(second->mime_type, QStringLiteral("image/png"));
     EXPECT_NE(second->guid, first->guid);
     EXPECT_EQ(readAll(second->localPath), kPicture2);
-    EXPECT_NE(extra->guid, mms->guid);
+    EXPECT_NE(extra->guid(), mms->guid());
     EXPECT_EQ(extra->date, mms->date);
     EXPECT_EQ(extra->chat, chat);
     EXPECT_EQ(extra->handle, mms->handle);
@@ -290,7 +290,7 @@ TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
     // The layout part is no attachment; loading again reuses the same part guids.
     EXPECT_FALSE(data.p()->attachments.contains(h.mmsParts.at(0)));
     const MsgData again = loadAll();
-    EXPECT_EQ(msgOf(again, extraId)->guid, extra->guid);
+    EXPECT_EQ(msgOf(again, extraId)->guid(), extra->guid());
     EXPECT_EQ(again.p()->attachments.value(h.mmsParts.at(2))->guid, first->guid);
 }
 

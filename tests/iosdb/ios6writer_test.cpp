@@ -46,8 +46,8 @@ _MsgChat groupChat(const QString &guid)
 _MsgMessage messageOf(const QString &guid, int date)
 {
     _MsgMessage m;
-    m.guid = guid;
-    m.text = QStringLiteral("text of ") + guid;
+    m.setGuid(guid);
+    m.setText(QStringLiteral("text of ") + guid);
     m.service = QStringLiteral("iMessage");
     m.date = date;
     m.item_type = 2;
@@ -106,7 +106,7 @@ TEST_F(IOS6WriterTest, LocalDatabaseKeepsEveryColumnAndReadsBack)
     db.endEdit(true);
 
     EXPECT_EQ(db.findChat(chat.guid), chatId);
-    EXPECT_EQ(db.findMessage(msg.guid), msgId);
+    EXPECT_EQ(db.findMessage(msg.guid()), msgId);
     EXPECT_EQ(db.findMessageHash(msg), msgId);
     EXPECT_EQ(db.findAttachment(atta), attaId);
 
@@ -115,7 +115,7 @@ TEST_F(IOS6WriterTest, LocalDatabaseKeepsEveryColumnAndReadsBack)
     reader.messages(data, 0);
     const _MsgMessage *m = data.p()->messages.value(msgId);
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->text, msg.text);
+    EXPECT_EQ(m->text(), msg.text());
     EXPECT_EQ(m->item_type, 2);
     EXPECT_EQ(m->group_title(), msg.group_title());
     EXPECT_EQ(m->is_audio_message, 1);
@@ -162,7 +162,7 @@ TEST_F(IOS6WriterTest, PhoneLayoutsGetOnlyTheirColumns)
         // Neither has a _last column nor logical hashes.
         EXPECT_NO_THROW(db.updateChatLastDate21(chatId, 900));
         EXPECT_EQ(db.findMessageHash(msg), 0);
-        EXPECT_EQ(db.findMessage(msg.guid), msgId);
+        EXPECT_EQ(db.findMessage(msg.guid()), msgId);
 
         const bool extended = layout == Layout::Extended;
         EXPECT_EQ(db.isItemTypeEnabled(), extended);
@@ -253,7 +253,7 @@ TEST_F(IOS6WriterTest, ValuesLeftOutTakeTheTablesDefaults)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.guid);
         _MsgMessage msg;
-        msg.guid = QString::fromLatin1(c.guid);
+        msg.setGuid(QString::fromLatin1(c.guid));
         msg.setSubject(c.subject);
         msg.attributedBody = c.body;
         db.insertMessage(msg, 0, c.otherHandle, QString());
@@ -262,7 +262,7 @@ TEST_F(IOS6WriterTest, ValuesLeftOutTakeTheTablesDefaults)
                                         "'|' || quote(other_handle) || '|' || quote(text) || "
                                         "'|' || quote(service_center) as v from message "
                                         "where guid = '%1'")
-                             .arg(msg.guid)),
+                             .arg(msg.guid())),
                   QString::fromLatin1(c.expected));
     }
 }
@@ -292,11 +292,11 @@ TEST_F(IOS6WriterTest, DeletingTheLastMessageDeletesItsChat)
             return id;
         };
         _MsgMessage only = messageOf(QStringLiteral("only"), 1);
-        only.rowid = add(oneId, only.guid);
+        only.rowid = add(oneId, only.guid());
         only.chat = &one;
         one.rowid = oneId;
         _MsgMessage first = messageOf(QStringLiteral("first"), 1);
-        first.rowid = add(twoId, first.guid);
+        first.rowid = add(twoId, first.guid());
         first.chat = &two;
         two.rowid = twoId;
         add(twoId, QStringLiteral("second"));
@@ -306,7 +306,7 @@ TEST_F(IOS6WriterTest, DeletingTheLastMessageDeletesItsChat)
         EXPECT_EQ(db.findChat(one.guid), 0) << local;
         EXPECT_EQ(db.findChat(two.guid), twoId) << local;
         EXPECT_EQ(db.findMessage(QStringLiteral("second")) > 0, true) << local;
-        EXPECT_EQ(db.findMessage(first.guid), 0) << local;
+        EXPECT_EQ(db.findMessage(first.guid()), 0) << local;
         EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select count(*) as v from attachment")),
                   QStringLiteral("1"))
             << local;
@@ -381,10 +381,10 @@ TEST_F(IOS6WriterTest, OlderLocalDatabaseIsUpgradedOnOpen)
               QStringLiteral("-1"));
     // Older rows carry no hash: found by guid only.
     _MsgMessage old;
-    old.guid = QStringLiteral("OLD-1");
-    old.text = QStringLiteral("from before");
+    old.setGuid(QStringLiteral("OLD-1"));
+    old.setText(QStringLiteral("from before"));
     EXPECT_EQ(db.findMessageHash(old), 0);
-    EXPECT_GT(db.findMessage(old.guid), 0);
+    EXPECT_GT(db.findMessage(old.guid()), 0);
 
     // A second open finds nothing left to add.
     db.close();

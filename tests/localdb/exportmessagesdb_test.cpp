@@ -121,7 +121,7 @@ TEST_F(ExportMessagesDbTest, SameMessagesFromAnotherSourceMergeByContent)
     MsgBuilder android(500, QStringLiteral("android-"));
     const QList<_MsgMessage *> fromPhone = conversation(phone);
     const QList<_MsgMessage *> fromAndroid = conversation(android);
-    ASSERT_NE(fromPhone.first()->guid, fromAndroid.first()->guid);
+    ASSERT_NE(fromPhone.first()->guid(), fromAndroid.first()->guid());
 
     save(fromPhone);
     const Counts first = counts();
@@ -130,7 +130,7 @@ TEST_F(ExportMessagesDbTest, SameMessagesFromAnotherSourceMergeByContent)
 
     // A message that differs only in its text is a new one.
     _MsgMessage *changed = fromAndroid.first();
-    changed->text = QStringLiteral("hello!");
+    changed->setText(QStringLiteral("hello!"));
     EXPECT_EQ(save({changed}), 1);
     EXPECT_EQ(counts().messages, first.messages + 1);
 }
@@ -162,7 +162,7 @@ TEST_F(ExportMessagesDbTest, MessageWithoutChatIsSkippedAndTheRestSaved)
     EXPECT_EQ(save(messages), messages.size() - 1);
     EXPECT_EQ(counts().messages, messages.size() - 1);
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from message where guid = '%1'")
-                         .arg(messages[2]->guid)),
+                         .arg(messages[2]->guid())),
               0);
 }
 
@@ -374,7 +374,7 @@ TEST_F(ExportMessagesDbTest, DuplicatesAreFoundAmongStoredRowsAndThoseOfTheSameR
         _MsgMessage *first = b.message(chat, ann, 1000, QStringLiteral("hello"));
         _MsgMessage *second = b.message(chat, ann, c.date, QString::fromLatin1(c.text));
         if (c.sameGuid)
-            second->guid = first->guid;
+            second->setGuid(first->guid());
         if (c.savedBefore) {
             ASSERT_EQ(save({first}), 1);
         }

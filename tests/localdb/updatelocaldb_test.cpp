@@ -111,7 +111,7 @@ TEST_F(UpdateLocalDbTest, EachMediaPartBecomesAMessageWithItsFile)
     ASSERT_EQ(loaded.messages.size(), 2);
     QStringList transferNames;
     for (const _MsgMessage *message : loaded.messages) {
-        EXPECT_EQ(message->text, QString(kPlaceholder));
+        EXPECT_EQ(message->text(), QString(kPlaceholder));
         EXPECT_EQ(message->date, 5000);
         ASSERT_EQ(message->attachmentMap.size(), 1);
         const _MsgAttachment *attachment = message->attachmentMap.begin().value();
@@ -136,7 +136,7 @@ TEST_F(UpdateLocalDbTest, EachMediaPartBecomesAMessageWithItsFile)
     }
     transferNames.sort();
     EXPECT_EQ(transferNames, QStringList({"Sunset.JPG", "beach.jpg"}));
-    EXPECT_NE(loaded.messages[0]->guid, loaded.messages[1]->guid);
+    EXPECT_NE(loaded.messages[0]->guid(), loaded.messages[1]->guid());
     // The old files stay where they were.
     EXPECT_FALSE(readAll(old.filePath(QStringLiteral("attachments/12/beach.jpg"))).isEmpty());
 }
@@ -158,7 +158,7 @@ TEST_F(UpdateLocalDbTest, BodyAndTextPartsBecomeSeparateMessages)
     const Loaded loaded = load(localFolder(QStringLiteral("Texts")));
     QStringList texts;
     for (const _MsgMessage *message : loaded.messages) {
-        texts.append(message->text);
+        texts.append(message->text());
         EXPECT_TRUE(message->attachmentMap.isEmpty());
         EXPECT_EQ(message->subject(), "Subject line");
         EXPECT_EQ(message->is_from_me, 1);
@@ -187,7 +187,7 @@ TEST_F(UpdateLocalDbTest, ApplicationAndUntypedPartsAreSkipped)
 
     const Loaded loaded = load(localFolder(QStringLiteral("Skips")));
     ASSERT_EQ(loaded.messages.size(), 1);
-    EXPECT_EQ(loaded.messages.first()->text, "kept");
+    EXPECT_EQ(loaded.messages.first()->text(), "kept");
     EXPECT_EQ(scalar(QStringLiteral("Skips"), QStringLiteral("select count(*) from attachment")),
               0);
     EXPECT_TRUE(filesBelow(localFolder(QStringLiteral("Skips"))
@@ -215,7 +215,7 @@ TEST_F(UpdateLocalDbTest, DatesDirectionsAddressesAndContactsCarryOver)
     const Loaded loaded = load(localFolder(QStringLiteral("People")));
     ASSERT_EQ(loaded.messages.size(), 4);
     const _MsgMessage *first = loaded.messages[0];
-    EXPECT_EQ(first->text, "at the epoch");
+    EXPECT_EQ(first->text(), "at the epoch");
     EXPECT_EQ(first->date, 0);
     EXPECT_EQ(first->date_read, 0);
     EXPECT_EQ(first->date_delivered, 0);
@@ -264,7 +264,7 @@ TEST_F(UpdateLocalDbTest, NamesLeavingTheOldFolderAreNeverRead)
     QStringList texts;
     int pictures = 0;
     for (const _MsgMessage *message : loaded.messages) {
-        texts.append(message->text);
+        texts.append(message->text());
         pictures += message->attachmentMap.size();
     }
     EXPECT_TRUE(texts.contains("body stays"));

@@ -194,7 +194,7 @@ TEST(DeviceBackup, EncryptedBackupAsksThePasswordAndIsRead)
     import.openMessageDb()->messages(data, 0);
     QStringList texts;
     for (const _MsgMessage *message : data.messages())
-        texts << message->text;
+        texts << message->text();
     texts.sort();
     EXPECT_EQ(texts, phone.sample.texts());
 }

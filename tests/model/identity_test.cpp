@@ -34,12 +34,12 @@ protected:
     {
         _MsgMessage msg;
         msg.rowid = 41;
-        msg.guid = QStringLiteral("0A1B2C3D-0000-1111-2222-333344445555");
+        msg.setGuid(QStringLiteral("0A1B2C3D-0000-1111-2222-333344445555"));
         msg.service = QStringLiteral("iMessage");
         msg.handle = &m_handle;
         msg.date = 0x12345678;
         msg.is_from_me = 1;
-        msg.text = QStringLiteral("Caf\u00e9 \uFFFC\uFFFC");
+        msg.setText(QStringLiteral("Caf\u00e9 \uFFFC\uFFFC"));
         msg.attachmentMap.insert(QStringLiteral("7"), &m_photo);
         msg.attachmentMap.insert(QStringLiteral("8"), &m_card);
         return msg;
@@ -70,7 +70,7 @@ TEST_F(LogicalHash, WithoutHandleOrAttachmentsOnlyTheRestCounts)
     m_msg.attachmentMap.clear();
     m_msg.date = -2;
     m_msg.is_from_me = 0;
-    m_msg.text = QStringLiteral("ok");
+    m_msg.setText(QStringLiteral("ok"));
     EXPECT_EQ(m_msg.logicalHash(), md5Hex(QByteArray::fromHex("FEFFFFFF00") + "ok"));
 }
 
@@ -78,7 +78,7 @@ TEST_F(LogicalHash, IgnoresWhereAndHowTheMessageWasStored)
 {
     _MsgMessage copy = makeMessage();
     copy.rowid = 9000;
-    copy.guid = QStringLiteral("FFFFFFFF-0000-1111-2222-333344445555");
+    copy.setGuid(QStringLiteral("FFFFFFFF-0000-1111-2222-333344445555"));
     copy.service = QStringLiteral("SMS");
     copy.is_read = 1;
     copy.setSubject(QStringLiteral("other subject"));
@@ -90,7 +90,7 @@ TEST_F(LogicalHash, IgnoresWhereAndHowTheMessageWasStored)
     // Stored in the other order, under other keys.
     copy.attachmentMap.insert(QStringLiteral("1"), &m_card);
     copy.attachmentMap.insert(QStringLiteral("2"), &movedPhoto);
-    copy.text = QStringLiteral("\uFFFCCaf\u00e9 ");
+    copy.setText(QStringLiteral("\uFFFCCaf\u00e9 "));
     EXPECT_EQ(copy.logicalHash(), m_msg.logicalHash());
 }
 
@@ -110,7 +110,7 @@ TEST_F(LogicalHash, EveryContentFieldCounts)
     expectChanged("address", [&](_MsgMessage &m) { m.handle = &other; });
     expectChanged("date", [](_MsgMessage &m) { m.date += 1; });
     expectChanged("direction", [](_MsgMessage &m) { m.is_from_me = 0; });
-    expectChanged("text", [](_MsgMessage &m) { m.text += QLatin1Char('!'); });
+    expectChanged("text", [](_MsgMessage &m) { m.setText(m.text() + QLatin1Char('!')); });
     expectChanged("attachment",
                   [](_MsgMessage &m) { m.attachmentMap.remove(QStringLiteral("8")); });
 }
@@ -120,9 +120,9 @@ TEST_F(LogicalHash, MessagesWithoutAReadableDateStayApartByTheirGuid)
     _MsgMessage first = makeMessage();
     _MsgMessage second = makeMessage();
     first.date = second.date = 0;
-    second.guid = first.guid + QStringLiteral("-2");
+    second.setGuid(first.guid() + QStringLiteral("-2"));
     EXPECT_NE(first.logicalHash(), second.logicalHash());
-    second.guid = first.guid;
+    second.setGuid(first.guid());
     EXPECT_EQ(first.logicalHash(), second.logicalHash());
 }
 
@@ -146,10 +146,10 @@ TEST_F(LogicalHash, AttachmentsWithoutFileNameDoNotCount)
 TEST_F(LogicalHash, SystemItemsAreTheirGuid)
 {
     m_msg.item_type = 2;
-    EXPECT_EQ(m_msg.logicalHash(), md5Hex(m_msg.guid.toUtf8()));
+    EXPECT_EQ(m_msg.logicalHash(), md5Hex(m_msg.guid().toUtf8()));
     _MsgMessage other = makeMessage();
     other.item_type = 2;
-    other.guid = QStringLiteral("0A1B2C3D-0000-1111-2222-333344445556");
+    other.setGuid(QStringLiteral("0A1B2C3D-0000-1111-2222-333344445556"));
     EXPECT_NE(other.logicalHash(), m_msg.logicalHash());
 }
 

@@ -50,9 +50,9 @@ void addParticipant(_MsgChat &chat, _MsgHandle &handle)
 TEST(MessageRecord, PlainTextDropsEveryPlaceholder)
 {
     _MsgMessage msg;
-    msg.text = QStringLiteral("\uFFFCHello\uFFFC world\uFFFC");
+    msg.setText(QStringLiteral("\uFFFCHello\uFFFC world\uFFFC"));
     EXPECT_EQ(msg.plainText(), QStringLiteral("Hello world"));
-    msg.text = QStringLiteral("\uFFFC");
+    msg.setText(QStringLiteral("\uFFFC"));
     EXPECT_TRUE(msg.plainText().isEmpty());
 }
 
@@ -76,10 +76,10 @@ TEST(MessageRecord, AttachmentsComeInRowOrderWhateverTheirKeys)
 TEST(MessageSummary, OrdinaryMessages)
 {
     _MsgMessage msg;
-    msg.text = QStringLiteral("  word \n");
+    msg.setText(QStringLiteral("  word \n"));
     EXPECT_EQ(msg.summaryRawEmoji(), QStringLiteral("word"));
 
-    msg.text = QStringLiteral("\uFFFC");
+    msg.setText(QStringLiteral("\uFFFC"));
     _MsgAttachment jpeg = makeAttachment(1, QStringLiteral("image/jpeg"));
     attach(msg, jpeg);
     EXPECT_EQ(msg.summaryRawEmoji(), QStringLiteral("[IMAGE]"));
@@ -88,7 +88,7 @@ TEST(MessageSummary, OrdinaryMessages)
 TEST(MessageSummary, AttachmentTagsFollowTheMimeTypeIgnoringCase)
 {
     _MsgMessage msg;
-    msg.text = QStringLiteral("look");
+    msg.setText(QStringLiteral("look"));
     _MsgAttachment attachments[] = {
         makeAttachment(1, QStringLiteral("IMAGE/PNG")),
         makeAttachment(2, QStringLiteral("Video/mp4")),
@@ -108,8 +108,8 @@ TEST(MessageSummary, AttachmentTagsFollowTheMimeTypeIgnoringCase)
 TEST(MessageSummary, EmojiAreReplacedOnlyInTheCookedSummary)
 {
     _MsgMessage msg;
-    msg.text = QStringLiteral("hi \U0001F600 and \uE415");
-    EXPECT_EQ(msg.summaryRawEmoji(), msg.text);
+    msg.setText(QStringLiteral("hi \U0001F600 and \uE415"));
+    EXPECT_EQ(msg.summaryRawEmoji(), msg.text());
     EXPECT_EQ(msg.summary(), QStringLiteral("hi [EMOJI] and [EMOJI]"));
 }
 
@@ -169,7 +169,7 @@ TEST_F(ItemSummary, MissingHandlesReadAsYou)
 TEST_F(ItemSummary, TextAndAttachmentsDoNotShowInItems)
 {
     m_msg.item_type = 3;
-    m_msg.text = QStringLiteral("ignored");
+    m_msg.setText(QStringLiteral("ignored"));
     _MsgAttachment image = makeAttachment(1, QStringLiteral("image/png"));
     attach(m_msg, image);
     EXPECT_EQ(m_msg.summaryRawEmoji(), QStringLiteral("Anna left the conversation.\n") + m_date);
@@ -240,7 +240,7 @@ TEST(MessageExportText, KeepsTheOwnCharactersAndNamesTheAttachments)
     };
     for (const Case &c : cases) {
         _MsgMessage msg;
-        msg.text = c.text;
+        msg.setText(c.text);
         _MsgAttachment attachment = makeAttachment(1, QStringLiteral("image/jpeg"));
         attachment.transfer_name = c.transferName;
         attachment.filename = c.filename;

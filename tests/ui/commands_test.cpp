@@ -85,7 +85,7 @@ Stored stored(const QString &name)
     db.messages(data, 0);
     Stored result;
     for (const _MsgMessage *message : data.messages())
-        result.texts << message->text;
+        result.texts << message->text();
     result.texts.sort();
     result.chats = data.chats().size();
     return result;

@@ -226,7 +226,7 @@ TEST_F(SampleWindow, MessageSearchCountsMatchesAndStepsBothWays)
 
     select(m_window, localDb(m_window, 0));
     const auto currentText = [this] {
-        return m_window.smsModel()->messageAt(m_window.listView()->currentIndex().row())->text;
+        return m_window.smsModel()->messageAt(m_window.listView()->currentIndex().row())->text();
     };
     keyword->setText(QStringLiteral("BOB"));
     m_window.searchMessages();

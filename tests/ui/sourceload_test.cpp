@@ -47,7 +47,7 @@ QStringList textsReadInPlace(const QString &name)
     g_sortMessages(messages, Qt::AscendingOrder);
     QStringList texts;
     for (const _MsgMessage *message : std::as_const(messages))
-        texts << message->text;
+        texts << message->text();
     return texts;
 }
 

@@ -21,7 +21,7 @@ QStringList shownTexts(const MainWindow &window)
 {
     QStringList texts;
     for (const _MsgMessage *message : window.smsModel()->messages())
-        texts << message->text;
+        texts << message->text();
     return texts;
 }
 
