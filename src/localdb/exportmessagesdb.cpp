@@ -67,12 +67,14 @@ void ExportMessagesDb::init()
     m_inserted = 0;
     m_skipped = 0;
     m_edit = std::make_unique<AbsDbEdit>(*m_db);
+    m_hasHashes = m_db->tableSqlContains(QStringLiteral("message"), QStringLiteral("logic_hash"));
+    // Read through the small default cache: the scan would otherwise leave every page of the
+    // message table in memory, which a save of duplicates never needs again.
+    m_known.load(*m_db, m_hasHashes);
     // Guids and hashes are random keys: their index pages are touched all over the file, and
     // with SQLite's small default cache a large save spent much of its time writing pages out
     // and reading them back. A negative size counts kibibytes.
     m_db->executeThrow("PRAGMA cache_size=-65536");
-    m_hasHashes = m_db->tableSqlContains(QStringLiteral("message"), QStringLiteral("logic_hash"));
-    m_known.load(*m_db, m_hasHashes);
     // Only into an empty table: building the indexes again over rows already stored would cost
     // more than a small save gains.
     if (m_known.isEmpty())
