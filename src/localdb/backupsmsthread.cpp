@@ -63,7 +63,9 @@ void BackupSMSThread::work()
     m_createdFolder = !m_folder.exists();
     m_target.init();
     // Freed in about ten batches: each costs a pass over the chats' lists.
-    const qsizetype batch = std::max<qsizetype>(kMinReleaseBatch, m_messages.size() / 10);
+    const qsizetype batch = m_releaseBatch > 0
+                                ? m_releaseBatch
+                                : std::max<qsizetype>(kMinReleaseBatch, m_messages.size() / 10);
     qsizetype released = 0;
     for (_MsgMessage *message : m_messages) {
         progress().throwIfCancelled();

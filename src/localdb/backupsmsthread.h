@@ -35,8 +35,13 @@ public:
     void setSuccessNote(const QString &note) { m_successNote = note; }
     // Frees the messages from data in batches as they are written, for a caller that holds data
     // for this save alone: a save of a million messages then never holds all their records and
-    // the database's own memory at once. The messages given are gone after the run.
-    void releaseWritten(const MsgData &data) { m_release = data; }
+    // the database's own memory at once. The messages given are gone after the run. batch: how
+    // many at a time; 0 picks a tenth of them, at least 50,000.
+    void releaseWritten(const MsgData &data, qsizetype batch = 0)
+    {
+        m_release = data;
+        m_releaseBatch = batch;
+    }
 
 protected:
     void work() override;
@@ -59,4 +64,5 @@ private:
     int m_skipped = 0;
     QString m_successNote;
     std::optional<MsgData> m_release;
+    qsizetype m_releaseBatch = 0;
 };

@@ -58,6 +58,28 @@ protected:
         return cursor.moveNext() ? cursor.getText(QStringLiteral("value")) : QString();
     }
 
+    // Every row of every table, in row order, one line each.
+    QStringList allRows()
+    {
+        Sqlite3DB db;
+        db.openThrow(dbPath(), Sqlite3DB::kOpenReadOnly);
+        QStringList rows;
+        Sqlite3Cursor tables =
+            db.queryThrow("select name from sqlite_master where type = 'table' order by name");
+        while (tables.moveNext()) {
+            const QString table = tables.getText(0);
+            Sqlite3Cursor cursor =
+                db.queryThrow(QStringLiteral("select * from \"%1\" order by rowid").arg(table));
+            while (cursor.moveNext()) {
+                QStringList values{table};
+                for (int i = 0; i < cursor.columnCount(); ++i)
+                    values << cursor.getText(i);
+                rows << values.join(QLatin1Char('|'));
+            }
+        }
+        return rows;
+    }
+
     struct Counts
     {
         qint64 chats, handles, messages, attachments, chatMessages, chatHandles, messageAttas;
@@ -415,6 +437,34 @@ TEST_F(BackupSMSThreadTest, FailureIsReportedAsAnError)
     EXPECT_FALSE(progress.endText().isEmpty());
     // The database this failed run began is gone: no empty archive is left to be listed.
     EXPECT_FALSE(QFileInfo::exists(dbFolder()));
+}
+
+// Messages freed two at a time as they are written are stored as a save that keeps them stores
+// them, a reaction saved after its freed target included; none is left held afterwards.
+TEST_F(BackupSMSThreadTest, FreeingWrittenMessagesStoresTheSameRows)
+{
+    const auto rowsOfSave = [this](bool release) {
+        QDir(dbFolder()).removeRecursively();
+        MsgBuilder b;
+        QList<_MsgMessage *> messages = conversation(b);
+        _MsgMessage *target = messages.first();
+        _MsgMessage *reaction = messages.takeLast();
+        reaction->associated_message_type = 2000;
+        reaction->setAssociatedMessageGuid(target->guid());
+        reaction->reactionTarget = target;
+        target->reactions << reaction;
+        RecordingProgress progress;
+        BackupSMSThread worker(messages, QDir(dbFolder()), QString(), progress);
+        if (release)
+            worker.releaseWritten(b.data(), 2);
+        EXPECT_TRUE(progress.run(worker)) << progress.endText().toStdString();
+        EXPECT_EQ(worker.insertedCount(), 7) << "the reaction is saved after the listed six";
+        EXPECT_EQ(b.data().messages().size(), release ? 0 : 7);
+        return allRows();
+    };
+    const QStringList kept = rowsOfSave(false);
+    EXPECT_GT(kept.size(), 7);
+    EXPECT_EQ(rowsOfSave(true), kept);
 }
 
 TEST_F(BackupSMSThreadTest, SavesAndReportsOnceCountingSavedKnownAndNotSaved)
