@@ -164,8 +164,8 @@ void AndroidLoadSMSThread::saveOneSms(const QString &line)
     message.chat = &chat;
     message.setText(record->body);
     message.setSubject(record->subject);
-    message.service = QStringLiteral("SMS");
-    message.account = QStringLiteral("e:");
+    message.setService(QStringLiteral("SMS"));
+    message.setAccount(QStringLiteral("e:"));
     message.date = int(record->dateMillis / 1000 - kUnixTo2001);
     message.date_read = message.date_delivered = message.date;
     message.is_from_me = record->fromMe ? 1 : 0;

@@ -122,7 +122,7 @@ void g_appendMessageRecord(JsonLine &line, const _MsgMessage &message)
     line.endArray()
         .add("reply_to", message.thread_originator_guid())
         .add("rowid", message.rowid)
-        .add("service", message.service)
+        .add("service", message.service())
         .add("subject", message.subject())
         // A reaction listed alone (its target is not loaded) says what it did.
         .add("text", message.isReaction() ? MsgReactions::sentence(message) : message.plainText())

@@ -311,8 +311,8 @@ void SmsXmlReader::addRecord(const Record &record)
     message->date_read = message->date;
     message->date_delivered = message->date;
     message->is_from_me = record.fromMe ? 1 : 0;
-    message->service = QStringLiteral("SMS");
-    message->account = QStringLiteral("e:");
+    message->setService(QStringLiteral("SMS"));
+    message->setAccount(QStringLiteral("e:"));
     message->setSubject(record.subject);
     message->setServiceCenter(record.serviceCenter);
     message->is_finished = 1;

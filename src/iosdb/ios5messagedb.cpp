@@ -174,7 +174,7 @@ private:
         m.setText(c.getText(QStringLiteral("text")));
         m.setServiceCenter(c.getText(QStringLiteral("svc_center")));
         m.setSubject(c.getText(QStringLiteral("subject")));
-        m.country = c.getText(QStringLiteral("country"));
+        m.setCountry(c.getText(QStringLiteral("country")));
         m.replace = 0;
         m.version = 10;
         m.type = 0;
@@ -195,8 +195,8 @@ private:
                                .arg(unixDate)
                                .arg(c.getText(QStringLiteral("address")), m.text())
                                .toUtf8()));
-        m.service = QStringLiteral("SMS");
-        m.account = QStringLiteral("e:");
+        m.setService(QStringLiteral("SMS"));
+        m.setAccount(QStringLiteral("e:"));
         m.error = 0;
         m.date = date21FromUnixSeconds(unixDate);
         m.date_read = m.date;
@@ -207,16 +207,16 @@ private:
         if (!chat || chat->rowid < 0)
             return;
         const QString address =
-            m_db.countryByCode(m.country).formatNumber(c.getText(QStringLiteral("address")));
+            m_db.countryByCode(m.country()).formatNumber(c.getText(QStringLiteral("address")));
         link(m, chat, address);
     }
 
     void readIMessage(const Sqlite3Cursor &c, _MsgMessage &m)
     {
         m.setGuid(c.getText(QStringLiteral("madrid_guid")));
-        m.service = QStringLiteral("iMessage");
-        m.account = c.getText(QStringLiteral("madrid_account"));
-        m.account_guid = c.getText(QStringLiteral("madrid_account_guid"));
+        m.setService(QStringLiteral("iMessage"));
+        m.setAccount(c.getText(QStringLiteral("madrid_account")));
+        m.setAccountGuid(c.getText(QStringLiteral("madrid_account_guid")));
         m.error = c.getInt(QStringLiteral("madrid_error"));
         m.date = date21FromSeconds(c.getInt64(QStringLiteral("date")));
         m.date_read = date21FromSeconds(c.getInt64(QStringLiteral("madrid_date_read")));

@@ -108,7 +108,6 @@ template <typename> constexpr bool kUnhandledColumn = false;
     }
 #define TL_INT(field) TL_INT_COLUMN(IntColumn, int, field)
 #define TL_INT64(field) TL_INT_COLUMN(Int64Column, qint64, field)
-#define TL_TEXT(field) TL_PLAIN_COLUMN(TextColumn, QString, field)
 #define TL_BYTES(field) TL_PLAIN_COLUMN(BytesColumn, QByteArray, field)
 // A flag bit: any stored value other than 0 reads as set.
 #define TL_FLAG(field)                                                                             \
@@ -169,13 +168,13 @@ const std::vector<MessageColumn> &messageColumns()
         {"service_center", TL_EXTRA_TEXT(service_center, setServiceCenter), W::UnlessEmpty},
         {"handle_id", TL_INT64(handle_id), W::Computed},
         {"subject", TL_EXTRA_TEXT(subject, setSubject), W::UnlessEmpty},
-        {"country", TL_TEXT(country), W::UnlessEmpty},
+        {"country", TL_EXTRA_TEXT(country, setCountry), W::UnlessEmpty},
         {"attributedBody", TL_BYTES(attributedBody), W::UnlessEmpty},
         {"version", TL_INT(version)},
         {"type", TL_INT(type)},
-        {"service", TL_TEXT(service)},
-        {"account", TL_TEXT(account)},
-        {"account_guid", TL_TEXT(account_guid)},
+        {"service", TL_EXTRA_TEXT(service, setService)},
+        {"account", TL_EXTRA_TEXT(account, setAccount)},
+        {"account_guid", TL_EXTRA_TEXT(account_guid, setAccountGuid)},
         {"error", TL_INT(error)},
         {"date", TL_INT(date), W::Date},
         {"date_read", TL_INT(date_read), W::Date},
@@ -235,7 +234,6 @@ const std::vector<MessageColumn> &messageColumns()
 #undef TL_EXTRA
 #undef TL_FLAG
 #undef TL_BYTES
-#undef TL_TEXT
 #undef TL_INT64
 #undef TL_INT
 #undef TL_INT_COLUMN
@@ -726,8 +724,8 @@ void IOS6MessageDb::messages(MsgData &data, qint64 chatId)
         });
         if (_MsgHandle *handle = d.handles.value(msg->handle_id)) {
             msg->handle = handle;
-            if (msg->country.isEmpty())
-                msg->country = handle->country;
+            if (msg->country().isEmpty())
+                msg->setCountry(handle->country);
         }
         if (msg->other_handle > 0)
             msg->otherHandle = d.handles.value(msg->other_handle);

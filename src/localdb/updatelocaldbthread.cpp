@@ -207,8 +207,8 @@ void UpdateLocalDbThread::convertRow(Sqlite3DB &oldDb, const Sqlite3Cursor &row,
     message.setText(row.getText(QStringLiteral("body")));
     message.setSubject(row.getText(QStringLiteral("subject")));
     message.version = 10;
-    message.service = QLatin1String(kService);
-    message.account = QStringLiteral("e:");
+    message.setService(QLatin1String(kService));
+    message.setAccount(QStringLiteral("e:"));
     message.date = static_cast<int>(row.getInt64(QStringLiteral("date")) - kUnixToDate21);
     message.date_read = message.date;
     message.date_delivered = message.date;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/msgcompacttext.h"
+#include "model/msgmessageaccount.h"
 #include "model/msgmessageextras.h"
 #include "model/msgrecordmap.h"
 
@@ -30,11 +31,7 @@ struct _MsgMessage
     qint64 rowid = 0;
     qint64 handle_id = 0;
     qint64 srcRowId = 0; // row id in the phone database it came from; orders close messages
-    QString country;
     QByteArray attributedBody;
-    QString service; // "SMS" or "iMessage"
-    QString account;
-    QString account_guid;
     int replace = 0;
     int version = 10;
     int type = 0;
@@ -97,6 +94,17 @@ struct _MsgMessage
     QString text() const { return m_text.toString(); }
     void setText(const QString &v) { m_text = MsgCompactText(v); }
     const MsgCompactText &compactText() const { return m_text; }
+
+    // The columns of the sending account, shared with the messages that repeat them (see
+    // _MsgMessageAccount).
+    const QString &country() const { return sent(&_MsgMessageAccount::country); }
+    const QString &service() const { return sent(&_MsgMessageAccount::service); }
+    const QString &account() const { return sent(&_MsgMessageAccount::account); }
+    const QString &account_guid() const { return sent(&_MsgMessageAccount::account_guid); }
+    void setCountry(const QString &v) { setSent(&_MsgMessageAccount::country, v); }
+    void setService(const QString &v) { setSent(&_MsgMessageAccount::service, v); }
+    void setAccount(const QString &v) { setSent(&_MsgMessageAccount::account, v); }
+    void setAccountGuid(const QString &v) { setSent(&_MsgMessageAccount::account_guid, v); }
 
     // The rarely filled columns (see _MsgMessageExtras); empty when not set.
     const QString &service_center() const { return extra(&_MsgMessageExtras::service_center); }
@@ -182,8 +190,18 @@ private:
         m_extras.data()->*field = value;
     }
 
+    const QString &sent(QString _MsgMessageAccount::*field) const
+    {
+        return (m_account ? *m_account : MsgMessageAccount::none()).*field;
+    }
+    void setSent(QString _MsgMessageAccount::*field, const QString &value)
+    {
+        m_account = MsgMessageAccount::with(m_account, field, value);
+    }
+
     MsgCompactText m_guid;
     MsgCompactText m_text;
+    MsgMessageAccount::Pointer m_account;
     QSharedDataPointer<_MsgMessageExtras> m_extras;
 
     // The text with its edit mark and reactions (a reaction, unsent message or group item by its

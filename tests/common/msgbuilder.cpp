@@ -63,7 +63,7 @@ _MsgMessage *MsgBuilder::message(_MsgChat *chat, _MsgHandle *from, int date, con
     record->setGuid(guid(QStringLiteral("msg"), record->rowid));
     record->setText(text);
     record->date = date;
-    record->service = chat->service_name;
+    record->setService(chat->service_name);
     record->is_from_me = from ? 0 : 1;
     record->handle = from;
     record->handle_id = from ? from->rowid : 0;

@@ -200,7 +200,7 @@ TEST_F(IOS5ReaderTest, SmsMessagesGetDatesFlagsAndSenders)
     EXPECT_EQ(received->date_read, received->date);
     EXPECT_EQ(received->date_delivered, received->date);
     EXPECT_EQ(received->is_from_me, 0);
-    EXPECT_EQ(received->service, QStringLiteral("SMS"));
+    EXPECT_EQ(received->service(), QStringLiteral("SMS"));
     EXPECT_EQ(received->srcRowId, h.annaFirst);
     EXPECT_EQ(received->guid().size(), 36);
     ASSERT_NE(received->handle, nullptr);
@@ -372,7 +372,7 @@ TEST_F(IOS5ReaderTest, IMessageChatsParticipantsAndAttachments)
 
     const _MsgMessage *plain = msgOf(data, h.imOnce);
     ASSERT_NE(plain, nullptr);
-    EXPECT_EQ(plain->service, QStringLiteral("iMessage"));
+    EXPECT_EQ(plain->service(), QStringLiteral("iMessage"));
     EXPECT_EQ(plain->date, 350000000);
     EXPECT_EQ(plain->is_from_me, 0);
     EXPECT_EQ(plain->chat, chat);
@@ -417,7 +417,7 @@ TEST_F(IOS5ReaderTest, LoadingOneChatLoadsOnlyItsMessages)
 
     const MsgData im = loadAll(-h.imChat);
     for (const _MsgMessage *m : im.messages()) {
-        EXPECT_EQ(m->service, QStringLiteral("iMessage")) << m->rowid;
+        EXPECT_EQ(m->service(), QStringLiteral("iMessage")) << m->rowid;
         EXPECT_EQ(m->chat, im.p()->chats.value(-h.imChat)) << m->rowid;
     }
     EXPECT_EQ(im.messages().size(), 4);

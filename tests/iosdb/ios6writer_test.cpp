@@ -48,7 +48,7 @@ _MsgMessage messageOf(const QString &guid, int date)
     _MsgMessage m;
     m.setGuid(guid);
     m.setText(QStringLiteral("text of ") + guid);
-    m.service = QStringLiteral("iMessage");
+    m.setService(QStringLiteral("iMessage"));
     m.date = date;
     m.item_type = 2;
     m.setGroupTitle(QStringLiteral("New title"));
@@ -430,10 +430,10 @@ TEST_F(IOS6WriterTest, EveryColumnSurvivesASaveAndAReload)
 {
     _MsgMessage msg = messageOf(QStringLiteral("M1"), 5000);
     const QString text = QStringLiteral("v");
-    msg.country = text + QLatin1String("country");
+    msg.setCountry(text + QLatin1String("country"));
     msg.attributedBody = QByteArrayLiteral("body");
-    msg.account = text + QLatin1String("account");
-    msg.account_guid = text + QLatin1String("account_guid");
+    msg.setAccount(text + QLatin1String("account"));
+    msg.setAccountGuid(text + QLatin1String("account_guid"));
     msg.setServiceCenter(text + QLatin1String("service_center"));
     msg.setSubject(text + QLatin1String("subject"));
     msg.setCacheRoomnames(text + QLatin1String("cache_roomnames"));

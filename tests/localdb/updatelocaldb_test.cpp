@@ -220,7 +220,7 @@ TEST_F(UpdateLocalDbTest, DatesDirectionsAddressesAndContactsCarryOver)
     EXPECT_EQ(first->date_read, 0);
     EXPECT_EQ(first->date_delivered, 0);
     EXPECT_EQ(first->is_from_me, 0);
-    EXPECT_EQ(first->service, "SMS");
+    EXPECT_EQ(first->service(), "SMS");
     ASSERT_TRUE(first->handle);
     EXPECT_EQ(first->handle->id, "+15550001234");
     EXPECT_EQ(first->handle->_ct_name, "Ann Lee");

@@ -35,7 +35,7 @@ protected:
         _MsgMessage msg;
         msg.rowid = 41;
         msg.setGuid(QStringLiteral("0A1B2C3D-0000-1111-2222-333344445555"));
-        msg.service = QStringLiteral("iMessage");
+        msg.setService(QStringLiteral("iMessage"));
         msg.handle = &m_handle;
         msg.date = 0x12345678;
         msg.is_from_me = 1;
@@ -79,7 +79,7 @@ TEST_F(LogicalHash, IgnoresWhereAndHowTheMessageWasStored)
     _MsgMessage copy = makeMessage();
     copy.rowid = 9000;
     copy.setGuid(QStringLiteral("FFFFFFFF-0000-1111-2222-333344445555"));
-    copy.service = QStringLiteral("SMS");
+    copy.setService(QStringLiteral("SMS"));
     copy.is_read = 1;
     copy.setSubject(QStringLiteral("other subject"));
     copy.srcRowId = 12;
