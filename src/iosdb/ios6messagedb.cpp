@@ -77,7 +77,7 @@ struct TextColumn
 struct CompactTextColumn
 {
     const MsgCompactText &(*get)(const _MsgMessage &);
-    void (*set)(_MsgMessage &, const QString &);
+    void (*set)(_MsgMessage &, QByteArrayView);
 };
 struct BytesColumn
 {
@@ -128,7 +128,7 @@ template <typename> constexpr bool kUnhandledColumn = false;
     CompactTextColumn                                                                              \
     {                                                                                              \
         [](const _MsgMessage &m) -> const MsgCompactText & { return m.field(); },                  \
-            [](_MsgMessage &m, const QString &v) { m.setter(v); }                                  \
+            [](_MsgMessage &m, QByteArrayView v) { m.setter(MsgCompactText(v)); }                  \
     }
 #define TL_EXTRA_BYTES(field, setter) TL_EXTRA(BytesColumn, QByteArray, field, setter)
 

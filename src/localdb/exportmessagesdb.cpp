@@ -54,6 +54,12 @@ bool copyFileNoReplace(const QString &source, const QString &target)
 
 } // namespace
 
+namespace {
+
+const char *const kAppendCacheSize = "PRAGMA cache_size=-16384";
+
+} // namespace
+
 ExportMessagesDb::ExportMessagesDb(const QDir &folder, const QString &mmc)
     : m_db(std::make_unique<IOS6MessageDb>(folder, mmc, true))
 {}
@@ -71,14 +77,18 @@ void ExportMessagesDb::init()
     // Read through the small default cache: the scan would otherwise leave every page of the
     // message table in memory, which a save of duplicates never needs again.
     m_known.load(*m_db, m_hasHashes);
-    // Guids and hashes are random keys: their index pages are touched all over the file, and
-    // with SQLite's small default cache a large save spent much of its time writing pages out
-    // and reading them back. A negative size counts kibibytes.
-    m_db->executeThrow("PRAGMA cache_size=-65536");
-    // Only into an empty table: building the indexes again over rows already stored would cost
-    // more than a small save gains.
-    if (m_known.isEmpty())
+    if (m_known.isEmpty()) {
+        // Only into an empty table: building the indexes again over rows already stored would
+        // cost more than a small save gains. Rows are then only appended, and the indexes are
+        // sorted at the end, in files where they outgrow the cache: a modest cache does.
         m_indexPause = std::make_unique<Sqlite3IndexPause>(*m_db);
+        m_db->executeThrow(kAppendCacheSize);
+    } else {
+        // Guids and hashes are random keys: their index pages are touched all over the file, and
+        // with SQLite's small default cache a large save spent much of its time writing pages
+        // out and reading them back. A negative size counts kibibytes.
+        m_db->executeThrow("PRAGMA cache_size=-65536");
+    }
 }
 
 void ExportMessagesDb::uninit()

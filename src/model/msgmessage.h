@@ -89,10 +89,12 @@ struct _MsgMessage
 
     QString guid() const { return m_guid.toString(); }
     void setGuid(const QString &v) { m_guid = MsgCompactText(v); }
+    void setGuid(MsgCompactText v) { m_guid = std::move(v); }
     const MsgCompactText &compactGuid() const { return m_guid; }
     // May hold U+FFFC where attachments stand; see plainText().
     QString text() const { return m_text.toString(); }
     void setText(const QString &v) { m_text = MsgCompactText(v); }
+    void setText(MsgCompactText v) { m_text = std::move(v); }
     const MsgCompactText &compactText() const { return m_text; }
 
     // The columns of the sending account, shared with the messages that repeat them (see
