@@ -8,6 +8,7 @@
 #include "frame/filenames.h"
 #include "frame/translation.h"
 #include "iosdb/ios6messagedb.h"
+#include "iosdb/ios6messagestream.h"
 #include "itunes/backupmanifest.h"
 #include "itunes/itunesimport.h"
 #include "itunes/phonedbcopy.h"
@@ -254,13 +255,34 @@ MsgData CliSource::load()
     m_db->close();
     if (m_copy)
         m_copy->restoreAttachmentPaths(data);
-    if (m_salvaged >= 0) {
-        QTextStream(stderr) << g_tr("IDS_CLI_DB_SALVAGED_%1_%2")
-                                   .arg(smsDbPath(m_folder))
-                                   .arg(data.messages().size())
-                            << '\n';
-    }
+    reportSalvaged(data.messages().size());
     return data;
+}
+
+void CliSource::reportSalvaged(qsizetype messages) const
+{
+    if (m_salvaged >= 0) {
+        QTextStream(stderr)
+            << g_tr("IDS_CLI_DB_SALVAGED_%1_%2").arg(smsDbPath(m_folder)).arg(messages) << '\n';
+    }
+}
+
+bool CliSource::visitMessages(const std::function<void(const _MsgMessage &)> &show)
+{
+    auto *db = dynamic_cast<IOS6MessageDb *>(m_db.data());
+    if (m_kind == Kind::SmsXml || !db)
+        return false;
+    {
+        MsgData data;
+        IOS6MessageStream stream(*db, data);
+        stream.prepare();
+        if (m_copy)
+            m_copy->restoreAttachmentPaths(data);
+        reportSalvaged(stream.messageCount());
+        stream.visit(show);
+    }
+    m_db->close();
+    return true;
 }
 
 MsgData CliSource::load(const QString &chatIdentifier)

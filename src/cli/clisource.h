@@ -7,10 +7,12 @@
 #include <QSharedPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class AbsMessageDb;
 class PhoneDbCopy;
+struct _MsgMessage;
 
 // What a SOURCE argument names, opened for reading: a local database of the data folder (by
 // name), a folder laid out like one (an extracted phone or a copied local database), an iPhone
@@ -40,6 +42,11 @@ public:
     // Loads every chat, and the messages only of the chats whose identifier is chatIdentifier:
     // a verb about one conversation need not read a whole archive. Closes the database as load().
     MsgData load(const QString &chatIdentifier);
+    // Calls show with every message load() would list (g_selectMessages), in that order, reading
+    // each message's row only when its turn comes: listing a large database does not hold it
+    // whole. Closes the database as load(). False, calling nothing, for a source not read that
+    // way; load() it instead.
+    bool visitMessages(const std::function<void(const _MsgMessage &)> &show);
 
     // Where a database folder keeps its message file.
     static QString smsDbPath(const QDir &folder);
@@ -58,6 +65,8 @@ private:
     // A damaged database (the copy in m_copy) fails the run unless --salvage asks for what is
     // left of it.
     void refuseOrSalvage(const QDir &source, const QString &damage);
+    // After a salvaged read: how many messages were read.
+    void reportSalvaged(qsizetype messages) const;
     void openDevice(const QString &udid);
     void openArchive(const QString &path);
     // "android:SERIAL" or "android-wifi:HOST[:PORT]": the phone's cache after loading it.

@@ -1,5 +1,8 @@
 #include "cli/jsonline.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 // The longest form of one UTF-16 unit: a backslash, "u" and four hexadecimal digits.
@@ -78,46 +81,72 @@ char *putUtf8(char *p, char32_t code)
 
 JsonLine::JsonLine()
 {
-    m_bytes.reserve(1024);
+    room(1024);
 }
 
 void JsonLine::clear()
 {
-    m_bytes.resize(0);
+    m_size = 0;
     m_first.clear();
 }
 
-void JsonLine::separate()
+char *JsonLine::room(qsizetype n)
+{
+    if (m_size + n > m_capacity) {
+        const qsizetype capacity = std::max(m_size + n, 2 * m_capacity);
+        auto grown = std::make_unique<char[]>(size_t(capacity));
+        if (m_size > 0)
+            std::memcpy(grown.get(), m_data.get(), size_t(m_size));
+        m_data = std::move(grown);
+        m_capacity = capacity;
+    }
+    return m_data.get() + m_size;
+}
+
+void JsonLine::append(const char *text, qsizetype n)
+{
+    char *p = room(n);
+    std::memcpy(p, text, size_t(n));
+    setEnd(p + n);
+}
+
+bool JsonLine::needsComma()
 {
     if (m_first.empty())
-        return;
-    if (!m_first.back())
-        m_bytes += ',';
+        return false;
+    const bool comma = !m_first.back();
     m_first.back() = false;
+    return comma;
 }
 
 void JsonLine::appendKey(const char *key)
 {
-    separate();
-    m_bytes += '"';
-    m_bytes += key;
-    m_bytes += "\":";
+    const auto length = qsizetype(std::strlen(key));
+    char *p = room(length + 4);
+    if (needsComma())
+        *p++ = ',';
+    *p++ = '"';
+    std::memcpy(p, key, size_t(length));
+    p += length;
+    *p++ = '"';
+    *p++ = ':';
+    setEnd(p);
 }
 
 JsonLine &JsonLine::beginObject(const char *key)
 {
     if (key)
         appendKey(key);
-    else
-        separate();
-    m_bytes += '{';
+    else if (needsComma())
+        append(",", 1);
+    append("{", 1);
     m_first.push_back(true);
     return *this;
 }
 
 JsonLine &JsonLine::endObject()
 {
-    m_bytes += '}';
+    append("}", 1);
     m_first.pop_back();
     return *this;
 }
@@ -125,14 +154,14 @@ JsonLine &JsonLine::endObject()
 JsonLine &JsonLine::beginArray(const char *key)
 {
     appendKey(key);
-    m_bytes += '[';
+    append("[", 1);
     m_first.push_back(true);
     return *this;
 }
 
 JsonLine &JsonLine::endArray()
 {
-    m_bytes += ']';
+    append("]", 1);
     m_first.pop_back();
     return *this;
 }
@@ -140,7 +169,7 @@ JsonLine &JsonLine::endArray()
 JsonLine &JsonLine::add(const char *key, const QString &value)
 {
     appendKey(key);
-    appendString(m_bytes, value);
+    setEnd(putString(room(2 + value.size() * kMaxBytesPerUnit), value));
     return *this;
 }
 
@@ -160,30 +189,33 @@ JsonLine &JsonLine::add(const char *key, qint64 value)
     } while (magnitude != 0);
     if (value < 0)
         *--p = '-';
-    m_bytes.append(p, end - p);
+    append(p, end - p);
     return *this;
 }
 
 JsonLine &JsonLine::add(const char *key, bool value)
 {
     appendKey(key);
-    m_bytes += value ? "true" : "false";
+    if (value)
+        append("true", 4);
+    else
+        append("false", 5);
     return *this;
 }
 
-void JsonLine::appendString(QByteArray &out, const QString &value)
+char *JsonLine::putString(char *p, const QString &value)
 {
     // Written through a pointer into room made beforehand: appending byte by byte cost more than
     // everything else of a listing's output.
-    const qsizetype start = out.size();
-    out.resize(start + 2 + value.size() * kMaxBytesPerUnit);
-    char *p = out.data() + start;
     *p++ = '"';
     const auto *it = reinterpret_cast<const char16_t *>(value.constData());
     const char16_t *const end = it + value.size();
     while (it != end) {
         const char16_t unit = *it++;
-        if (unit < 0x80) {
+        if (unit >= 0x20 && unit < 0x80 && unit != u'"' && unit != u'\\') {
+            // Most text is plain ASCII: copied without the look at escapes below.
+            *p++ = char(unit);
+        } else if (unit < 0x80) {
             p = putAscii(p, unit);
         } else if (!QChar::isSurrogate(unit)) {
             p = putUtf8(p, unit);
@@ -195,5 +227,5 @@ void JsonLine::appendString(QByteArray &out, const QString &value)
         }
     }
     *p++ = '"';
-    out.resize(p - out.constData());
+    return p;
 }

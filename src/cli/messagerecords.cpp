@@ -163,11 +163,22 @@ QList<_MsgMessage *> g_selectMessages(const MsgData &data, const QString &chatId
 
 void g_printMessages(CliOutput &output, const QList<_MsgMessage *> &messages)
 {
-    output.setColumns(g_messageColumns());
-    JsonLine line;
-    for (const _MsgMessage *message : messages) {
-        line.clear();
-        g_appendMessageRecord(line, *message);
-        output.record(line);
-    }
+    MessagePrinter printer(output);
+    for (const _MsgMessage *message : messages)
+        printer.print(*message);
+}
+
+MessagePrinter::MessagePrinter(CliOutput &output)
+    : m_output(output), m_line(std::make_unique<JsonLine>())
+{
+    m_output.setColumns(g_messageColumns());
+}
+
+MessagePrinter::~MessagePrinter() = default;
+
+void MessagePrinter::print(const _MsgMessage &message)
+{
+    m_line->clear();
+    g_appendMessageRecord(*m_line, message);
+    m_output.record(*m_line);
 }

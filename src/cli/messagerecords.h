@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class CliOutput;
 class JsonLine;
 class MsgData;
@@ -23,3 +25,19 @@ QList<_MsgMessage *> g_selectMessages(const MsgData &data, const QString &chatId
 
 // Prints messages through output, one record each.
 void g_printMessages(CliOutput &output, const QList<_MsgMessage *> &messages);
+
+// The same, one message at a time: setColumns first, then print each message in turn.
+class MessagePrinter
+{
+public:
+    explicit MessagePrinter(CliOutput &output);
+    ~MessagePrinter();
+    MessagePrinter(const MessagePrinter &) = delete;
+    MessagePrinter &operator=(const MessagePrinter &) = delete;
+
+    void print(const _MsgMessage &message);
+
+private:
+    CliOutput &m_output;
+    std::unique_ptr<JsonLine> m_line;
+};

@@ -640,6 +640,16 @@ bool IOS6MessageDb::isItemTypeEnabled() const
 
 void IOS6MessageDb::chats(MsgData &data)
 {
+    readChats(data, true);
+}
+
+void IOS6MessageDb::chatsUndated(MsgData &data)
+{
+    readChats(data, false);
+}
+
+void IOS6MessageDb::readChats(MsgData &data, bool dated)
+{
     openCheck();
     m_contacts->openForReader();
     __MsgData &d = *data.p();
@@ -655,7 +665,7 @@ void IOS6MessageDb::chats(MsgData &data)
         });
     }
 
-    if (!tableSqlContains(kChat, QStringLiteral("_last INTEGER"), Qt::CaseInsensitive)) {
+    if (dated && !tableSqlContains(kChat, QStringLiteral("_last INTEGER"), Qt::CaseInsensitive)) {
         // Each date in its own unit (see date21FromStored), so that a chat mixing them still finds
         // its newest message.
         c = queryThrow("select chat_id, max(case when date >= 10000000000 then date / 1000000000 "
@@ -693,19 +703,73 @@ void IOS6MessageDb::chats(MsgData &data)
         handles.read(c);
 }
 
+Sqlite3Sql IOS6MessageDb::messageRowsSql(const QString &messageColumns, qint64 chatId) const
+{
+    Sqlite3Sql sql(QStringLiteral("select j.chat_id, %1 from chat_message_join as j inner join "
+                                  "message as m on j.message_id = m.rowid")
+                       .arg(messageColumns));
+    if (isItemTypeEnabled())
+        sql.appendSql(QStringLiteral(" and m.item_type <> 4"));
+    if (chatId > 0)
+        sql.appendSql(QStringLiteral(" and j.chat_id=%1").arg(chatId));
+    return sql;
+}
+
+Sqlite3Sql IOS6MessageDb::attachmentRowsSql(qint64 chatId)
+{
+    Sqlite3Sql sql("select ma.message_id, ma.attachment_id, cm.chat_id, a.* from "
+                   "message_attachment_join as ma inner join attachment as a on "
+                   "ma.attachment_id=a.rowid inner join chat_message_join as cm on "
+                   "ma.message_id=cm.message_id");
+    if (chatId > 0)
+        sql.appendSql(QStringLiteral(" and cm.chat_id=%1").arg(chatId));
+    return sql;
+}
+
+Sqlite3RecordReader<_MsgMessage> IOS6MessageDb::messageRowReader()
+{
+    return messageReader();
+}
+
+Sqlite3RecordReader<_MsgAttachment> IOS6MessageDb::attachmentRowReader()
+{
+    return attachmentReader();
+}
+
+void IOS6MessageDb::readMessage(Sqlite3RecordReader<_MsgMessage> &reader, const Sqlite3Cursor &c,
+                                qint64 rowid, _MsgMessage &msg)
+{
+    reader.read(c, msg);
+    msg.srcRowId = rowid;
+    MessageBody::complete(msg);
+}
+
+void IOS6MessageDb::linkHandles(const __MsgData &d, _MsgMessage &msg)
+{
+    if (_MsgHandle *handle = d.handles.value(msg.handle_id)) {
+        msg.handle = handle;
+        if (msg.country().isEmpty())
+            msg.setCountry(handle->country);
+    }
+    if (msg.other_handle > 0)
+        msg.otherHandle = d.handles.value(msg.other_handle);
+}
+
+void IOS6MessageDb::readAttachment(Sqlite3RecordReader<_MsgAttachment> &reader,
+                                   const Sqlite3Cursor &c, _MsgAttachment &atta) const
+{
+    reader.read(c, atta);
+    if (!atta.filename.isEmpty())
+        atta.localPath = resolveAttachmentPath(atta.filename);
+}
+
 void IOS6MessageDb::messages(MsgData &data, qint64 chatId)
 {
     openCheck();
     chats(data);
     __MsgData &d = *data.p();
 
-    Sqlite3Sql sql("select j.chat_id, m.* from chat_message_join as j inner join message as m on "
-                   "j.message_id = m.rowid");
-    if (isItemTypeEnabled())
-        sql.appendSql(QStringLiteral(" and m.item_type <> 4"));
-    if (chatId > 0)
-        sql.appendSql(QStringLiteral(" and j.chat_id=%1").arg(chatId));
-    Sqlite3Cursor c = queryThrow(sql);
+    Sqlite3Cursor c = queryThrow(messageRowsSql(QStringLiteral("m.*"), chatId));
     Sqlite3RecordReader<_MsgMessage> messageRows = messageReader();
     const int chatColumn = c.columnIndex(QStringLiteral("chat_id"));
     const int rowidColumn = c.columnIndex(QStringLiteral("rowid"));
@@ -717,29 +781,15 @@ void IOS6MessageDb::messages(MsgData &data, qint64 chatId)
         const qint64 rowid = c.getInt64(rowidColumn);
         _MsgMessage *msg = __MsgData::insertOrGet(d.messages, rowid, [&] {
             auto created = std::make_unique<_MsgMessage>();
-            messageRows.read(c, *created);
-            created->srcRowId = rowid;
-            MessageBody::complete(*created);
+            readMessage(messageRows, c, rowid, *created);
             return created;
         });
-        if (_MsgHandle *handle = d.handles.value(msg->handle_id)) {
-            msg->handle = handle;
-            if (msg->country().isEmpty())
-                msg->setCountry(handle->country);
-        }
-        if (msg->other_handle > 0)
-            msg->otherHandle = d.handles.value(msg->other_handle);
+        linkHandles(d, *msg);
         msg->chat = chat;
         chat->messageMap.insertRowId(rowid, msg);
     }
 
-    Sqlite3Sql attaSql("select ma.message_id, ma.attachment_id, cm.chat_id, a.* from "
-                       "message_attachment_join as ma inner join attachment as a on "
-                       "ma.attachment_id=a.rowid inner join chat_message_join as cm on "
-                       "ma.message_id=cm.message_id");
-    if (chatId > 0)
-        attaSql.appendSql(QStringLiteral(" and cm.chat_id=%1").arg(chatId));
-    c = queryThrow(attaSql);
+    c = queryThrow(attachmentRowsSql(chatId));
     Sqlite3RecordReader<_MsgAttachment> attachmentRows = attachmentReader();
     const int messageColumn = c.columnIndex(QStringLiteral("message_id"));
     const int attachmentColumn = c.columnIndex(QStringLiteral("attachment_id"));
@@ -751,9 +801,7 @@ void IOS6MessageDb::messages(MsgData &data, qint64 chatId)
         const qint64 attaId = c.getInt64(attachmentColumn);
         _MsgAttachment *atta = __MsgData::insertOrGet(d.attachments, attaId, [&] {
             auto created = std::make_unique<_MsgAttachment>();
-            attachmentRows.read(c, *created);
-            if (!created->filename.isEmpty())
-                created->localPath = resolveAttachmentPath(created->filename);
+            readAttachment(attachmentRows, c, *created);
             return created;
         });
         msg->attachmentMap.insertRowId(attaId, atta);

@@ -2,6 +2,8 @@
 
 #include "model/absiosmessagedb.h"
 #include "model/countryinfo.h"
+#include "model/sqlite3recordreader.h"
+#include "model/sqlite3sql.h"
 
 #include <QDir>
 #include <QHash>
@@ -12,6 +14,8 @@
 class CountryLibDb;
 class IOSContactsMemDb;
 class MsgData;
+class __MsgData;
+class Sqlite3Cursor;
 struct _MsgAttachment;
 struct _MsgChat;
 struct _MsgHandle;
@@ -39,6 +43,10 @@ public:
     // local mode, adding the columns an older local database lacks. Throws std::runtime_error.
     void openCheck() override;
     void chats(MsgData &data) override;
+    // chats(), but a chat's newest date (chat->last) is left as stored: where the table does not
+    // keep it, working it out takes a pass over every message, which a listing of messages does
+    // without.
+    void chatsUndated(MsgData &data);
     // chatId <= 0 loads every chat's messages.
     void messages(MsgData &data, qint64 chatId) override;
     int type() const override { return kIOS6; }
@@ -92,10 +100,28 @@ public:
     static QString resolveAttachmentPath(const QString &root, const QString &filename);
     QString resolveAttachmentPath(const QString &filename) const;
 
+    // What messages() reads with, for a reader that walks the rows its own way
+    // (IOS6MessageStream). The join rows of the messages shown of chat chatId (every chat when
+    // 0): "chat_id" and the given columns of the message, as "m".
+    Sqlite3Sql messageRowsSql(const QString &messageColumns, qint64 chatId) const;
+    // The attachment rows of messages of chat chatId (every chat when 0), with "message_id".
+    static Sqlite3Sql attachmentRowsSql(qint64 chatId);
+    static Sqlite3RecordReader<_MsgMessage> messageRowReader();
+    static Sqlite3RecordReader<_MsgAttachment> attachmentRowReader();
+    // Fills msg from the cursor's message row (rowid already read) and works out its body.
+    static void readMessage(Sqlite3RecordReader<_MsgMessage> &reader, const Sqlite3Cursor &c,
+                            qint64 rowid, _MsgMessage &msg);
+    // Points msg at its sender and other party among the handles of d.
+    static void linkHandles(const __MsgData &d, _MsgMessage &msg);
+    // Fills atta from the cursor's attachment row, with where its file lies.
+    void readAttachment(Sqlite3RecordReader<_MsgAttachment> &reader, const Sqlite3Cursor &c,
+                        _MsgAttachment &atta) const;
+
 private:
     class HandleReader;
     class MessageInsert;
 
+    void readChats(MsgData &data, bool dated);
     void createFromSchema();
     void requireTables();
     void upgradeLocalColumns();

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -172,14 +173,28 @@ QByteArray msgAttaAttributeBody(const QString &guid)
     return head + typedStreamLength(guidBytes.size()) + guidBytes + tail;
 }
 
-bool compareMsgMessageAsc(const _MsgMessage *a, const _MsgMessage *b)
+bool g_messageKeyBefore(const MsgOrderKey &a, const MsgOrderKey &b)
 {
     // Messages stored close together by one phone database and sent within two minutes keep the
     // phone's storing order, since their dates have only one-second resolution.
-    if (rowIdsClose(a->srcRowId, b->srcRowId) &&
-        qAbs(qint64(a->date) - qint64(b->date)) <= kCloseSeconds)
-        return a->srcRowId < b->srcRowId;
-    return a->date < b->date;
+    if (rowIdsClose(a.srcRowId, b.srcRowId) &&
+        qAbs(qint64(a.date) - qint64(b.date)) <= kCloseSeconds)
+        return a.srcRowId < b.srcRowId;
+    return a.date < b.date;
+}
+
+namespace {
+
+MsgOrderKey orderKeyOf(const _MsgMessage *msg)
+{
+    return {msg->date, msg->srcRowId, msg->rowid};
+}
+
+} // namespace
+
+bool compareMsgMessageAsc(const _MsgMessage *a, const _MsgMessage *b)
+{
+    return g_messageKeyBefore(orderKeyOf(a), orderKeyOf(b));
 }
 
 bool compareMsgMessageDesc(const _MsgMessage *a, const _MsgMessage *b)
@@ -199,19 +214,20 @@ bool compareMsgAttachmentAsc(const _MsgAttachment *a, const _MsgAttachment *b)
 
 void g_sortMessages(QList<_MsgMessage *> &messages, Qt::SortOrder order)
 {
-    // compareMsgMessageAsc is not transitive (a~b by row and date closeness, b~c, yet a and c
-    // ordered by date), so it is no strict weak ordering. std::sort may then run past the range
-    // in its unguarded partition. Instead: first a strict total order by (date, row id) so the
-    // outcome does not depend on the input order, then a merge sort, whose loops are bounded
-    // whatever the predicate answers, to put close messages into storing order.
-    std::sort(messages.begin(), messages.end(), [](const _MsgMessage *a, const _MsgMessage *b) {
-        if (a->date != b->date)
-            return a->date < b->date;
-        if (a->srcRowId != b->srcRowId)
-            return a->srcRowId < b->srcRowId;
-        return a->rowid < b->rowid;
-    });
-    std::stable_sort(messages.begin(), messages.end(), compareMsgMessageAsc);
+    // The keys are copied out so that sorting a million messages does not wait on memory for
+    // each comparison.
+    struct Keyed
+    {
+        MsgOrderKey key;
+        _MsgMessage *message;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(size_t(messages.size()));
+    for (_MsgMessage *message : std::as_const(messages))
+        keyed.push_back({orderKeyOf(message), message});
+    g_sortInMessageOrder(keyed.begin(), keyed.end(), [](const Keyed &k) { return k.key; });
     if (order == Qt::DescendingOrder)
-        std::reverse(messages.begin(), messages.end());
+        std::reverse(keyed.begin(), keyed.end());
+    for (qsizetype i = 0; i < messages.size(); ++i)
+        messages[i] = keyed[size_t(i)].message;
 }

@@ -6,7 +6,10 @@
 #include <QRegularExpression>
 #include <QString>
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
+#include <tuple>
 
 struct _MsgAttachment;
 struct _MsgChatMerge;
@@ -51,3 +54,33 @@ bool compareMsgAttachmentAsc(const _MsgAttachment *a, const _MsgAttachment *b);
 
 // Sorts messages by compareMsgMessageAsc (oldest first) or its reverse (newest first), safely.
 void g_sortMessages(QList<_MsgMessage *> &messages, Qt::SortOrder order = Qt::AscendingOrder);
+
+// What the message order looks at, for lists that hold less than whole messages.
+struct MsgOrderKey
+{
+    int date = 0;
+    qint64 srcRowId = 0;
+    qint64 rowid = 0;
+};
+// compareMsgMessageAsc on keys.
+bool g_messageKeyBefore(const MsgOrderKey &a, const MsgOrderKey &b);
+
+// Puts [begin, end) into the order g_sortMessages gives messages, oldest first; keyOf(item) is
+// the item's MsgOrderKey. The message order is no strict weak ordering (a~b by row and date
+// closeness, b~c, yet a and c ordered by date), which std::sort may run past the range on. So:
+// first a strict total order by (date, row ids), so that the outcome does not depend on the input
+// order, then a merge sort, whose loops are bounded whatever the predicate answers, to put close
+// messages into storing order.
+template <typename Iterator, typename KeyOf>
+void g_sortInMessageOrder(Iterator begin, Iterator end, KeyOf keyOf)
+{
+    using Item = typename std::iterator_traits<Iterator>::value_type;
+    std::sort(begin, end, [&keyOf](const Item &a, const Item &b) {
+        const MsgOrderKey x = keyOf(a);
+        const MsgOrderKey y = keyOf(b);
+        return std::tie(x.date, x.srcRowId, x.rowid) < std::tie(y.date, y.srcRowId, y.rowid);
+    });
+    std::stable_sort(begin, end, [&keyOf](const Item &a, const Item &b) {
+        return g_messageKeyBefore(keyOf(a), keyOf(b));
+    });
+}

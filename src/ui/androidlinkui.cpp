@@ -97,12 +97,7 @@ void AndroidLinkUi::androidDeviceLoad(AndroidDevice device)
     _AndroidDeviceItemNode *node =
         m_tree.addAndroidDevice(db, device.displayName(), device.devId());
     m_devices.insert(device.devId(), device);
-    try {
-        node->db->chats(node->data);
-        m_tree.listChats(node);
-    } catch (const std::exception &e) {
-        Tips::warning(QString::fromUtf8(e.what()));
-    }
+    // Its chats and messages are read in the background as it is shown.
     m_showNode(node);
 }
 
@@ -127,12 +122,8 @@ void AndroidLinkUi::restore2android(const QList<_MsgMessage *> &messages, _AbsDB
         return;
     m_tree.clearChilds(target);
     target->data = MsgData();
-    try {
-        target->db->chats(target->data);
-        m_tree.listChats(target);
-    } catch (const std::exception &e) {
-        Tips::warning(QString::fromUtf8(e.what()));
-    }
+    // Read again, in the background, as it is shown.
+    target->messagesLoaded = false;
     m_showNode(target);
 }
 

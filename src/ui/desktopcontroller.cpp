@@ -345,10 +345,6 @@ _AbsDBItemNode *DesktopController::addPhoneFolder(const QString &name, const QSt
     QSharedPointer<AbsMessageDb> db;
     if (!runGuarded([&db, &folder, own] { db = openPhoneFolder(folder, own); }) || !db)
         return nullptr;
-    _IOSDeviceItemNode *node = m_tree.addIOSDevice(db, name, folder);
-    runGuarded([this, node] {
-        node->db->chats(node->data);
-        m_tree.listChats(node);
-    });
-    return node;
+    // Its chats and messages are read in the background once the window shows it.
+    return m_tree.addIOSDevice(db, name, folder);
 }

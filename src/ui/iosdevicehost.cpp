@@ -129,10 +129,8 @@ void IOSDeviceHost::readDevice(const QString &udid)
         if (!db)
             return;
         const QString name = device.name().isEmpty() ? udid : device.name();
-        _IOSDeviceItemNode *node = m_model.addIOSDevice(db, name, udid);
-        db->chats(node->data);
-        m_model.listChats(node);
-        Q_EMIT deviceAdded(node);
+        // Its chats and messages are read in the background once the window shows it.
+        Q_EMIT deviceAdded(m_model.addIOSDevice(db, name, udid));
     } catch (const std::exception &e) {
         qCWarning(lcUi) << "iPhone not read:" << udid << e.what();
         Tips::error(QString::fromUtf8(e.what()));

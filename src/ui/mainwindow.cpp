@@ -502,6 +502,8 @@ void MainWindow::miConnectWifi()
 
 void MainWindow::restore2android(const QList<_MsgMessage *> &messages)
 {
+    // The phone written to may be loading in the background.
+    m_display->loader().finish();
     m_android->restore2android(messages, ItemModelMain::sourceOf(currentNode()));
 }
 

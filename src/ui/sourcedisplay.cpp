@@ -49,6 +49,8 @@ SourceDisplay::SourceDisplay(const Views &views, QObject *parent) : QObject(pare
         m_loader.cancel();
         reset();
     });
+    connect(&m_views.tree, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            &SourceDisplay::onRowsRemoving);
 }
 
 SourceDisplay::~SourceDisplay() = default;
@@ -72,17 +74,12 @@ void SourceDisplay::show(AbsTreeItemModel::_ItemNode *node)
     switch (node->type) {
     case ITEMNODE_IOS_DEVICE:
     case ITEMNODE_ANDROID_DEVICE:
-        if (DesktopController::runGuarded([source] { source->db->messages(source->data, 0); }))
-            showMessages(source->data.messages(), nullptr);
-        else
-            reset();
-        break;
     case ITEMNODE_LOCALDB:
-        showLocalDb(source);
+        showSource(source);
         break;
     case ITEMNODE_CHAT_SESSION: {
         const auto *chat = static_cast<_ChatSessionItemNode *>(node);
-        if (source->type == ITEMNODE_LOCALDB && !source->messagesLoaded)
+        if (source && !source->messagesLoaded)
             showLoading(source);
         else if (chat->firstChat())
             showMessages(chat->merge.messages(), chat->firstChat());
@@ -95,13 +92,14 @@ void SourceDisplay::show(AbsTreeItemModel::_ItemNode *node)
     }
 }
 
-void SourceDisplay::showLocalDb(_AbsDBItemNode *node)
+void SourceDisplay::showSource(_AbsDBItemNode *node)
 {
     if (!node->messagesLoaded) {
         showLoading(node);
         return;
     }
-    if (node->childCount() == 0) {
+    // A local database without chats shows nothing; a phone shows its (empty) list of all.
+    if (node->type == ITEMNODE_LOCALDB && node->childCount() == 0) {
         reset();
         return;
     }
@@ -256,8 +254,11 @@ void SourceDisplay::onChatsListed(_AbsDBItemNode *source, const MsgData &chats,
 {
     QElapsedTimer clock;
     clock.start();
-    // The node has shown nothing of its records yet, so they can be replaced.
-    adopt(source, chats, nodes);
+    // A phone's chats were listed when it was added, and one of them may be chosen: they stay
+    // until the whole load lands. Otherwise the node has shown nothing of its records yet, so
+    // they can be replaced.
+    if (source->childCount() == 0)
+        adopt(source, chats, nodes);
     if (currentNode() == source)
         expandLater(source);
     m_views.loadingBar.showStep(1);
@@ -285,7 +286,7 @@ void SourceDisplay::onLoaded(_AbsDBItemNode *source, const MsgData &data,
     m_allCount = data.p()->messages.size();
     if (sourceShown) {
         expandLater(source);
-        if (source->childCount() == 0)
+        if (source->type == ITEMNODE_LOCALDB && source->childCount() == 0)
             reset();
         else
             showSorted(m_all, nullptr);
@@ -296,6 +297,27 @@ void SourceDisplay::onLoaded(_AbsDBItemNode *source, const MsgData &data,
     }
     qCInfo(lcUi) << "records of" << source->title << "taken in and shown in" << clock.elapsed()
                  << "ms";
+}
+
+void SourceDisplay::onRowsRemoving(const QModelIndex &parent, int first, int last)
+{
+    // A phone unplugged or a database deleted: the list lets go of its records, and a load of it
+    // must not land on the node that is gone.
+    // Rows under a source are its chats: a million-message load swaps thousands of them.
+    if (ItemModelMain::sourceOf(AbsTreeItemModel::nodeOf(parent)))
+        return;
+    const AbsTreeItemModel::_ItemNode *shownSource = ItemModelMain::sourceOf(currentNode());
+    for (int row = first; row <= last; ++row) {
+        const auto *node = AbsTreeItemModel::nodeOf(m_views.tree.index(row, 0, parent));
+        if (!node)
+            continue;
+        if (node == shownSource)
+            reset();
+        if (node == m_loader.source())
+            m_loader.cancel();
+        if (node == m_allSource)
+            forget(m_allSource);
+    }
 }
 
 void SourceDisplay::onFailed(_AbsDBItemNode *source, const QString &error)

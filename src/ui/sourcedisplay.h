@@ -21,8 +21,9 @@ struct _MsgChat;
 struct _MsgMessage;
 
 // Shows what the source tree's selection stands for in the message list and the conversation
-// pane. A local database is read in the background the first time it is chosen: its chats are
-// listed as soon as they are read, its messages when all are; meanwhile the window stays usable.
+// pane. A source (local database or phone) is read in the background the first time it is
+// chosen: its chats are listed as soon as they are read, its messages when all are; meanwhile the
+// window stays usable.
 class SourceDisplay : public QObject
 {
     Q_OBJECT
@@ -71,7 +72,7 @@ Q_SIGNALS:
     void shown();
 
 private:
-    void showLocalDb(_AbsDBItemNode *node);
+    void showSource(_AbsDBItemNode *node);
     void showLoading(_AbsDBItemNode *source);
     void showMessages(const QList<_MsgMessage *> &messages, _MsgChat *chat);
     void showSorted(const QList<_MsgMessage *> &oldestFirst, _MsgChat *chat);
@@ -83,6 +84,7 @@ private:
     // Puts nodes under source in place of its chat nodes, and data in place of its records.
     void adopt(_AbsDBItemNode *source, const MsgData &data, ItemModelMain::ChatNodes *nodes);
     void onFailed(_AbsDBItemNode *source, const QString &error);
+    void onRowsRemoving(const QModelIndex &parent, int first, int last);
 
     Views m_views;
     SourceLoader m_loader;

@@ -3,11 +3,7 @@
 #include "fixtures/modernsmsdbwriter.h"
 #include "fixtures/smsdbwriter.h"
 
-#include <QImage>
-
 #include <libheif/heif.h>
-
-#include <vector>
 
 namespace {
 

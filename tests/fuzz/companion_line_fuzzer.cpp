@@ -7,7 +7,6 @@
 #include "android/simpleprotocol.h"
 
 #include <QBuffer>
-#include <QLoggingCategory>
 
 #include <cstddef>
 #include <cstdint>
@@ -17,12 +16,6 @@
 namespace {
 constexpr qint64 kCap = 4096;
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    QLoggingCategory::setFilterRules(QStringLiteral("textlink.*=false"));
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

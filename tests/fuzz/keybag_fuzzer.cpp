@@ -1,8 +1,6 @@
 // Feeds arbitrary bytes to the keybag parser of encrypted backups, then asks every class key it
 // found to unwrap a file key. The password derivation is left out: its cost is set by the keybag
 // itself and is bounded by the unlocking code, not by the parser.
-#include "fuzzapp.h"
-
 #include "itunes/keybag.h"
 
 #include <QByteArray>
@@ -10,12 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    g_fuzzQuietApp();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -4,18 +4,9 @@
 #include "itunes/manifestdbreader.h"
 #include "itunes/mbfilerecord.h"
 
-#include <QLoggingCategory>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    // Every malformed input would log a line; the output would cost more than the parsing.
-    QLoggingCategory::setFilterRules(QStringLiteral("textlink.*=false"));
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -6,7 +6,6 @@
 #include "model/msgmessage.h"
 
 #include <QBuffer>
-#include <QLoggingCategory>
 #include <QTemporaryDir>
 
 #include <cstddef>
@@ -45,12 +44,6 @@ QByteArray repairAll(QIODevice &source)
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    QLoggingCategory::setFilterRules(QStringLiteral("textlink.*=false"));
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -1,5 +1,6 @@
 // Reading the phone's iOS 5 message database: SMS groups and their identifiers, MMS parts written
 // out as files, iMessage chats and attachments, and the paths all of them may take.
+#include "fields.h"
 #include "fixtures/addressbookwriter.h"
 #include "fixtures/ios5smsdbwriter.h"
 #include "iosdb/ios5messagedb.h"
@@ -11,12 +12,11 @@
 #include "model/msghandle.h"
 #include "model/msgidentity.h"
 #include "model/msgmessage.h"
+#include "must.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>
 
-#include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -154,38 +154,25 @@ TEST_F(IOS5ReaderTest, SmsGroupsTakeTheirIdentifiersFromTheirMembers)
 
     const MsgData first = loadAll();
     const auto &chats = first.p()->chats;
-    const _MsgChat *single = chats.value(h.annaGroup);
-    ASSERT_NE(single, nullptr);
-    EXPECT_EQ(single->chat_identifier, formattedUs(kAnna));
-    EXPECT_EQ(single->guid, QStringLiteral("SMS;-;") + formattedUs(kAnna));
-    EXPECT_EQ(single->style, 45);
-    EXPECT_EQ(single->service_name, QStringLiteral("SMS"));
-    EXPECT_EQ(single->last, static_cast<int>(kSmsUnixDate + 120 - 978307200));
-    EXPECT_TRUE(single->handleMap.contains(formattedUs(kAnna)));
+    const _MsgChat *single = must(chats.value(h.annaGroup));
+    EXPECT_EQ(fields(single->chat_identifier, single->guid, single->style, single->service_name,
+                     single->last, single->handleMap.contains(formattedUs(kAnna))),
+              fields(formattedUs(kAnna), "SMS;-;" + formattedUs(kAnna), 45, "SMS",
+                     kSmsUnixDate + 120 - 978307200, true));
 
-    const _MsgChat *pair = chats.value(h.pairGroup);
-    ASSERT_NE(pair, nullptr);
-    EXPECT_EQ(pair->handleMap.size(), 2);
-    EXPECT_TRUE(pair->isGroup());
-    EXPECT_EQ(pair->style, 43);
-    EXPECT_EQ(pair->chat_identifier.size(), 22);
-    // Seeded by the chat's guid as a one-to-one chat with its first member.
-    EXPECT_EQ(pair->chat_identifier,
-              genChatIdentifier(QStringLiteral("SMS;-;") + formattedUs(kAnna)));
-    EXPECT_EQ(pair->guid, QStringLiteral("SMS;+;") + pair->chat_identifier);
-    EXPECT_EQ(pair->room_name, pair->chat_identifier);
-    EXPECT_EQ(pair->account_id, hashUUID(pair->guid.toUtf8()));
+    const _MsgChat *pair = must(chats.value(h.pairGroup));
+    // The identifier is seeded by the chat's guid as a one-to-one chat with its first member.
+    const QString id = genChatIdentifier("SMS;-;" + formattedUs(kAnna));
+    EXPECT_EQ(fields(pair->handleMap.size(), pair->isGroup(), pair->style, pair->chat_identifier,
+                     pair->guid, pair->room_name, pair->account_id),
+              fields(2, true, 43, id, "SMS;+;" + id, id, hashUUID(("SMS;+;" + id).toUtf8())));
 
     const MsgData second = loadAll();
-    const _MsgChat *again = second.p()->chats.value(h.pairGroup);
-    ASSERT_NE(again, nullptr);
-    EXPECT_EQ(again->chat_identifier, pair->chat_identifier);
-    EXPECT_EQ(again->guid, pair->guid);
+    const _MsgChat *again = must(second.p()->chats.value(h.pairGroup));
+    EXPECT_EQ(fields(again->chat_identifier, again->guid), fields(id, pair->guid));
 
-    const _MsgChat *empty = chats.value(h.emptyGroup);
-    ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(empty->chat_identifier, QStringLiteral("unknown"));
-    EXPECT_TRUE(empty->handleMap.isEmpty());
+    const _MsgChat *empty = must(chats.value(h.emptyGroup));
+    EXPECT_EQ(fields(empty->chat_identifier, empty->handleMap.size()), fields("unknown", 0));
 }
 
 TEST_F(IOS5ReaderTest, SmsMessagesGetDatesFlagsAndSenders)
@@ -193,38 +180,27 @@ TEST_F(IOS5ReaderTest, SmsMessagesGetDatesFlagsAndSenders)
     const Ios5History h = writeHistory();
     const MsgData data = loadAll();
 
-    const _MsgMessage *received = msgOf(data, h.annaFirst);
-    ASSERT_NE(received, nullptr);
-    EXPECT_EQ(received->date, static_cast<int>(kSmsUnixDate - 978307200));
-    EXPECT_EQ(dtFromDate21(received->date).toSecsSinceEpoch(), kSmsUnixDate);
-    EXPECT_EQ(received->date_read, received->date);
-    EXPECT_EQ(received->date_delivered, received->date);
-    EXPECT_EQ(received->is_from_me, 0);
-    EXPECT_EQ(received->service(), QStringLiteral("SMS"));
-    EXPECT_EQ(received->srcRowId, h.annaFirst);
-    EXPECT_EQ(received->guid().size(), 36);
-    ASSERT_NE(received->handle, nullptr);
-    EXPECT_EQ(received->handle->id, formattedUs(kAnna));
+    const _MsgMessage *received = must(msgOf(data, h.annaFirst));
+    const int date = received->date;
+    EXPECT_EQ(fields(dtFromDate21(date).toSecsSinceEpoch(), received->date_read,
+                     received->date_delivered, received->is_from_me, received->service(),
+                     received->srcRowId, received->guid().size(), must(received->handle)->id),
+              fields(kSmsUnixDate, date, date, 0, "SMS", h.annaFirst, 36, formattedUs(kAnna)));
     EXPECT_EQ(received->chat, data.p()->chats.value(h.annaGroup));
 
     // A one-to-one chat names its only member on both sides of the conversation.
-    const _MsgMessage *reply = msgOf(data, h.annaReply);
-    ASSERT_NE(reply, nullptr);
+    const _MsgMessage *reply = must(msgOf(data, h.annaReply));
     EXPECT_EQ(reply->is_from_me, 1);
     EXPECT_EQ(reply->handle, received->handle);
 
-    const _MsgMessage *fromBen = msgOf(data, h.pairFromBen);
-    ASSERT_NE(fromBen, nullptr);
-    ASSERT_NE(fromBen->handle, nullptr);
-    EXPECT_EQ(fromBen->handle->id, formattedUs(kBen));
-    const _MsgMessage *mine = msgOf(data, h.pairFromMe);
-    ASSERT_NE(mine, nullptr);
+    const _MsgMessage *fromBen = must(msgOf(data, h.pairFromBen));
+    EXPECT_EQ(must(fromBen->handle)->id, formattedUs(kBen));
+    const _MsgMessage *mine = must(msgOf(data, h.pairFromMe));
     EXPECT_EQ(mine->handle, nullptr);
     EXPECT_TRUE(
         data.p()->chats.value(h.pairGroup)->messageMap.contains(QString::number(h.pairFromMe)));
 
-    const _MsgMessage *orphan = msgOf(data, h.orphan);
-    ASSERT_NE(orphan, nullptr);
+    const _MsgMessage *orphan = must(msgOf(data, h.orphan));
     EXPECT_EQ(orphan->handle, nullptr);
     EXPECT_EQ(orphan->contactInfo(), QStringLiteral("Unknown"));
 }
@@ -252,16 +228,13 @@ TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
     const MsgData data = loadAll();
     const _MsgChat *chat = data.p()->chats.value(h.annaGroup);
 
-    const _MsgMessage *mms = msgOf(data, h.mms);
-    ASSERT_NE(mms, nullptr);
+    const _MsgMessage *mms = must(msgOf(data, h.mms));
     EXPECT_EQ(mms->text(), QStringLiteral("look at these") + kFffc);
     ASSERT_EQ(mms->attachmentMap.size(), 1);
     const _MsgAttachment *first = mms->attachmentMap.cbegin().value();
-    EXPECT_EQ(first->rowid, h.mmsParts.at(2));
-    EXPECT_EQ(first->mime_type, QStringLiteral("image/jpeg"));
-    EXPECT_EQ(first->uti, QStringLiteral("public.jpeg"));
-    EXPECT_EQ(first->transfer_name, QStringLiteral("IMG_0001.jpg"));
-    EXPECT_EQ(first->is_outgoing, 0);
+    EXPECT_EQ(fields(first->rowid, first->mime_type, first->uti, first->transfer_name,
+                     first->is_outgoing),
+              fields(h.mmsParts.at(2), "image/jpeg", "public.jpeg", "IMG_0001.jpg", 0));
     EXPECT_EQ(mms->attributedBody, msgAttaAttributeBody(first->guid));
     EXPECT_TRUE(first->filename.startsWith(QStringLiteral("~/Library/SMS/Attachments/") +
                                            first->guid.left(2).toLower() + QLatin1Char('/')));
@@ -271,8 +244,7 @@ TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
         first->localPath.startsWith(folder().filePath("file-relay/var/mobile/Library/SMS/Parts/")));
 
     const qint64 extraId = IOS5MessageDb::kExtraMessageBase - h.mmsParts.at(3);
-    const _MsgMessage *extra = msgOf(data, extraId);
-    ASSERT_NE(extra, nullptr);
+    const _MsgMessage *extra = must(msgOf(data, extraId));
     EXPECT_EQ(extra->text(), QString(kFffc));
     ASSERT_EQ(extra->attachmentMap.size(), 1);
     const _MsgAttachment *second = extra->attachmentMap.cbegin().value();
@@ -342,70 +314,54 @@ TEST_F(IOS5ReaderTest, IMessageChatsParticipantsAndAttachments)
     const Ios5History h = writeHistory();
     const MsgData data = loadAll();
 
-    const _MsgChat *chat = data.p()->chats.value(-h.imChat);
-    ASSERT_NE(chat, nullptr);
-    EXPECT_EQ(chat->service_name, QStringLiteral("iMessage"));
-    EXPECT_EQ(chat->chat_identifier, formattedUs(kAnna));
-    EXPECT_EQ(chat->guid, QStringLiteral("iMessage;-;") + chat->chat_identifier);
-    EXPECT_EQ(chat->last, 350000300);
+    const _MsgChat *chat = must(data.p()->chats.value(-h.imChat));
+    EXPECT_EQ(
+        fields(chat->service_name, chat->chat_identifier, chat->guid, chat->last),
+        fields("iMessage", formattedUs(kAnna), "iMessage;-;" + formattedUs(kAnna), 350000300));
     ASSERT_EQ(chat->handleMap.size(), 1);
     const _MsgHandle *annaIm = chat->handleMap.cbegin().value();
-    EXPECT_LT(annaIm->rowid, 0);
-    EXPECT_EQ(annaIm->service, QStringLiteral("iMessage"));
-    EXPECT_EQ(annaIm->_ct_name, QStringLiteral("Ann Lee"));
-    EXPECT_FALSE(annaIm->_photo.isEmpty());
+    EXPECT_EQ(
+        fields(annaIm->rowid < 0, annaIm->service, annaIm->_ct_name, annaIm->_photo.isEmpty()),
+        fields(true, "iMessage", "Ann Lee", false));
     // The SMS address of the same person is named too.
     EXPECT_EQ(data.p()->chats.value(h.annaGroup)->handleMap.cbegin().value()->_ct_name,
               QStringLiteral("Ann Lee"));
 
-    const _MsgChat *group = data.p()->chats.value(-h.imGroup);
-    ASSERT_NE(group, nullptr);
-    EXPECT_EQ(group->guid, QStringLiteral("iMessage;+;chat123456789012345678"));
-    EXPECT_EQ(group->handleMap.size(), 2);
-    EXPECT_TRUE(group->handleMap.contains(kBenMail));
-    EXPECT_EQ(group->last, 350000400);
-    const _MsgMessage *inGroup = msgOf(data, h.imInGroup);
-    ASSERT_NE(inGroup, nullptr);
+    const _MsgChat *group = must(data.p()->chats.value(-h.imGroup));
+    EXPECT_EQ(fields(group->guid, group->handleMap.size(), group->handleMap.contains(kBenMail),
+                     group->last),
+              fields("iMessage;+;chat123456789012345678", 2, true, 350000400));
+    const _MsgMessage *inGroup = must(msgOf(data, h.imInGroup));
     EXPECT_EQ(inGroup->chat, group);
-    ASSERT_NE(inGroup->handle, nullptr);
-    EXPECT_EQ(inGroup->handle->id, kBenMail);
+    EXPECT_EQ(must(inGroup->handle)->id, kBenMail);
 
-    const _MsgMessage *plain = msgOf(data, h.imOnce);
-    ASSERT_NE(plain, nullptr);
-    EXPECT_EQ(plain->service(), QStringLiteral("iMessage"));
-    EXPECT_EQ(plain->date, 350000000);
-    EXPECT_EQ(plain->is_from_me, 0);
+    const _MsgMessage *plain = must(msgOf(data, h.imOnce));
+    EXPECT_EQ(fields(plain->service(), plain->date, plain->is_from_me, plain->attachmentMap.size()),
+              fields("iMessage", 350000000, 0, 0));
     EXPECT_EQ(plain->chat, chat);
     EXPECT_EQ(plain->handle, annaIm);
-    EXPECT_TRUE(plain->attachmentMap.isEmpty());
 
-    const _MsgMessage *twice = msgOf(data, h.imTwice);
-    ASSERT_NE(twice, nullptr);
+    const _MsgMessage *twice = must(msgOf(data, h.imTwice));
     EXPECT_EQ(twice->is_from_me, 1);
     ASSERT_EQ(twice->attachmentMap.size(), 1);
-    const _MsgAttachment *photo = twice->attachmentMap.value(h.photoGuid);
-    ASSERT_NE(photo, nullptr);
+    const _MsgAttachment *photo = must(twice->attachmentMap.value(h.photoGuid));
     EXPECT_EQ(twice->attributedBody, msgAttaAttributeBody(h.photoGuid));
-    EXPECT_EQ(photo->filename, QStringLiteral("~/Library/SMS/Attachments/ab/01/IMG_0100.JPG"));
+    const QString photoPath = QStringLiteral("Library/SMS/Attachments/ab/01/IMG_0100.JPG");
     EXPECT_EQ(
-        photo->localPath,
-        folder().filePath("file-relay/var/mobile/Library/SMS/Attachments/ab/01/IMG_0100.JPG"));
+        fields(photo->filename, photo->localPath, photo->is_outgoing, photo->rowid < 0),
+        fields("~/" + photoPath, folder().filePath("file-relay/var/mobile/" + photoPath), 0, true));
     EXPECT_TRUE(QFileInfo::exists(photo->localPath));
-    EXPECT_EQ(photo->is_outgoing, 0);
-    EXPECT_LT(photo->rowid, 0);
 
     // Two different attachments: one record each, shared between messages, and the message
     // keeps its own archived body.
-    const _MsgMessage *two = msgOf(data, h.imTwoAttas);
-    ASSERT_NE(two, nullptr);
+    const _MsgMessage *two = must(msgOf(data, h.imTwoAttas));
     ASSERT_EQ(two->attachmentMap.size(), 2);
     EXPECT_EQ(two->attachmentMap.value(h.photoGuid), photo);
     EXPECT_EQ(two->attachmentMap.value(h.mapGuid)->is_outgoing, 1);
     EXPECT_NE(two->attributedBody, msgAttaAttributeBody(h.photoGuid));
     EXPECT_FALSE(two->attributedBody.isEmpty());
 
-    const _MsgMessage *evil = msgOf(data, h.imEvil);
-    ASSERT_NE(evil, nullptr);
+    const _MsgMessage *evil = must(msgOf(data, h.imEvil));
     ASSERT_EQ(evil->attachmentMap.size(), 1);
     EXPECT_TRUE(evil->attachmentMap.cbegin().value()->localPath.isEmpty());
 }
@@ -507,13 +463,11 @@ TEST_F(IOS5ReaderTest, DamagedParticipantListsLeaveTheChatWithoutParticipants)
     w.close();
     const MsgData data = loadAll();
     for (const qint64 id : {garbage, dict}) {
-        const _MsgChat *chat = data.p()->chats.value(-id);
-        ASSERT_NE(chat, nullptr) << id;
+        const _MsgChat *chat = must(data.p()->chats.value(-id));
         EXPECT_TRUE(chat->handleMap.isEmpty()) << id;
         EXPECT_TRUE(chat->guid.startsWith(QStringLiteral("iMessage;-;"))) << id;
     }
-    const _MsgChat *listed = data.p()->chats.value(-xml);
-    ASSERT_NE(listed, nullptr);
+    const _MsgChat *listed = must(data.p()->chats.value(-xml));
     EXPECT_EQ(listed->handleMap.size(), 2);
     EXPECT_TRUE(listed->guid.startsWith(QStringLiteral("iMessage;+;")));
 }
@@ -536,13 +490,11 @@ TEST_F(IOS5ReaderTest, IMessagesWithoutAListedChatGetAChatOfTheirOwn)
     db.chats(chats);
     const MsgData all = loadAll();
     for (const qint64 id : {lone, inRoom}) {
-        const _MsgMessage *m = msgOf(all, id);
-        ASSERT_NE(m, nullptr) << id;
+        const _MsgMessage *m = must(msgOf(all, id));
         ASSERT_NE(m->chat, nullptr) << id;
         ASSERT_NE(m->handle, nullptr) << id;
         EXPECT_EQ(m->handle->id, kBenMail) << id;
-        const _MsgChat *listed = chats.p()->chats.value(m->chat->rowid);
-        ASSERT_NE(listed, nullptr) << id;
+        const _MsgChat *listed = must(chats.p()->chats.value(m->chat->rowid));
         EXPECT_EQ(listed->guid, m->chat->guid) << id;
         const MsgData one = loadAll(m->chat->rowid);
         EXPECT_EQ(one.messages().size(), 1) << id;

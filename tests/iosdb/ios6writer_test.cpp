@@ -9,6 +9,8 @@
 #include "model/msgmessage.h"
 #include "model/sqlite3db.h"
 #include "model/sqlite3sql.h"
+#include "must.h"
+#include "scratchdb.h"
 
 #include <gtest/gtest.h>
 
@@ -55,15 +57,6 @@ _MsgMessage messageOf(const QString &guid, int date)
     m.is_audio_message = 1;
     m.message_action_type = 1;
     return m;
-}
-
-// Values as stored, read back through a connection of its own.
-QString stored(const QString &path, const QString &sql)
-{
-    Sqlite3DB db;
-    db.openThrow(path, Sqlite3DB::kOpenReadOnly);
-    Sqlite3Cursor c = db.queryThrow(sql);
-    return c.moveNext() ? c.getText(QStringLiteral("v")) : QStringLiteral("<no row>");
 }
 
 class IOS6WriterTest : public ::testing::Test
@@ -113,18 +106,14 @@ TEST_F(IOS6WriterTest, LocalDatabaseKeepsEveryColumnAndReadsBack)
     IOS6MessageDb reader(sub(QStringLiteral("local")), QString(), true);
     MsgData data;
     reader.messages(data, 0);
-    const _MsgMessage *m = data.p()->messages.value(msgId);
-    ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->text(), msg.text());
-    EXPECT_EQ(m->item_type, 2);
-    EXPECT_EQ(m->group_title(), msg.group_title());
-    EXPECT_EQ(m->is_audio_message, 1);
-    EXPECT_EQ(m->message_action_type, 1);
-    EXPECT_EQ(m->cache_has_attachments, 1);
-    ASSERT_NE(m->handle, nullptr);
-    EXPECT_EQ(m->handle->_ct_name, ann._ct_name);
-    ASSERT_NE(m->otherHandle, nullptr);
-    EXPECT_EQ(m->otherHandle->rowid, bobId);
+    const _MsgMessage *m = must(data.p()->messages.value(msgId));
+    EXPECT_EQ((QStringList{m->text(), m->group_title()}),
+              (QStringList{msg.text(), msg.group_title()}));
+    EXPECT_EQ((QList<int>{m->item_type, int(m->is_audio_message), m->message_action_type,
+                          int(m->cache_has_attachments)}),
+              (QList<int>{2, 1, 1, 1}));
+    EXPECT_EQ(must(m->handle)->_ct_name, ann._ct_name);
+    EXPECT_EQ(must(m->otherHandle)->rowid, bobId);
     const _MsgChat *c = data.p()->chats.value(chatId);
     EXPECT_EQ(c->last, 5000);
     EXPECT_EQ(c->display_name, QStringLiteral("Team"));
@@ -135,7 +124,7 @@ TEST_F(IOS6WriterTest, LocalDatabaseKeepsEveryColumnAndReadsBack)
     EXPECT_EQ(a->total_bytes, 42);
     EXPECT_TRUE(
         a->localPath.endsWith(QStringLiteral("var/mobile/Library/SMS/Attachments/x/ab.jpg")));
-    EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select logic_hash as v from message")),
+    EXPECT_EQ(sqlValue(db.dbPath(), QStringLiteral("select logic_hash as v from message")),
               msg.logicalHash());
 }
 
@@ -166,18 +155,13 @@ TEST_F(IOS6WriterTest, PhoneLayoutsGetOnlyTheirColumns)
 
         const bool extended = layout == Layout::Extended;
         EXPECT_EQ(db.isItemTypeEnabled(), extended);
-        EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select handle_id as v from message")),
+        EXPECT_EQ(sqlValue(db.dbPath(), QStringLiteral("select handle_id as v from message")),
                   QString::number(annId));
         if (extended) {
-            EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select item_type as v from message")),
-                      QStringLiteral("2"));
-            EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select other_handle as v from message")),
-                      QString::number(annId));
-            EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select display_name as v from chat")),
-                      QStringLiteral("Team"));
-            EXPECT_EQ(
-                stored(db.dbPath(), QStringLiteral("select transfer_name as v from attachment")),
-                QStringLiteral("t.jpg"));
+            EXPECT_EQ(sqlValue(db.dbPath(), "select m.item_type || '|' || m.other_handle || '|' || "
+                                            "c.display_name || '|' || a.transfer_name "
+                                            "from message m, chat c, attachment a"),
+                      QStringLiteral("2|%1|Team|t.jpg").arg(annId));
         }
     }
 }
@@ -194,29 +178,29 @@ TEST_F(IOS6WriterTest, EdgeCasesOfTheRowOperations)
     const qint64 chatId = db.insertChatAndHandles(chat);
     db.updateChatLastDate21(chatId, 800);
     db.updateChatLastDate21(chatId, 500);
-    EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select _last as v from chat")),
+    EXPECT_EQ(sqlValue(db.dbPath(), QStringLiteral("select _last as v from chat")),
               QStringLiteral("800"));
     db.updateChatLastHandle(chatId, QStringLiteral("+15551230001"));
-    EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select last_addressed_handle as v from chat")),
+    EXPECT_EQ(sqlValue(db.dbPath(), QStringLiteral("select last_addressed_handle as v from chat")),
               QStringLiteral("+15551230001"));
 
     const qint64 msgId = db.insertMessage(messageOf(QStringLiteral("E1"), 1), 0, 0, QString());
     EXPECT_EQ(
-        stored(db.dbPath(),
-               QStringLiteral("select other_handle as v from message where rowid=%1").arg(msgId)),
+        sqlValue(db.dbPath(),
+                 QStringLiteral("select other_handle as v from message where rowid=%1").arg(msgId)),
         QStringLiteral("-1"));
     db.insertMessage(messageOf(QStringLiteral("E2"), 1), 0, 0, QStringLiteral("given-hash"));
-    EXPECT_EQ(
-        stored(db.dbPath(), QStringLiteral("select logic_hash as v from message where guid='E2'")),
-        QStringLiteral("given-hash"));
+    EXPECT_EQ(sqlValue(db.dbPath(),
+                       QStringLiteral("select logic_hash as v from message where guid='E2'")),
+              QStringLiteral("given-hash"));
     EXPECT_ANY_THROW(db.insertMessage(messageOf(QStringLiteral("E1"), 2), 0, 0, QString()));
 
     // A chat without group id gets the same derived one in every database it is saved into.
     IOS6MessageDb other(sub(QStringLiteral("other")), QString(), true);
     other.insertChatAndHandles(chat);
-    const QString groupId = stored(db.dbPath(), QStringLiteral("select group_id as v from chat"));
+    const QString groupId = sqlValue(db.dbPath(), QStringLiteral("select group_id as v from chat"));
     EXPECT_FALSE(groupId.isEmpty());
-    EXPECT_EQ(stored(other.dbPath(), QStringLiteral("select group_id as v from chat")), groupId);
+    EXPECT_EQ(sqlValue(other.dbPath(), QStringLiteral("select group_id as v from chat")), groupId);
 }
 
 // Empty values the row leaves to the table take the table's own defaults, whatever they are.
@@ -257,13 +241,14 @@ TEST_F(IOS6WriterTest, ValuesLeftOutTakeTheTablesDefaults)
         msg.setSubject(c.subject);
         msg.attributedBody = c.body;
         db.insertMessage(msg, 0, c.otherHandle, QString());
-        EXPECT_EQ(stored(db.dbPath(),
-                         QStringLiteral("select quote(subject) || '|' || quote(attributedBody) || "
-                                        "'|' || quote(other_handle) || '|' || quote(text) || "
-                                        "'|' || quote(service_center) as v from message "
-                                        "where guid = '%1'")
-                             .arg(msg.guid())),
-                  QString::fromLatin1(c.expected));
+        EXPECT_EQ(
+            sqlValue(db.dbPath(),
+                     QStringLiteral("select quote(subject) || '|' || quote(attributedBody) || "
+                                    "'|' || quote(other_handle) || '|' || quote(text) || "
+                                    "'|' || quote(service_center) as v from message "
+                                    "where guid = '%1'")
+                         .arg(msg.guid())),
+            QString::fromLatin1(c.expected));
     }
 }
 
@@ -307,11 +292,9 @@ TEST_F(IOS6WriterTest, DeletingTheLastMessageDeletesItsChat)
         EXPECT_EQ(db.findChat(two.guid), twoId) << local;
         EXPECT_EQ(db.findMessage(QStringLiteral("second")) > 0, true) << local;
         EXPECT_EQ(db.findMessage(first.guid()), 0) << local;
-        EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select count(*) as v from attachment")),
-                  QStringLiteral("1"))
-            << local;
-        EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select count(*) as v from chat_handle_join")),
-                  QStringLiteral("0"))
+        EXPECT_EQ(sqlValue(db.dbPath(), "select (select count(*) from attachment) || '|' || "
+                                        "(select count(*) from chat_handle_join)"),
+                  "1|0")
             << local;
     }
 }
@@ -334,7 +317,7 @@ TEST_F(IOS6WriterTest, DeletingAMessageListedInTwoChatsDeletesBothWhenEmptied)
     db.deleteMessage(&shared);
     EXPECT_EQ(db.findChat(sms.guid), 0);
     EXPECT_EQ(db.findChat(imessage.guid), 0);
-    EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select count(*) as v from chat")),
+    EXPECT_EQ(sqlValue(db.dbPath(), QStringLiteral("select count(*) as v from chat")),
               QStringLiteral("0"));
 }
 
@@ -374,10 +357,10 @@ TEST_F(IOS6WriterTest, OlderLocalDatabaseIsUpgradedOnOpen)
           "date_edited", "message_summary_info"})
         EXPECT_TRUE(columns.contains(QLatin1String(name))) << name;
     EXPECT_TRUE(db.tbInfo(QStringLiteral("chat")).contains(QStringLiteral("group_id")));
-    EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select count(*) as v from sqlite_master where "
-                                                 "name='message_idx_logic_hash'")),
+    EXPECT_EQ(sqlValue(db.dbPath(), QStringLiteral("select count(*) as v from sqlite_master where "
+                                                   "name='message_idx_logic_hash'")),
               QStringLiteral("1"));
-    EXPECT_EQ(stored(db.dbPath(), QStringLiteral("select other_handle as v from message")),
+    EXPECT_EQ(sqlValue(db.dbPath(), QStringLiteral("select other_handle as v from message")),
               QStringLiteral("-1"));
     // Older rows carry no hash: found by guid only.
     _MsgMessage old;
@@ -481,7 +464,7 @@ TEST_F(IOS6WriterTest, EveryColumnSurvivesASaveAndAReload)
          QStringLiteral("22")},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(stored(first.dbPath(), QString::fromLatin1(c.sql)), c.value) << c.sql;
+        EXPECT_EQ(sqlValue(first.dbPath(), QString::fromLatin1(c.sql)), c.value) << c.sql;
 
     // Read back and saved again, the row comes out the same in every column.
     MsgData data;

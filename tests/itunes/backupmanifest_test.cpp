@@ -1,13 +1,14 @@
+#include "errortext.h"
+#include "fields.h"
 #include "fixtures/backupwriter.h"
 #include "fixtures/cryptofixtures.h"
 #include "itunes/backupmanifest.h"
 #include "itunes/invalidpassworderror.h"
+#include "must.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>
 
-#include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -16,16 +17,6 @@
 namespace {
 
 const QString kSmsPath = QStringLiteral("Library/SMS/sms.db");
-
-template <typename F> std::string errorOf(F &&f)
-{
-    try {
-        f();
-    } catch (const std::runtime_error &e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 class BackupManifestTest : public ::testing::Test
 {
@@ -60,8 +51,7 @@ protected:
     {
         for (const QByteArray &content : boundaryContents()) {
             const QString name = QStringLiteral("f%1").arg(content.size());
-            const BackupManifest::_FileNode *node = backup.findNode("Library/SMS/" + name);
-            ASSERT_NE(node, nullptr) << name.toStdString();
+            const BackupManifest::_FileNode *node = must(backup.findNode("Library/SMS/" + name));
             const QString target = m_out.filePath(name);
             backup.copyFile(node, target);
             EXPECT_EQ(readAll(target), content) << name.toStdString();
@@ -81,15 +71,12 @@ TEST_F(BackupManifestTest, ReadsDeviceInformationAndNamesTheBackup)
     BackupManifest backup(folder);
     backup.readManifestInfo();
     const BackupManifest::_InfoPlist &info = backup.info();
-    EXPECT_EQ(info.uniqueDeviceID, writer.device().udid);
-    EXPECT_EQ(info.deviceName, "Test iPhone");
-    EXPECT_EQ(info.productType, "iPhone10,3");
-    EXPECT_EQ(info.productVersion, "12.4.1");
-    EXPECT_EQ(info.serialNumber, writer.device().serialNumber);
+    EXPECT_EQ(fields(info.uniqueDeviceID, info.deviceName, info.productType, info.productVersion,
+                     info.serialNumber, info.isEncrypted, info.backupKeyBag),
+              fields(writer.device().udid, "Test iPhone", "iPhone10,3", "12.4.1",
+                     writer.device().serialNumber, false, ""));
     EXPECT_EQ(info.date.toUTC(), writer.device().date);
     EXPECT_EQ(info.date.timeSpec(), Qt::LocalTime);
-    EXPECT_FALSE(info.isEncrypted);
-    EXPECT_TRUE(info.backupKeyBag.isEmpty());
     // A folder named exactly after the device shows as the device.
     EXPECT_EQ(backup.displayName(), "Test iPhone");
 
@@ -145,21 +132,18 @@ TEST_F(BackupManifestTest, FileTreeMergesDomainsOnce)
     top.sort();
     EXPECT_EQ(top, QStringList({"Applications", "Library", "Media"}));
 
-    const BackupManifest::_FileNode *sms = backup.findNode("library/sms");
-    ASSERT_NE(sms, nullptr);
+    const BackupManifest::_FileNode *sms = must(backup.findNode("library/sms"));
     EXPECT_TRUE(sms->isFolder());
     EXPECT_EQ(sms->children.size(), 2u);
     EXPECT_NE(backup.findNode("Library/SMS/Attachments/ab/IMG_0001.jpg"), nullptr);
     EXPECT_EQ(backup.findNode(kSmsPath)->fullPath(), kSmsPath);
 
-    const BackupManifest::_FileNode *notes = backup.findNode("Library/Notes/notes.db");
-    ASSERT_NE(notes, nullptr);
+    const BackupManifest::_FileNode *notes = must(backup.findNode("Library/Notes/notes.db"));
     EXPECT_EQ(notes->item.domain.toString(), "HomeDomain");
     EXPECT_EQ(backup.findNode("Library/Notes")->children.size(), 1u);
 
     EXPECT_NE(backup.findNode("Applications/com.example.app/Documents/a.txt"), nullptr);
-    const BackupManifest::_FileNode *orphan = backup.findNode("Media/DCIM/100APPLE/x.jpg");
-    ASSERT_NE(orphan, nullptr);
+    const BackupManifest::_FileNode *orphan = must(backup.findNode("Media/DCIM/100APPLE/x.jpg"));
     EXPECT_EQ(orphan->item.domain.toString(), "CameraRollDomain");
 }
 
@@ -247,9 +231,9 @@ TEST_F(BackupManifestTest, DamagedEncryptedFilesFailWithoutLeavingATarget)
     // An earlier good copy stays as it was when a new copy fails.
     const QString target = m_out.filePath("sms.db");
     writeFile(target, "previous");
-    const std::string error = errorOf([&] { backup.copyFile(backup.findNode(kSmsPath), target); });
-    EXPECT_NE(error.find("is damaged"), std::string::npos) << error;
-    EXPECT_NE(error.find(QFileInfo(smsStored).fileName().toStdString()), std::string::npos);
+    const QString error = errorText([&] { backup.copyFile(backup.findNode(kSmsPath), target); });
+    EXPECT_TRUE(error.contains("is damaged") && error.contains(QFileInfo(smsStored).fileName()))
+        << qPrintable(error);
     EXPECT_EQ(readAll(target), "previous");
 
     const QString cutTarget = m_out.filePath("cut.db");
@@ -311,24 +295,21 @@ TEST_F(BackupManifestTest, BrokenManifestFilesAreNamedInTheError)
     const QString plistPath = QDir::toNativeSeparators(folder + "/Manifest.plist");
 
     BackupManifest missing(m_dir.filePath("nowhere"));
-    EXPECT_EQ(errorOf([&] { missing.readManifestInfo(); }),
-              ("Cannot find " + QDir::toNativeSeparators(m_dir.filePath("nowhere/Manifest.plist")))
-                  .toStdString());
+    EXPECT_EQ(errorText([&] { missing.readManifestInfo(); }),
+              "Cannot find " + QDir::toNativeSeparators(m_dir.filePath("nowhere/Manifest.plist")));
 
     for (const QByteArray &bytes :
          {QByteArray("this is no property list"), QByteArray("bplist00\x01\x02\x03", 11),
           QByteArray("<?xml version=\"1.0\"?><plist><array/></plist>")}) {
         writeFile(plistPath, bytes);
         BackupManifest backup(folder);
-        const std::string error = errorOf([&] { backup.readManifestInfo(); });
-        EXPECT_NE(error.find(plistPath.toStdString()), std::string::npos) << error;
+        EXPECT_TRUE(errorText([&] { backup.readManifestInfo(); }).contains(plistPath));
     }
 
     const QString mbdbPath = folder + "/Manifest.mbdb";
     writeFile(mbdbPath, readAll(mbdbPath).chopped(3));
     BackupManifest truncated(folder);
-    const std::string error = errorOf([&] { truncated.parseInfo(); });
-    EXPECT_NE(error.find(mbdbPath.toStdString()), std::string::npos) << error;
+    EXPECT_TRUE(errorText([&] { truncated.parseInfo(); }).contains(mbdbPath));
     EXPECT_TRUE(truncated.root().children.empty());
 }
 

@@ -1,3 +1,4 @@
+#include "fields.h"
 #include "fixtures/backupwriter.h"
 #include "itunes/itemmodelloadbk.h"
 #include "testfiles.h"
@@ -6,7 +7,6 @@
 
 #include <QColor>
 #include <QDir>
-#include <QFile>
 #include <QSize>
 #include <QTemporaryDir>
 
@@ -50,11 +50,11 @@ protected:
 TEST_F(ItemModelLoadBkTest, NewestFirstAndEqualDatesKeepTheirOrder)
 {
     ItemModelLoadBk model;
-    EXPECT_EQ(model.addBackup(backup("b", 10)), 0);
-    EXPECT_EQ(model.addBackup(backup("c", 5)), 1);
-    EXPECT_EQ(model.addBackup(backup("a", 20)), 0);
-    EXPECT_EQ(model.addBackup(backup("b2", 10)), 2);
-    EXPECT_EQ(model.addBackup(backup("b3", 10)), 3);
+    QList<int> rows;
+    for (const auto &[name, day] :
+         QList<QPair<QString, int>>{{"b", 10}, {"c", 5}, {"a", 20}, {"b2", 10}, {"b3", 10}})
+        rows << model.addBackup(backup(name, day));
+    EXPECT_EQ(rows, (QList<int>{0, 1, 0, 2, 3}));
     EXPECT_EQ(names(model), QStringList({"a", "b", "b2", "b3", "c"}));
     EXPECT_EQ(model.backupAt(5), nullptr);
     EXPECT_EQ(model.backupAt(-1), nullptr);
@@ -105,9 +105,10 @@ TEST_F(ItemModelLoadBkTest, RowsShowNameDatePathWithAlternatingBackground)
     model.addBackup(backup("first", 2));
     model.addBackup(backup("second", 1));
     ASSERT_EQ(model.columnCount(), 3);
-    EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), "Name");
-    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Backup Date");
-    EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), "Path");
+    EXPECT_EQ(fields(model.headerData(0, Qt::Horizontal).toString(),
+                     model.headerData(1, Qt::Horizontal).toString(),
+                     model.headerData(2, Qt::Horizontal).toString()),
+              fields("Name", "Backup Date", "Path"));
 
     const auto shown = model.backupAt(0);
     EXPECT_EQ(model.index(0, 0).data().toString(), shown->displayName());

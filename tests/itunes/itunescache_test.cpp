@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>

@@ -1,3 +1,5 @@
+#include "errortext.h"
+#include "fields.h"
 #include "fixtures/cryptofixtures.h"
 #include "fixtures/keybagbuilder.h"
 #include "itunes/invalidpassworderror.h"
@@ -39,27 +41,21 @@ QByteArray u32(quint32 v)
 
 } // namespace
 
-TEST(Keybag, ParsesAttributesAndClassKeys)
-{
-    const _KeybagInfo bag = parseKeybag(typicalKeybag().build());
-    EXPECT_EQ(bag.attributes.value("UUID"), g_fixtureBytes(16, 1));
-    EXPECT_EQ(g_keybagInt32(bag.attributes.value("VERS")), 3u);
-    EXPECT_EQ(g_keybagInt32(bag.attributes.value("ITER")), 10u);
-    EXPECT_EQ(g_keybagInt32(bag.attributes.value("WRAP")), 0u);
-    EXPECT_TRUE(bag.attributes.contains("HMCK"));
-    EXPECT_FALSE(bag.attributes.contains("CLAS"));
-    EXPECT_EQ(bag.classKeys.keys(), (QList<int>{1, 2, 3, 4, 5, 11}));
-    const _KeybagPros &eleven = bag.classKeys.value(11);
-    EXPECT_EQ(eleven.getInt32("CLAS"), 11u);
-    EXPECT_EQ(eleven.getInt32("WRAP"), 2u);
-    EXPECT_EQ(eleven.values.value("UUID"), g_fixtureBytes(16, 111));
-    EXPECT_EQ(eleven.values.value("WPKY").size(), 40);
-    EXPECT_FALSE(eleven.values.contains("KEY"));
-}
-
-TEST(Keybag, UnlocksWithTheRightPassword)
+TEST(Keybag, ParsesAttributesAndClassKeysAndUnlocks)
 {
     _KeybagInfo bag = parseKeybag(typicalKeybag().build());
+    const auto &attrs = bag.attributes;
+    EXPECT_EQ(fields(attrs.value("UUID"), g_keybagInt32(attrs.value("VERS")),
+                     g_keybagInt32(attrs.value("ITER")), g_keybagInt32(attrs.value("WRAP")),
+                     attrs.contains("HMCK"), attrs.contains("CLAS")),
+              fields(g_fixtureBytes(16, 1), 3u, 10u, 0u, true, false));
+    EXPECT_EQ(bag.classKeys.keys(), (QList<int>{1, 2, 3, 4, 5, 11}));
+    const _KeybagPros &eleven = bag.classKeys.value(11);
+    EXPECT_EQ(fields(eleven.getInt32("CLAS"), eleven.getInt32("WRAP"), eleven.values.value("UUID"),
+                     eleven.values.value("WPKY").size(), eleven.values.contains("KEY")),
+              fields(11u, 2u, g_fixtureBytes(16, 111), 40, false));
+
+    // The right password unwraps every password-wrapped class key, and only those.
     ASSERT_TRUE(unlockWithPasscode(kPassword, bag));
     for (const int c : {1, 2, 3, 4, 11})
         EXPECT_EQ(bag.classKeys.value(c).values.value("KEY"), classKey(c)) << "class " << c;
@@ -73,12 +69,8 @@ TEST(Keybag, WrongPasswordIsToldApartFromDamage)
     EXPECT_FALSE(unlockWithPasscode("correct horsE", bag));
     EXPECT_FALSE(bag.classKeys.value(1).values.contains("KEY"));
 
-    try {
-        g_unlockKeybag(data, "wrong");
-        FAIL() << "a wrong password unlocked the keybag";
-    } catch (const InvalidPasswordError &e) {
-        EXPECT_STREQ(e.what(), "Invalid password.");
-    }
+    EXPECT_EQ(errorText<InvalidPasswordError>([&] { g_unlockKeybag(data, "wrong"); }),
+              "Invalid password.");
     EXPECT_EQ(g_unlockKeybag(data, kPassword).classKeys.value(3).values.value("KEY"), classKey(3));
 
     // A keybag without its salt cannot even be tried: that is damage, not a wrong password.
@@ -86,24 +78,15 @@ TEST(Keybag, WrongPasswordIsToldApartFromDamage)
         KeybagBuilder(kPassword).addClassKey(1, classKey(1)).withoutSaltAndIterations().build();
     _KeybagInfo damaged = parseKeybag(noSalt);
     EXPECT_THROW(unlockWithPasscode(kPassword, damaged), std::runtime_error);
-    try {
-        g_unlockKeybag(noSalt, kPassword);
-        FAIL();
-    } catch (const InvalidPasswordError &) {
-        FAIL() << "damage reported as a wrong password";
-    } catch (const std::runtime_error &e) {
-        EXPECT_NE(QString::fromUtf8(e.what()).indexOf("Manifest.plist"), -1);
-    }
-}
+    // Not "Invalid password.": damage names the file it found damaged.
+    EXPECT_TRUE(errorText([&] { g_unlockKeybag(noSalt, kPassword); }).contains("Manifest.plist"));
 
-TEST(Keybag, WrappedKeyOfImpossibleSizeIsDamage)
-{
-    KeybagBuilder builder(kPassword, 10);
-    QByteArray data = builder.build();
-    data += entry("UUID", g_fixtureBytes(16, 9)) + entry("CLAS", u32(1)) + entry("WRAP", u32(2)) +
-            entry("WPKY", QByteArray(20, 'x'));
-    _KeybagInfo bag = parseKeybag(data);
-    EXPECT_THROW(unlockWithPasscode(kPassword, bag), std::runtime_error);
+    // So is a wrapped key of impossible size.
+    const QByteArray badKey = KeybagBuilder(kPassword, 10).build() +
+                              entry("UUID", g_fixtureBytes(16, 9)) + entry("CLAS", u32(1)) +
+                              entry("WRAP", u32(2)) + entry("WPKY", QByteArray(20, 'x'));
+    _KeybagInfo badBag = parseKeybag(badKey);
+    EXPECT_THROW(unlockWithPasscode(kPassword, badBag), std::runtime_error);
 }
 
 TEST(Keybag, EntryRunningPastTheDataThrowsAtEveryCut)
@@ -139,13 +122,14 @@ TEST(Keybag, EdgeCasesOfTheEntryOrder)
                             entry("VERS", u32(4)) + entry("UUID", "k1") + entry("CLAS", u32(7)) +
                             entry("WRAP", u32(1)) + entry("TKMT", u32(0));
     const _KeybagInfo bag = parseKeybag(data);
-    EXPECT_EQ(g_keybagInt32(bag.attributes.value("VERS")), 4u);
-    EXPECT_EQ(g_keybagInt32(bag.attributes.value("WRAP")), 0u);
-    EXPECT_EQ(bag.attributes.value("UUID"), QByteArray("bag"));
-    EXPECT_TRUE(bag.attributes.contains("TKMT"));
+    EXPECT_EQ(fields(g_keybagInt32(bag.attributes.value("VERS")),
+                     g_keybagInt32(bag.attributes.value("WRAP")), bag.attributes.value("UUID"),
+                     bag.attributes.contains("TKMT")),
+              fields(4u, 0u, QByteArray("bag"), true));
     ASSERT_EQ(bag.classKeys.keys(), QList<int>{7});
-    EXPECT_EQ(bag.classKeys.value(7).values.value("UUID"), QByteArray("k1"));
-    EXPECT_EQ(bag.classKeys.value(7).getInt32("WRAP"), 1u);
+    EXPECT_EQ(fields(bag.classKeys.value(7).values.value("UUID"),
+                     bag.classKeys.value(7).getInt32("WRAP")),
+              fields(QByteArray("k1"), 1u));
 
     // Short integer values read as 0 rather than past their end.
     EXPECT_EQ(g_keybagInt32(QByteArray("\x01\x02", 2)), 0u);
@@ -213,13 +197,7 @@ TEST(Keybag, RefusesAbsurdRoundCountsAndHalfFirstStages)
                             {"DPIC without DPSL", noFirstSalt.build(), "salt"}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        try {
-            g_unlockKeybag(c.bag, kPassword);
-            ADD_FAILURE() << "unlocked";
-        } catch (const InvalidPasswordError &) {
-            ADD_FAILURE() << "taken for a wrong password";
-        } catch (const std::runtime_error &e) {
-            EXPECT_NE(std::string(e.what()).find(c.errorPart), std::string::npos) << e.what();
-        }
+        const QString error = errorText([&] { g_unlockKeybag(c.bag, kPassword); });
+        EXPECT_TRUE(error.contains(QLatin1String(c.errorPart))) << qPrintable(error);
     }
 }

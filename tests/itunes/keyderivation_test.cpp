@@ -24,12 +24,6 @@ struct Vector
     const char *expectedHex;
 };
 
-QByteArray sha256Fixture(const QByteArray &password, const QByteArray &salt, quint32 rounds,
-                         int length)
-{
-    return g_fixturePbkdf2Sha256(password, salt, rounds, length);
-}
-
 } // namespace
 
 // Published vectors (RFC 7914 section 11), and keys longer than one hash block, which HMAC
@@ -51,7 +45,7 @@ TEST(KeyDerivation, MatchesPublishedAndIndependentResults)
     }
     const QByteArray longKey(100, 'x');
     EXPECT_EQ(KeyDerivation::pbkdf2(Hash::Sha256, longKey, "salt", 3, 40),
-              sha256Fixture(longKey, "salt", 3, 40));
+              g_fixturePbkdf2Sha256(longKey, "salt", 3, 40));
     EXPECT_EQ(KeyDerivation::pbkdf2(Hash::Sha1, QByteArray(70, 'y'), "NaCl", 5, 20),
               g_fixturePbkdf2Sha1(QByteArray(70, 'y'), "NaCl", 5, 20));
 }
@@ -66,7 +60,7 @@ TEST(KeyDerivation, CheckpointSeesProgressAndCanStopIt)
             EXPECT_EQ(total, 3 * KeyDerivation::kCheckpointRounds);
             seen << done;
         });
-    EXPECT_EQ(key, sha256Fixture("pw", "salt", rounds, 32));
+    EXPECT_EQ(key, g_fixturePbkdf2Sha256("pw", "salt", rounds, 32));
     EXPECT_EQ(seen, (QList<quint64>{KeyDerivation::kCheckpointRounds,
                                     2 * KeyDerivation::kCheckpointRounds}));
 

@@ -6,6 +6,7 @@
 #include "model/msgattachment.h"
 #include "model/msgdata.h"
 #include "model/msgmessage.h"
+#include "must.h"
 #include "phonebackupsample.h"
 #include "recordingprogress.h"
 #include "testfiles.h"
@@ -187,8 +188,7 @@ TEST_F(ModernBackup, LinkedStoredFilesAreNeverRead)
         const auto backup = open(dir.path(), false);
         backup->parseInfo();
         const BackupManifest::_FileNode *node =
-            backup->findNode(QStringLiteral("Library/SMS/a.txt"));
-        ASSERT_NE(node, nullptr);
+            must(backup->findNode(QStringLiteral("Library/SMS/a.txt")));
         EXPECT_EQ(backup->storedFile(node), BackupManifest::StoredFile::Link);
         QTemporaryDir target;
         EXPECT_EQ(backup->extractNode(backup->findNode(QStringLiteral("Library")), target.path()),

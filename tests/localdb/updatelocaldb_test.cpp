@@ -1,5 +1,6 @@
 #include "recordingprogress.h"
 
+#include "fields.h"
 #include "fixtures/legacymmsdbwriter.h"
 #include "frame/appdirs.h"
 #include "iosdb/ios6messagedb.h"
@@ -11,12 +12,13 @@
 #include "model/msghandle.h"
 #include "model/msgmessage.h"
 #include "model/sqlite3db.h"
+#include "must.h"
+#include "scratchdb.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -76,10 +78,7 @@ protected:
 
     qint64 scalar(const QString &name, const QString &sql) const
     {
-        Sqlite3DB db;
-        db.openThrow(newDbPath(name), Sqlite3DB::kOpenReadOnly);
-        Sqlite3Cursor cursor = db.queryThrow(sql);
-        return cursor.moveNext() ? cursor.getInt64(0) : -1;
+        return sqlValue(newDbPath(name), sql).toLongLong();
     }
 
     QList<qint64> rowCounts(const QString &name) const
@@ -111,14 +110,12 @@ TEST_F(UpdateLocalDbTest, EachMediaPartBecomesAMessageWithItsFile)
     ASSERT_EQ(loaded.messages.size(), 2);
     QStringList transferNames;
     for (const _MsgMessage *message : loaded.messages) {
-        EXPECT_EQ(message->text(), QString(kPlaceholder));
-        EXPECT_EQ(message->date, 5000);
         ASSERT_EQ(message->attachmentMap.size(), 1);
         const _MsgAttachment *attachment = message->attachmentMap.begin().value();
         transferNames.append(attachment->transfer_name);
-        EXPECT_EQ(attachment->mime_type, "image/jpeg");
-        EXPECT_EQ(attachment->uti, "public.jpeg");
-        EXPECT_EQ(attachment->created_date, 5000);
+        EXPECT_EQ(fields(message->text(), message->date, attachment->mime_type, attachment->uti,
+                         attachment->created_date),
+                  fields(QString(kPlaceholder), 5000, "image/jpeg", "public.jpeg", 5000));
         EXPECT_EQ(message->attributedBody, msgAttaAttributeBody(attachment->guid));
         // Named the way the phone files its attachments, below the database's own tree.
         const QString prefix = QStringLiteral("~/Library/SMS/Attachments/%1/%2/%3/")
@@ -215,24 +212,15 @@ TEST_F(UpdateLocalDbTest, DatesDirectionsAddressesAndContactsCarryOver)
     const Loaded loaded = load(localFolder(QStringLiteral("People")));
     ASSERT_EQ(loaded.messages.size(), 4);
     const _MsgMessage *first = loaded.messages[0];
-    EXPECT_EQ(first->text(), "at the epoch");
-    EXPECT_EQ(first->date, 0);
-    EXPECT_EQ(first->date_read, 0);
-    EXPECT_EQ(first->date_delivered, 0);
-    EXPECT_EQ(first->is_from_me, 0);
-    EXPECT_EQ(first->service(), "SMS");
-    ASSERT_TRUE(first->handle);
-    EXPECT_EQ(first->handle->id, "+15550001234");
-    EXPECT_EQ(first->handle->_ct_name, "Ann Lee");
-    EXPECT_EQ(first->chat->chat_identifier, "+15550001234");
-    EXPECT_EQ(first->chat->guid, "SMS;-;+15550001234");
-
-    EXPECT_EQ(loaded.messages[1]->date, 86400);
-    EXPECT_EQ(loaded.messages[1]->is_from_me, 1);
-
-    ASSERT_TRUE(loaded.messages[2]->handle);
-    EXPECT_EQ(loaded.messages[2]->handle->id, "bob@example.com");
-    EXPECT_EQ(loaded.messages[2]->handle->_ct_name, "Bob");
+    const _MsgHandle *sender = must(first->handle);
+    EXPECT_EQ(fields(first->text(), first->date, first->date_read, first->date_delivered,
+                     first->is_from_me, first->service(), sender->id, sender->_ct_name,
+                     first->chat->chat_identifier, first->chat->guid),
+              fields("at the epoch", 0, 0, 0, 0, "SMS", "+15550001234", "Ann Lee", "+15550001234",
+                     "SMS;-;+15550001234"));
+    EXPECT_EQ(fields(loaded.messages[1]->date, loaded.messages[1]->is_from_me), fields(86400, 1));
+    const _MsgHandle *bob = must(loaded.messages[2]->handle);
+    EXPECT_EQ(fields(bob->id, bob->_ct_name), fields("bob@example.com", "Bob"));
 
     // Two old spellings of one number meet in one conversation.
     EXPECT_EQ(loaded.messages[3]->chat, first->chat);

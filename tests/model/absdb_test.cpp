@@ -5,6 +5,7 @@
 #include "model/absiosmessagedb.h"
 #include "model/sqlite3exception.h"
 #include "model/sqlite3transaction.h"
+#include "scratchdb.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>
@@ -59,21 +60,13 @@ protected:
         m_path = m_dir.filePath(QStringLiteral("items.db"));
     }
 
-    // Counted through a connection of its own, so only committed rows are seen.
-    qint64 committedItems()
-    {
-        Sqlite3DB reader;
-        reader.openThrow(m_path, Sqlite3DB::kOpenReadOnly);
-        Sqlite3Cursor cursor = reader.queryThrow("select count(*) from item");
-        EXPECT_TRUE(cursor.moveNext());
-        return cursor.getInt64(0);
-    }
+    qint64 committedItems() { return sqlValue(m_path, "select count(*) from item").toLongLong(); }
 
     QTemporaryDir m_dir;
     QString m_path;
 };
 
-TEST_F(AbsDbTest, OpensOnFirstUseOnly)
+TEST_F(AbsDbTest, OpensOnFirstUseOnlyAndInsertsReturnTheirRowIds)
 {
     GuidDb db(m_path);
     EXPECT_FALSE(db.isOpen());
@@ -82,6 +75,15 @@ TEST_F(AbsDbTest, OpensOnFirstUseOnly)
     db.beginEdit();
     db.endEdit(true);
     EXPECT_EQ(db.opens, 1);
+
+    // Each insert hands back its new row.
+    const qint64 first = db.insertSqlRow(itemRow(QStringLiteral("x")), QStringLiteral("item"));
+    const qint64 second = db.insertSqlRow(itemRow(QStringLiteral("b")), QStringLiteral("item"), {});
+    EXPECT_NE(first, second);
+    Sqlite3Cursor cursor = db.queryThrow(
+        Sqlite3Sql("select rowid, guid from item where rowid = ?").addInt64Param(second));
+    ASSERT_TRUE(cursor.moveNext());
+    EXPECT_EQ(cursor.getText(QStringLiteral("GUID")), QStringLiteral("b"));
 }
 
 TEST_F(AbsDbTest, EndEditWithoutBeginEditDoesNothing)
@@ -94,18 +96,6 @@ TEST_F(AbsDbTest, EndEditWithoutBeginEditDoesNothing)
     // The database still takes work afterwards.
     db.insertSqlRow(itemRow(QStringLiteral("a")), QStringLiteral("item"));
     EXPECT_EQ(committedItems(), 1);
-}
-
-TEST_F(AbsDbTest, InsertSqlRowReturnsTheNewRowId)
-{
-    GuidDb db(m_path);
-    const qint64 first = db.insertSqlRow(itemRow(QStringLiteral("a")), QStringLiteral("item"));
-    const qint64 second = db.insertSqlRow(itemRow(QStringLiteral("b")), QStringLiteral("item"), {});
-    EXPECT_NE(first, second);
-    Sqlite3Cursor cursor = db.queryThrow(
-        Sqlite3Sql("select rowid, guid from item where rowid = ?").addInt64Param(second));
-    ASSERT_TRUE(cursor.moveNext());
-    EXPECT_EQ(cursor.getText(QStringLiteral("GUID")), QStringLiteral("b"));
 }
 
 TEST_F(AbsDbTest, AConstraintViolationThrowsAndInsertsNothing)

@@ -11,21 +11,23 @@
 #include <deque>
 #include <limits>
 
+// Seconds from 2001 in UTC; the sum with 1970's offset is read as unsigned 32 bit.
 TEST(DateFromDate21, CountsFrom2001InUtc)
 {
-    EXPECT_EQ(dtFromDate21(0), QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC));
-    EXPECT_EQ(dtFromDate21(0).timeSpec(), Qt::UTC);
-    EXPECT_EQ(dtFromDate21(86400 + 61), QDateTime(QDate(2001, 1, 2), QTime(0, 1, 1), Qt::UTC));
-}
-
-TEST(DateFromDate21, SumIsReadAsUnsigned32Bit)
-{
     const QDateTime reference(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
-    // Beyond 2038 the sum no longer fits an int, but is still a valid unsigned time.
     const int max = std::numeric_limits<int>::max();
-    EXPECT_EQ(dtFromDate21(max), reference.addSecs(max));
-    // Just before 1970 wraps to the end of the unsigned range (2106).
-    EXPECT_EQ(dtFromDate21(-978307201), QDateTime(QDate(2106, 2, 7), QTime(6, 28, 15), Qt::UTC));
+    const QList<QPair<int, QDateTime>> cases{
+        {0, reference},
+        {86400 + 61, QDateTime(QDate(2001, 1, 2), QTime(0, 1, 1), Qt::UTC)},
+        // Beyond 2038 the sum no longer fits an int, but is still a valid unsigned time.
+        {max, reference.addSecs(max)},
+        // Just before 1970 wraps to the end of the unsigned range (2106).
+        {-978307201, QDateTime(QDate(2106, 2, 7), QTime(6, 28, 15), Qt::UTC)},
+    };
+    for (const auto &[date21, expected] : cases) {
+        EXPECT_EQ(dtFromDate21(date21), expected) << date21;
+        EXPECT_EQ(dtFromDate21(date21).timeSpec(), Qt::UTC) << date21;
+    }
 }
 
 namespace {
@@ -39,28 +41,30 @@ QString tagCode(const QString &code, void *context)
 
 } // namespace
 
-TEST(EmojiReplace, PrivateUseAndListedSymbols)
+// Private-use and listed symbols, and surrogate pairs of U+1F000..U+1F7FF as code points.
+TEST(EmojiReplace, ReplacesTheEmojiCodePointsOnly)
 {
-    int calls = 0;
-    EXPECT_EQ(emoji_replace(QStringLiteral("a\uE001b\uE537\uE538"), tagCode, &calls),
-              QStringLiteral("a<E001>b<E537>\uE538"));
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(emoji_replace(QStringLiteral("\u2714\u203C\u3030\u2600"), tagCode, nullptr),
-              QStringLiteral("<2714><203C><3030>\u2600"));
-}
-
-TEST(EmojiReplace, SurrogatePairsAsCodePoints)
-{
-    EXPECT_EQ(emoji_replace(QStringLiteral("hi \U0001F600!"), tagCode, nullptr),
-              QStringLiteral("hi <1F600>!"));
-    // D83C and D83D cover U+1F000..U+1F7FF; other planes' characters stay.
-    EXPECT_EQ(
-        emoji_replace(QStringLiteral("\U0001F004\U0001F7FF\U0001F800\U00020000"), tagCode, nullptr),
-        QStringLiteral("<1F004><1F7FF>\U0001F800\U00020000"));
-    // Both passes in one text.
-    EXPECT_EQ(emoji_replace(QStringLiteral("\uE415\U0001F44D"), tagCode, nullptr),
-              QStringLiteral("<E415><1F44D>"));
-    EXPECT_EQ(emoji_replace(QString(), tagCode, nullptr), QString());
+    const struct
+    {
+        QString text, expected;
+    } cases[] = {
+        {QStringLiteral("a\uE001b\uE537\uE538"), QStringLiteral("a<E001>b<E537>\uE538")},
+        {QStringLiteral("\u2714\u203C\u3030\u2600"), QStringLiteral("<2714><203C><3030>\u2600")},
+        {QStringLiteral("hi \U0001F600!"), QStringLiteral("hi <1F600>!")},
+        {QStringLiteral("\U0001F004\U0001F7FF\U0001F800\U00020000"),
+         QStringLiteral("<1F004><1F7FF>\U0001F800\U00020000")},
+        {QStringLiteral("\uE415\U0001F44D"), QStringLiteral("<E415><1F44D>")},
+        {QString(), QString()},
+        // A stray surrogate is not decoded with its neighbour.
+        {QChar(0xD83D) + QStringLiteral("a \uE001 \U0001F600"),
+         QChar(0xD83D) + QStringLiteral("a <E001> <1F600>")},
+    };
+    for (const auto &c : cases) {
+        int calls = 0;
+        EXPECT_EQ(emoji_replace(c.text, tagCode, &calls), c.expected)
+            << qPrintable(c.text.toUtf8().toHex());
+        EXPECT_EQ(calls, c.expected.count(QLatin1Char('<')));
+    }
 }
 
 TEST(RxReplace, CopiesAroundMatchesAndPassesTheMatch)
@@ -103,21 +107,17 @@ const char *const kAttributedTail =
 
 } // namespace
 
+// The guid's length byte (the head's last) follows the guid; long ones take the wide form.
 TEST(AttributedBody, OneAttachmentGuid)
 {
     const QString guid = QStringLiteral("9F2A7C11-3B4D-4E5F-8A6B-0C1D2E3F4A5B");
-    const QByteArray head = QByteArray::fromHex(kAttributedHead);
     const QByteArray tail = QByteArray::fromHex(kAttributedTail);
     const QByteArray body = msgAttaAttributeBody(guid);
-    EXPECT_EQ(body, head + guid.toLatin1() + tail);
+    EXPECT_EQ(body, QByteArray::fromHex(kAttributedHead) + guid.toLatin1() + tail);
     // The text the string carries is the single object-replacement character.
     EXPECT_TRUE(body.contains(QByteArray("\x2B\x03\xEF\xBF\xBC")));
-}
 
-TEST(AttributedBody, OtherGuidLengthsKeepTheStreamConsistent)
-{
     const QByteArray head = QByteArray::fromHex(kAttributedHead).chopped(1);
-    const QByteArray tail = QByteArray::fromHex(kAttributedTail);
     const QString shortGuid = QStringLiteral("abc");
     EXPECT_EQ(msgAttaAttributeBody(shortGuid), head + "\x03" + "abc" + tail);
     const QString longGuid(200, QLatin1Char('G'));
@@ -242,14 +242,6 @@ TEST(SortMessages, InconsistentNeighbourhoodsStaySafeAndDeterministic)
     QList<_MsgMessage *> kept = first;
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(kept, all);
-}
-
-TEST(EmojiReplace, StraySurrogateIsNotDecodedWithItsNeighbour)
-{
-    const QString text = QString(QChar(0xD83D)) + QStringLiteral("a \uE001 \U0001F600");
-    const QString result = emoji_replace(text, tagCode, nullptr);
-    EXPECT_EQ(result, QString(QChar(0xD83D)) + QStringLiteral("a <E001> <1F600>"))
-        << qPrintable(result.toUtf8().toHex());
 }
 
 TEST(RxReplace, StrayLowSurrogateAtEitherEnd)

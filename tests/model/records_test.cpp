@@ -132,47 +132,41 @@ protected:
     QString m_date;
 };
 
+// Items read as one sentence and the date: their text, attachments and missing handles aside.
 TEST_F(ItemSummary, EachItemTypeHasItsSentence)
 {
-    m_msg.item_type = 1;
-    EXPECT_EQ(m_msg.summaryRawEmoji(),
-              QStringLiteral("Anna Added bob@example.com to the conversation.\n") + m_date);
-    m_msg.item_type = 2;
-    m_msg.setGroupTitle(QStringLiteral("Climbing"));
-    EXPECT_EQ(m_msg.summaryRawEmoji(),
-              QStringLiteral("Anna named the conversation \"Climbing\".\n") + m_date);
-    m_msg.item_type = 3;
-    EXPECT_EQ(m_msg.summaryRawEmoji(), QStringLiteral("Anna left the conversation.\n") + m_date);
-    m_msg.item_type = 4;
-    m_msg.share_status = 0;
-    EXPECT_EQ(m_msg.summaryRawEmoji(),
-              QStringLiteral("Anna started sharing location with bob@example.com.\n") + m_date);
-    m_msg.share_status = 1;
-    EXPECT_EQ(m_msg.summaryRawEmoji(),
-              QStringLiteral("Anna stopped sharing location with bob@example.com.\n") + m_date);
-    for (const int other : {5, 17, -1}) {
-        m_msg.item_type = other;
-        EXPECT_EQ(m_msg.summaryRawEmoji(), QStringLiteral("System Information.\n") + m_date);
-    }
-}
-
-TEST_F(ItemSummary, MissingHandlesReadAsYou)
-{
-    m_msg.item_type = 1;
-    m_msg.handle = nullptr;
-    EXPECT_TRUE(m_msg.summaryRawEmoji().startsWith(QStringLiteral("You Added bob@example.com")));
-    m_msg.handle = &m_anna;
-    m_msg.otherHandle = nullptr;
-    EXPECT_TRUE(m_msg.summaryRawEmoji().startsWith(QStringLiteral("Anna Added You to")));
-}
-
-TEST_F(ItemSummary, TextAndAttachmentsDoNotShowInItems)
-{
-    m_msg.item_type = 3;
-    m_msg.setText(QStringLiteral("ignored"));
     _MsgAttachment image = makeAttachment(1, QStringLiteral("image/png"));
-    attach(m_msg, image);
-    EXPECT_EQ(m_msg.summaryRawEmoji(), QStringLiteral("Anna left the conversation.\n") + m_date);
+    const struct
+    {
+        int itemType, shareStatus;
+        bool withHandle, withOther, withContent;
+        const char *expected;
+    } cases[] = {
+        {1, 0, true, true, false, "Anna Added bob@example.com to the conversation."},
+        {2, 0, true, true, false, "Anna named the conversation \"Climbing\"."},
+        {3, 0, true, true, false, "Anna left the conversation."},
+        {3, 0, true, true, true, "Anna left the conversation."},
+        {4, 0, true, true, false, "Anna started sharing location with bob@example.com."},
+        {4, 1, true, true, false, "Anna stopped sharing location with bob@example.com."},
+        {5, 0, true, true, false, "System Information."},
+        {17, 0, true, true, false, "System Information."},
+        {-1, 0, true, true, false, "System Information."},
+        {1, 0, false, true, false, "You Added bob@example.com to the conversation."},
+        {1, 0, true, false, false, "Anna Added You to the conversation."},
+    };
+    m_msg.setGroupTitle(QStringLiteral("Climbing"));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.expected);
+        m_msg.item_type = c.itemType;
+        m_msg.share_status = c.shareStatus;
+        m_msg.handle = c.withHandle ? &m_anna : nullptr;
+        m_msg.otherHandle = c.withOther ? &m_bob : nullptr;
+        m_msg.setText(c.withContent ? QStringLiteral("ignored") : QString());
+        m_msg.attachmentMap = {};
+        if (c.withContent)
+            attach(m_msg, image);
+        EXPECT_EQ(m_msg.summaryRawEmoji(), QString::fromUtf8(c.expected) + "\n" + m_date);
+    }
 }
 
 TEST(HandleName, NameAndNumber)
@@ -304,30 +298,28 @@ protected:
     QStringList m_made;
 };
 
-TEST_F(Thumbnail, WidePngShrinksToWidth120AndStaysPng)
+// Previews fit 120 pixels on the longer side, in the format the file really has, whatever its name.
+TEST_F(Thumbnail, ShrinksToFitAndKeepsTheRealFormat)
 {
-    const QString thumb = thumbnailOf(writeImage(QStringLiteral("wide.png"), {300, 150}, "PNG"));
-    EXPECT_EQ(QFileInfo(thumb).dir(), g_previewCacheDir());
-    EXPECT_TRUE(thumb.endsWith(QStringLiteral(".thumb")));
-    QImageReader reader(thumb);
-    EXPECT_EQ(reader.format(), QByteArray("png"));
-    EXPECT_EQ(reader.size(), QSize(120, 60));
-}
-
-TEST_F(Thumbnail, TallJpegShrinksToHeight120AndStaysJpeg)
-{
-    const QString thumb = thumbnailOf(writeImage(QStringLiteral("tall.jpg"), {100, 400}, "JPG"));
-    QImageReader reader(thumb);
-    EXPECT_EQ(reader.format(), QByteArray("jpeg"));
-    EXPECT_EQ(reader.size(), QSize(30, 120));
-}
-
-TEST_F(Thumbnail, PngUnderAJpegNameIsStillRecognised)
-{
-    const QString thumb = thumbnailOf(writeImage(QStringLiteral("odd.jpg"), {240, 240}, "PNG"));
-    QImageReader reader(thumb);
-    EXPECT_EQ(reader.format(), QByteArray("png"));
-    EXPECT_EQ(reader.size(), QSize(120, 120));
+    const struct
+    {
+        const char *name, *format;
+        QSize size, expectedSize;
+        QByteArray expectedFormat;
+    } cases[] = {
+        {"wide.png", "PNG", {300, 150}, {120, 60}, "png"},
+        {"tall.jpg", "JPG", {100, 400}, {30, 120}, "jpeg"},
+        {"odd.jpg", "PNG", {240, 240}, {120, 120}, "png"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString thumb = thumbnailOf(writeImage(QLatin1String(c.name), c.size, c.format));
+        EXPECT_EQ(QFileInfo(thumb).dir(), g_previewCacheDir());
+        EXPECT_TRUE(thumb.endsWith(QStringLiteral(".thumb")));
+        QImageReader reader(thumb);
+        EXPECT_EQ(reader.format(), c.expectedFormat);
+        EXPECT_EQ(reader.size(), c.expectedSize);
+    }
 }
 
 TEST_F(Thumbnail, NoPreviewForFilesThatAreNoPicture)

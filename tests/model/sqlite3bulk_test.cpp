@@ -1,66 +1,45 @@
 // Statements kept for a whole run, and indexes built after a bulk insert instead of row by row.
-#include "model/sqlite3db.h"
 #include "model/sqlite3exception.h"
 #include "model/sqlite3indexpause.h"
 #include "model/sqlite3repeatstmt.h"
 #include "model/sqlite3transaction.h"
+#include "scratchdb.h"
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
-#include <sqlite3.h>
-
 namespace {
 
-class Sqlite3BulkTest : public ::testing::Test
+class Sqlite3BulkTest : public ScratchDbTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        m_db.openThrow(m_dir.filePath(QStringLiteral("bulk.db")),
-                       Sqlite3DB::kOpenReadWrite | Sqlite3DB::kOpenCreate);
-        QString error;
+        ScratchDbTest::SetUp();
         // Indexes and triggers interleaved, as in the local schema.
-        ASSERT_EQ(m_db.exec("create table t (id integer primary key, k text unique, v text, "
-                            "n integer default 7);"
-                            "create index t_v on t(v);"
-                            "create table log (what text);"
-                            "create trigger t_added after insert on t begin "
-                            "insert into log values (new.k); end;"
-                            "create index t_n on t(n, v);"
-                            "create view t_keys as select k from t;"
-                            "create index log_what on log(what);",
-                            error),
-                  SQLITE_OK)
-            << error.toStdString();
-    }
-
-    QString text(const QString &sql)
-    {
-        Sqlite3Cursor c = m_db.queryThrow(sql);
-        return c.moveNext() ? c.getText(0) : QStringLiteral("<none>");
+        run("create table t (id integer primary key, k text unique, v text, n integer default 7);"
+            "create index t_v on t(v);"
+            "create table log (what text);"
+            "create trigger t_added after insert on t begin insert into log values (new.k); end;"
+            "create index t_n on t(n, v);"
+            "create view t_keys as select k from t;"
+            "create index log_what on log(what);");
     }
 
     // The schema as a dump lists it: tables, then indexes, triggers and views, each in the
     // order they were made.
     QString schema()
     {
-        return text("select group_concat(type || ' ' || name || ': ' || sql, ';') from (select * "
-                    "from sqlite_master where sql is not null order by type <> 'table', rowid)");
+        return value("select group_concat(type || ' ' || name || ': ' || sql, ';') from (select * "
+                     "from sqlite_master where sql is not null order by type <> 'table', rowid)");
     }
 
-    void insert(const QString &key, const QString &value)
+    void insert(const QString &key, const QString &v)
     {
         Sqlite3RepeatStmt &stmt = m_db.repeatStmt("insert into t (k, v) values (?, ?)");
         stmt.bindText(1, key);
-        stmt.bindText(2, value);
+        stmt.bindText(2, v);
         stmt.execute();
     }
-
-    QTemporaryDir m_dir;
-    Sqlite3DB m_db;
 };
 
 TEST_F(Sqlite3BulkTest, KeptStatementBindsEmptyValuesAsSuchAndSurvivesAFailedRun)
@@ -72,7 +51,7 @@ TEST_F(Sqlite3BulkTest, KeptStatementBindsEmptyValuesAsSuchAndSurvivesAFailedRun
     stmt.bindText(2, QString());
     stmt.bindBlob(3, QByteArray());
     stmt.execute();
-    EXPECT_EQ(text("select typeof(v) || ',' || quote(n) from t where k = 'a'"), "text,X''");
+    EXPECT_EQ(value("select typeof(v) || ',' || quote(n) from t where k = 'a'"), "text,X''");
 
     // A constraint failure throws and leaves the statement ready for the next values.
     stmt.bindText(1, QStringLiteral("a"));
@@ -81,7 +60,7 @@ TEST_F(Sqlite3BulkTest, KeptStatementBindsEmptyValuesAsSuchAndSurvivesAFailedRun
     EXPECT_THROW(stmt.execute(), Sqlite3Exception);
     stmt.bindText(1, QStringLiteral("b"));
     stmt.execute();
-    EXPECT_EQ(text("select quote(v) || ',' || n from t where k = 'b'"), "NULL,1");
+    EXPECT_EQ(value("select quote(v) || ',' || n from t where k = 'b'"), "NULL,1");
 
     Sqlite3RepeatStmt &find = m_db.repeatStmt("select id from t where k = ?");
     find.bindText(1, QStringLiteral("b"));
@@ -104,13 +83,13 @@ TEST_F(Sqlite3BulkTest, PausedIndexesComeBackInTheSchemasOrderOnCommitAndOnRollb
         {
             Sqlite3Transaction transaction(m_db);
             Sqlite3IndexPause pause(m_db);
-            EXPECT_EQ(text("select count(*) from sqlite_master where type = 'index' and "
-                           "sql is not null"),
+            EXPECT_EQ(value("select count(*) from sqlite_master where type = 'index' and "
+                            "sql is not null"),
                       "0");
             for (int i = 0; i < 50; ++i)
                 insert(prefix + QString::number(i), QString::number(i % 7));
             // The trigger and the unique constraint stay in force meanwhile.
-            EXPECT_EQ(text("select count(*) from log where what like '" + prefix + "%'"), "50");
+            EXPECT_EQ(value("select count(*) from log where what like '" + prefix + "%'"), "50");
             EXPECT_THROW(insert(prefix + QStringLiteral("0"), QString()), Sqlite3Exception);
             if (commit) {
                 pause.restore();
@@ -118,9 +97,9 @@ TEST_F(Sqlite3BulkTest, PausedIndexesComeBackInTheSchemasOrderOnCommitAndOnRollb
             }
         }
         EXPECT_EQ(schema().toStdString(), before.toStdString());
-        EXPECT_EQ(text("pragma integrity_check"), "ok");
+        EXPECT_EQ(value("pragma integrity_check"), "ok");
     }
-    EXPECT_EQ(text("select count(*) from t indexed by t_n where n = 7"), "50");
+    EXPECT_EQ(value("select count(*) from t indexed by t_n where n = 7"), "50");
 }
 
 } // namespace

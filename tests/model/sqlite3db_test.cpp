@@ -1,13 +1,14 @@
 // The connection, statement and cursor layer against real database files.
-#include "model/sqlite3db.h"
+#include "errortext.h"
+#include "fields.h"
 #include "model/sqlite3exception.h"
 #include "model/sqlite3row.h"
+#include "scratchdb.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <sqlite3.h>
@@ -17,28 +18,13 @@
 
 namespace {
 
-class Sqlite3DBTest : public ::testing::Test
+class Sqlite3DBTest : public ScratchDbTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        m_path = m_dir.filePath(QStringLiteral("test.db"));
-        m_db.openThrow(m_path, Sqlite3DB::kOpenReadWrite | Sqlite3DB::kOpenCreate);
+        ScratchDbTest::SetUp();
         run("create table t (id integer primary key, name text, n integer, data blob)");
-    }
-
-    void run(const QString &sql)
-    {
-        QString error;
-        ASSERT_EQ(m_db.exec(sql, error), SQLITE_OK) << error.toStdString();
-    }
-
-    qint64 countRows(const QString &table)
-    {
-        Sqlite3Cursor cursor = m_db.queryThrow(QStringLiteral("select count(*) from ") + table);
-        EXPECT_TRUE(cursor.moveNext());
-        return cursor.getInt64(0);
     }
 
     int liveStatements() const
@@ -49,10 +35,6 @@ protected:
             ++count;
         return count;
     }
-
-    QTemporaryDir m_dir;
-    QString m_path;
-    Sqlite3DB m_db;
 };
 
 TEST_F(Sqlite3DBTest, OpeningAMissingFileWithoutCreateFailsAndCreatesNothing)
@@ -60,12 +42,8 @@ TEST_F(Sqlite3DBTest, OpeningAMissingFileWithoutCreateFailsAndCreatesNothing)
     const QString missing = m_dir.filePath(QStringLiteral("missing.db"));
     for (const int flags : {Sqlite3DB::kOpenReadOnly, Sqlite3DB::kOpenReadWrite}) {
         Sqlite3DB db;
-        try {
-            db.openThrow(missing, flags);
-            FAIL() << "opened a missing file with flags " << flags;
-        } catch (const Sqlite3Exception &e) {
-            EXPECT_TRUE(QString::fromUtf8(e.what()).contains(missing));
-        }
+        EXPECT_TRUE(
+            errorText<Sqlite3Exception>([&] { db.openThrow(missing, flags); }).contains(missing));
         EXPECT_EQ(db.handle(), nullptr);
         EXPECT_FALSE(QFile::exists(missing));
     }
@@ -151,7 +129,7 @@ TEST_F(Sqlite3DBTest, ParametersAreBoundNotSpliced)
     EXPECT_EQ(cursor.getInt64(QStringLiteral("n")), small);
     EXPECT_EQ(cursor.getText(QStringLiteral("name_type")), QStringLiteral("text"));
     EXPECT_EQ(cursor.getText(QStringLiteral("data_type")), QStringLiteral("blob"));
-    EXPECT_EQ(countRows(QStringLiteral("t")), 2);
+    EXPECT_EQ(value("select count(*) from t"), "2");
 }
 
 TEST_F(Sqlite3DBTest, WrongParameterCountsAndExtraStatementsAreRefused)
@@ -165,11 +143,11 @@ TEST_F(Sqlite3DBTest, WrongParameterCountsAndExtraStatementsAreRefused)
     // The second statement would silently not run: refused, and the first does not run either.
     EXPECT_THROW(m_db.executeThrow("insert into t (name) values ('a'); delete from t"),
                  Sqlite3Exception);
-    EXPECT_EQ(countRows(QStringLiteral("t")), 0);
+    EXPECT_EQ(value("select count(*) from t"), "0");
 
     // A trailing semicolon or comment is not a second statement.
     m_db.executeThrow("insert into t (name) values ('a'); -- the only one\n");
-    EXPECT_EQ(countRows(QStringLiteral("t")), 1);
+    EXPECT_EQ(value("select count(*) from t"), "1");
 }
 
 TEST_F(Sqlite3DBTest, ColumnsAreFoundWithoutRegardToCaseAndMissingOnesReadEmpty)
@@ -181,21 +159,18 @@ TEST_F(Sqlite3DBTest, ColumnsAreFoundWithoutRegardToCaseAndMissingOnesReadEmpty)
     // Before the first row there is nothing to read.
     EXPECT_EQ(cursor.getText(QStringLiteral("Name")), QString());
     ASSERT_TRUE(cursor.moveNext());
-    EXPECT_EQ(cursor.getInt64(QStringLiteral("rowid")), 1);
-    EXPECT_EQ(cursor.getInt(QStringLiteral("ROWID")), 1);
-    EXPECT_EQ(cursor.getText(QStringLiteral("NAME")), QStringLiteral("first"));
-    EXPECT_EQ(cursor.getText(QStringLiteral("name")), QStringLiteral("first"));
-    EXPECT_TRUE(cursor.hasColumn(QStringLiteral("NULLABLE")));
-
-    EXPECT_EQ(cursor.getInt(QStringLiteral("nullable")), 0);
-    EXPECT_TRUE(cursor.getText(QStringLiteral("nullable")).isEmpty());
-    EXPECT_FALSE(cursor.hasColumn(QStringLiteral("_last")));
-    EXPECT_EQ(cursor.getInt(QStringLiteral("_last")), 0);
-    EXPECT_EQ(cursor.getInt64(QStringLiteral("_last")), 0);
-    EXPECT_TRUE(cursor.getText(QStringLiteral("_last")).isEmpty());
-    EXPECT_TRUE(cursor.getBlob(QStringLiteral("_last")).isEmpty());
-    EXPECT_EQ(cursor.getInt64(7), 0);
-    EXPECT_EQ(cursor.getInt64(-1), 0);
+    EXPECT_EQ(fields(cursor.getInt64(QStringLiteral("rowid")),
+                     cursor.getInt(QStringLiteral("ROWID")), cursor.getText(QStringLiteral("NAME")),
+                     cursor.getText(QStringLiteral("name")),
+                     cursor.hasColumn(QStringLiteral("NULLABLE")),
+                     cursor.getInt(QStringLiteral("nullable")),
+                     cursor.getText(QStringLiteral("nullable"))),
+              fields(1, 1, "first", "first", true, 0, ""));
+    const QString last = QStringLiteral("_last");
+    EXPECT_EQ(fields(cursor.hasColumn(last), cursor.getInt(last), cursor.getInt64(last),
+                     cursor.getText(last), cursor.getBlob(last), cursor.getInt64(7),
+                     cursor.getInt64(-1)),
+              fields(false, 0, 0, "", QByteArray(), 0, 0));
 
     // Past the end the cursor stays finished instead of starting over.
     EXPECT_FALSE(cursor.moveNext());
@@ -271,7 +246,7 @@ TEST_F(Sqlite3DBTest, ExecRunsScriptsAndReportsErrorsWithoutThrowing)
                                        "insert into a values (2);"),
                         error),
               SQLITE_OK);
-    EXPECT_EQ(countRows(QStringLiteral("a")), 2);
+    EXPECT_EQ(value("select count(*) from a"), "2");
 
     const int rc = m_db.exec(
         QStringLiteral("insert into a values (3); insert into nowhere values (1);"), error);
@@ -333,7 +308,7 @@ TEST_F(Sqlite3DBTest, ABrieflyLockedDatabaseIsWaitedFor)
     // Without waiting for the lock this would fail at once with "database is locked".
     EXPECT_NO_THROW(m_db.executeThrow("insert into t (n) values (2)"));
     releaser->wait();
-    EXPECT_EQ(countRows(QStringLiteral("t")), 2);
+    EXPECT_EQ(value("select count(*) from t"), "2");
 }
 
 } // namespace

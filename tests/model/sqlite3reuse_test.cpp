@@ -1,13 +1,10 @@
 // Statements kept for reuse by the connection, and reading rows by column position.
-#include "model/sqlite3db.h"
+#include "fields.h"
 #include "model/sqlite3exception.h"
 #include "model/sqlite3recordreader.h"
+#include "scratchdb.h"
 
 #include <gtest/gtest.h>
-
-#include <QTemporaryDir>
-
-#include <sqlite3.h>
 
 namespace {
 
@@ -27,24 +24,16 @@ Sqlite3RecordReader<Person> personReader()
             {"bytes", &Person::bytes}, {"photo", &Person::photo}, {"rank", &Person::rank, -1}};
 }
 
-class Sqlite3ReuseTest : public ::testing::Test
+class Sqlite3ReuseTest : public ScratchDbTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        m_path = m_dir.filePath(QStringLiteral("reuse.db"));
-        m_db.openThrow(m_path, Sqlite3DB::kOpenReadWrite | Sqlite3DB::kOpenCreate);
+        ScratchDbTest::SetUp();
         run("create table p (id integer primary key, name text, age integer, bytes integer, "
             "photo blob)");
         for (int i = 1; i <= 5; ++i)
             insert(QStringLiteral("p%1").arg(i), 20 + i);
-    }
-
-    void run(const QString &sql)
-    {
-        QString error;
-        ASSERT_EQ(m_db.exec(sql, error), SQLITE_OK) << error.toStdString();
     }
 
     void insert(const QString &name, int age)
@@ -60,10 +49,6 @@ protected:
             m_db.queryThrow(Sqlite3Sql("select name from p where id = ?").addInt64Param(id));
         return c.moveNext() ? c.getText(0) : QStringLiteral("<none>");
     }
-
-    QTemporaryDir m_dir;
-    QString m_path;
-    Sqlite3DB m_db;
 };
 
 TEST_F(Sqlite3ReuseTest, ReusedStatementsGiveTheSameResultsAsFreshOnes)
@@ -197,18 +182,14 @@ TEST_F(Sqlite3ReuseTest, PositionGettersMatchTheNamedOnes)
                           .addInt64Param(5000000000LL));
     Sqlite3Cursor c = m_db.queryThrow("select ID, name, age, photo, bytes from p order by id");
     ASSERT_TRUE(c.moveNext());
-    EXPECT_EQ(c.columnIndex(QStringLiteral("id")), 0);
-    EXPECT_EQ(c.columnIndex(QStringLiteral("Photo")), 3);
-    EXPECT_EQ(c.columnIndex(QStringLiteral("missing")), -1);
-    EXPECT_EQ(c.getInt(2), c.getInt(QStringLiteral("age")));
-    EXPECT_EQ(c.getText(1), "p1");
-    EXPECT_EQ(c.getBlob(3), QByteArray("\0\1", 2));
-    EXPECT_EQ(c.getInt64(4), 5000000000LL);
+    EXPECT_EQ(fields(c.columnIndex(QStringLiteral("id")), c.columnIndex(QStringLiteral("Photo")),
+                     c.columnIndex(QStringLiteral("missing")), c.getInt(2), c.getText(1),
+                     c.getBlob(3), c.getInt64(4)),
+              fields(0, 3, -1, 21, "p1", QByteArray("\0\1", 2), 5000000000LL));
     // Positions outside the row read as nothing, like names the query lacks.
-    EXPECT_EQ(c.getInt(-1), 0);
-    EXPECT_EQ(c.getText(17), QString());
-    EXPECT_TRUE(c.getBlob(-1).isNull());
-    EXPECT_EQ(Sqlite3Cursor().getInt(0), 0);
+    EXPECT_EQ(
+        fields(c.getInt(-1), c.getText(17), c.getBlob(-1).isNull(), Sqlite3Cursor().getInt(0)),
+        fields(0, "", true, 0));
 }
 
 TEST_F(Sqlite3ReuseTest, RecordReadersFollowEachQuerysColumns)
@@ -222,12 +203,9 @@ TEST_F(Sqlite3ReuseTest, RecordReadersFollowEachQuerysColumns)
     ASSERT_TRUE(full.moveNext());
     Person a;
     reader.read(full, a);
-    EXPECT_EQ(a.id, 2);
-    EXPECT_EQ(a.name, "p2");
-    EXPECT_EQ(a.age, 22);
-    EXPECT_EQ(a.bytes, 3000000000LL);
-    EXPECT_EQ(a.photo, QByteArray("pic"));
-    EXPECT_EQ(a.rank, -1) << "a column the query lacks keeps its missing value";
+    // A column the query lacks keeps its missing value (rank).
+    EXPECT_EQ(fields(a.id, a.name, a.age, a.bytes, a.photo, a.rank),
+              fields(2, "p2", 22, 3000000000LL, QByteArray("pic"), -1));
 
     // The same reader on a query with other columns in another order.
     Sqlite3Cursor part = m_db.queryThrow("select 7 as rank, age, NAME, id from p where id = 4");
@@ -236,12 +214,8 @@ TEST_F(Sqlite3ReuseTest, RecordReadersFollowEachQuerysColumns)
     b.name = QStringLiteral("stale");
     b.photo = "stale";
     reader.read(part, b);
-    EXPECT_EQ(b.id, 4);
-    EXPECT_EQ(b.name, "p4");
-    EXPECT_EQ(b.age, 24);
-    EXPECT_EQ(b.rank, 7);
-    EXPECT_EQ(b.bytes, 0);
-    EXPECT_TRUE(b.photo.isEmpty());
+    EXPECT_EQ(fields(b.id, b.name, b.age, b.bytes, b.photo, b.rank),
+              fields(4, "p4", 24, 0, QByteArray(), 7));
 
     // Back to the first shape, NULLs read as 0 and empty.
     Sqlite3Cursor rows = m_db.queryThrow("select * from p where id in (1, 3) order by id");

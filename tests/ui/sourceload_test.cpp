@@ -10,11 +10,13 @@
 #include "ui/itemmodelsms.h"
 #include "ui/mainwindow.h"
 #include "ui/mytreeview.h"
+#include "ui/rootdeviceitemnode.h"
 #include "ui/rootlocaldbitemnode.h"
 #include "ui/sourcedisplay.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -38,17 +40,28 @@ bool settles(MainWindow &window)
     return QTest::qWaitFor([&window] { return !window.display().loader().isBusy(); }, 10000);
 }
 
-// The texts of a database read in place, in the list's order.
-QStringList textsReadInPlace(const QString &name)
+// The texts of a database folder read in place, in the list's order.
+QStringList textsReadInPlace(const QString &folder)
 {
     MsgData data;
-    DesktopController::localSource(g_localDbDir().filePath(name))->messages(data, 0);
+    DesktopController::localSource(folder)->messages(data, 0);
     QList<_MsgMessage *> messages = data.messages();
     g_sortMessages(messages, Qt::AscendingOrder);
     QStringList texts;
     for (const _MsgMessage *message : std::as_const(messages))
         texts << message->text();
     return texts;
+}
+
+// A phone whose messages were brought onto this computer: the sample database moved to where
+// a virtual iPhone's folder lies. Returns that folder.
+QString writeSamplePhone()
+{
+    g_writeSampleLocalDb(QStringLiteral("phone"));
+    const QString folder = g_dataSaveDir().filePath(QStringLiteral("virtual_ios/Phone"));
+    g_dataSaveDir().mkpath(QStringLiteral("virtual_ios"));
+    QDir().rename(g_localDbDir().filePath(QStringLiteral("phone")), folder);
+    return folder;
 }
 
 QString countText(const MainWindow &window)
@@ -71,7 +84,8 @@ TEST(SourceLoad, RunsInTheBackgroundAndShowsWhatTheDatabaseHolds)
     ASSERT_TRUE(settles(window));
     EXPECT_TRUE(db->messagesLoaded);
     EXPECT_EQ(db->childCount(), 2);
-    EXPECT_EQ(shownTexts(window), textsReadInPlace(QStringLiteral("phone")));
+    EXPECT_EQ(shownTexts(window),
+              textsReadInPlace(g_localDbDir().filePath(QStringLiteral("phone"))));
     EXPECT_EQ(countText(window), QStringLiteral("Messages: 4"));
 }
 
@@ -102,7 +116,7 @@ TEST(SourceLoad, SupersededOrCancelledLoadsNeverLand)
     select(window, b);
     select(window, a);
     EXPECT_TRUE(a->messagesLoaded);
-    EXPECT_EQ(shownTexts(window), textsReadInPlace(QStringLiteral("a")));
+    EXPECT_EQ(shownTexts(window), textsReadInPlace(g_localDbDir().filePath(QStringLiteral("a"))));
 }
 
 TEST(SourceLoad, AChatChosenWhileItsSourceLoadsIsShownWhenTheLoadLands)
@@ -127,6 +141,57 @@ TEST(SourceLoad, AChatChosenWhileItsSourceLoadsIsShownWhenTheLoadLands)
     const AbsTreeItemModel::_ItemNode *current = window.display().currentNode();
     ASSERT_NE(current, nullptr);
     EXPECT_EQ(current->parent, db);
+    EXPECT_EQ(shownTexts(window),
+              QStringList({QStringLiteral("hello alice"), QStringLiteral("alice again")}));
+}
+
+TEST(SourceLoad, APhoneLoadsInTheBackground)
+{
+    const ScopedDataFolder data;
+    const QString folder = writeSamplePhone();
+    MainWindow window;
+    AbsTreeItemModel::_ItemNode *phone = window.treeModel()->devicesRoot()->child(0);
+    ASSERT_NE(phone, nullptr);
+    // Its chats were listed when it was added.
+    EXPECT_EQ(phone->childCount(), 2);
+
+    click(window, phone);
+    EXPECT_EQ(countText(window), QStringLiteral("Loading messages..."));
+    EXPECT_EQ(window.smsModel()->rowCount(), 0);
+    ASSERT_TRUE(settles(window));
+    EXPECT_TRUE(static_cast<_AbsDBItemNode *>(phone)->messagesLoaded);
+    EXPECT_EQ(phone->childCount(), 2);
+    EXPECT_EQ(shownTexts(window), textsReadInPlace(folder));
+    EXPECT_EQ(countText(window), QStringLiteral("Messages: 4"));
+}
+
+TEST(SourceLoad, NothingLandsOfAPhoneUnpluggedWhileItLoads)
+{
+    const ScopedDataFolder data;
+    writeSamplePhone();
+    MainWindow window;
+    click(window, window.treeModel()->devicesRoot()->child(0));
+    window.miUnmoutDevice();
+    ASSERT_TRUE(settles(window));
+    EXPECT_EQ(window.treeModel()->devicesRoot()->childCount(), 0);
+    EXPECT_EQ(window.smsModel()->rowCount(), 0);
+    EXPECT_EQ(countText(window), QStringLiteral("Messages: 0"));
+}
+
+TEST(SourceLoad, APhonesChatChosenBeforeItsMessagesAreReadIsShownOnceTheyAre)
+{
+    const ScopedDataFolder data;
+    writeSamplePhone();
+    MainWindow window;
+    AbsTreeItemModel::_ItemNode *phone = window.treeModel()->devicesRoot()->child(0);
+    ASSERT_NE(phone, nullptr);
+
+    click(window, phone->child(1));
+    EXPECT_EQ(countText(window), QStringLiteral("Loading messages..."));
+    ASSERT_TRUE(settles(window));
+    const AbsTreeItemModel::_ItemNode *current = window.display().currentNode();
+    ASSERT_NE(current, nullptr);
+    EXPECT_EQ(current->parent, phone);
     EXPECT_EQ(shownTexts(window),
               QStringList({QStringLiteral("hello alice"), QStringLiteral("alice again")}));
 }

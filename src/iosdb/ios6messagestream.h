@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QtGlobal>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class IOS6MessageDb;
+class MsgData;
+struct _MsgAttachment;
+struct _MsgChat;
+struct _MsgMessage;
+
+// The messages of a database one at a time, oldest first, as a listing shows them. Loading a
+// million messages into records only to print each once held all of them at the same moment.
+// Here the small things are read first (chats, handles, attachments, each message's date and
+// chat, and the reactions with their targets); each message row is then read when its turn
+// comes, shown and dropped. The messages, their order and their links are those of a load
+// (IOS6MessageDb::messages of every chat) listed through g_selectMessages.
+class IOS6MessageStream
+{
+public:
+    // data receives the chats, handles, attachments and the reaction rows; the stream reads
+    // through db, which must stay open until the visit is over.
+    IOS6MessageStream(IOS6MessageDb &db, MsgData &data);
+    ~IOS6MessageStream();
+    IOS6MessageStream(const IOS6MessageStream &) = delete;
+    IOS6MessageStream &operator=(const IOS6MessageStream &) = delete;
+
+    // Reads everything but the message rows, within a read transaction that visit() ends, so
+    // that the rows visited are those counted. Throws as a load does.
+    void prepare();
+    // How many messages a load would hold (those shown alone and the reactions shown with their
+    // targets).
+    qsizetype messageCount() const { return m_messageCount; }
+    // Calls show for every message shown alone, in order. The message and the records it links
+    // are valid during the call only.
+    void visit(const std::function<void(const _MsgMessage &)> &show);
+
+private:
+    struct Entry
+    {
+        qint64 rowid = 0;
+        _MsgChat *chat = nullptr;
+        int date = 0;
+        bool reaction = false;
+        // A reaction shown with its target instead of on its own.
+        bool hidden = false;
+    };
+    struct AttachmentLink
+    {
+        qint64 messageId;
+        qint64 attachmentId;
+        _MsgAttachment *attachment;
+    };
+
+    void readEntries();
+    // The entry of a loaded message, or null.
+    Entry *entryOf(qint64 rowid);
+    void readAttachments();
+    void readReactions();
+    // Guid to row id of the loaded messages whose guid is in guids.
+    QHash<QString, qint64> loadedByGuid(const QList<QString> &guids);
+    // Fills msg from the entry's message row, with its links.
+    void readMessage(const Entry &entry, _MsgMessage &msg);
+
+    IOS6MessageDb &m_db;
+    MsgData &m_data;
+    std::vector<Entry> m_entries;
+    // By message row id.
+    std::vector<AttachmentLink> m_attachments;
+    // Reactions in force or not, oldest first, by their target's row id.
+    QHash<qint64, QList<_MsgMessage *>> m_reactionsOf;
+    qsizetype m_messageCount = 0;
+    class RowReader;
+    std::unique_ptr<RowReader> m_rows;
+};
