@@ -123,7 +123,7 @@ TEST_F(LogicalHash, EveryContentFieldCounts)
     expectChanged("address", [&](_MsgMessage &m) { m.handle = &other; });
     expectChanged("date", [](_MsgMessage &m) { m.date += 1; });
     expectChanged("direction", [](_MsgMessage &m) { m.is_from_me = 0; });
-    expectChanged("text", [](_MsgMessage &m) { m.text() += QLatin1Char('!'); });
+    expectChanged("text", [](_MsgMessage &m) { m.setText(m.text() + QLatin1Char('!')); });
     expectChanged("attachment",
                   [](_MsgMessage &m) { m.attachmentMap.remove(QStringLiteral("8")); });
 }
