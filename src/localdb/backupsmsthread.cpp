@@ -62,10 +62,11 @@ void BackupSMSThread::work()
     progress().invokeUpdateProgress(g_tr("IDS_BACKING_UP_SMS"), 0, QString());
     m_createdFolder = !m_folder.exists();
     m_target.init();
-    // Freed in four batches: each costs a pass over every chat's list and every message left.
+    // Freed in ten batches: each costs a pass over every chat's list and every message left, and
+    // fewer held more memory while saving duplicates.
     const qsizetype batch = m_releaseBatch > 0
                                 ? m_releaseBatch
-                                : std::max<qsizetype>(kMinReleaseBatch, m_messages.size() / 4);
+                                : std::max<qsizetype>(kMinReleaseBatch, m_messages.size() / 10);
     qsizetype released = 0;
     for (_MsgMessage *message : m_messages) {
         progress().throwIfCancelled();

@@ -36,7 +36,7 @@ public:
     // Frees the messages from data in batches as they are written, for a caller that holds data
     // for this save alone: a save of a million messages then never holds all their records and
     // the database's own memory at once. The messages given are gone after the run. batch: how
-    // many at a time; 0 picks a quarter of them, at least 50,000.
+    // many at a time; 0 picks a tenth of them, at least 50,000.
     void releaseWritten(const MsgData &data, qsizetype batch = 0)
     {
         m_release = data;
