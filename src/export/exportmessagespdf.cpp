@@ -9,7 +9,31 @@
 #include <QPageSize>
 #include <QPdfWriter>
 
+#include <mutex>
 #include <stdexcept>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace {
+
+// Qt's PDF writer takes and gives back blocks of hundreds of kilobytes for every page, picture
+// and font it compresses. By default glibc hands such blocks straight back to the system, and
+// the next page pays for faulting fresh zeroed memory in again: about a tenth of the processor
+// time of a PDF export. Freed blocks stay in the heap instead, for the rest of the process.
+void keepFreedBlocks()
+{
+#ifdef __GLIBC__
+    static std::once_flag once;
+    std::call_once(once, [] {
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+    });
+#endif
+}
+
+} // namespace
 
 ExportMessagesPdf::ExportMessagesPdf(const QString &path) : m_path(path), m_file(path) {}
 
@@ -28,6 +52,7 @@ void ExportMessagesPdf::setUpWriter(QPdfWriter &writer)
 
 void ExportMessagesPdf::init()
 {
+    keepFreedBlocks();
     if (!m_file.open(QIODevice::WriteOnly))
         fail(m_file.errorString());
     m_writer = std::make_unique<QPdfWriter>(&m_file);

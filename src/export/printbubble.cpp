@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -76,7 +77,36 @@ QSharedPointer<QTextDocument> makeDocument(QString text, int width, PrintBubble:
         insertWithEmoji(cursor, *document, text);
     else
         cursor.insertText(text);
+    // Keep the shaped glyphs of the layout for painting, which would otherwise shape every line
+    // a second time.
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        block.layout()->setCacheEnabled(true);
     return document;
+}
+
+// The frame's pieces laid on the page's colour, once per process. Bubbles are always drawn on
+// that colour, and opaque pictures need no transparency mask: a PDF stores one picture per piece
+// instead of two.
+const QImage &framePiece(bool fromMe, int index)
+{
+    using Pieces = std::array<QImage, BubblePictures::kPieceCount>;
+    static const std::array<Pieces, 2> pieces = [] {
+        std::array<Pieces, 2> sets;
+        for (const bool sent : {false, true}) {
+            for (int i = 0; i < BubblePictures::kPieceCount; ++i) {
+                const QImage &piece = BubblePictures::instance().piece(sent, i);
+                if (piece.isNull())
+                    continue;
+                QImage opaque(piece.size(), QImage::Format_RGB32);
+                opaque.fill(PrintBubble::pageColor());
+                QPainter painter(&opaque);
+                painter.drawImage(0, 0, piece);
+                sets[sent ? 1 : 0][i] = opaque;
+            }
+        }
+        return sets;
+    }();
+    return pieces[fromMe ? 1 : 0][index];
 }
 
 QList<qreal> lineBottoms(QTextDocument &document)
@@ -95,6 +125,11 @@ QList<qreal> lineBottoms(QTextDocument &document)
 }
 
 } // namespace
+
+QColor PrintBubble::pageColor()
+{
+    return QColor(219, 226, 237);
+}
 
 const QFont &PrintBubble::bubbleFont()
 {
@@ -207,9 +242,8 @@ void PrintBubble::print_bubble(QPainter &painter, const QRect &rect, bool fromMe
         {x0 + b.left(), y1 - b.bottom(), midWidth, b.bottom()},
         {x1 - b.right(), y1 - b.bottom(), b.right(), b.bottom()},
     };
-    const BubblePictures &pictures = BubblePictures::instance();
     for (int i = 0; i < BubblePictures::kPieceCount; ++i) {
-        const QImage &piece = pictures.piece(fromMe, i);
+        const QImage &piece = framePiece(fromMe, i);
         if (!piece.isNull() && boxes[i].isValid())
             painter.drawImage(boxes[i], piece);
     }

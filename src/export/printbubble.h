@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QList>
@@ -42,6 +43,8 @@ public:
     // Paints the frame of a bubble over the whole rectangle.
     static void print_bubble(QPainter &painter, const QRect &rect, bool fromMe);
 
+    // The colour of the page the bubbles are drawn on.
+    static QColor pageColor();
     // The font of bubble texts, made once and shared.
     static const QFont &bubbleFont();
 

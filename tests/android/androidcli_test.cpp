@@ -1,37 +1,15 @@
+#include "clirunner.h"
 #include "companionphone.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CliRun
+CliResult cli(const QString &dataDir, const QStringList &args)
 {
-    int exitCode = -1;
-    QList<QJsonObject> records;
-    QString err;
-};
-
-CliRun cli(const QString &dataDir, const QStringList &args)
-{
-    QProcess process;
-    process.start(QStringLiteral(TEXTLINK_CLI_PATH),
-                  QStringList{QStringLiteral("--data-dir"), dataDir, QStringLiteral("--json"),
-                              QStringLiteral("--quiet")} +
-                      args);
-    process.waitForFinished(120000);
-    CliRun run;
-    run.exitCode = process.exitCode();
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    for (const QByteArray &line : process.readAllStandardOutput().split('\n')) {
-        if (!line.isEmpty())
-            run.records << QJsonDocument::fromJson(line).object();
-    }
-    return run;
+    return runCli(QStringList{"--data-dir", dataDir, "--json", "--quiet"} + args);
 }
 
 class AndroidCli : public ::testing::Test
@@ -52,39 +30,28 @@ protected:
 
 TEST_F(AndroidCli, DevicesLoadSourceAndTransfer)
 {
-    const CliRun devices =
-        cli(m_data.path(), {QStringLiteral("android"), QStringLiteral("devices")});
-    ASSERT_EQ(devices.exitCode, 0) << devices.err.toStdString();
-    ASSERT_EQ(devices.records.size(), 1);
-    EXPECT_EQ(devices.records.at(0).value(QStringLiteral("serial")).toString(), m_phone.serial());
-    EXPECT_EQ(devices.records.at(0).value(QStringLiteral("state")).toString(),
-              QStringLiteral("device"));
+    const auto ok = [this](const QStringList &args) {
+        const CliResult r = cli(m_data.path(), args);
+        EXPECT_EQ(r.exitCode, 0) << args.join(' ').toStdString() << ": " << r.err.toStdString();
+        return r.jsonLines();
+    };
+    const QList<QJsonObject> devices = ok({"android", "devices"});
+    ASSERT_EQ(devices.size(), 1);
+    EXPECT_EQ(only(devices[0], {"serial", "state"}),
+              (QJsonObject{{"serial", m_phone.serial()}, {"state", "device"}}));
 
-    const QStringList loadArgs{QStringLiteral("android"), QStringLiteral("load"), m_phone.serial()};
-    const CliRun first = cli(m_data.path(), loadArgs);
-    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
-    EXPECT_EQ(first.records.at(0).value(QStringLiteral("device")).toString(),
-              QStringLiteral("Google Pixel 7"));
-    EXPECT_EQ(first.records.at(0).value(QStringLiteral("loaded")).toInt(), 2);
-    EXPECT_EQ(cli(m_data.path(), loadArgs).records.at(0).value(QStringLiteral("loaded")).toInt(),
-              0);
+    const QStringList loadArgs{"android", "load", m_phone.serial()};
+    EXPECT_EQ(only(ok(loadArgs).value(0), {"device", "loaded"}),
+              (QJsonObject{{"device", "Google Pixel 7"}, {"loaded", 2}}));
+    EXPECT_EQ(ok(loadArgs).value(0).value("loaded").toInt(), 0);
 
-    const CliRun messages = cli(
-        m_data.path(), {QStringLiteral("messages"),
-                        QStringLiteral("android-wifi:127.0.0.1:%1").arg(m_phone.controlPort())});
-    ASSERT_EQ(messages.exitCode, 0) << messages.err.toStdString();
-    EXPECT_EQ(messages.records.size(), 2);
+    const QString wifi = QStringLiteral("android-wifi:127.0.0.1:%1").arg(m_phone.controlPort());
+    EXPECT_EQ(ok({"messages", wifi}).size(), 2);
 
-    const CliRun saved =
-        cli(m_data.path(), {QStringLiteral("save"), QStringLiteral("android:") + m_phone.serial(),
-                            QStringLiteral("--to"), QStringLiteral("Archive")});
-    ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
-    const CliRun sent =
-        cli(m_data.path(), {QStringLiteral("android"), QStringLiteral("transfer"),
-                            QStringLiteral("Archive"), QStringLiteral("--to"), m_phone.serial()});
-    ASSERT_EQ(sent.exitCode, 0) << sent.err.toStdString();
-    EXPECT_EQ(sent.records.at(0).value(QStringLiteral("sent")).toInt(), 0);
-    EXPECT_EQ(sent.records.at(0).value(QStringLiteral("skipped")).toInt(), 2);
+    ok({"save", "android:" + m_phone.serial(), "--to", "Archive"});
+    EXPECT_EQ(only(ok({"android", "transfer", "Archive", "--to", m_phone.serial()}).value(0),
+                   {"sent", "skipped"}),
+              (QJsonObject{{"sent", 0}, {"skipped", 2}}));
 }
 
 TEST_F(AndroidCli, FailuresEndWithOneLine)
@@ -111,8 +78,7 @@ TEST_F(AndroidCli, FailuresEndWithOneLine)
         m_phone.setListing(c.listing);
         m_phone.describe(c.version);
         qputenv("TEXTLINK_ADB", c.adb);
-        const CliRun run =
-            cli(m_data.path(), {QStringLiteral("android"), QStringLiteral("load"), serial});
+        const CliResult run = cli(m_data.path(), {"android", "load", serial});
         EXPECT_EQ(run.exitCode, 1) << c.name;
         EXPECT_TRUE(run.err.contains(c.message)) << c.name << ": " << run.err.toStdString();
         EXPECT_EQ(run.err.trimmed().count(QLatin1Char('\n')), 0) << c.name;

@@ -62,6 +62,15 @@ protected:
         return {worker.processedCount(), worker.loadedCount(), worker.deletedCount()};
     }
 
+    static QStringList plainTexts(const MsgData &data)
+    {
+        QStringList texts;
+        for (const _MsgMessage *m : data.messages())
+            texts << m->plainText();
+        texts.sort();
+        return texts;
+    }
+
     static MsgData cache(const AndroidDevice &device)
     {
         MsgData data;
@@ -107,12 +116,9 @@ TEST_F(AndroidLink, CompanionTooOldIsRefused)
 
 TEST_F(AndroidLink, LoadIsIncrementalAndFollowsDeletions)
 {
-    const int first =
-        m_phone.addMessage(QStringLiteral("+1 202 555 0101"), QStringLiteral("hi 😀"), kDay0, false);
-    m_phone.addMessage(QStringLiteral("+1 202 555 0101"), QStringLiteral("back"), kDay0 + 1000,
-                       true);
-    m_phone.addMessage(QStringLiteral("+1 202 555 0199"), QStringLiteral("other"), kDay0 + 2000,
-                       false);
+    const int first = m_phone.addMessage("+1 202 555 0101", "hi 😀", kDay0, false);
+    m_phone.addMessage("+1 202 555 0101", "back", kDay0 + 1000, true);
+    m_phone.addMessage("+1 202 555 0199", "other", kDay0 + 2000, false);
     ASSERT_TRUE(m_phone.start());
     const AndroidDevice device = connect();
 
@@ -121,12 +127,7 @@ TEST_F(AndroidLink, LoadIsIncrementalAndFollowsDeletions)
     m_phone.removeMessage(first);
     EXPECT_EQ(load(device), (QList<int>{2, 0, 1}));
 
-    const MsgData data = cache(device);
-    QStringList texts;
-    for (const _MsgMessage *m : data.messages())
-        texts << m->plainText();
-    texts.sort();
-    EXPECT_EQ(texts, (QStringList{QStringLiteral("back"), QStringLiteral("other")}));
+    EXPECT_EQ(plainTexts(cache(device)), QStringList({"back", "other"}));
 }
 
 TEST_F(AndroidLink, MmsPartsBecomeMessagesAndHostileNamesStayInside)
@@ -143,15 +144,10 @@ TEST_F(AndroidLink, MmsPartsBecomeMessagesAndHostileNamesStayInside)
     EXPECT_TRUE(leftoverTemporaryFiles().isEmpty());
 
     const MsgData data = cache(device);
+    EXPECT_EQ(plainTexts(data), QStringList({"", "caption", "look"}));
     const _MsgAttachment *attachment = nullptr;
-    QStringList texts;
-    for (const _MsgMessage *m : data.messages()) {
-        texts << m->plainText();
-        if (!m->attachments().isEmpty())
-            attachment = m->attachments().first();
-    }
-    texts.sort();
-    EXPECT_EQ(texts, (QStringList{QString(), QStringLiteral("caption"), QStringLiteral("look")}));
+    for (const _MsgMessage *m : data.messages())
+        attachment = m->attachments().isEmpty() ? attachment : m->attachments().first();
     ASSERT_NE(attachment, nullptr);
     EXPECT_EQ(attachment->transfer_name, QStringLiteral("evil.jpg"));
     const QString root = device.cacheDir().absolutePath();
@@ -165,7 +161,7 @@ TEST_F(AndroidLink, MmsPartsBecomeMessagesAndHostileNamesStayInside)
 
 TEST_F(AndroidLink, CancelledLoadLeavesTheCacheAsItWas)
 {
-    m_phone.addMessage(QStringLiteral("+1 202 555 0101"), QStringLiteral("kept"), kDay0, false);
+    m_phone.addMessage("+1 202 555 0101", "kept", kDay0, false);
     ASSERT_TRUE(m_phone.start());
     const AndroidDevice device = connect();
     load(device);
@@ -185,10 +181,7 @@ protected:
     void build()
     {
         m_picturePath = m_tmp.filePath(QStringLiteral("photo.jpg"));
-        QFile file(m_picturePath);
-        file.open(QIODevice::WriteOnly);
-        file.write(jpegPicture());
-        file.close();
+        writeFile(m_picturePath, jpegPicture());
         _MsgHandle *ann = m_builder.handle(QStringLiteral("+12025550111"));
         _MsgHandle *bob = m_builder.handle(QStringLiteral("+12025550122"));
         _MsgChat *annChat = m_builder.chat(ann);
@@ -246,10 +239,6 @@ TEST_F(AndroidTransfer, DroppedConnectionLosesNothing)
     EXPECT_EQ(m_phone.messageCount(), 250);
 }
 
-} // namespace
-
-namespace {
-
 QString writePicture(const QString &path, int width, int height, const char *format)
 {
     QImage picture(width, height, QImage::Format_RGB32);
@@ -260,13 +249,9 @@ QString writePicture(const QString &path, int width, int height, const char *for
 
 QString writeBytes(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
+    writeFile(path, bytes);
     return path;
 }
-
-} // namespace
 
 TEST_F(AndroidTransfer, AttachmentsArriveAsThePhoneCanShowThem)
 {
@@ -280,11 +265,11 @@ TEST_F(AndroidTransfer, AttachmentsArriveAsThePhoneCanShowThem)
         QString path;
         const char *mime;
     } files[] = {
-        {writePicture(m_tmp.filePath(QStringLiteral("big.jpg")), 3000, 2000, "JPEG"), "image/jpeg"},
-        {writePicture(m_tmp.filePath(QStringLiteral("small.png")), 500, 400, "PNG"), "image/png"},
-        {writeBytes(m_tmp.filePath(QStringLiteral("anim.gif")), gif), "image/gif"},
-        {writeBytes(m_tmp.filePath(QStringLiteral("blob.bin")), blob), "application/octet-stream"},
-        {m_tmp.filePath(QStringLiteral("missing.pdf")), "application/pdf"},
+        {writePicture(m_tmp.filePath("big.jpg"), 3000, 2000, "JPEG"), "image/jpeg"},
+        {writePicture(m_tmp.filePath("small.png"), 500, 400, "PNG"), "image/png"},
+        {writeBytes(m_tmp.filePath("anim.gif"), gif), "image/gif"},
+        {writeBytes(m_tmp.filePath("blob.bin"), blob), "application/octet-stream"},
+        {m_tmp.filePath("missing.pdf"), "application/pdf"},
     };
     int date = 100;
     for (const auto &f : files) {
@@ -296,12 +281,11 @@ TEST_F(AndroidTransfer, AttachmentsArriveAsThePhoneCanShowThem)
     EXPECT_EQ(transfer(connect()), (QList<int>{5, 0, 1}));
 
     const QDir store(m_phone.storePath() + QStringLiteral("/messages"));
-    QImage big(store.filePath(QStringLiteral("1-0.bin")));
-    EXPECT_EQ(big.size(), QSize(1080, 720));
-    EXPECT_TRUE(readAll(store.filePath(QStringLiteral("2-0.bin"))).startsWith("\x89PNG"));
-    EXPECT_EQ(QImage(store.filePath(QStringLiteral("2-0.bin"))).size(), QSize(500, 400));
-    EXPECT_EQ(readAll(store.filePath(QStringLiteral("3-0.bin"))), gif);
-    EXPECT_EQ(readAll(store.filePath(QStringLiteral("4-0.bin"))), blob);
+    EXPECT_EQ(QImage(store.filePath("1-0.bin")).size(), QSize(1080, 720));
+    EXPECT_TRUE(readAll(store.filePath("2-0.bin")).startsWith("\x89PNG"));
+    EXPECT_EQ(QImage(store.filePath("2-0.bin")).size(), QSize(500, 400));
+    EXPECT_EQ(readAll(store.filePath("3-0.bin")), gif);
+    EXPECT_EQ(readAll(store.filePath("4-0.bin")), blob);
 }
 
 TEST_F(AndroidTransfer, DefaultAppSwitchIsAskedForAndUndone)
@@ -313,10 +297,10 @@ TEST_F(AndroidTransfer, DefaultAppSwitchIsAskedForAndUndone)
     AndroidRestoreSMSThread worker(connect(), m_builder.data().messages().mid(0, 3), progress);
     ASSERT_TRUE(progress.run(worker)) << progress.endText().toStdString();
     EXPECT_EQ(progress.callsOf(RecordingProgress::Kind::TipsWait).size(), 1);
-    EXPECT_TRUE(
-        progress.endText().startsWith(QStringLiteral("Successfully Transferred 3 Messages.")));
-    EXPECT_TRUE(progress.endText().contains(QStringLiteral("resume your default")));
-    QFile events(m_phone.storePath() + QStringLiteral("/events.log"));
-    ASSERT_TRUE(events.open(QIODevice::ReadOnly));
-    EXPECT_EQ(events.readAll(), "default sms app: companion\ndefault sms app: restored\n");
+    EXPECT_TRUE(progress.endText().startsWith("Successfully Transferred 3 Messages."));
+    EXPECT_TRUE(progress.endText().contains("resume your default"));
+    EXPECT_EQ(readAll(m_phone.storePath() + "/events.log"),
+              "default sms app: companion\ndefault sms app: restored\n");
 }
+
+} // namespace

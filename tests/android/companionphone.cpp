@@ -1,5 +1,5 @@
 #include "companionphone.h"
-
+#include "testfiles.h"
 #include <QDir>
 #include <QFile>
 
@@ -18,13 +18,6 @@ QString escaped(const QString &value)
             out += c;
     }
     return out;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
 }
 
 } // namespace

@@ -34,6 +34,17 @@ int PdfProbe::pageCount(const QString &path)
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
+QStringList PdfProbe::fonts(const QString &path)
+{
+    // Rows after the two header lines: name type encoding emb sub uni object ID
+    const QStringList lines =
+        run(QStringLiteral("pdffonts"), {path}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList names;
+    for (const QString &line : lines.mid(2))
+        names << line.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    return names;
+}
+
 QList<QSize> PdfProbe::images(const QString &path)
 {
     // Rows: page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio

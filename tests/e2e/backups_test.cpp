@@ -1,6 +1,7 @@
 #include "clirunner.h"
 
 #include "fixtures/backupwriter.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -37,10 +38,7 @@ TEST(CliBackups, ListsBackupsNewestFirstWithDamagedOnesLast)
     const QString plain = writeBackup(root.path(), "aaaa", "Plain phone", 3, false);
     const QString locked = writeBackup(root.path(), "bbbb", "Locked phone", 9, true);
     const QString damaged = writeBackup(root.path(), "cccc", "Broken", 5, false);
-    QFile plist(damaged + "/Manifest.plist");
-    ASSERT_TRUE(plist.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    plist.write("not a plist");
-    plist.close();
+    writeFile(damaged + "/Manifest.plist", "not a plist");
     QDir().mkpath(root.path() + "/not-a-backup");
 
     const CliResult result =
@@ -49,20 +47,20 @@ TEST(CliBackups, ListsBackupsNewestFirstWithDamagedOnesLast)
     const QList<QJsonObject> lines = result.jsonLines();
     ASSERT_EQ(lines.size(), 3) << result.out.toStdString();
 
-    EXPECT_EQ(str(lines[0], "display_name"), "Locked phone");
-    EXPECT_EQ(str(lines[0], "path"), QDir(locked).absolutePath());
-    EXPECT_EQ(str(lines[0], "date"), "2020-01-09T08:15:30Z");
-    EXPECT_EQ(str(lines[0], "device_name"), "Locked phone");
-    EXPECT_EQ(str(lines[0], "udid"), "bbbb");
-    EXPECT_EQ(str(lines[0], "product_type"), "iPhone12,1");
-    EXPECT_EQ(str(lines[0], "ios_version"), "13.3");
-    EXPECT_TRUE(lines[0].value("encrypted").toBool());
-    EXPECT_FALSE(lines[0].contains("error"));
-
-    EXPECT_EQ(str(lines[1], "path"), QDir(plain).absolutePath());
-    EXPECT_EQ(str(lines[1], "date"), "2020-01-03T08:15:30Z");
-    ASSERT_TRUE(lines[1].value("encrypted").isBool());
-    EXPECT_FALSE(lines[1].value("encrypted").toBool());
+    const QStringList keys = {"display_name", "path",        "date",      "device_name", "udid",
+                              "product_type", "ios_version", "encrypted", "error"};
+    EXPECT_EQ(only(lines[0], keys), (QJsonObject{{"display_name", "Locked phone"},
+                                                 {"path", QDir(locked).absolutePath()},
+                                                 {"date", "2020-01-09T08:15:30Z"},
+                                                 {"device_name", "Locked phone"},
+                                                 {"udid", "bbbb"},
+                                                 {"product_type", "iPhone12,1"},
+                                                 {"ios_version", "13.3"},
+                                                 {"encrypted", true}}));
+    EXPECT_EQ(only(lines[1], {"path", "date", "encrypted"}),
+              (QJsonObject{{"path", QDir(plain).absolutePath()},
+                           {"date", "2020-01-03T08:15:30Z"},
+                           {"encrypted", false}}));
 
     EXPECT_EQ(str(lines[2], "path"), QDir(damaged).absolutePath());
     EXPECT_TRUE(str(lines[2], "error").contains("Manifest.plist"));
@@ -70,9 +68,7 @@ TEST(CliBackups, ListsBackupsNewestFirstWithDamagedOnesLast)
     // One backup folder named directly is listed on its own.
     const CliResult single =
         runCli({"--data-dir", data.path(), "--json", "backups", "--dir", plain});
-    ASSERT_EQ(single.exitCode, 0) << single.err.toStdString();
-    ASSERT_EQ(single.jsonLines().size(), 1);
-    EXPECT_EQ(str(single.jsonLines()[0], "udid"), "aaaa");
+    EXPECT_EQ(strs(single.jsonLines(), "udid"), QStringList{"aaaa"}) << single.err.toStdString();
 }
 
 TEST(CliBackups, MissingFolderAndBadArgumentsFail)

@@ -43,10 +43,11 @@ TEST(Cli, VersionNamesProgramAndLibraries)
     ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
     const QList<QJsonObject> lines = json.jsonLines();
     ASSERT_EQ(lines.size(), 1);
-    EXPECT_EQ(str(lines[0], "program"), "textlink-cli");
-    EXPECT_EQ(str(lines[0], "version"), TEXTLINK_VERSION);
+    EXPECT_EQ(only(lines[0], {"program", "version", "sqlite_wrapper"}),
+              (QJsonObject{{"program", "textlink-cli"},
+                           {"version", TEXTLINK_VERSION},
+                           {"sqlite_wrapper", 5}}));
     EXPECT_TRUE(str(lines[0], "sqlite").startsWith("3."));
-    EXPECT_EQ(lines[0].value("sqlite_wrapper").toInt(), 5);
 
     const CliResult text = runCli({"--data-dir", data.path(), "version"});
     ASSERT_EQ(text.exitCode, 0);
@@ -77,17 +78,18 @@ TEST(Cli, SourcesCountsConversationsAndMessages)
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QList<QJsonObject> lines = result.jsonLines();
     ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(str(lines[0], "name"), "Alice's phone");
-    EXPECT_EQ(str(lines[0], "kind"), "local");
-    EXPECT_EQ(str(lines[0], "path"),
-              QDir(data.path() + "/local_databases/Alice's phone").absolutePath());
     // An SMS and an iMessage chat with one person are one conversation.
-    EXPECT_EQ(lines[0].value("chats").toInt(), 2);
-    EXPECT_EQ(lines[0].value("messages").toInt(), 7);
-    EXPECT_EQ(str(lines[1], "name"), "empty");
-    EXPECT_TRUE(lines[1].value("messages").isNull());
-    EXPECT_EQ(str(lines[2], "kind"), "virtual_ios");
-    EXPECT_EQ(lines[2].value("messages").toInt(), 2);
+    EXPECT_EQ(
+        only(lines[0], {"name", "kind", "path", "chats", "messages"}),
+        (QJsonObject{{"name", "Alice's phone"},
+                     {"kind", "local"},
+                     {"path", QDir(data.path() + "/local_databases/Alice's phone").absolutePath()},
+                     {"chats", 2},
+                     {"messages", 7}}));
+    EXPECT_EQ(only(lines[1], {"name", "messages"}),
+              (QJsonObject{{"name", "empty"}, {"messages", QJsonValue::Null}}));
+    EXPECT_EQ(only(lines[2], {"kind", "messages"}),
+              (QJsonObject{{"kind", "virtual_ios"}, {"messages", 2}}));
 }
 
 TEST(Cli, UsageErrorsExitWithTwo)

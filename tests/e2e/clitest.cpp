@@ -16,6 +16,13 @@ QList<QJsonObject> CliTest::ok(const QStringList &args) const
     return r.jsonLines();
 }
 
+std::string CliTest::failure(const QStringList &args, int exitCode) const
+{
+    const CliResult r = cli(args);
+    EXPECT_EQ(r.exitCode, exitCode) << args.join(' ').toStdString() << ": " << r.err.toStdString();
+    return r.err.toStdString();
+}
+
 void PhoneCliTest::SetUp()
 {
     m_phone = m_data.filePath(QStringLiteral("phone"));

@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+#include <string>
+
 // A command-line test with a data folder of its own: every run is quiet and prints JSON lines.
 class CliTest : public ::testing::Test
 {
@@ -14,6 +16,8 @@ protected:
     CliResult cli(const QStringList &args) const;
     // The printed lines of a run that must succeed; a failing run fails the calling test.
     QList<QJsonObject> ok(const QStringList &args) const;
+    // The standard error of a run that must end with exitCode (1: it failed, 2: misused).
+    std::string failure(const QStringList &args, int exitCode = 1) const;
 
     QTemporaryDir m_data;
 };

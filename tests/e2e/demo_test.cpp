@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QTemporaryDir>
@@ -66,12 +64,7 @@ protected:
 
     static QList<QJsonObject> attachments()
     {
-        QList<QJsonObject> all;
-        for (const QJsonObject &m : listed({"messages", kDatabase})) {
-            for (const QJsonValue &a : m.value("attachments").toArray())
-                all << a.toObject();
-        }
-        return all;
+        return attachmentsOf(listed({"messages", kDatabase}));
     }
 
     static QTemporaryDir *s_dir;
@@ -212,7 +205,6 @@ TEST_F(DemoData, HistoryHoldsSystemItemsAndEmoji)
 TEST_F(DemoData, WritingTwiceGivesTheSameBackup)
 {
     QTemporaryDir again;
-    ASSERT_TRUE(again.isValid());
     const DemoBackup::Summary second = DemoBackup().write(again.path());
     EXPECT_EQ(second.messagesOfConversation, s_summary->messagesOfConversation);
     const QMap<QString, QByteArray> first = contentsBelow(backupPath());

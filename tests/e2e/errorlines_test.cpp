@@ -99,44 +99,31 @@ TEST_F(ErrorLines, EachFailureIsOneLineNamingFileAndProblem)
     const QString phone = plainPhone(QStringLiteral("phone"));
     const QString pw = QString::fromLatin1(PhoneBackupSample::kPassword);
     const QString longName(300, QLatin1Char('x'));
+    const auto db = [](const QString &folder) { return SmsDbWriter::dbPathIn(QDir(folder)); };
 
-    const QList<Case> cases = {
-        {"foreign database",
-         {"messages", foreign},
-         1,
-         {SmsDbWriter::dbPathIn(QDir(foreign)), "holds no phone's messages"}},
-        {"empty database",
-         {"messages", empty},
-         1,
-         {SmsDbWriter::dbPathIn(QDir(empty)), "holds no phone's messages"}},
+    const QString noPhone = QStringLiteral("holds no phone's messages");
+    const QString below = aFile + "/x";
+    QList<Case> cases = {
+        {"foreign database", {"messages", foreign}, 1, {db(foreign), noPhone}},
+        {"empty database", {"messages", empty}, 1, {db(empty), noPhone}},
         {"database that is a folder", {"messages", folderDb}, 1, {folderDb}},
         {"control characters", {"messages", garbled}, 1, {"Unknown source"}},
         {"too long a name", {"save", empty, "--to", longName}, 2, {"longer than"}},
         {"empty name", {"save", empty, "--to", ""}, 2, {"may not be empty"}},
-        {"data folder below a file",
-         {"--data-dir", aFile + "/data", "sources"},
-         1,
-         {aFile + "/data"}},
+        {"data folder below a file", {"--data-dir", below, "sources"}, 1, {below}},
         {"data folder not writable", {"--data-dir", "/proc", "sources"}, 1, {"/proc"}},
-        {"export below a file",
-         {"export", phone, "--format", "csv", "--out", aFile + "/x"},
-         1,
-         {aFile}},
-        {"html export below a file",
-         {"export", phone, "--format", "html", "--out", aFile + "/x"},
-         1,
-         {aFile}},
-        {"pdf export below a file",
-         {"export", phone, "--format", "pdf", "--out", aFile + "/x"},
-         1,
-         {aFile}},
-        {"extract below a file", {"extract", phone, "--out", aFile + "/x"}, 1, {aFile}},
+        {"extract below a file", {"extract", phone, "--out", below}, 1, {aFile}},
         {"damaged encrypted file",
          {"import-backup", backup, "--password", pw, "--to", "B"},
          1,
          {"sms.db", "damaged"}},
     };
-    for (const Case &c : cases)
+    for (const char *format : {"csv", "html", "pdf"})
+        cases.append({"export below a file",
+                      {"export", phone, "--format", format, "--out", below},
+                      1,
+                      {aFile}});
+    for (const Case &c : std::as_const(cases))
         expectOneClearLine(c, cli(c.args));
 }
 

@@ -60,11 +60,15 @@ TEST(CliIos, Ios5FolderAndItsGzippedFileRelayArchiveAreSources)
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
         const QList<QJsonObject> lines = result.jsonLines();
         ASSERT_EQ(lines.size(), 2);
-        EXPECT_EQ(lines[0].value("text").toString(), "Hello from 2012");
-        EXPECT_EQ(lines[0].value("date").toString(), "2012-06-18T06:13:20Z");
-        EXPECT_EQ(lines[0].value("is_from_me").toInt(), 0);
-        EXPECT_EQ(lines[1].value("is_from_me").toInt(), 1);
-        EXPECT_EQ(lines[1].value("chat_identifier").toString(), "+15551230001");
+        const QStringList keys = {"text", "date", "is_from_me", "chat_identifier"};
+        EXPECT_EQ(only(lines[0], keys), (QJsonObject{{"text", "Hello from 2012"},
+                                                     {"date", "2012-06-18T06:13:20Z"},
+                                                     {"is_from_me", 0},
+                                                     {"chat_identifier", "+15551230001"}}));
+        EXPECT_EQ(only(lines[1], keys), (QJsonObject{{"text", "Hi back"},
+                                                     {"date", "2012-06-18T06:15:00Z"},
+                                                     {"is_from_me", 1},
+                                                     {"chat_identifier", "+15551230001"}}));
     }
     EXPECT_EQ(readAll(db), before);
 }

@@ -8,7 +8,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 

@@ -3,14 +3,16 @@
 #include "fixtures/smsdbwriter.h"
 #include "model/sqlite3db.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QJsonArray>
-#include <QTemporaryDir>
 
 namespace {
+
+using ::testing::HasSubstr;
 
 QString iso(int date21)
 {
@@ -49,9 +51,9 @@ TEST_F(MessageVerbs, MessagesAreListedOldestFirstWithTheirFields)
     const QJsonObject &picture = messages.at(1);
     EXPECT_EQ(picture.value("is_from_me").toInt(), 1);
     EXPECT_TRUE(str(picture, "text").isEmpty()); // the placeholder is not text
-    const QJsonArray attachments = picture.value("attachments").toArray();
+    const QList<QJsonObject> attachments = attachmentsOf({picture});
     ASSERT_EQ(attachments.size(), 1);
-    const QJsonObject attachment = attachments.first().toObject();
+    const QJsonObject &attachment = attachments.first();
     EXPECT_EQ(str(attachment, "mime_type"), "image/jpeg");
     EXPECT_TRUE(attachment.value("exists").toBool());
     EXPECT_TRUE(str(attachment, "local_path").startsWith(m_phone));
@@ -59,12 +61,10 @@ TEST_F(MessageVerbs, MessagesAreListedOldestFirstWithTheirFields)
 
 TEST_F(MessageVerbs, ChatOptionSelectsOneConversation)
 {
-    const QList<QJsonObject> messages = ok({"messages", m_phone, "--chat", "+15550001"});
-    ASSERT_EQ(messages.size(), 2);
-    for (const QJsonObject &message : messages)
-        EXPECT_EQ(str(message, "chat_identifier"), "+15550001");
-    EXPECT_EQ(cli({"messages", m_phone, "--chat", "+19999999"}).exitCode, 1);
-    EXPECT_EQ(cli({"messages", m_phone, "--chat"}).exitCode, 2);
+    EXPECT_EQ(strs(ok({"messages", m_phone, "--chat", "+15550001"}), "chat_identifier"),
+              QStringList(2, "+15550001"));
+    failure({"messages", m_phone, "--chat", "+19999999"});
+    failure({"messages", m_phone, "--chat"}, 2);
 }
 
 TEST_F(MessageVerbs, SearchIgnoresLetterCase)
@@ -78,25 +78,20 @@ TEST_F(MessageVerbs, SearchIgnoresLetterCase)
 
 TEST_F(MessageVerbs, SavingTwiceAddsNothingTheSecondTime)
 {
-    const QList<QJsonObject> first = ok({"save", m_phone, "--to", "Archive"});
-    ASSERT_EQ(first.size(), 1);
-    EXPECT_EQ(first[0].value("saved").toInt(), kMessages);
-    EXPECT_EQ(first[0].value("processed").toInt(), kMessages);
-    const QList<QJsonObject> second = ok({"save", m_phone, "--to", "archive"});
-    ASSERT_EQ(second.size(), 1);
-    EXPECT_EQ(second[0].value("saved").toInt(), 0);
-    EXPECT_EQ(str(second[0], "database"), "Archive"); // same database, any letter case
+    const QStringList fields = {"database", "saved", "processed"};
+    EXPECT_EQ(
+        only(ok({"save", m_phone, "--to", "Archive"}).value(0), fields),
+        (QJsonObject{{"database", "Archive"}, {"saved", kMessages}, {"processed", kMessages}}));
+    // The same database in any letter case.
+    EXPECT_EQ(only(ok({"save", m_phone, "--to", "archive"}).value(0), fields),
+              (QJsonObject{{"database", "Archive"}, {"saved", 0}, {"processed", kMessages}}));
 
     // The local database reads back like the phone, by name, with the attachment copied.
     const QList<QJsonObject> fromPhone = ok({"messages", m_phone});
     const QList<QJsonObject> saved = ok({"messages", "Archive"});
-    ASSERT_EQ(saved.size(), fromPhone.size());
-    for (int i = 0; i < saved.size(); ++i) {
-        EXPECT_EQ(str(saved[i], "guid"), str(fromPhone[i], "guid"));
-        EXPECT_EQ(str(saved[i], "logic_hash"), str(fromPhone[i], "logic_hash"));
-    }
-    const QJsonObject attachment = saved.at(1).value("attachments").toArray().first().toObject();
-    EXPECT_TRUE(attachment.value("exists").toBool());
+    EXPECT_EQ(strs(saved, "guid"), strs(fromPhone, "guid"));
+    EXPECT_EQ(strs(saved, "logic_hash"), strs(fromPhone, "logic_hash"));
+    EXPECT_TRUE(attachmentsOf({saved.at(1)}).value(0).value("exists").toBool());
     EXPECT_EQ(ok({"chats", "Archive"}).size(), 3);
     EXPECT_EQ(ok({"search", "Archive", "=1+1"}).size(), 1);
 
@@ -124,18 +119,13 @@ TEST_F(MessageVerbs, ReadingAPhoneFolderLeavesItsDatabaseAsItWas)
 
 TEST_F(MessageVerbs, BadSourcesAndNamesAreRefused)
 {
-    for (const char *verb : {"chats", "messages"}) {
-        const CliResult r = cli({verb, m_data.filePath(QStringLiteral("nowhere"))});
-        EXPECT_EQ(r.exitCode, 1) << verb;
-        EXPECT_FALSE(r.err.isEmpty());
-    }
-    EXPECT_EQ(cli({"search", "NoSuchDb", "x"}).exitCode, 1);
-    for (const char *name : {"", ".", "..", "a/b", "a:b", "why?", "x|y", "back\\slash"}) {
-        const CliResult r = cli({"save", m_phone, "--to", name});
-        EXPECT_EQ(r.exitCode, 2) << name;
-        EXPECT_TRUE(r.err.contains("Invalid Local Database name")) << name;
-    }
-    EXPECT_EQ(cli({"save", m_phone}).exitCode, 2);
+    for (const char *verb : {"chats", "messages"})
+        EXPECT_FALSE(failure({verb, m_data.filePath(QStringLiteral("nowhere"))}).empty());
+    failure({"search", "NoSuchDb", "x"});
+    for (const char *name : {"", ".", "..", "a/b", "a:b", "why?", "x|y", "back\\slash"})
+        EXPECT_THAT(failure({"save", m_phone, "--to", name}, 2),
+                    HasSubstr("Invalid Local Database name"));
+    failure({"save", m_phone}, 2);
     EXPECT_TRUE(QDir(m_data.filePath(QStringLiteral("local_databases")))
                     .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
                     .isEmpty());

@@ -2,17 +2,20 @@
 
 #include "fixtures/modernbackupwriter.h"
 #include "phonebackupsample.h"
+#include "testfiles.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QTemporaryDir>
 
 namespace {
+
+using ::testing::EndsWith;
 
 const QString kHome = QStringLiteral("HomeDomain");
 
@@ -24,16 +27,6 @@ protected:
         ModernBackupWriter writer(m_sample.device);
         writer.setPassword(PhoneBackupSample::kPassword, 500, 20);
         return writer;
-    }
-
-    // Every saved message's text and every attachment's bytes, sorted.
-    QStringList savedTexts(const QString &db)
-    {
-        QStringList texts;
-        for (const QJsonObject &m : cli({"messages", db}).jsonLines())
-            texts << str(m, "text");
-        texts.sort();
-        return texts;
     }
 
     QTemporaryDir m_dir;
@@ -50,44 +43,33 @@ TEST_F(ModernBackupCli, ListsModernBackupsWithLayoutAndCompleteness)
     m_sample.writeModern(m_backup, encryptedWriter().setQuirks(unfinished));
     const QList<QJsonObject> listed = ok({"backups", "--dir", m_dir.path()});
     ASSERT_EQ(listed.size(), 1);
-    const QJsonObject row = listed.first();
-    EXPECT_EQ(str(row, "layout"), QStringLiteral("manifest-db"));
-    EXPECT_EQ(row.value("complete").toBool(true), false);
-    EXPECT_EQ(row.value("encrypted").toBool(), true);
-    EXPECT_EQ(str(row, "device_name"), m_sample.device.deviceName);
-    EXPECT_EQ(str(row, "udid"), m_sample.device.udid);
-    EXPECT_EQ(str(row, "ios_version"), m_sample.device.productVersion);
+    EXPECT_EQ(only(listed.first(),
+                   {"layout", "complete", "encrypted", "device_name", "udid", "ios_version"}),
+              (QJsonObject{{"layout", "manifest-db"},
+                           {"complete", false},
+                           {"encrypted", true},
+                           {"device_name", m_sample.device.deviceName},
+                           {"udid", m_sample.device.udid},
+                           {"ios_version", m_sample.device.productVersion}}));
 }
 
 TEST_F(ModernBackupCli, EncryptedImportOnceThenNothingNewAndWrongPasswordRefused)
 {
     m_sample.writeModern(m_backup, encryptedWriter());
-    const CliResult wrong = cli({"import-backup", m_backup, "--password", "guess"});
-    EXPECT_EQ(wrong.exitCode, 1);
-    EXPECT_TRUE(wrong.err.trimmed().endsWith(QStringLiteral("Invalid password.")))
-        << wrong.err.toStdString();
+    EXPECT_THAT(failure({"import-backup", m_backup, "--password", "guess"}),
+                EndsWith("Invalid password.\n"));
 
     const QStringList args{"import-backup", m_backup, "--password", PhoneBackupSample::kPassword,
                            "--to",          "Anna"};
-    const CliResult first = cli(args);
-    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
-    ASSERT_EQ(first.jsonLines().size(), 1);
-    EXPECT_EQ(first.jsonLines().first().value("saved").toInt(), m_sample.texts().size());
-    EXPECT_EQ(first.jsonLines().first().value("missing_attachments").toInt(-1), 0);
-    const CliResult second = cli(args);
-    ASSERT_EQ(second.exitCode, 0) << second.err.toStdString();
-    EXPECT_EQ(second.jsonLines().first().value("saved").toInt(-1), 0);
+    const QStringList keys = {"saved", "missing_attachments"};
+    EXPECT_EQ(only(ok(args).value(0), keys),
+              (QJsonObject{{"saved", int(m_sample.texts().size())}, {"missing_attachments", 0}}));
+    EXPECT_EQ(only(ok(args).value(0), keys),
+              (QJsonObject{{"saved", 0}, {"missing_attachments", 0}}));
 
-    int photos = 0;
-    for (const QJsonObject &m : cli({"messages", "Anna"}).jsonLines()) {
-        for (const QJsonValue &a : m.value("attachments").toArray()) {
-            QFile file(str(a.toObject(), "local_path"));
-            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-            EXPECT_EQ(file.readAll(), m_sample.photo);
-            ++photos;
-        }
-    }
-    EXPECT_EQ(photos, 1);
+    const QStringList photos = strs(attachmentsOf(ok({"messages", "Anna"})), "local_path");
+    ASSERT_EQ(photos.size(), 1);
+    EXPECT_EQ(readAll(photos.first()), m_sample.photo);
 }
 
 // A hostile file list: rows leading out of the cache, links, a malformed id that names a path,
@@ -118,7 +100,7 @@ TEST_F(ModernBackupCli, HostileFileListWritesNothingOutsideTheCache)
 
     EXPECT_EQ(ok({"import-backup", m_backup, "--to", "Plain"}).value(0).value("saved").toInt(),
               m_sample.texts().size());
-    EXPECT_EQ(savedTexts("Plain").size(), m_sample.texts().size());
+    EXPECT_EQ(ok({"messages", "Plain"}).size(), m_sample.texts().size());
     EXPECT_FALSE(QFile::exists(victim));
     EXPECT_FALSE(QFile::exists(QStringLiteral("/tmp/absolute-from-backup")));
     EXPECT_TRUE(QDir(outside.path()).isEmpty());

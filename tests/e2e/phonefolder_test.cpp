@@ -3,17 +3,22 @@
 
 #include "fixtures/smsdbwriter.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 
 namespace {
+
+using ::testing::AllOf;
+using ::testing::HasSubstr;
 
 constexpr int kMessages = 300;
 
@@ -91,12 +96,9 @@ TEST_F(PhoneFolder, ReadingNeverWritesIntoThePhoneFolder)
 {
     writePhone(m_data.filePath(QStringLiteral("inuse")), true);
     const QStringList before = snapshot(m_phone);
-    const CliResult listed = cli({"messages", m_phone});
-    ASSERT_EQ(listed.exitCode, 0) << listed.err.toStdString();
-    EXPECT_EQ(listed.jsonLines().size(), kMessages);
-    EXPECT_EQ(cli({"save", m_phone, "--to", "Archive"}).exitCode, 0);
-    EXPECT_EQ(cli({"export", m_phone, "--format", "html", "--out", m_data.filePath("x")}).exitCode,
-              0);
+    EXPECT_EQ(ok({"messages", m_phone}).size(), kMessages);
+    ok({"save", m_phone, "--to", "Archive"});
+    ok({"export", m_phone, "--format", "html", "--out", m_data.filePath("x")});
     EXPECT_EQ(snapshot(m_phone), before);
 }
 
@@ -105,11 +107,9 @@ TEST_F(PhoneFolder, ADamagedDatabaseFailsUnlessSalvaged)
     QFile db(SmsDbWriter::dbPathIn(QDir(m_phone)));
     ASSERT_TRUE(db.resize(db.size() - 3 * 1024));
 
-    const CliResult refused = cli({"messages", m_phone});
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.err.contains("damaged")) << refused.err.toStdString();
-    EXPECT_TRUE(refused.err.contains(db.fileName())) << refused.err.toStdString();
-    EXPECT_EQ(refused.err.count('\n'), 1) << refused.err.toStdString();
+    const std::string refused = failure({"messages", m_phone});
+    EXPECT_THAT(refused, AllOf(HasSubstr("damaged"), HasSubstr(db.fileName().toStdString())));
+    EXPECT_EQ(std::count(refused.begin(), refused.end(), '\n'), 1) << refused;
 
     const CliResult salvaged = cli({"--salvage", "messages", m_phone});
     ASSERT_EQ(salvaged.exitCode, 0) << salvaged.err.toStdString();
@@ -130,12 +130,9 @@ TEST_F(PhoneFolder, OnlyRegularFilesAreReadAsAttachments)
     ASSERT_TRUE(QFile::remove(partPath(kTextPart)));
     ASSERT_EQ(::mkfifo(QFile::encodeName(partPath(kTextPart)).constData(), 0600), 0);
 
-    for (const char *format : {"html", "pdf"}) {
-        const CliResult r =
-            cli({"export", m_phone, "--format", format, "--out", m_data.filePath(format)});
-        EXPECT_EQ(r.exitCode, 0) << format << r.err.toStdString();
-    }
-    ASSERT_EQ(cli({"save", m_phone, "--to", "Archive"}).exitCode, 0);
+    for (const char *format : {"html", "pdf"})
+        ok({"export", m_phone, "--format", format, "--out", m_data.filePath(format)});
+    ok({"save", m_phone, "--to", "Archive"});
     for (const QString &entry : snapshot(m_data.filePath("local_databases")))
         EXPECT_FALSE(entry.contains("p.jpg")) << entry.toStdString();
 }
@@ -145,9 +142,7 @@ TEST_F(PhoneFolder, AChatWhoseNameIsTooLongForAFileIsExported)
     m_address = QString(400, QLatin1Char('7'));
     writePhone(m_phone, false);
     for (const char *format : {"html", "pdf"}) {
-        const CliResult r =
-            cli({"export", m_phone, "--format", format, "--out", m_data.filePath(format)});
-        EXPECT_EQ(r.exitCode, 0) << format << r.err.toStdString();
+        ok({"export", m_phone, "--format", format, "--out", m_data.filePath(format)});
         EXPECT_EQ(QDir(m_data.filePath(format) + "-" + format).entryList(QDir::Files).size(), 1)
             << format;
     }
@@ -165,8 +160,7 @@ TEST_F(PhoneFolder, TwoSavesIntoOneArchiveAtOnceBothFinish)
         ASSERT_TRUE(run->waitForFinished(120000));
         EXPECT_EQ(run->exitCode(), 0) << run->readAllStandardError().toStdString();
     }
-    const CliResult saved = cli({"messages", "Archive"});
-    EXPECT_EQ(saved.jsonLines().size(), kMessages);
+    EXPECT_EQ(ok({"messages", "Archive"}).size(), kMessages);
 }
 
 } // namespace

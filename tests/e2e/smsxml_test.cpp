@@ -2,11 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -14,9 +10,7 @@ const QString kDataDir = QStringLiteral(TEXTLINK_TEST_DATA_DIR "/smsxml/");
 
 QStringList hashesOf(const QList<QJsonObject> &messages)
 {
-    QStringList result;
-    for (const QJsonObject &m : messages)
-        result << m.value("logic_hash").toString();
+    QStringList result = strs(messages, "logic_hash");
     result.sort();
     return result;
 }
@@ -45,22 +39,14 @@ TEST_F(SmsXmlVerbs, ReadingVerbsTakeTheFileAsASource)
 
     const QList<QJsonObject> messages = ok({"messages", m_group});
     ASSERT_EQ(messages.size(), 2);
-    const QJsonArray attachments = messages[0].value("attachments").toArray();
+    const QList<QJsonObject> attachments = attachmentsOf(messages.mid(0, 1));
     ASSERT_EQ(attachments.size(), 1);
-    EXPECT_TRUE(attachments[0].toObject().value("exists").toBool());
-    EXPECT_TRUE(attachments[0]
-                    .toObject()
-                    .value("local_path")
-                    .toString()
-                    .startsWith(m_data.path() + "/smsxml_cache/"));
+    EXPECT_TRUE(attachments[0].value("exists").toBool());
+    EXPECT_TRUE(str(attachments[0], "local_path").startsWith(m_data.path() + "/smsxml_cache/"));
 
-    const QList<QJsonObject> found = ok({"search", m_sms, QString::fromUtf8("SMILE")});
-    ASSERT_EQ(found.size(), 1);
-    EXPECT_EQ(found[0].value("text").toString(), QStringLiteral("Smile \U0001F600 done"));
-
-    const QList<QJsonObject> extracted = ok({"extract", m_group, "--out", m_data.path()});
-    ASSERT_EQ(extracted.size(), 1);
-    EXPECT_EQ(extracted[0].value("files").toInt(), 1);
+    EXPECT_EQ(strs(ok({"search", m_sms, "SMILE"}), "text"),
+              QStringList{QStringLiteral("Smile \U0001F600 done")});
+    EXPECT_EQ(ok({"extract", m_group, "--out", m_data.path()}).value(0).value("files").toInt(), 1);
 }
 
 TEST_F(SmsXmlVerbs, SaveExportAndReadBackKeepTheMessages)
@@ -74,10 +60,9 @@ TEST_F(SmsXmlVerbs, SaveExportAndReadBackKeepTheMessages)
     const QList<QJsonObject> exported =
         ok({"export", "arch", "--format", "xml", "--out", m_data.filePath("back")});
     ASSERT_EQ(exported.size(), 1);
-    const QString path = exported[0].value("path").toString();
-    EXPECT_EQ(path, m_data.filePath("back.xml"));
-    EXPECT_EQ(exported[0].value("messages").toInt(), 6);
-    EXPECT_EQ(hashesOf(ok({"messages", path})), original);
+    EXPECT_EQ(only(exported[0], {"path", "messages"}),
+              (QJsonObject{{"path", m_data.filePath("back.xml")}, {"messages", 6}}));
+    EXPECT_EQ(hashesOf(ok({"messages", m_data.filePath("back.xml")})), original);
 }
 
 TEST_F(SmsXmlVerbs, ErrorsEndWithOneLine)
@@ -91,9 +76,8 @@ TEST_F(SmsXmlVerbs, ErrorsEndWithOneLine)
         {{"delete", m_group, "--chat", "+15550001"}, ""},
     };
     for (const auto &c : cases) {
-        const CliResult r = cli(c.args);
-        EXPECT_EQ(r.exitCode, 1) << c.args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.contains(QLatin1String(c.text))) << r.err.toStdString();
-        EXPECT_EQ(r.err.trimmed().count('\n'), 0) << r.err.toStdString();
+        const QString err = QString::fromStdString(failure(c.args));
+        EXPECT_TRUE(err.contains(QLatin1String(c.text))) << err.toStdString();
+        EXPECT_EQ(err.trimmed().count('\n'), 0) << err.toStdString();
     }
 }

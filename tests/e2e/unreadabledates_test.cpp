@@ -15,12 +15,11 @@ protected:
     // Saves the phone twice; the counts of the first run, then checks the second finds all known.
     int saveTwice()
     {
-        const QList<QJsonObject> first = ok({"save", m_phone.path(), "--to", "Archive"});
-        const QList<QJsonObject> second = ok({"save", m_phone.path(), "--to", "Archive"});
-        if (first.size() != 1 || second.size() != 1)
-            return -1;
-        EXPECT_EQ(second[0].value("saved").toInt(), 0) << "saved again";
-        return first[0].value("saved").toInt();
+        const int first =
+            ok({"save", m_phone.path(), "--to", "Archive"}).value(0)["saved"].toInt(-1);
+        EXPECT_EQ(ok({"save", m_phone.path(), "--to", "Archive"}).value(0)["saved"].toInt(-1), 0)
+            << "saved again";
+        return first;
     }
 
     QTemporaryDir m_phone;
@@ -62,10 +61,9 @@ TEST_F(UnreadableDates, Ios5IMessagesOfUnlistedChatsAreSaved)
         w.addIMessage(m);
         w.exec(QStringLiteral("update message set date=5000000000 where rowid<=2"));
     }
-    const QList<QJsonObject> listed = ok({"messages", m_phone.path()});
-    ASSERT_EQ(listed.size(), 4);
-    for (const QJsonObject &line : listed)
-        EXPECT_FALSE(str(line, "chat_identifier").isEmpty());
+    const QStringList chats = strs(ok({"messages", m_phone.path()}), "chat_identifier");
+    EXPECT_EQ(chats.size(), 4);
+    EXPECT_FALSE(chats.contains(QString()));
     EXPECT_EQ(saveTwice(), 4);
 }
 

@@ -76,33 +76,30 @@ QString localDate(int date21)
 
 } // namespace
 
-TEST(CsvFormat, QuotesOnlyWhereAReaderNeedsIt)
+TEST(CsvFormat, QuotesOnlyWhereAReaderNeedsItAndDefusesFormulas)
 {
-    EXPECT_EQ(g_csvFormat(QStringLiteral("plain words")), QStringLiteral("plain words"));
-    EXPECT_EQ(g_csvFormat(QStringLiteral("a,b")), QStringLiteral("\"a,b\""));
-    EXPECT_EQ(g_csvFormat(QStringLiteral("say \"hi\"")), QStringLiteral("\"say \"\"hi\"\"\""));
-    EXPECT_EQ(g_csvFormat(QStringLiteral("two\nlines")), QStringLiteral("\"two\nlines\""));
-    EXPECT_EQ(g_csvFormat(QString()), QString());
-    // A bare carriage return ends the record for CSV readers: it must be quoted too.
-    EXPECT_EQ(g_csvFormat(QStringLiteral("a\rb")), QStringLiteral("\"a\rb\""));
-}
-
-TEST(CsvFormat, FormulasAreDefusedButNumbersStay)
-{
-    EXPECT_EQ(g_csvFormat(QStringLiteral("=HYPERLINK(\"x\")")),
-              QStringLiteral("\"'=HYPERLINK(\"\"x\"\")\""));
-    EXPECT_EQ(g_csvFormat(QStringLiteral("@SUM(A1)")), QStringLiteral("'@SUM(A1)"));
-    EXPECT_EQ(g_csvFormat(QStringLiteral("+cmd|' /C calc'!A0")),
-              QStringLiteral("'+cmd|' /C calc'!A0"));
-    EXPECT_EQ(g_csvFormat(QStringLiteral("-2+3+cmd")), QStringLiteral("'-2+3+cmd"));
-    EXPECT_EQ(g_csvFormat(QStringLiteral("\tx")), QStringLiteral("'\tx"));
-    // Phone numbers and signed numbers are data, not formulas.
-    EXPECT_EQ(g_csvFormat(QStringLiteral("+15550001")), QStringLiteral("+15550001"));
-    EXPECT_EQ(g_csvFormat(QStringLiteral("+1 (555) 010-0000")),
-              QStringLiteral("+1 (555) 010-0000"));
-    EXPECT_EQ(g_csvFormat(QStringLiteral("-5")), QStringLiteral("-5"));
-    // Not at the start: nothing to defuse.
-    EXPECT_EQ(g_csvFormat(QStringLiteral("1=1")), QStringLiteral("1=1"));
+    const std::pair<const char *, const char *> cases[] = {
+        {"plain words", "plain words"},
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\nlines", "\"two\nlines\""},
+        {"", ""},
+        // A bare carriage return ends the record for CSV readers: it must be quoted too.
+        {"a\rb", "\"a\rb\""},
+        {"=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\""},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0"},
+        {"-2+3+cmd", "'-2+3+cmd"},
+        {"\tx", "'\tx"},
+        // Phone numbers and signed numbers are data, not formulas.
+        {"+15550001", "+15550001"},
+        {"+1 (555) 010-0000", "+1 (555) 010-0000"},
+        {"-5", "-5"},
+        // Not at the start: nothing to defuse.
+        {"1=1", "1=1"},
+    };
+    for (const auto &[input, expected] : cases)
+        EXPECT_EQ(g_csvFormat(QString::fromUtf8(input)), QString::fromUtf8(expected)) << input;
 }
 
 class CsvExportTest : public ::testing::Test
@@ -150,13 +147,9 @@ TEST_F(CsvExportTest, TrickyTextsRoundTripThroughACsvReader)
     ASSERT_EQ(rows.size(), texts.size() + 1);
     EXPECT_EQ(rows.first(), QStringList({"date", "send", "person", "number", "content"}));
     for (qsizetype i = 0; i < texts.size(); ++i) {
-        const QStringList &row = rows.at(i + 1);
-        ASSERT_EQ(row.size(), 5) << i;
-        EXPECT_EQ(row[0], localDate(messages[i]->date));
-        EXPECT_EQ(row[1], i % 2 ? QStringLiteral("1") : QStringLiteral("0"));
-        EXPECT_EQ(row[2], ann->_ct_name);
-        EXPECT_EQ(row[3], QStringLiteral("+15550001"));
-        EXPECT_EQ(row[4], texts[i].trimmed()) << i;
+        EXPECT_EQ(rows.at(i + 1), QStringList({localDate(messages[i]->date), i % 2 ? "1" : "0",
+                                               ann->_ct_name, "+15550001", texts[i].trimmed()}))
+            << i;
     }
 }
 
@@ -187,11 +180,7 @@ TEST_F(CsvExportTest, UnwritableTargetThrowsAndLeavesNothing)
 TEST_F(CsvExportTest, UnfinishedExportKeepsTheOlderFile)
 {
     const QString path = m_dir.filePath(QStringLiteral("out.csv"));
-    {
-        QFile old(path);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("previous export");
-    }
+    writeFile(path, "previous export");
     {
         ExportMessagesCsv csv(path);
         csv.init();

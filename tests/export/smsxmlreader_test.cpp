@@ -10,9 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QDirIterator>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -113,28 +111,20 @@ TEST_F(SmsXmlReaderTest, ReadsSmsRecords)
     const QList<_MsgMessage *> messages = sorted(data);
     ASSERT_EQ(messages.size(), 4);
 
-    const struct
-    {
-        QString text;
-        int date;
-        int fromMe;
-        QString handle;
-    } expected[] = {
-        {QStringLiteral("Smile \U0001F600 done"), 621692800, 0, "+15550001"},
-        {QStringLiteral("line one\nline two"), 621692860, 1, "+15550001"},
-        {QString(), 621692920, 0, "+15550002"},
-        {QStringLiteral("lone \uFFFD half"), 621692980, 0, "+15550002"},
+    // Text, date (from `date`, never `readable_date`), direction, other party and its chat.
+    const QList<QVariantList> expected = {
+        {QStringLiteral("Smile \U0001F600 done"), 621692800, 0, "+15550001", "+15550001"},
+        {"line one\nline two", 621692860, 1, "+15550001", "+15550001"},
+        {QString(), 621692920, 0, "+15550002", "+15550002"},
+        {"lone \uFFFD half", 621692980, 0, "+15550002", "+15550002"},
     };
     for (int i = 0; i < 4; ++i) {
         const _MsgMessage &m = *messages.at(i);
-        EXPECT_EQ(m.text(), expected[i].text) << i;
-        EXPECT_EQ(m.date, expected[i].date) << i; // from `date`, never `readable_date`
-        EXPECT_EQ(m.is_from_me, expected[i].fromMe) << i;
-        ASSERT_NE(m.handle, nullptr);
-        EXPECT_EQ(m.handle->id, expected[i].handle) << i;
+        ASSERT_TRUE(m.handle && m.chat) << i;
+        EXPECT_EQ(
+            QVariantList({m.text(), m.date, m.is_from_me, m.handle->id, m.chat->chat_identifier}),
+            expected[i]);
         EXPECT_TRUE(m.subject().isEmpty()) << "\"null\" is no subject";
-        ASSERT_NE(m.chat, nullptr);
-        EXPECT_EQ(m.chat->chat_identifier, expected[i].handle);
         EXPECT_EQ(m.guid().size(), 36);
     }
     EXPECT_EQ(messages.at(0)->service_center(), "+15559999");

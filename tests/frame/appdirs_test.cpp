@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -127,9 +126,9 @@ TEST_F(DataFolders, ChoiceIsCachedUntilReset)
 TEST_F(DataFolders, SubFoldersAreMadeOnUseExceptLegacy)
 {
     g_setDataSaveDirOverride(path("data-root"));
-    EXPECT_EQ(g_localDbDir().path(), path("data-root/local_databases"));
-    EXPECT_EQ(g_logDir().path(), path("data-root/qlogs"));
-    EXPECT_EQ(g_previewCacheDir().path(), path("data-root/preview_cache"));
+    EXPECT_EQ(QStringList({g_localDbDir().path(), g_logDir().path(), g_previewCacheDir().path()}),
+              QStringList({path("data-root/local_databases"), path("data-root/qlogs"),
+                           path("data-root/preview_cache")}));
     EXPECT_TRUE(QFileInfo(path("data-root/local_databases")).isDir());
     EXPECT_TRUE(QFileInfo(path("data-root/qlogs")).isDir());
 

@@ -1,5 +1,5 @@
 #include "frame/desktop.h"
-
+#include "testfiles.h"
 #include <gtest/gtest.h>
 
 #include <QDesktopServices>
@@ -46,11 +46,9 @@ protected:
 
     void setHandlerAnswer(const QByteArray &answer)
     {
-        QFile script(m_bin.filePath(QStringLiteral("xdg-mime")));
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        script.write("#!/bin/sh\necho '" + answer + "'\n");
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString script = m_bin.filePath(QStringLiteral("xdg-mime"));
+        writeFile(script, "#!/bin/sh\necho '" + answer + "'\n");
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     QTemporaryDir m_bin;

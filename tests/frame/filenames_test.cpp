@@ -69,25 +69,25 @@ protected:
     QTemporaryDir m_dir;
 };
 
-TEST_F(ValidFilePath, FreeNameIsKept)
+TEST_F(ValidFilePath, TakenNamesAreNumberedUntilFree)
 {
-    EXPECT_EQ(g_getValidFilePath(path("x.txt")), path("x.txt"));
-}
-
-TEST_F(ValidFilePath, NumbersUntilFree)
-{
-    touch(path("x.txt"));
-    EXPECT_EQ(g_getValidFilePath(path("x.txt")), path("x(1).txt"));
-    touch(path("x(1).txt"));
-    EXPECT_EQ(g_getValidFilePath(path("x.txt")), path("x(2).txt"));
-}
-
-TEST_F(ValidFilePath, NameWithoutSuffixAndSeveralDots)
-{
-    touch(path("x"));
-    EXPECT_EQ(g_getValidFilePath(path("x")), path("x(1)"));
-    touch(path("a.b.c"));
-    EXPECT_EQ(g_getValidFilePath(path("a.b.c")), path("a(1).c"));
+    const struct
+    {
+        const char *asked;
+        QStringList taken; // made before asking
+        const char *given;
+    } cases[] = {
+        {"free.txt", {}, "free.txt"},
+        {"x.txt", {"x.txt"}, "x(1).txt"},
+        {"y.txt", {"y.txt", "y(1).txt"}, "y(2).txt"},
+        {"x", {"x"}, "x(1)"},
+        {"a.b.c", {"a.b.c"}, "a(1).c"},
+    };
+    for (const auto &c : cases) {
+        for (const QString &name : c.taken)
+            touch(path(name));
+        EXPECT_EQ(g_getValidFilePath(path(c.asked)), path(c.given)) << c.asked;
+    }
 }
 
 TEST_F(ValidFilePath, FoldersAndDanglingLinksCountAsTaken)

@@ -3,15 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
-
-#include <QDate>
-#include <QFileInfo>
 
 #include <cstdio>
 #include <functional>
@@ -93,17 +92,15 @@ TEST_F(LogSaver, OneLinePerMessageWithTypeAndTime)
     qWarning("after uninstall, not logged");
 
     const QStringList lines = logLines();
-    ASSERT_EQ(lines.size(), 4);
-    const QString time = QStringLiteral("\\d\\d:\\d\\d:\\d\\d");
-    EXPECT_TRUE(QRegularExpression("^\\(D " + time + "\\) plain debug$").match(lines[0]).hasMatch())
-        << lines[0].toStdString();
-    EXPECT_TRUE(QRegularExpression("^\\(W " + time + "\\) Zoë warns$").match(lines[1]).hasMatch())
-        << lines[1].toStdString();
-    EXPECT_TRUE(QRegularExpression("^\\(C " + time + "\\) critical 3$").match(lines[2]).hasMatch())
-        << lines[2].toStdString();
-    EXPECT_TRUE(
-        QRegularExpression("^\\(" + time + "\\) for information$").match(lines[3]).hasMatch())
-        << lines[3].toStdString();
+    const QStringList expected = {"(D @) plain debug", "(W @) Zoë warns", "(C @) critical 3",
+                                  "(@) for information"};
+    ASSERT_EQ(lines.size(), expected.size());
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString pattern =
+            QRegularExpression::escape(expected[i]).replace("\\@", "\\d\\d:\\d\\d:\\d\\d");
+        EXPECT_TRUE(QRegularExpression('^' + pattern + '$').match(lines[i]).hasMatch())
+            << lines[i].toStdString();
+    }
 
     const QString expectedName = "log-" + QDate::currentDate().toString("yyyyMMdd") + ".txt";
     const QString otherDayName =

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QDirIterator>
-#include <QFile>
 #include <QRegularExpression>
 #include <QSet>
 

@@ -9,8 +9,10 @@
 #include "model/absiosmessagedb.h"
 #include "model/msgdata.h"
 #include "model/msgmessage.h"
+#include "msgtexts.h"
 #include "phonebackupsample.h"
 #include "recordingprogress.h"
+#include "recordingsteps.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>
@@ -31,12 +33,8 @@ QByteArray recorded(const char *name)
 QString writeTool(const QTemporaryDir &dir, const QByteArray &body)
 {
     const QString path = dir.filePath(QStringLiteral("backup-tool"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QString();
-    file.write("#!/bin/sh\n" + body);
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    writeFile(path, "#!/bin/sh\n" + body);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path;
 }
 
@@ -57,30 +55,23 @@ TEST(BackupTool, ProgressFollowsTheBarsOfRecordedOutput)
     EXPECT_EQ(backup2tool::parseProgress("Sending 'x' (12%)", 5), 5);
 }
 
-struct OutcomeCase
+TEST(BackupTool, SuccessNeedsTheToolsWordAndExitStatus)
 {
-    const char *file;
-    int exitCode;
-    bool success;
-    const char *lastWords;
-};
-
-class Outcome : public ::testing::TestWithParam<OutcomeCase>
-{};
-
-TEST_P(Outcome, SuccessNeedsTheToolsWordAndExitStatus)
-{
-    const QByteArray output = recorded(GetParam().file);
-    EXPECT_EQ(backup2tool::succeeded(output, GetParam().exitCode), GetParam().success);
-    EXPECT_EQ(backup2tool::lastWords(output), QString::fromLatin1(GetParam().lastWords));
+    const struct
+    {
+        const char *file;
+        int exitCode;
+        bool success;
+        const char *lastWords;
+    } cases[] = {{"backup-success.txt", 0, true, "Backup Successful."},
+                 {"backup-success.txt", 1, false, "Backup Successful."},
+                 {"backup-nospace.txt", 0, false, "Received 80 files from device."}};
+    for (const auto &c : cases) {
+        const QByteArray output = recorded(c.file);
+        EXPECT_EQ(backup2tool::succeeded(output, c.exitCode), c.success) << c.file << c.exitCode;
+        EXPECT_EQ(backup2tool::lastWords(output), QString::fromLatin1(c.lastWords)) << c.file;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    BackupTool, Outcome,
-    ::testing::Values(OutcomeCase{"backup-success.txt", 0, true, "Backup Successful."},
-                      OutcomeCase{"backup-success.txt", 1, false, "Backup Successful."},
-                      OutcomeCase{"backup-nospace.txt", 0, false,
-                                  "Received 80 files from device."}));
 
 TEST(BackupTool, DurationEstimateFromDiskUsage)
 {
@@ -142,9 +133,9 @@ TEST(BackupTool, CancelStopsTheTool)
     IOSMobileBackupThread worker(device, progress, dir.filePath(QStringLiteral("root")));
     progress.run(worker);
     EXPECT_TRUE(progress.isFinishedWithoutSuccess());
-    QFile pid(pidFile);
-    ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
-    const QString proc = QStringLiteral("/proc/") + QString::fromLatin1(pid.readAll().trimmed());
+    const QByteArray pid = readAll(pidFile).trimmed();
+    ASSERT_FALSE(pid.isEmpty());
+    const QString proc = QStringLiteral("/proc/") + QString::fromLatin1(pid);
     // Killed and reaped: the process is gone.
     EXPECT_FALSE(QFileInfo::exists(proc));
 }
@@ -169,21 +160,12 @@ struct BackedUpPhone
     }
 };
 
-IOSDeviceImport::StepRunner recordingSteps()
-{
-    return
-        [](const std::function<bool(AbsProgress &, const IOSDeviceImport::WorkerRunner &)> &step) {
-            RecordingProgress progress;
-            return step(progress, [&progress](QThread &worker) { return progress.run(worker); });
-        };
-}
-
 TEST(DeviceBackup, EncryptedBackupAsksThePasswordAndIsRead)
 {
     BackedUpPhone phone(true);
     IOSDeviceImport import(phone.device, phone.dir.filePath(QStringLiteral("root")));
     int asked = 0;
-    ASSERT_TRUE(import.fetch(recordingSteps(), [&asked](BackupManifest &) {
+    ASSERT_TRUE(import.fetch(g_recordingSteps(), [&asked](BackupManifest &) {
         ++asked;
         return QString::fromLatin1(PhoneBackupSample::kPassword);
     }));
@@ -192,18 +174,14 @@ TEST(DeviceBackup, EncryptedBackupAsksThePasswordAndIsRead)
               phone.dir.filePath(QStringLiteral("root/") + phone.sample.device.udid));
     MsgData data;
     import.openMessageDb()->messages(data, 0);
-    QStringList texts;
-    for (const _MsgMessage *message : data.messages())
-        texts << message->text();
-    texts.sort();
-    EXPECT_EQ(texts, phone.sample.texts());
+    EXPECT_EQ(sortedTexts(data.messages()), phone.sample.texts());
 }
 
 TEST(DeviceBackup, NoPasswordGivenEndsWithoutReading)
 {
     BackedUpPhone phone(true);
     IOSDeviceImport import(phone.device, phone.dir.filePath(QStringLiteral("root")));
-    EXPECT_FALSE(import.fetch(recordingSteps(), [](BackupManifest &) { return QString(); }));
+    EXPECT_FALSE(import.fetch(g_recordingSteps(), [](BackupManifest &) { return QString(); }));
 }
 
 TEST(DeviceBackup, OnlyAFinishedBackupOfTheSameVersionIsReused)

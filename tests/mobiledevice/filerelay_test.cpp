@@ -1,6 +1,7 @@
 #include "scripteddevicelink.h"
 
 #include "fixtures/cpiowriter.h"
+#include "fixtures/ios5smsdbwriter.h"
 #include "frame/translation.h"
 #include "mobiledevice/filerelayarchive.h"
 #include "mobiledevice/iosdevice.h"
@@ -10,8 +11,7 @@
 #include "model/msgdata.h"
 #include "model/msgmessage.h"
 #include "recordingprogress.h"
-
-#include "fixtures/ios5smsdbwriter.h"
+#include "recordingsteps.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>
@@ -28,9 +28,8 @@ namespace {
 struct PhoneTree
 {
     QTemporaryDir dir;
-    QStringList entries{QStringLiteral("var"), QStringLiteral("var/mobile"),
-                        QStringLiteral("var/mobile/Library/SMS/sms.db"),
-                        QStringLiteral("var/mobile/Library/SMS/Parts/a:b?.jpg")};
+    QStringList entries{"var", "var/mobile", "var/mobile/Library/SMS/sms.db",
+                        "var/mobile/Library/SMS/Parts/a:b?.jpg"};
     PhoneTree()
     {
         writeFile(dir.filePath(QStringLiteral("var/mobile/Library/SMS/sms.db")), "database");
@@ -82,11 +81,8 @@ TEST(FileRelay, HostileEntriesNeverLeaveTheTargetFolder)
               0);
     const QString absolute = root.filePath(QStringLiteral("absolute.txt"));
     writeFile(absolute, "absolute");
-    const QByteArray bytes =
-        CpioWriter::archive(work,
-                            {QStringLiteral("ok.txt"), QStringLiteral("../escape.txt"), absolute,
-                             QStringLiteral("link"), QStringLiteral("fifo")},
-                            QStringLiteral("newc"), false);
+    const QByteArray bytes = CpioWriter::archive(
+        work, {"ok.txt", "../escape.txt", absolute, "link", "fifo"}, "newc", false);
     // Once unpacked into a fresh folder, nothing may appear beside it.
     QFile::remove(root.filePath(QStringLiteral("escape.txt")));
     QFile::remove(absolute);
@@ -120,29 +116,25 @@ TEST(FileRelay, TruncatedArchiveFailsAndLeavesNoHalfFile)
     EXPECT_FALSE(QFileInfo::exists(target.filePath(QStringLiteral("big.bin"))));
 }
 
-struct PathCase
+TEST(FileRelay, EntryPathsAreKeptOnlyBelowTheTarget)
 {
-    const char *entry;
-    const char *clean;
-};
-
-class CleanPath : public ::testing::TestWithParam<PathCase>
-{};
-
-TEST_P(CleanPath, KeepsOnlyPathsBelowTheTarget)
-{
-    EXPECT_EQ(FileRelayArchive::cleanEntryPath(QString::fromUtf8(GetParam().entry)),
-              QString::fromUtf8(GetParam().clean));
+    const std::pair<const char *, const char *> cases[] = {
+        {"./var/mobile/Library/SMS/sms.db", "var/mobile/Library/SMS/sms.db"},
+        {"var/a:b?c.jpg", "var/abc.jpg"},
+        {"var/<x>|\"*", "var/x"},
+        {"var/", "var"},
+        {"../etc/passwd", ""},
+        {"var/../../x", ""},
+        {"/etc/passwd", ""},
+        {".:./x", ""},
+        {".", ""},
+        {"./", ""},
+        {"", ""}};
+    for (const auto &[entry, clean] : cases)
+        EXPECT_EQ(FileRelayArchive::cleanEntryPath(QString::fromUtf8(entry)),
+                  QString::fromUtf8(clean))
+            << entry;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    FileRelay, CleanPath,
-    ::testing::Values(PathCase{"./var/mobile/Library/SMS/sms.db", "var/mobile/Library/SMS/sms.db"},
-                      PathCase{"var/a:b?c.jpg", "var/abc.jpg"}, PathCase{"var/<x>|\"*", "var/x"},
-                      PathCase{"var/", "var"}, PathCase{"../etc/passwd", ""},
-                      PathCase{"var/../../x", ""}, PathCase{"/etc/passwd", ""},
-                      PathCase{".:./x", ""}, PathCase{".", ""}, PathCase{"./", ""},
-                      PathCase{"", ""}));
 
 // A phone that answers the relay request and then sends the given chunks.
 struct RelayPhone
@@ -188,12 +180,7 @@ TEST(FileRelay, ReceivedArchiveIsUnpackedAndRead)
     writeFile(stale, "old journal");
 
     IOSDeviceImport import(phone.device);
-    const auto runStep =
-        [](const std::function<bool(AbsProgress &, const IOSDeviceImport::WorkerRunner &)> &step) {
-            RecordingProgress progress;
-            return step(progress, [&progress](QThread &worker) { return progress.run(worker); });
-        };
-    ASSERT_TRUE(import.fetch(runStep, [](BackupManifest &) { return QString(); }));
+    ASSERT_TRUE(import.fetch(g_recordingSteps(), [](BackupManifest &) { return QString(); }));
     EXPECT_EQ(phone.link.startedServices,
               QStringList{QStringLiteral("com.apple.mobile.file_relay")});
     EXPECT_FALSE(QFileInfo::exists(stale));

@@ -7,7 +7,7 @@
 #include "mobiledevice/iosdevicemonitor.h"
 #include "mobiledevice/mobiledevice.h"
 #include "recordingprogress.h"
-
+#include "textpieces.h"
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -22,90 +22,60 @@ _LinkStatus status(LinkResult result, int code = 0, const char *step = "")
     return {result, code, QString::fromLatin1(step)};
 }
 
-struct PairingCase
+// Ends in a session (an empty error) or in one clear error, telling the user to unlock and trust
+// the computer as often as the phone asks for it.
+TEST(Session, PairingEndsInASessionOrAClearError)
 {
-    const char *name;
-    QList<_LinkStatus> answers;
-    bool withProgress;
-    // Null: the session opens.
-    const char *errorKey;
-    QString errorArg;
-    int instructions;
-};
-
-class Pairing : public ::testing::TestWithParam<PairingCase>
-{};
-
-TEST_P(Pairing, EndsInASessionOrAClearError)
-{
-    const PairingCase &c = GetParam();
-    ScriptedDeviceLink link;
-    link.sessionResults = c.answers;
-    const IOSDevice device(link, {kUdid, false});
-    RecordingProgress progress;
-    const _TrustRetry quick{3, 0};
-    QString error;
-    try {
-        const auto session = device_open(device, c.withProgress ? &progress : nullptr, quick);
-        EXPECT_NE(session, nullptr);
-    } catch (const std::runtime_error &e) {
-        error = QString::fromUtf8(e.what());
+    const auto pending = status(LinkResult::TrustPending);
+    const auto locked = status(LinkResult::Locked);
+    const auto refused = status(LinkResult::TrustRefused);
+    const QString refusedText = g_tr("IDS_IOS_TRUST_REFUSED");
+    const QString step = QStringLiteral("lockdownd_client_new_with_handshake");
+    const struct
+    {
+        const char *name;
+        QList<_LinkStatus> answers;
+        bool withProgress;
+        QString error;
+        int instructions;
+    } cases[] = {
+        {"trusted", {}, true, {}, 0},
+        {"unlocked and trusted after asking", {locked, pending}, true, {}, 2},
+        {"refused", {refused}, true, refusedText, 0},
+        {"refused after asking", {pending, refused}, true, refusedText, 1},
+        {"never answered, no hang",
+         {pending, pending, pending, pending},
+         true,
+         g_tr("IDS_IOS_TRUST_TIMEOUT"),
+         2},
+        {"locked with nobody to tell", {locked}, false, g_tr("IDS_IOS_UNLOCK_AND_TRUST"), 0},
+        {"unplugged",
+         {status(LinkResult::NoDevice, -3, "idevice_new")},
+         true,
+         g_tr("IDS_IOS_NOT_CONNECTED_%1").arg(kUdid),
+         0},
+        {"other failure names the step",
+         {{LinkResult::Failed, -5, step}},
+         true,
+         g_tr("IDS_IOS_SESSION_FAILED_%1").arg(step + "(-5)"),
+         0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedDeviceLink link;
+        link.sessionResults = c.answers;
+        const IOSDevice device(link, {kUdid, false});
+        RecordingProgress progress;
+        QString error;
+        try {
+            EXPECT_NE(device_open(device, c.withProgress ? &progress : nullptr, {3, 0}), nullptr);
+        } catch (const std::runtime_error &e) {
+            error = QString::fromUtf8(e.what());
+        }
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(progress.statuses().count(g_tr("IDS_IOS_UNLOCK_AND_TRUST")), c.instructions);
     }
-    QString expected;
-    if (c.errorKey)
-        expected = c.errorArg.isEmpty() ? g_tr(c.errorKey) : g_tr(c.errorKey).arg(c.errorArg);
-    EXPECT_EQ(error, expected);
-    EXPECT_EQ(progress.statuses().count(g_tr("IDS_IOS_UNLOCK_AND_TRUST")), c.instructions);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Session, Pairing,
-    ::testing::Values(
-        PairingCase{"Trusted", {}, true, nullptr, QString(), 0},
-        PairingCase{"UnlockedAndTrustedAfterAsking",
-                    {status(LinkResult::Locked), status(LinkResult::TrustPending)},
-                    true,
-                    nullptr,
-                    QString(),
-                    2},
-        PairingCase{"Refused",
-                    {status(LinkResult::TrustRefused)},
-                    true,
-                    "IDS_IOS_TRUST_REFUSED",
-                    QString(),
-                    0},
-        PairingCase{"RefusedAfterAsking",
-                    {status(LinkResult::TrustPending), status(LinkResult::TrustRefused)},
-                    true,
-                    "IDS_IOS_TRUST_REFUSED",
-                    QString(),
-                    1},
-        PairingCase{"NeverAnsweredIsNoHang",
-                    {status(LinkResult::TrustPending), status(LinkResult::TrustPending),
-                     status(LinkResult::TrustPending), status(LinkResult::TrustPending)},
-                    true,
-                    "IDS_IOS_TRUST_TIMEOUT",
-                    QString(),
-                    2},
-        PairingCase{"LockedWithNobodyToTell",
-                    {status(LinkResult::Locked)},
-                    false,
-                    "IDS_IOS_UNLOCK_AND_TRUST",
-                    QString(),
-                    0},
-        PairingCase{"Unplugged",
-                    {status(LinkResult::NoDevice, -3, "idevice_new")},
-                    true,
-                    "IDS_IOS_NOT_CONNECTED_%1",
-                    kUdid,
-                    0},
-        PairingCase{"OtherFailureNamesTheStep",
-                    {status(LinkResult::Failed, -5, "lockdownd_client_new_with_handshake")},
-                    true,
-                    "IDS_IOS_SESSION_FAILED_%1",
-                    QStringLiteral("lockdownd_client_new_with_handshake(-5)"),
-                    0}),
-    [](const ::testing::TestParamInfo<PairingCase> &info) { return info.param.name; });
 
 TEST(Session, CancelWhileWaitingForTrustEndsTheWait)
 {
@@ -128,20 +98,20 @@ TEST(Session, ServiceThatDoesNotStartNamesServiceAndCode)
         mobiledevice_filerelay_start(device, nullptr);
         FAIL() << "the service started";
     } catch (const std::runtime_error &e) {
-        const QString text = QString::fromUtf8(e.what());
-        EXPECT_TRUE(text.contains(QStringLiteral("com.apple.mobile.file_relay")));
-        EXPECT_TRUE(text.contains(QStringLiteral("lockdownd_start_service=-26")));
+        EXPECT_EQ(missingFrom(QString::fromUtf8(e.what()),
+                              {"com.apple.mobile.file_relay", "lockdownd_start_service=-26"}),
+                  QStringList());
     }
 }
 
 TEST(DeviceValues, LockdownValuesMapOntoTheDevice)
 {
     ScriptedDeviceLink link;
-    link.values[QStringLiteral("/DeviceName")] = QPlist::fromString(QStringLiteral("Ana's iPhone"));
-    link.values[QStringLiteral("/ProductVersion")] = QPlist::fromString(QStringLiteral("17.2.1"));
-    link.values[QStringLiteral("/ProductType")] = QPlist::fromString(QStringLiteral("iPhone15,2"));
-    link.values[QStringLiteral("/MobileSubscriberCountryCode")] =
-        QPlist::fromString(QStringLiteral("262"));
+    const QStringList shown = {"Ana's iPhone", "17.2.1", "iPhone15,2", "262"};
+    const QStringList keys = {"/DeviceName", "/ProductVersion", "/ProductType",
+                              "/MobileSubscriberCountryCode"};
+    for (int i = 0; i < keys.size(); ++i)
+        link.values[keys[i]] = QPlist::fromString(shown[i]);
     link.values[QStringLiteral("com.apple.mobile.backup/WillEncrypt")] = QPlist::fromBool(true);
     QPlist usage = QPlist::newDict();
     usage.put(QStringLiteral("TotalDataCapacity"), QPlist::fromUint(128000000000ull));
@@ -150,10 +120,9 @@ TEST(DeviceValues, LockdownValuesMapOntoTheDevice)
 
     IOSDevice device(link, {kUdid, true});
     device.readValues(nullptr);
-    EXPECT_EQ(device.name(), QStringLiteral("Ana's iPhone"));
-    EXPECT_EQ(device.productVersion(), QStringLiteral("17.2.1"));
-    EXPECT_EQ(device.productType(), QStringLiteral("iPhone15,2"));
-    EXPECT_EQ(device.countryCode(), QStringLiteral("262"));
+    EXPECT_EQ(QStringList({device.name(), device.productVersion(), device.productType(),
+                           device.countryCode()}),
+              shown);
     EXPECT_TRUE(device.backupEncrypted());
     EXPECT_EQ(device.usedBytes(), 100000000000ll);
     EXPECT_TRUE(device.connection().network);
@@ -172,33 +141,26 @@ TEST(DeviceValues, MissingValuesLeaveDefaultsAndListingNeedsNoTrust)
     EXPECT_EQ(device.usedBytes(), -1);
 }
 
-struct VersionCase
+TEST(DeviceValues, TheVersionChoosesTheWayOfReading)
 {
-    const char *version;
-    QList<int> numbers;
-    bool fileRelay;
-};
-
-class Versions : public ::testing::TestWithParam<VersionCase>
-{};
-
-TEST_P(Versions, ChooseTheWayOfReading)
-{
-    ScriptedDeviceLink link;
-    link.values[QStringLiteral("/ProductVersion")] =
-        QPlist::fromString(QString::fromLatin1(GetParam().version));
-    IOSDevice device(link, {kUdid, false});
-    device.readPublicValues();
-    EXPECT_EQ(device.versionList(), GetParam().numbers);
-    EXPECT_EQ(device.usesFileRelay(), GetParam().fileRelay);
+    const struct
+    {
+        const char *version;
+        QList<int> numbers;
+        bool fileRelay;
+    } cases[] = {{"6.1.3", {6, 1, 3}, true},   {"5.0", {5, 0}, true},
+                 {"7.1.2", {7, 1, 2}, true},   {"", {}, true},
+                 {"4.3.5", {4, 3, 5}, false},  {"8.0", {8, 0}, false},
+                 {"17.2.1", {17, 2, 1}, false}};
+    for (const auto &c : cases) {
+        ScriptedDeviceLink link;
+        link.values[QStringLiteral("/ProductVersion")] = QPlist::fromString(c.version);
+        IOSDevice device(link, {kUdid, false});
+        device.readPublicValues();
+        EXPECT_EQ(device.versionList(), c.numbers) << c.version;
+        EXPECT_EQ(device.usesFileRelay(), c.fileRelay) << c.version;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    DeviceValues, Versions,
-    ::testing::Values(VersionCase{"6.1.3", {6, 1, 3}, true}, VersionCase{"5.0", {5, 0}, true},
-                      VersionCase{"7.1.2", {7, 1, 2}, true}, VersionCase{"", {}, true},
-                      VersionCase{"4.3.5", {4, 3, 5}, false}, VersionCase{"8.0", {8, 0}, false},
-                      VersionCase{"17.2.1", {17, 2, 1}, false}));
 
 TEST(DeviceEvents, OnePhoneOverUsbAndWifiIsConnectedOnceAndGoneWithItsLastWay)
 {

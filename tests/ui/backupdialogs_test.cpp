@@ -1,5 +1,6 @@
 #include "messageboxcloser.h"
 #include "phonebackupsample.h"
+#include "textpieces.h"
 
 #include "fixtures/backupwriter.h"
 #include "itunes/backupmanifest.h"
@@ -16,11 +17,11 @@
 
 namespace {
 
-void writeBackup(const QString &folder, const QString &deviceName, const QDateTime &date)
+void writeBackup(const QString &folder, const QString &deviceName, const QDate &day)
 {
     BackupWriter::DeviceInfo device;
     device.deviceName = deviceName;
-    device.date = date;
+    device.date = QDateTime(day, QTime(8, 0), Qt::UTC);
     ASSERT_TRUE(BackupWriter(device).write(folder)) << folder.toStdString();
 }
 
@@ -37,10 +38,7 @@ QStringList click(QDialog &dialog, const char *button)
 {
     MessageBoxCloser closer;
     dialog.findChild<QPushButton *>(QLatin1String(button))->click();
-    QStringList texts;
-    if (closer.count() > 0)
-        texts << closer.last().text;
-    return texts;
+    return closer.texts();
 }
 
 } // namespace
@@ -83,12 +81,9 @@ TEST(LoadItunesBackupDlg, ListsNewestBackupFirstAndReportsUnreadableOnes)
     QTemporaryDir dir;
     const QDir root(dir.filePath(QStringLiteral("Backup")));
     // Written in an order unlike their dates: the list follows the backup date.
-    writeBackup(root.filePath(QStringLiteral("b1")), QStringLiteral("Middle"),
-                QDateTime(QDate(2020, 5, 1), QTime(8, 0), Qt::UTC));
-    writeBackup(root.filePath(QStringLiteral("b2")), QStringLiteral("Newest"),
-                QDateTime(QDate(2021, 1, 2), QTime(8, 0), Qt::UTC));
-    writeBackup(root.filePath(QStringLiteral("b3")), QStringLiteral("Oldest"),
-                QDateTime(QDate(2018, 3, 4), QTime(8, 0), Qt::UTC));
+    writeBackup(root.filePath("b1"), QStringLiteral("Middle"), QDate(2020, 5, 1));
+    writeBackup(root.filePath("b2"), QStringLiteral("Newest"), QDate(2021, 1, 2));
+    writeBackup(root.filePath("b3"), QStringLiteral("Oldest"), QDate(2018, 3, 4));
     BackupWriter damaged;
     damaged.setManifestPlistBytes("not a property list");
     ASSERT_TRUE(damaged.write(root.filePath(QStringLiteral("broken"))));
@@ -97,11 +92,8 @@ TEST(LoadItunesBackupDlg, ListsNewestBackupFirstAndReportsUnreadableOnes)
     MessageBoxCloser closer;
     const LoadItunesBackupDlg dialog({root});
     ASSERT_EQ(closer.count(), 1);
-    EXPECT_TRUE(closer.last().text.contains(QStringLiteral("load ")));
-    EXPECT_TRUE(closer.last().text.contains(QStringLiteral("broken error. ")))
-        << closer.last().text.toStdString();
-    EXPECT_EQ(listedNames(dialog), QStringList({QStringLiteral("Newest"), QStringLiteral("Middle"),
-                                                QStringLiteral("Oldest")}));
+    EXPECT_EQ(missingFrom(closer.last().text, {"load ", "broken error. "}), QStringList());
+    EXPECT_EQ(listedNames(dialog), QStringList({"Newest", "Middle", "Oldest"}));
     const auto *list = dialog.findChild<QTreeView *>(QStringLiteral("listBackups"));
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(list->selectionModel()->selectedRows().isEmpty());
@@ -111,11 +103,9 @@ TEST(LoadItunesBackupDlg, LoadNeedsARowAndAddingRefusesAListedFolder)
 {
     QTemporaryDir dir;
     const QDir root(dir.filePath(QStringLiteral("Backup")));
-    writeBackup(root.filePath(QStringLiteral("listed")), QStringLiteral("Listed"),
-                QDateTime(QDate(2020, 5, 1), QTime(8, 0), Qt::UTC));
+    writeBackup(root.filePath("listed"), QStringLiteral("Listed"), QDate(2020, 5, 1));
     const QString other = dir.filePath(QStringLiteral("elsewhere/copy"));
-    writeBackup(other, QStringLiteral("Copied"),
-                QDateTime(QDate(2019, 5, 1), QTime(8, 0), Qt::UTC));
+    writeBackup(other, QStringLiteral("Copied"), QDate(2019, 5, 1));
 
     LoadItunesBackupDlg dialog({root});
     EXPECT_EQ(click(dialog, "btnLoad"),
@@ -126,8 +116,7 @@ TEST(LoadItunesBackupDlg, LoadNeedsARowAndAddingRefusesAListedFolder)
         // Another spelling of a listed folder is still that folder.
         MessageBoxCloser closer;
         EXPECT_FALSE(dialog.addBackupFolder(root.filePath(QStringLiteral("x/../listed/."))));
-        ASSERT_EQ(closer.count(), 1);
-        EXPECT_EQ(closer.last().text, QStringLiteral("This backup is already in the list."));
+        EXPECT_EQ(closer.texts(), QStringList{"This backup is already in the list."});
         EXPECT_EQ(dialog.model().backupCount(), 1);
     }
     {
@@ -138,8 +127,7 @@ TEST(LoadItunesBackupDlg, LoadNeedsARowAndAddingRefusesAListedFolder)
     }
 
     EXPECT_TRUE(dialog.addBackupFolder(other));
-    EXPECT_EQ(listedNames(dialog),
-              QStringList({QStringLiteral("Listed"), QStringLiteral("Copied")}));
+    EXPECT_EQ(listedNames(dialog), QStringList({"Listed", "Copied"}));
     // The added backup is selected, so Load takes it.
     EXPECT_EQ(click(dialog, "btnLoad"), QStringList());
     EXPECT_EQ(dialog.result(), int(QDialog::Accepted));

@@ -13,7 +13,6 @@
 #include "ui/itemmodelsms.h"
 #include "ui/itemnodetype.h"
 #include "ui/localdbitemnode.h"
-#include "ui/localdbselform.h"
 #include "ui/mainwindow.h"
 #include "ui/mylistview.h"
 #include "ui/mytreeview.h"
@@ -30,15 +29,12 @@
 #include <QPrintPreviewDialog>
 
 #include <QAction>
-#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSet>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -58,23 +54,23 @@ QString labelText(const MainWindow &window, const char *name)
     return label ? label->text() : QStringLiteral("<missing>");
 }
 
+const char *const kToolbarActions[] = {"actionBackup",  "actionI2A",    "actionDb2A",
+                                       "actionExtract", "actionExport", "actionPrint",
+                                       "actionDelete"};
+
 QMap<QString, bool> toolbarState(const MainWindow &window)
 {
     QMap<QString, bool> state;
-    for (const char *name : {"actionBackup", "actionI2A", "actionDb2A", "actionExtract",
-                             "actionExport", "actionPrint", "actionDelete"})
-        state[QLatin1String(name)] = window.findChild<QAction *>(QLatin1String(name))->isEnabled();
+    for (const char *name : kToolbarActions)
+        state[QLatin1String(name)] = action(window, name)->isEnabled();
     return state;
 }
 
-QMap<QString, bool> enabledOnly(std::initializer_list<const char *> names)
+QMap<QString, bool> enabledOnly(const QStringList &names)
 {
     QMap<QString, bool> state;
-    for (const char *name : {"actionBackup", "actionI2A", "actionDb2A", "actionExtract",
-                             "actionExport", "actionPrint", "actionDelete"})
-        state[QLatin1String(name)] = false;
-    for (const char *name : names)
-        state[QLatin1String(name)] = true;
+    for (const char *name : kToolbarActions)
+        state[QLatin1String(name)] = names.contains(QLatin1String(name));
     return state;
 }
 
@@ -104,9 +100,8 @@ TEST(MainWindow, ListsLocalDatabaseFoldersAndTheTwoRoots)
 
     const MainWindow window;
     EXPECT_EQ(titles(window.treeModel()->topLevelNodes()),
-              QStringList({QStringLiteral("Devices"), QStringLiteral("Local Databases")}));
-    EXPECT_EQ(window.treeModel()->localDbNames(),
-              QStringList({QStringLiteral("Archive 2012"), QStringLiteral("Work phone")}));
+              QStringList({"Devices", "Local Databases"}));
+    EXPECT_EQ(window.treeModel()->localDbNames(), QStringList({"Archive 2012", "Work phone"}));
     EXPECT_EQ(window.treeModel()->devicesRoot()->childCount(), 0);
 }
 
@@ -117,19 +112,16 @@ TEST_F(SampleWindow, SelectingLocalDatabaseListsChatsNewestFirstAndShowsAllMessa
     ASSERT_EQ(db->childCount(), 0);
 
     select(m_window, db);
-    EXPECT_EQ(titles(db->children()),
-              QStringList({QStringLiteral("+15550002222"), QStringLiteral("+15550001111")}));
+    EXPECT_EQ(titles(db->children()), QStringList({"+15550002222", "+15550001111"}));
     EXPECT_EQ(shownTexts(m_window),
-              QStringList({QStringLiteral("hello alice"), QStringLiteral("bob says hi"),
-                           QStringLiteral("alice again"), QStringLiteral("bye bob")}));
+              QStringList({"hello alice", "bob says hi", "alice again", "bye bob"}));
     EXPECT_EQ(m_window.currentChat(), nullptr);
     EXPECT_EQ(labelText(m_window, "lbSMSCount"), QStringLiteral("Messages: 4"));
     EXPECT_EQ(labelText(m_window, "lbChatName"), QStringLiteral("All"));
     QTRY_VERIFY(m_window.treeView()->isExpanded(m_window.treeModel()->indexOfItemNode(db)));
 
     select(m_window, db->child(1));
-    EXPECT_EQ(shownTexts(m_window),
-              QStringList({QStringLiteral("hello alice"), QStringLiteral("alice again")}));
+    EXPECT_EQ(shownTexts(m_window), QStringList({"hello alice", "alice again"}));
     ASSERT_NE(m_window.currentChat(), nullptr);
     EXPECT_EQ(labelText(m_window, "lbChatName"), QStringLiteral("+15550001111"));
 
@@ -226,20 +218,20 @@ TEST_F(SampleWindow, MessageSearchCountsMatchesAndStepsBothWays)
     EXPECT_EQ(note->text(), QStringLiteral("No messages to search."));
 
     select(m_window, localDb(m_window, 0));
-    const auto currentText = [this] {
-        return m_window.smsModel()->messageAt(m_window.listView()->currentIndex().row())->text();
+    // The selected message and the note beside the search line.
+    const auto found = [this, note] {
+        const int row = m_window.listView()->currentIndex().row();
+        return m_window.smsModel()->messageAt(row)->text() + " | " + note->text();
     };
     keyword->setText(QStringLiteral("BOB"));
     m_window.searchMessages();
-    EXPECT_EQ(currentText(), QStringLiteral("bob says hi"));
-    EXPECT_EQ(note->text(), QStringLiteral("1 of 2"));
+    EXPECT_EQ(found(), "bob says hi | 1 of 2");
     m_window.findNext();
-    EXPECT_EQ(currentText(), QStringLiteral("bye bob"));
-    EXPECT_EQ(note->text(), QStringLiteral("2 of 2"));
+    EXPECT_EQ(found(), "bye bob | 2 of 2");
     m_window.findNext();
-    EXPECT_EQ(currentText(), QStringLiteral("bob says hi"));
+    EXPECT_EQ(found(), "bob says hi | 1 of 2");
     m_window.findPrevious();
-    EXPECT_EQ(currentText(), QStringLiteral("bye bob"));
+    EXPECT_EQ(found(), "bye bob | 2 of 2");
     // The matching rows are marked in the list.
     const auto background = [this](int row) {
         return m_window.smsModel()->data(m_window.smsModel()->index(row, 3), Qt::BackgroundRole);
@@ -249,8 +241,7 @@ TEST_F(SampleWindow, MessageSearchCountsMatchesAndStepsBothWays)
 
     keyword->setText(QStringLiteral("nobody"));
     m_window.searchMessages();
-    EXPECT_EQ(note->text(), QStringLiteral("No message matches nobody."));
-    EXPECT_EQ(currentText(), QStringLiteral("bye bob"));
+    EXPECT_EQ(found(), "bye bob | No message matches nobody.");
     EXPECT_EQ(closer.count(), 0);
 }
 
@@ -299,7 +290,7 @@ TEST_F(SampleWindow, PrintingOpensThePreviewOfTheShownMessages)
         }
     });
     closer.start();
-    m_window.findChild<QAction *>(QStringLiteral("actionPrint"))->trigger();
+    action(m_window, "actionPrint")->trigger();
     EXPECT_EQ(previews, 1);
 }
 
@@ -315,23 +306,11 @@ TEST_F(SampleWindow, SavingSelectedMessagesIntoNewDatabaseCreatesAndListsIt)
     ASSERT_EQ(m_window.listView()->selectedRowsInOrder().size(), 2);
 
     QStringList offered;
-    g_whenModal([&offered](QWidget *modal) {
-        auto *form = qobject_cast<LocalDbSelForm *>(modal);
-        if (!form)
-            return false;
-        auto *names = form->findChild<QComboBox *>(QStringLiteral("cbLocalDbNames"));
-        for (int i = 0; i < names->count(); ++i)
-            offered << names->itemText(i);
-        offered << names->currentText();
-        names->setEditText(QStringLiteral("Bob only"));
-        form->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
-        return true;
-    });
+    answerLocalDbForm(QStringLiteral("Bob only"), "btnOK", &offered);
     MessageBoxCloser closer; // the success box of the save
     m_window.miBackupSel();
 
-    EXPECT_EQ(offered,
-              QStringList({QString(), QStringLiteral("phone"), QStringLiteral("phone_Backup")}));
+    EXPECT_EQ(offered, QStringList({QString(), "phone", "phone_Backup"}));
     ASSERT_GE(closer.count(), 1);
     EXPECT_TRUE(closer.last().text.contains(QStringLiteral("2")))
         << closer.last().text.toStdString();
@@ -341,10 +320,9 @@ TEST_F(SampleWindow, SavingSelectedMessagesIntoNewDatabaseCreatesAndListsIt)
     Node *saved = m_window.treeModel()->findLocalDb(QStringLiteral("bob ONLY"));
     ASSERT_NE(saved, nullptr);
     EXPECT_EQ(saved->title, QStringLiteral("Bob only"));
-    EXPECT_EQ(titles(saved->children()), QStringList({QStringLiteral("+15550002222")}));
+    EXPECT_EQ(titles(saved->children()), QStringList{"+15550002222"});
     EXPECT_EQ(m_window.currentNode(), saved);
-    EXPECT_EQ(shownTexts(m_window),
-              QStringList({QStringLiteral("bob says hi"), QStringLiteral("bye bob")}));
+    EXPECT_EQ(shownTexts(m_window), QStringList({"bob says hi", "bye bob"}));
 }
 
 TEST(MainWindow, SavingIntoExistingNameInOtherCaseMergesIntoIt)
@@ -356,20 +334,11 @@ TEST(MainWindow, SavingIntoExistingNameInOtherCaseMergesIntoIt)
     Node *source = window.treeModel()->findLocalDb(QStringLiteral("phone"));
     select(window, source);
 
-    g_whenModal([](QWidget *modal) {
-        auto *form = qobject_cast<LocalDbSelForm *>(modal);
-        if (!form)
-            return false;
-        form->findChild<QComboBox *>(QStringLiteral("cbLocalDbNames"))
-            ->setEditText(QStringLiteral("ARCHIVE"));
-        form->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
-        return true;
-    });
+    answerLocalDbForm(QStringLiteral("ARCHIVE"));
     MessageBoxCloser closer;
     window.miBackupAll();
 
-    EXPECT_EQ(window.treeModel()->localDbNames(),
-              QStringList({QStringLiteral("Archive"), QStringLiteral("phone")}));
+    EXPECT_EQ(window.treeModel()->localDbNames(), QStringList({"Archive", "phone"}));
     EXPECT_FALSE(QDir(g_localDbDir().filePath(QStringLiteral("ARCHIVE"))).exists() &&
                  !QDir(g_localDbDir().filePath(QStringLiteral("Archive"))).exists());
     // The same messages again: nothing is added twice.
@@ -394,27 +363,16 @@ TEST(MainWindow, DeletingLocalDatabaseRemovesNodeAndFolder)
     {
         MessageBoxCloser closer(QMessageBox::No);
         window.miDelAll();
-        ASSERT_EQ(closer.count(), 1);
-        EXPECT_EQ(closer.last().text, QStringLiteral("Delete this database and all its messages?"));
+        EXPECT_EQ(closer.texts(), QStringList{"Delete this database and all its messages?"});
         EXPECT_TRUE(QDir(g_localDbDir().filePath(QStringLiteral("doomed"))).exists());
     }
     MessageBoxCloser closer(QMessageBox::Yes);
     window.miDelAll();
-    ASSERT_EQ(closer.count(), 2);
-    EXPECT_EQ(closer.last().text, QStringLiteral("Successfully Deleted Database doomed."));
+    EXPECT_EQ(closer.texts(), QStringList({"Delete this database and all its messages?",
+                                           "Successfully Deleted Database doomed."}));
     EXPECT_FALSE(QDir(g_localDbDir().filePath(QStringLiteral("doomed"))).exists());
     EXPECT_TRUE(QDir(g_localDbDir().filePath(QStringLiteral("keep"))).exists());
-    EXPECT_EQ(window.treeModel()->localDbNames(), QStringList({QStringLiteral("keep")}));
-}
-
-TEST(MainWindow, AboutShowsTheVersion)
-{
-    const ScopedDataFolder data;
-    MainWindow window;
-    MessageBoxCloser closer;
-    window.findChild<QAction *>(QStringLiteral("actionAbout"))->trigger();
-    ASSERT_EQ(closer.count(), 1);
-    EXPECT_TRUE(closer.last().text.contains(QStringLiteral(TEXTLINK_VERSION)));
+    EXPECT_EQ(window.treeModel()->localDbNames(), QStringList{"keep"});
 }
 
 TEST(MainWindow, DroppedPhoneFoldersAndDatabasesOpenUnderDevices)
@@ -500,13 +458,19 @@ TEST(MainWindow, DroppedDamagedPhoneFolderOpensOnlyWhenSalvagedAndIsNeverWritten
     EXPECT_EQ(readAll(db.fileName()), bytes);
 }
 
-TEST(MainWindow, FirstRunHintTitleAndRememberedLayout)
+TEST(MainWindow, FirstRunHintTitleAboutAndRememberedLayout)
 {
     const ScopedDataFolder data;
     {
         MainWindow window;
         EXPECT_FALSE(window.findChild<QLabel *>(QStringLiteral("lbFirstRunHint"))->isHidden());
         EXPECT_EQ(window.windowTitle(), QStringLiteral("TextLink"));
+        {
+            MessageBoxCloser closer;
+            action(window, "actionAbout")->trigger();
+            ASSERT_EQ(closer.count(), 1);
+            EXPECT_TRUE(closer.last().text.contains(QStringLiteral(TEXTLINK_VERSION)));
+        }
         window.resize(1000, 700);
         window.listView()->setColumnWidth(ItemModelSms::ColContact, 222);
         window.close();
@@ -542,22 +506,18 @@ TEST(MainWindow, CommandsShowTheirShortcutsAndImportIsOnTheToolbar)
         {"actionPrint", QKeySequence(Qt::CTRL | Qt::Key_P)},
         {"actionDelete", QKeySequence(Qt::Key_Delete)},
     };
-    for (const auto &c : cases) {
-        const auto *action = window.findChild<QAction *>(QLatin1String(c.action));
-        ASSERT_NE(action, nullptr) << c.action;
-        EXPECT_EQ(action->shortcut(), c.keys) << c.action;
-    }
+    for (const auto &c : cases)
+        EXPECT_EQ(action(window, c.action)->shortcut(), c.keys) << c.action;
     const auto *toolbar = window.findChild<QToolBar *>(QStringLiteral("toolBarMain"));
     ASSERT_NE(toolbar, nullptr);
-    EXPECT_TRUE(toolbar->actions().contains(
-        window.findChild<QAction *>(QStringLiteral("actionImportItunes"))));
+    EXPECT_TRUE(toolbar->actions().contains(action(window, "actionImportItunes")));
     QSet<QString> labels;
-    for (const QAction *action : toolbar->actions()) {
-        if (!action->isSeparator()) {
-            EXPECT_FALSE(action->icon().isNull()) << action->objectName().toStdString();
+    for (const QAction *item : toolbar->actions()) {
+        if (!item->isSeparator()) {
+            EXPECT_FALSE(item->icon().isNull()) << item->objectName().toStdString();
             // Buttons that do different things must not read the same.
-            EXPECT_FALSE(labels.contains(action->iconText())) << action->iconText().toStdString();
-            labels.insert(action->iconText());
+            EXPECT_FALSE(labels.contains(item->iconText())) << item->iconText().toStdString();
+            labels.insert(item->iconText());
         }
     }
 }

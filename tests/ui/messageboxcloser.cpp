@@ -15,6 +15,14 @@ void MessageBoxCloser::setOnShown(std::function<void(QMessageBox &)> onShown)
     m_onShown = std::move(onShown);
 }
 
+QStringList MessageBoxCloser::texts() const
+{
+    QStringList texts;
+    for (const Seen &seen : m_seen)
+        texts << seen.text;
+    return texts;
+}
+
 void MessageBoxCloser::poll()
 {
     auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());

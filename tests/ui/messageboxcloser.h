@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -27,6 +28,8 @@ public:
     void setOnShown(std::function<void(QMessageBox &)> onShown);
 
     int count() const { return m_seen.size(); }
+    // The texts of every box seen, in order.
+    QStringList texts() const;
     const Seen &last() const { return m_seen.last(); }
 
 private:

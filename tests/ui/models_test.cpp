@@ -19,7 +19,6 @@
 
 #include <QDateTime>
 #include <QLocale>
-#include <QSharedPointer>
 
 namespace {
 
@@ -61,8 +60,7 @@ TEST(ItemModelMain, ListsChatsLatestFirstAndKeepsRowsRightAfterRemovals)
     }
     db->data = builder.data();
     model.listChats(db);
-    EXPECT_EQ(titles(db->children()), QStringList({QStringLiteral("+1002"), QStringLiteral("+1003"),
-                                                   QStringLiteral("+1001")}));
+    EXPECT_EQ(titles(db->children()), QStringList({"+1002", "+1003", "+1001"}));
     EXPECT_EQ(ItemModelMain::sourceOf(db->child(0)), db);
     EXPECT_EQ(ItemModelMain::sourceOf(model.localDbRoot()), nullptr);
 
@@ -74,12 +72,10 @@ TEST(ItemModelMain, ListsChatsLatestFirstAndKeepsRowsRightAfterRemovals)
     EXPECT_EQ(model.parent(model.indexOfItemNode(last)), model.indexOfItemNode(db));
 
     EXPECT_EQ(titles(model.nodes()),
-              QStringList({QStringLiteral("Devices"), QStringLiteral("Local Databases"),
-                           QStringLiteral("empty"), QStringLiteral("db"), QStringLiteral("+1003"),
-                           QStringLiteral("+1001")}));
+              QStringList({"Devices", "Local Databases", "empty", "db", "+1003", "+1001"}));
     EXPECT_EQ(model.findLocalDb(QStringLiteral("DB")), db);
     model.removeNode(db);
-    EXPECT_EQ(model.localDbNames(), QStringList({QStringLiteral("empty")}));
+    EXPECT_EQ(model.localDbNames(), QStringList{"empty"});
     EXPECT_FALSE(model.indexOfItemNode(nullptr).isValid());
 }
 
@@ -114,9 +110,9 @@ TEST(ItemModelMain, ConversationEntriesCarryTheNewestMessage)
 TEST(ItemModelMain, CountsDevicesByKind)
 {
     ItemModelMain model;
-    model.addIOSDevice({}, QStringLiteral("iPhone"), QStringLiteral("udid"));
-    model.addAndroidDevice({}, QStringLiteral("Pixel"), QStringLiteral("serial"));
-    model.addAndroidDevice({}, QStringLiteral("Galaxy"), QStringLiteral("serial2"));
+    model.addIOSDevice({}, "iPhone", "udid");
+    model.addAndroidDevice({}, "Pixel", "serial");
+    model.addAndroidDevice({}, "Galaxy", "serial2");
     EXPECT_EQ(model.devicesRoot()->deviceCount(ITEMNODE_IOS_DEVICE), 1);
     EXPECT_EQ(model.devicesRoot()->deviceCount(ITEMNODE_ANDROID_DEVICE), 2);
 }
@@ -137,14 +133,13 @@ TEST(ItemModelSms, ShowsFlagsContactsAndSortsByTheDate)
     QStringList headers;
     for (int column = 0; column < 4; ++column)
         headers << model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-    EXPECT_EQ(headers, QStringList({QStringLiteral("Date"), QStringLiteral("Flag"),
-                                    QStringLiteral("Contact"), QStringLiteral("Content")}));
+    EXPECT_EQ(headers, QStringList({"Date", "Flag", "Contact", "Content"}));
     const auto cell = [&model](int row, int column) {
         return model.data(model.index(row, column), Qt::DisplayRole).toString();
     };
-    EXPECT_EQ(cell(0, ItemModelSms::ColFlag), QStringLiteral("From"));
-    EXPECT_EQ(cell(1, ItemModelSms::ColFlag), QStringLiteral("To"));
-    EXPECT_EQ(cell(2, ItemModelSms::ColFlag), QString());
+    EXPECT_EQ(QStringList({cell(0, ItemModelSms::ColFlag), cell(1, ItemModelSms::ColFlag),
+                           cell(2, ItemModelSms::ColFlag)}),
+              QStringList({"From", "To", ""}));
     EXPECT_EQ(cell(2, ItemModelSms::ColContact), chat->displayName(false));
     EXPECT_EQ(cell(0, ItemModelSms::ColContent), QStringLiteral("zulu"));
     EXPECT_NE(model.data(model.index(0, 0), Qt::BackgroundRole),
@@ -205,9 +200,8 @@ TEST(ItemModelSms, GroupRowsNameTheirSenderAndMatchesAreMarked)
     const auto contact = [&model](int row) {
         return model.data(model.index(row, ItemModelSms::ColContact), Qt::DisplayRole).toString();
     };
-    EXPECT_EQ(contact(0), QStringLiteral("Ann (+4001)"));
-    EXPECT_EQ(contact(1), QStringLiteral("+4002"));
-    EXPECT_EQ(contact(2), QStringLiteral("Me"));
+    EXPECT_EQ(QStringList({contact(0), contact(1), contact(2)}),
+              QStringList({"Ann (+4001)", "+4002", "Me"}));
 
     const auto background = [&model](int row) {
         return model.data(model.index(row, ItemModelSms::ColContent), Qt::BackgroundRole);

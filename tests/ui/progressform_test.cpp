@@ -80,27 +80,17 @@ TEST(ProgressForm, UpdateProgressKeepsWhatIsLeftOutAndDefaultsThePercentText)
     EXPECT_EQ(bar(form)->value(), 100);
 }
 
-TEST(ProgressForm, SucceedWithoutTextClosesQuietlyWithResultOne)
-{
-    MessageBoxCloser closer;
-    ProgressForm form(QStringLiteral("Save"));
-    form.show();
-    form.succeed(QString());
-    EXPECT_EQ(closer.count(), 0);
-    EXPECT_EQ(form.result(), 1);
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_FALSE(form.progress().isFinishedWithoutSuccess());
-}
-
-// The box opens over a closed progress dialog, never over a finished one still shown.
-TEST(ProgressForm, AnEndWithATextShowsItsBoxAfterClosing)
+// A success without a text closes quietly; an end with a text shows its box over a closed progress
+// dialog, never over a finished one still shown.
+TEST(ProgressForm, AnEndClosesTheDialogThenShowsItsText)
 {
     const struct
     {
         bool success;
         const char *text;
         QMessageBox::Icon icon;
-    } cases[] = {{true, "Saved 12 messages.", QMessageBox::Information},
+    } cases[] = {{true, "", QMessageBox::NoIcon},
+                 {true, "Saved 12 messages.", QMessageBox::Information},
                  {false, "Database locked.", QMessageBox::Critical}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
@@ -113,10 +103,11 @@ TEST(ProgressForm, AnEndWithATextShowsItsBoxAfterClosing)
             form.succeed(QLatin1String(c.text));
         else
             form.errorOccurred(QLatin1String(c.text));
-        EXPECT_FALSE(progressShownWithBox);
-        ASSERT_EQ(closer.count(), 1);
-        EXPECT_EQ(closer.last().icon, c.icon);
-        EXPECT_TRUE(closer.last().text.contains(QLatin1String(c.text)));
+        const bool box = *c.text != '\0';
+        EXPECT_EQ(progressShownWithBox, !box);
+        ASSERT_EQ(closer.count(), box ? 1 : 0);
+        EXPECT_TRUE(!box || closer.last().icon == c.icon);
+        EXPECT_TRUE(!box || closer.last().text.contains(QLatin1String(c.text)));
         EXPECT_EQ(form.result(), c.success ? 1 : 0);
         EXPECT_FALSE(form.isVisible());
         EXPECT_EQ(form.progress().isFinishedWithoutSuccess(), !c.success);
@@ -146,25 +137,17 @@ TEST(ProgressForm, CancelButtonSignalsTheWorkerAndEndsWithoutSuccess)
 
 TEST(ProgressForm, EscapeCancelsOnlyWhenCancelIsEnabled)
 {
-    {
+    for (const bool cancelable : {false, true}) {
         ProgressForm form(QStringLiteral("Update"));
-        form.setCancelable(false);
+        form.setCancelable(cancelable);
         form.show();
         QSignalSpy spy(&form, &ProgressForm::userCacel);
         QTest::keyClick(&form, Qt::Key_Escape);
-        form.close();
-        EXPECT_TRUE(form.isVisible());
-        EXPECT_EQ(spy.count(), 0);
-        EXPECT_FALSE(form.progress().isFinishedWithoutSuccess());
-    }
-    {
-        ProgressForm form(QStringLiteral("Load"));
-        form.show();
-        QSignalSpy spy(&form, &ProgressForm::userCacel);
-        QTest::keyClick(&form, Qt::Key_Escape);
-        EXPECT_FALSE(form.isVisible());
-        EXPECT_EQ(spy.count(), 1);
-        EXPECT_TRUE(form.progress().isFinishedWithoutSuccess());
+        if (!cancelable)
+            form.close(); // neither may a close end a dialog that cannot be cancelled
+        EXPECT_EQ(form.isVisible(), !cancelable);
+        EXPECT_EQ(spy.count(), cancelable ? 1 : 0);
+        EXPECT_EQ(form.progress().isFinishedWithoutSuccess(), cancelable);
     }
 }
 
@@ -209,17 +192,6 @@ TEST(ProgressForm, WorkerReportsArriveInOrderAndRunWorkerTellsSuccess)
         EXPECT_EQ(values[i], i + 1);
     EXPECT_EQ(statusText(form), QStringLiteral("Chat %1").arg(kSteps));
     EXPECT_EQ(progressText(form), QStringLiteral("all written"));
-}
-
-TEST(ProgressForm, WorkerErrorMakesRunWorkerFail)
-{
-    MessageBoxCloser closer;
-    ProgressForm form(QStringLiteral("Import"));
-    auto worker =
-        makeWorker([&] { form.progress().invokeErrorOccurred(QStringLiteral("Wrong password.")); });
-    EXPECT_FALSE(form.runWorker(*worker));
-    ASSERT_EQ(closer.count(), 1);
-    EXPECT_TRUE(closer.last().text.contains(QStringLiteral("Wrong password.")));
 }
 
 TEST(ProgressForm, WorkerSeesTheCancelThroughItsFlag)
@@ -291,15 +263,22 @@ TEST(ProgressForm, TipsWaitAfterTheEndDoesNotHoldTheWorker)
     EXPECT_TRUE(form.progress().isFinishedWithoutSuccess());
 }
 
-TEST(ProgressForm, WorkerEndingWithoutAResultClosesTheDialogWithAnError)
+// A worker that reports an error, or ends without any report, fails the run with an error box.
+TEST(ProgressForm, AWorkerErrorOrNoReportFailsTheRunWithAnErrorBox)
 {
-    MessageBoxCloser closer;
-    ProgressForm form(QStringLiteral("Load"));
-    auto worker = makeWorker(
-        [&] { form.progress().invokeUpdateProgress(QStringLiteral("Half way"), 50, QString()); });
-    EXPECT_FALSE(form.runWorker(*worker));
-    ASSERT_EQ(closer.count(), 1);
-    EXPECT_EQ(closer.last().icon, QMessageBox::Critical);
-    EXPECT_EQ(statusText(form), QStringLiteral("Half way"));
-    EXPECT_TRUE(form.isFinishedWithoutSuccess());
+    for (const bool reports : {true, false}) {
+        MessageBoxCloser closer;
+        ProgressForm form(QStringLiteral("Import"));
+        auto worker = makeWorker([&] {
+            form.progress().invokeUpdateProgress(QStringLiteral("Half way"), 50, QString());
+            if (reports)
+                form.progress().invokeErrorOccurred(QStringLiteral("Wrong password."));
+        });
+        EXPECT_FALSE(form.runWorker(*worker));
+        ASSERT_EQ(closer.count(), 1) << reports;
+        EXPECT_EQ(closer.last().icon, QMessageBox::Critical);
+        EXPECT_EQ(closer.last().text.contains("Wrong password."), reports);
+        EXPECT_EQ(statusText(form), "Half way");
+        EXPECT_TRUE(form.isFinishedWithoutSuccess());
+    }
 }

@@ -1,3 +1,4 @@
+#include "msgtexts.h"
 #include "uitestdata.h"
 #include "windowprobe.h"
 
@@ -47,10 +48,7 @@ QStringList textsReadInPlace(const QString &folder)
     DesktopController::localSource(folder)->messages(data, 0);
     QList<_MsgMessage *> messages = data.messages();
     g_sortMessages(messages, Qt::AscendingOrder);
-    QStringList texts;
-    for (const _MsgMessage *message : std::as_const(messages))
-        texts << message->text();
-    return texts;
+    return textsOf(messages);
 }
 
 // A phone whose messages were brought onto this computer: the sample database moved to where

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 
@@ -19,10 +20,10 @@ QList<QJsonObject> CliResult::jsonLines() const
     return objects;
 }
 
-CliResult runCli(const QStringList &args)
+CliResult runCli(const QStringList &args, const QString &program)
 {
     QProcess process;
-    process.setProgram(QStringLiteral(TEXTLINK_CLI_PATH));
+    process.setProgram(program);
     process.setArguments(args);
     process.start();
     CliResult result;
@@ -41,4 +42,30 @@ CliResult runCli(const QStringList &args)
 QString str(const QJsonObject &o, const char *key)
 {
     return o.value(QLatin1String(key)).toString();
+}
+
+QStringList strs(const QList<QJsonObject> &lines, const char *key)
+{
+    QStringList values;
+    for (const QJsonObject &line : lines)
+        values << str(line, key);
+    return values;
+}
+
+QList<QJsonObject> attachmentsOf(const QList<QJsonObject> &messages)
+{
+    QList<QJsonObject> all;
+    for (const QJsonObject &m : messages) {
+        for (const QJsonValue &a : m.value("attachments").toArray())
+            all << a.toObject();
+    }
+    return all;
+}
+
+QJsonObject only(const QJsonObject &o, const QStringList &keys)
+{
+    QJsonObject picked;
+    for (const QString &key : keys)
+        picked.insert(key, o.value(key));
+    return picked;
 }
