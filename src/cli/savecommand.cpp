@@ -70,6 +70,8 @@ int SaveCommand::run(CliContext &context, const QStringList &args)
 
     ConsoleProgress progress(context.progressOutput());
     BackupSMSThread worker(messages, folder, QString(), progress);
+    // Nothing reads the messages after the save.
+    worker.releaseWritten(data);
     CliContext::runWorker(progress, worker);
 
     context.output().setColumns({QStringLiteral("database"), QStringLiteral("processed"),
