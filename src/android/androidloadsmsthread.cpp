@@ -162,10 +162,10 @@ void AndroidLoadSMSThread::saveOneSms(const QString &line)
     _MsgMessage message;
     message.handle = &handle;
     message.chat = &chat;
-    message.text = record->body;
+    message.setText(record->body);
     message.setSubject(record->subject);
-    message.service = QStringLiteral("SMS");
-    message.account = QStringLiteral("e:");
+    message.setService(QStringLiteral("SMS"));
+    message.setAccount(QStringLiteral("e:"));
     message.date = int(record->dateMillis / 1000 - kUnixTo2001);
     message.date_read = message.date_delivered = message.date;
     message.is_from_me = record->fromMe ? 1 : 0;
@@ -173,7 +173,7 @@ void AndroidLoadSMSThread::saveOneSms(const QString &line)
     message.was_data_detected = 1;
 
     const QString recordHash = message.logicalHash();
-    message.guid = hashUUID(recordHash.toUtf8());
+    message.setGuid(hashUUID(recordHash.toUtf8()));
     IOS6MessageDb &db = m_writer.db();
     const bool known =
         db.queryThrow(
@@ -193,7 +193,7 @@ void AndroidLoadSMSThread::saveOneSms(const QString &line)
     const QString body = message.plainText();
     if (!body.isEmpty()) {
         message.attachmentMap.clear();
-        message.text = body;
+        message.setText(body);
         writeWithParent(message, recordHash);
     }
     sendCommand(QStringLiteral("1"));
@@ -249,8 +249,8 @@ void AndroidLoadSMSThread::receiveAttachment(_MsgMessage &message, const QString
         const QString text = QString::fromUtf8(file.readAll());
         if (text.trimmed().isEmpty())
             return;
-        message.text = text;
-        message.guid = hashUUID(message.logicalHash().toUtf8());
+        message.setText(text);
+        message.setGuid(hashUUID(message.logicalHash().toUtf8()));
         writeWithParent(message, recordHash);
         return;
     }
@@ -269,8 +269,8 @@ void AndroidLoadSMSThread::receiveAttachment(_MsgMessage &message, const QString
     attachment.transfer_name = name;
     attachment.total_bytes = received;
     message.attachmentMap.insert(attachment.guid, &attachment);
-    message.text = QString(kAttachmentMark);
-    message.guid = hashUUID(message.logicalHash().toUtf8());
+    message.setText(QString(kAttachmentMark));
+    message.setGuid(hashUUID(message.logicalHash().toUtf8()));
     message.attributedBody = msgAttaAttributeBody(attachment.guid);
     writeWithParent(message, recordHash);
     message.attachmentMap.clear();

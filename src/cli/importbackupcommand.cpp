@@ -83,6 +83,8 @@ int ImportBackupCommand::run(CliContext &context, const QStringList &args)
     const QDir folder = SaveCommand::databaseFolder(dbName);
     ConsoleProgress saving(context.progressOutput());
     BackupSMSThread worker(messages, folder, QString(), saving);
+    // Nothing reads the messages after the save.
+    worker.releaseWritten(data);
     CliContext::runWorker(saving, worker);
 
     CliOutput &output = context.output();

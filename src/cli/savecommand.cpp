@@ -92,6 +92,8 @@ int SaveCommand::run(CliContext &context, const QStringList &args)
         data = source.load();
         saving = std::make_unique<BackupSMSThread>(g_selectMessages(data, chat), folder, QString(),
                                                    progress);
+        // Nothing reads the messages after the save.
+        saving->releaseWritten(data);
     }
     const BackupSMSThread &worker = *saving;
     CliContext::runWorker(progress, *saving);

@@ -105,7 +105,7 @@ void ExportMessagesXml::write(_MsgMessage &message)
         return;
     const QStringList participants = participantsOf(message);
     if (participants.isEmpty()) {
-        qCInfo(lcExport) << "message without an address left out of" << m_path << message.guid;
+        qCInfo(lcExport) << "message without an address left out of" << m_path << message.guid();
         return;
     }
     if (participants.size() == 1 && message.attachmentMap.isEmpty())
@@ -192,7 +192,7 @@ void ExportMessagesXml::writeParts(const _MsgMessage &message)
             writeTextPart(pending, textParts++);
         pending.clear();
     };
-    for (const QChar c : message.text) {
+    for (const QChar c : message.text()) {
         if (c != QChar(0xFFFC)) {
             pending += c;
         } else if (nextAttachment < attachments.size()) {

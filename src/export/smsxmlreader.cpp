@@ -311,8 +311,8 @@ void SmsXmlReader::addRecord(const Record &record)
     message->date_read = message->date;
     message->date_delivered = message->date;
     message->is_from_me = record.fromMe ? 1 : 0;
-    message->service = QStringLiteral("SMS");
-    message->account = QStringLiteral("e:");
+    message->setService(QStringLiteral("SMS"));
+    message->setAccount(QStringLiteral("e:"));
     message->setSubject(record.subject);
     message->setServiceCenter(record.serviceCenter);
     message->is_finished = 1;
@@ -349,9 +349,9 @@ void SmsXmlReader::addRecord(const Record &record)
         text += kPlaceholder;
         addAttachment(*message, record.parts.at(nextPart++));
     }
-    message->text = text;
+    message->setText(text);
     message->cache_has_attachments = message->attachmentMap.isEmpty() ? 0 : 1;
-    message->guid = hashUUID(message->logicalHash().toUtf8());
+    message->setGuid(hashUUID(message->logicalHash().toUtf8()));
 
     _MsgMessage *owned = message.release();
     owned->chat = chat;

@@ -154,7 +154,7 @@ public:
                 continue; // the SMIL layout and the like
             if (type.compare(QLatin1String("text/plain"), Qt::CaseInsensitive) == 0) {
                 const QString part = QString::fromUtf8(c.getBlob(QStringLiteral("data")));
-                msg->text = (msg->text + QLatin1Char('\n') + part).trimmed();
+                msg->setText((msg->text() + QLatin1Char('\n') + part).trimmed());
                 continue;
             }
             if (c.getText(QStringLiteral("content_loc")).isEmpty())
@@ -171,10 +171,10 @@ private:
     {
         m.rowid = c.getInt64(QStringLiteral("rowid"));
         m.srcRowId = m.rowid;
-        m.text = c.getText(QStringLiteral("text"));
+        m.setText(c.getText(QStringLiteral("text")));
         m.setServiceCenter(c.getText(QStringLiteral("svc_center")));
         m.setSubject(c.getText(QStringLiteral("subject")));
-        m.country = c.getText(QStringLiteral("country"));
+        m.setCountry(c.getText(QStringLiteral("country")));
         m.replace = 0;
         m.version = 10;
         m.type = 0;
@@ -190,13 +190,13 @@ private:
         const qint64 unixDate = c.getInt64(QStringLiteral("date"));
         // The old layout keeps no guid for SMS. One made from the row stays the same on every
         // load, so that a message whose date cannot be read is still known when saved again.
-        m.guid = hashUUID(QStringLiteral("sms;%1;%2;%3;%4")
-                              .arg(m.rowid)
-                              .arg(unixDate)
-                              .arg(c.getText(QStringLiteral("address")), m.text)
-                              .toUtf8());
-        m.service = QStringLiteral("SMS");
-        m.account = QStringLiteral("e:");
+        m.setGuid(hashUUID(QStringLiteral("sms;%1;%2;%3;%4")
+                               .arg(m.rowid)
+                               .arg(unixDate)
+                               .arg(c.getText(QStringLiteral("address")), m.text())
+                               .toUtf8()));
+        m.setService(QStringLiteral("SMS"));
+        m.setAccount(QStringLiteral("e:"));
         m.error = 0;
         m.date = date21FromUnixSeconds(unixDate);
         m.date_read = m.date;
@@ -207,16 +207,16 @@ private:
         if (!chat || chat->rowid < 0)
             return;
         const QString address =
-            m_db.countryByCode(m.country).formatNumber(c.getText(QStringLiteral("address")));
+            m_db.countryByCode(m.country()).formatNumber(c.getText(QStringLiteral("address")));
         link(m, chat, address);
     }
 
     void readIMessage(const Sqlite3Cursor &c, _MsgMessage &m)
     {
-        m.guid = c.getText(QStringLiteral("madrid_guid"));
-        m.service = QStringLiteral("iMessage");
-        m.account = c.getText(QStringLiteral("madrid_account"));
-        m.account_guid = c.getText(QStringLiteral("madrid_account_guid"));
+        m.setGuid(c.getText(QStringLiteral("madrid_guid")));
+        m.setService(QStringLiteral("iMessage"));
+        m.setAccount(c.getText(QStringLiteral("madrid_account")));
+        m.setAccountGuid(c.getText(QStringLiteral("madrid_account_guid")));
         m.error = c.getInt(QStringLiteral("madrid_error"));
         m.date = date21FromSeconds(c.getInt64(QStringLiteral("date")));
         m.date_read = date21FromSeconds(c.getInt64(QStringLiteral("madrid_date_read")));
@@ -353,7 +353,7 @@ private:
     {
         if (msg.attachmentMap.isEmpty()) {
             msg.attachmentMap.insert(atta->guid, atta);
-            msg.text.append(kObjectReplacement);
+            msg.setText(msg.text() + kObjectReplacement);
             msg.attributedBody = msgAttaAttributeBody(atta->guid);
             return;
         }
@@ -364,9 +364,9 @@ private:
             [&] {
                 auto extra = std::make_unique<_MsgMessage>(msg);
                 extra->rowid = kExtraMessageBase - atta->rowid;
-                extra->guid =
-                    hashUUID(QStringLiteral("%1(%2)").arg(atta->guid).arg(msg.rowid).toUtf8());
-                extra->text = QString(kObjectReplacement);
+                extra->setGuid(
+                    hashUUID(QStringLiteral("%1(%2)").arg(atta->guid).arg(msg.rowid).toUtf8()));
+                extra->setText(QString(kObjectReplacement));
                 extra->attachmentMap.clear();
                 extra->attachmentMap.insert(atta->guid, atta);
                 extra->attributedBody = msgAttaAttributeBody(atta->guid);

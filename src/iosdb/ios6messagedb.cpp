@@ -73,6 +73,12 @@ struct TextColumn
     const QString &(*get)(const _MsgMessage &);
     void (*set)(_MsgMessage &, const QString &);
 };
+// guid and text, held compactly and written as the UTF-8 they hold.
+struct CompactTextColumn
+{
+    const MsgCompactText &(*get)(const _MsgMessage &);
+    void (*set)(_MsgMessage &, QByteArrayView);
+};
 struct BytesColumn
 {
     const QByteArray &(*get)(const _MsgMessage &);
@@ -102,7 +108,6 @@ template <typename> constexpr bool kUnhandledColumn = false;
     }
 #define TL_INT(field) TL_INT_COLUMN(IntColumn, int, field)
 #define TL_INT64(field) TL_INT_COLUMN(Int64Column, qint64, field)
-#define TL_TEXT(field) TL_PLAIN_COLUMN(TextColumn, QString, field)
 #define TL_BYTES(field) TL_PLAIN_COLUMN(BytesColumn, QByteArray, field)
 // A flag bit: any stored value other than 0 reads as set.
 #define TL_FLAG(field)                                                                             \
@@ -119,6 +124,12 @@ template <typename> constexpr bool kUnhandledColumn = false;
             [](_MsgMessage &m, const Type &v) { m.setter(v); }                                     \
     }
 #define TL_EXTRA_TEXT(field, setter) TL_EXTRA(TextColumn, QString, field, setter)
+#define TL_COMPACT_TEXT(field, setter)                                                             \
+    CompactTextColumn                                                                              \
+    {                                                                                              \
+        [](const _MsgMessage &m) -> const MsgCompactText & { return m.field(); },                  \
+            [](_MsgMessage &m, QByteArrayView v) { m.setter(MsgCompactText(v)); }                  \
+    }
 #define TL_EXTRA_BYTES(field, setter) TL_EXTRA(BytesColumn, QByteArray, field, setter)
 
 // One column of the message table as this program reads, writes and adds it. A column with an
@@ -133,7 +144,8 @@ struct MessageColumn
         Computed,    // a value insertMessage works out (row ids of this database, the hash)
         Never,       // read only
     };
-    using Access = std::variant<std::monostate, IntColumn, Int64Column, TextColumn, BytesColumn>;
+    using Access = std::variant<std::monostate, IntColumn, Int64Column, TextColumn,
+                                CompactTextColumn, BytesColumn>;
 
     const char *name;
     Access access;
@@ -150,19 +162,19 @@ const std::vector<MessageColumn> &messageColumns()
 {
     static const std::vector<MessageColumn> columns = {
         {"rowid", TL_INT64(rowid), W::Never},
-        {"guid", TL_TEXT(guid)},
-        {"text", TL_TEXT(text)},
+        {"guid", TL_COMPACT_TEXT(compactGuid, setGuid)},
+        {"text", TL_COMPACT_TEXT(compactText, setText)},
         {"replace", TL_INT(replace)},
         {"service_center", TL_EXTRA_TEXT(service_center, setServiceCenter), W::UnlessEmpty},
         {"handle_id", TL_INT64(handle_id), W::Computed},
         {"subject", TL_EXTRA_TEXT(subject, setSubject), W::UnlessEmpty},
-        {"country", TL_TEXT(country), W::UnlessEmpty},
+        {"country", TL_EXTRA_TEXT(country, setCountry), W::UnlessEmpty},
         {"attributedBody", TL_BYTES(attributedBody), W::UnlessEmpty},
         {"version", TL_INT(version)},
         {"type", TL_INT(type)},
-        {"service", TL_TEXT(service)},
-        {"account", TL_TEXT(account)},
-        {"account_guid", TL_TEXT(account_guid)},
+        {"service", TL_EXTRA_TEXT(service, setService)},
+        {"account", TL_EXTRA_TEXT(account, setAccount)},
+        {"account_guid", TL_EXTRA_TEXT(account_guid, setAccountGuid)},
         {"error", TL_INT(error)},
         {"date", TL_INT(date), W::Date},
         {"date_read", TL_INT(date_read), W::Date},
@@ -216,12 +228,12 @@ const std::vector<MessageColumn> &messageColumns()
     return columns;
 }
 
+#undef TL_COMPACT_TEXT
 #undef TL_EXTRA_BYTES
 #undef TL_EXTRA_TEXT
 #undef TL_EXTRA
 #undef TL_FLAG
 #undef TL_BYTES
-#undef TL_TEXT
 #undef TL_INT64
 #undef TL_INT
 #undef TL_INT_COLUMN
@@ -239,6 +251,7 @@ Sqlite3RecordReader<_MsgMessage> messageReader()
                                         column.write == W::Date ? &date21FromStored : nullptr);
                 else if constexpr (std::is_same_v<Access, Int64Column> ||
                                    std::is_same_v<Access, TextColumn> ||
+                                   std::is_same_v<Access, CompactTextColumn> ||
                                    std::is_same_v<Access, BytesColumn>)
                     fields.emplace_back(column.name, access.set);
                 else if constexpr (!std::is_same_v<Access, std::monostate>)
@@ -428,6 +441,13 @@ private:
                         stmt.bindNull(index);
                     else
                         stmt.bindText(index, value);
+                } else if constexpr (std::is_same_v<Access, CompactTextColumn>) {
+                    const MsgCompactText &value = access.get(msg);
+                    MsgCompactText::Buffer buffer;
+                    if (keepDefault && value.isEmpty())
+                        stmt.bindNull(index);
+                    else
+                        stmt.bindUtf8(index, value.utf8(buffer));
                 } else if constexpr (std::is_same_v<Access, BytesColumn>) {
                     const QByteArray &value = access.get(msg);
                     if (keepDefault && value.isEmpty())
@@ -728,8 +748,8 @@ void IOS6MessageDb::linkHandles(const __MsgData &d, _MsgMessage &msg)
 {
     if (_MsgHandle *handle = d.handles.value(msg.handle_id)) {
         msg.handle = handle;
-        if (msg.country.isEmpty())
-            msg.country = handle->country;
+        if (msg.country().isEmpty())
+            msg.setCountry(handle->country);
     }
     if (msg.other_handle > 0)
         msg.otherHandle = d.handles.value(msg.other_handle);

@@ -36,8 +36,8 @@ void applySummary(_MsgMessage &msg)
         return;
     const QPlist history = summary.get(QStringLiteral("ec"));
     msg.edited = history.isDict() && history.dict_size() > 0;
-    if (msg.edited && msg.text.isEmpty())
-        msg.text = latestEditedText(history);
+    if (msg.edited && msg.text().isEmpty())
+        msg.setText(latestEditedText(history));
 
     // Unsent only when every part is taken back; a message without a part list has one part.
     const QPlist unsent = summary.get(QStringLiteral("rp"));
@@ -48,7 +48,7 @@ void applySummary(_MsgMessage &msg)
     const quint32 partCount = parts.isDict() ? qMax<quint32>(1, parts.dict_size()) : 1;
     msg.unsent = !unsentParts.isEmpty() && quint32(unsentParts.size()) >= partCount;
     if (msg.unsent) {
-        msg.text.clear();
+        msg.setText(QString());
         msg.edited = false;
     }
 }
@@ -58,11 +58,11 @@ void applySummary(_MsgMessage &msg)
 void MessageBody::complete(_MsgMessage &msg)
 {
     // The text column wins where both are filled: the archive can hold an older text.
-    if (msg.text.isEmpty() && !msg.attributedBody.isEmpty()) {
+    if (msg.text().isEmpty() && !msg.attributedBody.isEmpty()) {
         if (const auto text = TypedStreamReader::attributedText(msg.attributedBody))
-            msg.text = *text;
+            msg.setText(*text);
         else
-            qCDebug(lcIosdb) << "unreadable attributedBody of message" << msg.guid;
+            qCDebug(lcIosdb) << "unreadable attributedBody of message" << msg.guid();
     }
     if (msg.date_edited != 0 && !msg.message_summary_info().isEmpty())
         applySummary(msg);

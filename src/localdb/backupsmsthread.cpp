@@ -9,6 +9,19 @@
 
 #include <QSet>
 
+#include <algorithm>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace {
+
+// Smaller batches would cost more passes over the chats than they save in memory.
+constexpr qsizetype kMinReleaseBatch = 50000;
+
+} // namespace
+
 BackupSMSThread::BackupSMSThread(const QList<_MsgMessage *> &messages, const QDir &databaseFolder,
                                  const QString &mmc, AbsProgress &progress, QObject *parent)
     : ProgressWorker(progress, lcLocalDb, "save", parent)
@@ -28,16 +41,27 @@ BackupSMSThread::BackupSMSThread(MessageFeed feed, const QDir &databaseFolder, c
 
 QList<_MsgMessage *> BackupSMSThread::withReactions(const QList<_MsgMessage *> &messages)
 {
-    // Reactions are shown with their targets rather than listed, yet saved like any message.
-    QList<_MsgMessage *> result = messages;
-    QSet<const _MsgMessage *> listed(messages.cbegin(), messages.cend());
+    // Reactions are shown with their targets rather than listed, yet saved like any message. Only
+    // the reactions are gathered in a set: one of all the messages cost tens of megabytes at a
+    // million.
+    QSet<const _MsgMessage *> unlisted;
+    QList<_MsgMessage *> reactions;
     for (const _MsgMessage *message : messages) {
         for (_MsgMessage *reaction : message->reactions) {
-            if (!listed.contains(reaction)) {
-                listed.insert(reaction);
-                result.append(reaction);
+            if (!unlisted.contains(reaction)) {
+                unlisted.insert(reaction);
+                reactions.append(reaction);
             }
         }
+    }
+    if (reactions.isEmpty())
+        return messages;
+    for (const _MsgMessage *message : messages)
+        unlisted.remove(message);
+    QList<_MsgMessage *> result = messages;
+    for (_MsgMessage *reaction : std::as_const(reactions)) {
+        if (unlisted.contains(reaction))
+            result.append(reaction);
     }
     return result;
 }
@@ -51,8 +75,22 @@ void BackupSMSThread::work()
         m_feed([this](qsizetype total) { m_total = total; },
                [this](_MsgMessage &message) { writeMessage(message); });
     }
-    for (_MsgMessage *message : m_messages)
+    // Freed in ten batches: each costs a pass over every chat's list and every message left, and
+    // fewer held more memory while saving duplicates.
+    const qsizetype batch = m_releaseBatch > 0
+                                ? m_releaseBatch
+                                : std::max<qsizetype>(kMinReleaseBatch, m_messages.size() / 10);
+    qsizetype released = 0;
+    for (_MsgMessage *message : m_messages) {
         writeMessage(*message);
+        if (m_release && m_processed - released >= batch) {
+            releaseBatch(released, m_processed);
+            released = m_processed;
+        }
+    }
+    // Before the commit, which builds the indexes of a new database.
+    if (m_release)
+        releaseBatch(released, m_processed);
     m_target.uninit();
     m_inserted = m_target.insertedCount();
     m_skipped = m_target.skippedCount();
@@ -87,6 +125,16 @@ void BackupSMSThread::rollback(bool)
     // A database this run began would otherwise stay behind empty and be listed as a source.
     if (m_createdFolder && !g_delDirCascade(m_folder.absolutePath()))
         qCWarning(lcLocalDb) << "cannot remove the unfinished database" << m_folder.absolutePath();
+}
+
+void BackupSMSThread::releaseBatch(qsizetype from, qsizetype to)
+{
+    m_release->releaseMessages(m_messages.mid(from, to - from));
+#ifdef __GLIBC__
+    // The allocator keeps freed pages mapped; SQLite's cache and sorter, which grow meanwhile, get
+    // theirs elsewhere (large blocks are mapped apart), so hand them back.
+    malloc_trim(0);
+#endif
 }
 
 void BackupSMSThread::reportProgress(int done)

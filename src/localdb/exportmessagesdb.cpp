@@ -54,6 +54,12 @@ bool copyFileNoReplace(const QString &source, const QString &target)
 
 } // namespace
 
+namespace {
+
+const char *const kAppendCacheSize = "PRAGMA cache_size=-16384";
+
+} // namespace
+
 ExportMessagesDb::ExportMessagesDb(const QDir &folder, const QString &mmc)
     : m_db(std::make_unique<IOS6MessageDb>(folder, mmc, true))
 {}
@@ -67,16 +73,22 @@ void ExportMessagesDb::init()
     m_inserted = 0;
     m_skipped = 0;
     m_edit = std::make_unique<AbsDbEdit>(*m_db);
-    // Guids and hashes are random keys: their index pages are touched all over the file, and
-    // with SQLite's small default cache a large save spent much of its time writing pages out
-    // and reading them back. A negative size counts kibibytes.
-    m_db->executeThrow("PRAGMA cache_size=-65536");
     m_hasHashes = m_db->tableSqlContains(QStringLiteral("message"), QStringLiteral("logic_hash"));
+    // Read through the small default cache: the scan would otherwise leave every page of the
+    // message table in memory, which a save of duplicates never needs again.
     m_known.load(*m_db, m_hasHashes);
-    // Only into an empty table: building the indexes again over rows already stored would cost
-    // more than a small save gains.
-    if (m_known.isEmpty())
+    if (m_known.isEmpty()) {
+        // Only into an empty table: building the indexes again over rows already stored would
+        // cost more than a small save gains. Rows are then only appended, and the indexes are
+        // sorted at the end, in files where they outgrow the cache: a modest cache does.
         m_indexPause = std::make_unique<Sqlite3IndexPause>(*m_db);
+        m_db->executeThrow(kAppendCacheSize);
+    } else {
+        // Guids and hashes are random keys: their index pages are touched all over the file, and
+        // with SQLite's small default cache a large save spent much of its time writing pages
+        // out and reading them back. A negative size counts kibibytes.
+        m_db->executeThrow("PRAGMA cache_size=-65536");
+    }
 }
 
 void ExportMessagesDb::uninit()
@@ -114,7 +126,7 @@ void ExportMessagesDb::write(_MsgMessage &message)
         return;
     }
     if (!message.chat) {
-        qCWarning(lcLocalDb) << "not saved, the message has no chat:" << message.guid;
+        qCWarning(lcLocalDb) << "not saved, the message has no chat:" << message.guid();
         ++m_skipped;
         return;
     }
@@ -124,10 +136,10 @@ void ExportMessagesDb::write(_MsgMessage &message)
 
     // Computed once: it is both the duplicate test and a column of the new row.
     const QString hash = m_hasHashes ? message.logicalHash() : QString();
-    const KnownMessages::Keys keys = KnownMessages::keys(hash, message.guid);
+    const KnownMessages::Keys keys = KnownMessages::keys(hash, message.guid());
     qint64 messageId = m_known.rowIdOfHash(keys);
     if (messageId == 0 && m_known.mayHoldGuid(keys))
-        messageId = m_db->findMessage(message.guid);
+        messageId = m_db->findMessage(message.guid());
     if (messageId == 0) {
         const qint64 otherHandleId =
             message.otherHandle ? handleRowId(*message.otherHandle, chatId) : 0;

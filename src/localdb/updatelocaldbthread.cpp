@@ -204,11 +204,11 @@ void UpdateLocalDbThread::convertRow(Sqlite3DB &oldDb, const Sqlite3Cursor &row,
 
     _MsgMessage message;
     message.srcRowId = row.getInt64(QStringLiteral("old_rowid"));
-    message.text = row.getText(QStringLiteral("body"));
+    message.setText(row.getText(QStringLiteral("body")));
     message.setSubject(row.getText(QStringLiteral("subject")));
     message.version = 10;
-    message.service = QLatin1String(kService);
-    message.account = QStringLiteral("e:");
+    message.setService(QLatin1String(kService));
+    message.setAccount(QStringLiteral("e:"));
     message.date = static_cast<int>(row.getInt64(QStringLiteral("date")) - kUnixToDate21);
     message.date_read = message.date;
     message.date_delivered = message.date;
@@ -221,8 +221,8 @@ void UpdateLocalDbThread::convertRow(Sqlite3DB &oldDb, const Sqlite3Cursor &row,
     message.handle = &handle;
     message.chat = &chat;
 
-    if (!message.text.isEmpty()) {
-        message.guid = guidOf(message);
+    if (!message.text().isEmpty()) {
+        message.setGuid(guidOf(message));
         target.write(message);
     }
 
@@ -258,8 +258,8 @@ void UpdateLocalDbThread::convertPart(const Sqlite3Cursor &part, const QDir &old
         const QString text = file.isEmpty() ? QString() : readUtf8(file);
         if (text.trimmed().isEmpty())
             return;
-        message.text = text;
-        message.guid = guidOf(message);
+        message.setText(text);
+        message.setGuid(guidOf(message));
         target.write(message);
         return;
     }
@@ -267,8 +267,8 @@ void UpdateLocalDbThread::convertPart(const Sqlite3Cursor &part, const QDir &old
     _MsgAttachment attachment = mediaAttachment(relative, file, mimeType, message);
     message.attachmentMap.insert(QString::number(part.getInt64(QStringLiteral("old_rowid"))),
                                  &attachment);
-    message.text = QString(kObjectReplacement);
-    message.guid = guidOf(message);
+    message.setText(QString(kObjectReplacement));
+    message.setGuid(guidOf(message));
     message.attributedBody = msgAttaAttributeBody(attachment.guid);
     target.write(message);
     // The attachment dies with this call; the message must not keep pointing at it.

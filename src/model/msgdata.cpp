@@ -69,13 +69,53 @@ QList<_MsgChatMerge> MsgData::chatMergeList() const
     return merges;
 }
 
-std::vector<std::unique_ptr<_MsgChat>> MsgData::removeMessages(const QList<_MsgMessage *> &messages)
+QSet<_MsgMessage *> MsgData::heldOf(const QList<_MsgMessage *> &messages) const
 {
-    QSet<_MsgMessage *> doomed;
+    QSet<_MsgMessage *> held;
+    held.reserve(messages.size());
     for (_MsgMessage *message : messages) {
         if (m_d->messages.value(message->rowid) == message)
-            doomed.insert(message);
+            held.insert(message);
     }
+    return held;
+}
+
+void MsgData::forget(const QSet<_MsgMessage *> &doomed)
+{
+    for (_MsgMessage *message : doomed) {
+        m_d->messages.remove(message->rowid);
+        delete message;
+    }
+}
+
+void MsgData::releaseMessages(const QList<_MsgMessage *> &messages)
+{
+    const QSet<_MsgMessage *> doomed = heldOf(messages);
+    if (doomed.isEmpty())
+        return;
+    for (_MsgChat *chat : std::as_const(m_d->chats)) {
+        chat->messageMap.removeIf(
+            [&doomed](const auto &entry) { return doomed.contains(entry.value()); });
+    }
+    const auto forgotten = [&doomed](_MsgMessage *&link) {
+        if (link && doomed.contains(link))
+            link = nullptr;
+    };
+    for (_MsgMessage *message : std::as_const(m_d->messages)) {
+        if (doomed.contains(message))
+            continue;
+        forgotten(message->reactionTarget);
+        forgotten(message->replyTarget);
+        if (!message->reactions.isEmpty())
+            message->reactions.removeIf(
+                [&doomed](_MsgMessage *reaction) { return doomed.contains(reaction); });
+    }
+    forget(doomed);
+}
+
+std::vector<std::unique_ptr<_MsgChat>> MsgData::removeMessages(const QList<_MsgMessage *> &messages)
+{
+    const QSet<_MsgMessage *> doomed = heldOf(messages);
     std::vector<std::unique_ptr<_MsgChat>> emptied;
     for (auto chat = m_d->chats.begin(); chat != m_d->chats.end();) {
         const qsizetype before = (*chat)->messageMap.size();
@@ -88,9 +128,6 @@ std::vector<std::unique_ptr<_MsgChat>> MsgData::removeMessages(const QList<_MsgM
             ++chat;
         }
     }
-    for (_MsgMessage *message : std::as_const(doomed)) {
-        m_d->messages.remove(message->rowid);
-        delete message;
-    }
+    forget(doomed);
     return emptied;
 }

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QSharedPointer>
 
 #include <memory>
@@ -84,7 +85,18 @@ public:
     // with its last message; those chats are handed back so that whoever still points at them
     // (views of the chat list) can let go before they are freed.
     std::vector<std::unique_ptr<_MsgChat>> removeMessages(const QList<_MsgMessage *> &messages);
+    // Frees messages whoever holds this data is done with for good (a save frees what it has
+    // written, so that a million records need not all be held to the end), and forgets them
+    // everywhere: the messages hash, every chat's list, and the reaction and reply links of the
+    // messages left. Chats stay, even those left without messages. Those not held here are
+    // ignored.
+    void releaseMessages(const QList<_MsgMessage *> &messages);
 
 private:
+    // Those of messages this data holds.
+    QSet<_MsgMessage *> heldOf(const QList<_MsgMessage *> &messages) const;
+    // Takes them out of the messages hash and frees them.
+    void forget(const QSet<_MsgMessage *> &doomed);
+
     QSharedPointer<__MsgData> m_d;
 };

@@ -78,11 +78,25 @@ QStringList fingerprintNames(const MsgRecordMap<_MsgAttachment> &attachments)
     return names;
 }
 
+// Hashes the UTF-8 text without its U+FFFC placeholders, as plainText() would give it, but
+// without making a QString of it.
+void addPlainText(QCryptographicHash &md5, QByteArrayView utf8)
+{
+    static constexpr char kPlaceholder[] = "\xEF\xBF\xBC"; // U+FFFC in UTF-8
+    const QByteArrayView placeholder(kPlaceholder, 3);
+    qsizetype from = 0;
+    for (qsizetype at = utf8.indexOf(placeholder); at >= 0; at = utf8.indexOf(placeholder, from)) {
+        md5.addData(utf8.sliced(from, at - from));
+        from = at + placeholder.size();
+    }
+    md5.addData(utf8.sliced(from));
+}
+
 } // namespace
 
 QString _MsgMessage::plainText() const
 {
-    QString result = text;
+    QString result = text();
     return result.remove(kObjectReplacement);
 }
 
@@ -164,22 +178,23 @@ QString _MsgMessage::contactInfo() const
 QString _MsgMessage::logicalHash() const
 {
     QCryptographicHash md5(QCryptographicHash::Md5);
+    MsgCompactText::Buffer buffer;
     if (item_type != 0) {
         // The sentence of a group or system item is generated, so only its guid tells it apart.
-        md5.addData(guid.toUtf8());
+        md5.addData(m_guid.utf8(buffer));
         return QString::fromLatin1(md5.result().toHex());
     }
     // A date that could not be read (missing, text, a blob) reads as 0: without the guid, two
     // such messages of one sender with one text would become one.
     if (date == 0)
-        md5.addData(guid.toUtf8());
+        md5.addData(m_guid.utf8(buffer));
     if (handle)
         md5.addData(handle->id.toUtf8());
     const qint32 leDate = qToLittleEndian<qint32>(date);
     md5.addData(QByteArrayView(reinterpret_cast<const char *>(&leDate), sizeof leDate));
     const char fromMe = static_cast<char>(is_from_me & 0xFF);
     md5.addData(QByteArrayView(&fromMe, 1));
-    md5.addData(plainText().toUtf8());
+    addPlainText(md5, m_text.utf8(buffer));
     // Two reactions of one sender in one second often carry no text: what they react to and
     // how tells them apart.
     if (isReaction())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/msgcompacttext.h"
+#include "model/msgmessageaccount.h"
 #include "model/msgmessageextras.h"
 #include "model/msgrecordmap.h"
 
@@ -17,7 +19,8 @@ struct _MsgHandle;
 // map them column by column); they are grouped by type rather than in the table's order, which
 // spares the padding between them: a million of these are held at once. Dates count seconds since
 // 2001-01-01 UTC; flags (is_, was_, has_, cache_has_attachments) are single bits. The columns
-// most rows leave empty sit out of line (_MsgMessageExtras), reached through accessors.
+// most rows leave empty sit out of line (_MsgMessageExtras), and guid and text are held compactly
+// (MsgCompactText); these are reached through accessors.
 //
 // The link fields at the end point at records of the same MsgData and never own them; copying a
 // message copies the links, not the records they point at.
@@ -28,13 +31,7 @@ struct _MsgMessage
     qint64 rowid = 0;
     qint64 handle_id = 0;
     qint64 srcRowId = 0; // row id in the phone database it came from; orders close messages
-    QString guid;
-    QString text; // may hold U+FFFC where attachments stand; see plainText()
-    QString country;
     QByteArray attributedBody;
-    QString service; // "SMS" or "iMessage"
-    QString account;
-    QString account_guid;
     int replace = 0;
     int version = 10;
     int type = 0;
@@ -90,6 +87,27 @@ struct _MsgMessage
     // MsgReactions::standing for those still in force.
     QList<_MsgMessage *> reactions;
 
+    QString guid() const { return m_guid.toString(); }
+    void setGuid(const QString &v) { m_guid = MsgCompactText(v); }
+    void setGuid(MsgCompactText v) { m_guid = std::move(v); }
+    const MsgCompactText &compactGuid() const { return m_guid; }
+    // May hold U+FFFC where attachments stand; see plainText().
+    QString text() const { return m_text.toString(); }
+    void setText(const QString &v) { m_text = MsgCompactText(v); }
+    void setText(MsgCompactText v) { m_text = std::move(v); }
+    const MsgCompactText &compactText() const { return m_text; }
+
+    // The columns of the sending account, shared with the messages that repeat them (see
+    // _MsgMessageAccount).
+    const QString &country() const { return sent(&_MsgMessageAccount::country); }
+    const QString &service() const { return sent(&_MsgMessageAccount::service); }
+    const QString &account() const { return sent(&_MsgMessageAccount::account); }
+    const QString &account_guid() const { return sent(&_MsgMessageAccount::account_guid); }
+    void setCountry(const QString &v) { setSent(&_MsgMessageAccount::country, v); }
+    void setService(const QString &v) { setSent(&_MsgMessageAccount::service, v); }
+    void setAccount(const QString &v) { setSent(&_MsgMessageAccount::account, v); }
+    void setAccountGuid(const QString &v) { setSent(&_MsgMessageAccount::account_guid, v); }
+
     // The rarely filled columns (see _MsgMessageExtras); empty when not set.
     const QString &service_center() const { return extra(&_MsgMessageExtras::service_center); }
     const QString &subject() const { return extra(&_MsgMessageExtras::subject); }
@@ -137,8 +155,7 @@ struct _MsgMessage
     // Listed as a message of its own: not a reaction shown with its target.
     bool isShownAlone() const { return !reactionTarget; }
 
-    // The body without the U+FFFC attachment placeholders. (Named apart from the `text` column,
-    // which it reads, since a member function cannot share the field's name.)
+    // The body without the U+FFFC attachment placeholders.
     QString plainText() const;
     // The body as a bubble shows it: the quote of the message a reply answers, the text marked
     // when edited, or the note that the message was unsent.
@@ -175,6 +192,18 @@ private:
         m_extras.data()->*field = value;
     }
 
+    const QString &sent(QString _MsgMessageAccount::*field) const
+    {
+        return (m_account ? *m_account : MsgMessageAccount::none()).*field;
+    }
+    void setSent(QString _MsgMessageAccount::*field, const QString &value)
+    {
+        m_account = MsgMessageAccount::with(m_account, field, value);
+    }
+
+    MsgCompactText m_guid;
+    MsgCompactText m_text;
+    MsgMessageAccount::Pointer m_account;
     QSharedDataPointer<_MsgMessageExtras> m_extras;
 
     // The text with its edit mark and reactions (a reaction, unsent message or group item by its

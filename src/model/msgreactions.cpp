@@ -173,8 +173,8 @@ void MsgReactions::link(__MsgData &data)
     QHash<QString, _MsgMessage *> byGuid;
     byGuid.reserve(data.messages.size());
     for (_MsgMessage *msg : std::as_const(data.messages)) {
-        if (!msg->guid.isEmpty())
-            byGuid.insert(msg->guid, msg);
+        if (!msg->guid().isEmpty())
+            byGuid.insert(msg->guid(), msg);
     }
     // Oldest first, so that a removal meets the reactions it may cancel.
     g_sortMessages(reactions, Qt::AscendingOrder);

@@ -51,6 +51,11 @@ QString Sqlite3Cursor::getText(int index, const QString &previous) const
     return m_stmt ? m_stmt->textAt(index, previous) : QString();
 }
 
+QByteArrayView Sqlite3Cursor::getUtf8(int index) const
+{
+    return m_stmt ? m_stmt->utf8At(index) : QByteArrayView();
+}
+
 QByteArray Sqlite3Cursor::getBlob(int index) const
 {
     return m_stmt ? m_stmt->blobAt(index) : QByteArray();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QSharedPointer>
 #include <QString>
 
@@ -34,6 +35,8 @@ public:
     // each.
     QString getText(int index, const QString &previous) const;
     QByteArray getBlob(int index) const;
+    // The text's bytes (see Sqlite3Stmt::utf8At), valid until the cursor moves.
+    QByteArrayView getUtf8(int index) const;
     // Position of the column, matched without regard to case; -1 when the query lacks it.
     int columnIndex(const QString &column) const;
     // Changes when the positions columnIndex() gave may no longer hold; 0 for a cursor without

@@ -3,6 +3,7 @@
 #include "model/sqlite3cursor.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <initializer_list>
@@ -56,6 +57,11 @@ public:
         Field(const char *column, void (*set)(Record &, const QByteArray &))
             : m_column(QString::fromLatin1(column)), m_member(set)
         {}
+        // A text handed over as the bytes SQLite holds (UTF-8, not checked), for records that
+        // keep it so: no QString is made on the way.
+        Field(const char *column, void (*set)(Record &, QByteArrayView))
+            : m_column(QString::fromLatin1(column)), m_member(set)
+        {}
 
     private:
         friend class Sqlite3RecordReader;
@@ -74,7 +80,8 @@ public:
 
         std::variant<int Record::*, qint64 Record::*, QString Record::*, QByteArray Record::*,
                      void (*)(Record &, int), void (*)(Record &, qint64),
-                     void (*)(Record &, const QString &), void (*)(Record &, const QByteArray &)>
+                     void (*)(Record &, const QString &), void (*)(Record &, const QByteArray &),
+                     void (*)(Record &, QByteArrayView)>
             m_member;
         int m_missing = 0;
         int (*m_convert)(qint64) = nullptr;
@@ -141,8 +148,11 @@ void Sqlite3RecordReader<Record>::Field::read(const Sqlite3Cursor &cursor, int i
         previousText = cursor.getText(index, previousText);
         std::get<6>(m_member)(record, previousText);
         break;
-    default:
+    case 7:
         std::get<7>(m_member)(record, cursor.getBlob(index));
+        break;
+    default:
+        std::get<8>(m_member)(record, cursor.getUtf8(index));
         break;
     }
 }

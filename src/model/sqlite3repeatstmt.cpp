@@ -79,6 +79,19 @@ void Sqlite3RepeatStmt::bindText(int index, const QString &value)
                               sqlite3_uint64(utf8.size()), SQLITE_STATIC, SQLITE_UTF8));
 }
 
+void Sqlite3RepeatStmt::bindUtf8(int index, QByteArrayView utf8)
+{
+    if (index < 1 || index > int(m_texts.size())) {
+        check(sqlite3_bind_text64(m_stmt.get(), index, kEmpty, 0, SQLITE_STATIC, SQLITE_UTF8));
+        return;
+    }
+    QByteArray &buffer = m_texts[size_t(index - 1)];
+    buffer.resize(utf8.size());
+    std::copy(utf8.begin(), utf8.end(), buffer.data());
+    check(sqlite3_bind_text64(m_stmt.get(), index, buffer.isEmpty() ? kEmpty : buffer.constData(),
+                              sqlite3_uint64(buffer.size()), SQLITE_STATIC, SQLITE_UTF8));
+}
+
 void Sqlite3RepeatStmt::bindBlob(int index, const QByteArray &value)
 {
     check(sqlite3_bind_blob64(m_stmt.get(), index, value.isEmpty() ? kEmpty : value.constData(),

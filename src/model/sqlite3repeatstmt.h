@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <memory>
@@ -28,6 +29,8 @@ public:
     void bindInt64(int index, qint64 value);
     // A null string binds empty text, never NULL.
     void bindText(int index, const QString &value);
+    // Text already in UTF-8; copied, so utf8 need not outlive the call.
+    void bindUtf8(int index, QByteArrayView utf8);
     // Empty bytes bind an empty blob, never NULL.
     void bindBlob(int index, const QByteArray &value);
 

@@ -204,6 +204,16 @@ QString Sqlite3Stmt::textAt(int index, const QString &previous) const
     return QString::fromUtf8(text, bytes);
 }
 
+QByteArrayView Sqlite3Stmt::utf8At(int index) const
+{
+    if (!readable(index))
+        return {};
+    // The text pointer first, then its length: that order keeps SQLite from converting twice.
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt.get(), index));
+    const int bytes = sqlite3_column_bytes(m_stmt.get(), index);
+    return text ? QByteArrayView(text, bytes) : QByteArrayView();
+}
+
 QByteArray Sqlite3Stmt::blobAt(int index) const
 {
     if (!readable(index))

@@ -3,6 +3,7 @@
 #include "model/sqlite3sql.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 
@@ -53,6 +54,9 @@ public:
     // textAt(), but previous itself (sharing its memory) when the text equals it.
     QString textAt(int index, const QString &previous) const;
     QByteArray blobAt(int index) const;
+    // The text's bytes as SQLite holds them (UTF-8, not checked), valid until the statement moves
+    // on; empty for NULL.
+    QByteArrayView utf8At(int index) const;
 
     // Number of rows the whole query yields, counted on a fresh statement so that the position of
     // this one does not move.

@@ -29,7 +29,7 @@ QVariant serviceIcon(const _MsgMessage &message)
 {
     const bool sent = message.is_from_me != 0;
     const char *name = nullptr;
-    if (message.service == QLatin1String("iMessage"))
+    if (message.service() == QLatin1String("iMessage"))
         name = sent ? "imsg-send.png" : "imsg-rec.png";
     else
         name = sent ? "icon_sms-sent.png" : "icon_sms-receive.png";

@@ -60,10 +60,10 @@ _MsgMessage *MsgBuilder::message(_MsgChat *chat, _MsgHandle *from, int date, con
     auto record = std::make_unique<_MsgMessage>();
     record->rowid = m_rowBase + m_data.p()->messages.size() + 1;
     record->srcRowId = record->rowid;
-    record->guid = guid(QStringLiteral("msg"), record->rowid);
-    record->text = text;
+    record->setGuid(guid(QStringLiteral("msg"), record->rowid));
+    record->setText(text);
     record->date = date;
-    record->service = chat->service_name;
+    record->setService(chat->service_name);
     record->is_from_me = from ? 0 : 1;
     record->handle = from;
     record->handle_id = from ? from->rowid : 0;

@@ -6,7 +6,7 @@ QStringList textsOf(const QList<_MsgMessage *> &messages)
 {
     QStringList texts;
     for (const _MsgMessage *message : messages)
-        texts << message->text;
+        texts << message->text();
     return texts;
 }
 

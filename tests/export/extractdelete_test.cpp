@@ -176,7 +176,7 @@ protected:
     _MsgMessage *byText(const QString &text) const
     {
         for (_MsgMessage *m : m_data.messages()) {
-            if (m->text == text)
+            if (m->text() == text)
                 return m;
         }
         return nullptr;

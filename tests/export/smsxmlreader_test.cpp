@@ -122,10 +122,10 @@ TEST_F(SmsXmlReaderTest, ReadsSmsRecords)
         const _MsgMessage &m = *messages.at(i);
         ASSERT_TRUE(m.handle && m.chat) << i;
         EXPECT_EQ(
-            QVariantList({m.text, m.date, m.is_from_me, m.handle->id, m.chat->chat_identifier}),
+            QVariantList({m.text(), m.date, m.is_from_me, m.handle->id, m.chat->chat_identifier}),
             expected[i]);
         EXPECT_TRUE(m.subject().isEmpty()) << "\"null\" is no subject";
-        EXPECT_EQ(m.guid.size(), 36);
+        EXPECT_EQ(m.guid().size(), 36);
     }
     EXPECT_EQ(messages.at(0)->service_center(), "+15559999");
     EXPECT_TRUE(messages.at(1)->service_center().isEmpty());
@@ -170,7 +170,7 @@ TEST_F(SmsXmlReaderTest, ReadsGroupMmsWithPartsAndRecipients)
 
     EXPECT_EQ(sent.is_from_me, 1);
     EXPECT_EQ(sent.handle, nullptr) << "the owner's message in a group has no other party";
-    EXPECT_EQ(sent.text, "See you");
+    EXPECT_EQ(sent.text(), "See you");
     EXPECT_EQ(sent.subject(), "Plans");
 }
 

@@ -183,8 +183,8 @@ TEST_F(IOS5ReaderTest, SmsMessagesGetDatesFlagsAndSenders)
     const _MsgMessage *received = must(msgOf(data, h.annaFirst));
     const int date = received->date;
     EXPECT_EQ(fields(dtFromDate21(date).toSecsSinceEpoch(), received->date_read,
-                     received->date_delivered, received->is_from_me, received->service,
-                     received->srcRowId, received->guid.size(), must(received->handle)->id),
+                     received->date_delivered, received->is_from_me, received->service(),
+                     received->srcRowId, received->guid().size(), must(received->handle)->id),
               fields(kSmsUnixDate, date, date, 0, "SMS", h.annaFirst, 36, formattedUs(kAnna)));
     EXPECT_EQ(received->chat, data.p()->chats.value(h.annaGroup));
 
@@ -215,10 +215,10 @@ TEST_F(IOS5ReaderTest, SameSmsLoadedTwiceKeepsItsGuidAndLogicalHash)
         const _MsgMessage *b = msgOf(second, id);
         ASSERT_TRUE(a && b) << id;
         // Made from the row: a message whose date cannot be read is known again by it.
-        EXPECT_EQ(a->guid, b->guid) << id;
+        EXPECT_EQ(a->guid(), b->guid()) << id;
         EXPECT_EQ(a->logicalHash(), b->logicalHash()) << id;
     }
-    EXPECT_NE(msgOf(first, h.annaFirst)->guid, msgOf(first, h.orphan)->guid);
+    EXPECT_NE(msgOf(first, h.annaFirst)->guid(), msgOf(first, h.orphan)->guid());
 }
 
 TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
@@ -229,7 +229,7 @@ TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
     const _MsgChat *chat = data.p()->chats.value(h.annaGroup);
 
     const _MsgMessage *mms = must(msgOf(data, h.mms));
-    EXPECT_EQ(mms->text, QStringLiteral("look at these") + kFffc);
+    EXPECT_EQ(mms->text(), QStringLiteral("look at these") + kFffc);
     ASSERT_EQ(mms->attachmentMap.size(), 1);
     const _MsgAttachment *first = mms->attachmentMap.cbegin().value();
     EXPECT_EQ(fields(first->rowid, first->mime_type, first->uti, first->transfer_name,
@@ -245,13 +245,13 @@ TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
 
     const qint64 extraId = IOS5MessageDb::kExtraMessageBase - h.mmsParts.at(3);
     const _MsgMessage *extra = must(msgOf(data, extraId));
-    EXPECT_EQ(extra->text, QString(kFffc));
+    EXPECT_EQ(extra->text(), QString(kFffc));
     ASSERT_EQ(extra->attachmentMap.size(), 1);
     const _MsgAttachment *second = extra->attachmentMap.cbegin().value();
     EXPECT_EQ(second->mime_type, QStringLiteral("image/png"));
     EXPECT_NE(second->guid, first->guid);
     EXPECT_EQ(readAll(second->localPath), kPicture2);
-    EXPECT_NE(extra->guid, mms->guid);
+    EXPECT_NE(extra->guid(), mms->guid());
     EXPECT_EQ(extra->date, mms->date);
     EXPECT_EQ(extra->chat, chat);
     EXPECT_EQ(extra->handle, mms->handle);
@@ -262,7 +262,7 @@ TEST_F(IOS5ReaderTest, MmsWithTwoPicturesBecomesTwoMessagesInTheChat)
     // The layout part is no attachment; loading again reuses the same part guids.
     EXPECT_FALSE(data.p()->attachments.contains(h.mmsParts.at(0)));
     const MsgData again = loadAll();
-    EXPECT_EQ(msgOf(again, extraId)->guid, extra->guid);
+    EXPECT_EQ(msgOf(again, extraId)->guid(), extra->guid());
     EXPECT_EQ(again.p()->attachments.value(h.mmsParts.at(2))->guid, first->guid);
 }
 
@@ -336,7 +336,7 @@ TEST_F(IOS5ReaderTest, IMessageChatsParticipantsAndAttachments)
     EXPECT_EQ(must(inGroup->handle)->id, kBenMail);
 
     const _MsgMessage *plain = must(msgOf(data, h.imOnce));
-    EXPECT_EQ(fields(plain->service, plain->date, plain->is_from_me, plain->attachmentMap.size()),
+    EXPECT_EQ(fields(plain->service(), plain->date, plain->is_from_me, plain->attachmentMap.size()),
               fields("iMessage", 350000000, 0, 0));
     EXPECT_EQ(plain->chat, chat);
     EXPECT_EQ(plain->handle, annaIm);
@@ -373,7 +373,7 @@ TEST_F(IOS5ReaderTest, LoadingOneChatLoadsOnlyItsMessages)
 
     const MsgData im = loadAll(-h.imChat);
     for (const _MsgMessage *m : im.messages()) {
-        EXPECT_EQ(m->service, QStringLiteral("iMessage")) << m->rowid;
+        EXPECT_EQ(m->service(), QStringLiteral("iMessage")) << m->rowid;
         EXPECT_EQ(m->chat, im.p()->chats.value(-h.imChat)) << m->rowid;
     }
     EXPECT_EQ(im.messages().size(), 4);

@@ -225,7 +225,7 @@ TEST_F(IOS6ReaderTest, EmptyCountryTakesThePhonesCountry)
     EXPECT_FALSE(h->country.isEmpty());
     EXPECT_EQ(h->id, lib.defCountryInfo().formatNumber(QStringLiteral("(555) 123-0005")));
     // The message takes its empty country from its sender.
-    EXPECT_EQ(data.p()->messages.value(msg)->country, h->country);
+    EXPECT_EQ(data.p()->messages.value(msg)->country(), h->country);
 }
 
 TEST_F(IOS6ReaderTest, ReadsTheWriteAheadLog)

@@ -48,9 +48,9 @@ _MsgChat groupChat(const QString &guid)
 _MsgMessage messageOf(const QString &guid, int date)
 {
     _MsgMessage m;
-    m.guid = guid;
-    m.text = QStringLiteral("text of ") + guid;
-    m.service = QStringLiteral("iMessage");
+    m.setGuid(guid);
+    m.setText(QStringLiteral("text of ") + guid);
+    m.setService(QStringLiteral("iMessage"));
     m.date = date;
     m.item_type = 2;
     m.setGroupTitle(QStringLiteral("New title"));
@@ -99,7 +99,7 @@ TEST_F(IOS6WriterTest, LocalDatabaseKeepsEveryColumnAndReadsBack)
     db.endEdit(true);
 
     EXPECT_EQ(db.findChat(chat.guid), chatId);
-    EXPECT_EQ(db.findMessage(msg.guid), msgId);
+    EXPECT_EQ(db.findMessage(msg.guid()), msgId);
     EXPECT_EQ(db.findMessageHash(msg), msgId);
     EXPECT_EQ(db.findAttachment(atta), attaId);
 
@@ -107,7 +107,8 @@ TEST_F(IOS6WriterTest, LocalDatabaseKeepsEveryColumnAndReadsBack)
     MsgData data;
     reader.messages(data, 0);
     const _MsgMessage *m = must(data.p()->messages.value(msgId));
-    EXPECT_EQ((QStringList{m->text, m->group_title()}), (QStringList{msg.text, msg.group_title()}));
+    EXPECT_EQ((QStringList{m->text(), m->group_title()}),
+              (QStringList{msg.text(), msg.group_title()}));
     EXPECT_EQ((QList<int>{m->item_type, int(m->is_audio_message), m->message_action_type,
                           int(m->cache_has_attachments)}),
               (QList<int>{2, 1, 1, 1}));
@@ -150,7 +151,7 @@ TEST_F(IOS6WriterTest, PhoneLayoutsGetOnlyTheirColumns)
         // Neither has a _last column nor logical hashes.
         EXPECT_NO_THROW(db.updateChatLastDate21(chatId, 900));
         EXPECT_EQ(db.findMessageHash(msg), 0);
-        EXPECT_EQ(db.findMessage(msg.guid), msgId);
+        EXPECT_EQ(db.findMessage(msg.guid()), msgId);
 
         const bool extended = layout == Layout::Extended;
         EXPECT_EQ(db.isItemTypeEnabled(), extended);
@@ -236,7 +237,7 @@ TEST_F(IOS6WriterTest, ValuesLeftOutTakeTheTablesDefaults)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.guid);
         _MsgMessage msg;
-        msg.guid = QString::fromLatin1(c.guid);
+        msg.setGuid(QString::fromLatin1(c.guid));
         msg.setSubject(c.subject);
         msg.attributedBody = c.body;
         db.insertMessage(msg, 0, c.otherHandle, QString());
@@ -246,7 +247,7 @@ TEST_F(IOS6WriterTest, ValuesLeftOutTakeTheTablesDefaults)
                                     "'|' || quote(other_handle) || '|' || quote(text) || "
                                     "'|' || quote(service_center) as v from message "
                                     "where guid = '%1'")
-                         .arg(msg.guid)),
+                         .arg(msg.guid())),
             QString::fromLatin1(c.expected));
     }
 }
@@ -276,11 +277,11 @@ TEST_F(IOS6WriterTest, DeletingTheLastMessageDeletesItsChat)
             return id;
         };
         _MsgMessage only = messageOf(QStringLiteral("only"), 1);
-        only.rowid = add(oneId, only.guid);
+        only.rowid = add(oneId, only.guid());
         only.chat = &one;
         one.rowid = oneId;
         _MsgMessage first = messageOf(QStringLiteral("first"), 1);
-        first.rowid = add(twoId, first.guid);
+        first.rowid = add(twoId, first.guid());
         first.chat = &two;
         two.rowid = twoId;
         add(twoId, QStringLiteral("second"));
@@ -290,7 +291,7 @@ TEST_F(IOS6WriterTest, DeletingTheLastMessageDeletesItsChat)
         EXPECT_EQ(db.findChat(one.guid), 0) << local;
         EXPECT_EQ(db.findChat(two.guid), twoId) << local;
         EXPECT_EQ(db.findMessage(QStringLiteral("second")) > 0, true) << local;
-        EXPECT_EQ(db.findMessage(first.guid), 0) << local;
+        EXPECT_EQ(db.findMessage(first.guid()), 0) << local;
         EXPECT_EQ(sqlValue(db.dbPath(), "select (select count(*) from attachment) || '|' || "
                                         "(select count(*) from chat_handle_join)"),
                   "1|0")
@@ -363,10 +364,10 @@ TEST_F(IOS6WriterTest, OlderLocalDatabaseIsUpgradedOnOpen)
               QStringLiteral("-1"));
     // Older rows carry no hash: found by guid only.
     _MsgMessage old;
-    old.guid = QStringLiteral("OLD-1");
-    old.text = QStringLiteral("from before");
+    old.setGuid(QStringLiteral("OLD-1"));
+    old.setText(QStringLiteral("from before"));
     EXPECT_EQ(db.findMessageHash(old), 0);
-    EXPECT_GT(db.findMessage(old.guid), 0);
+    EXPECT_GT(db.findMessage(old.guid()), 0);
 
     // A second open finds nothing left to add.
     db.close();
@@ -412,10 +413,10 @@ TEST_F(IOS6WriterTest, EveryColumnSurvivesASaveAndAReload)
 {
     _MsgMessage msg = messageOf(QStringLiteral("M1"), 5000);
     const QString text = QStringLiteral("v");
-    msg.country = text + QLatin1String("country");
+    msg.setCountry(text + QLatin1String("country"));
     msg.attributedBody = QByteArrayLiteral("body");
-    msg.account = text + QLatin1String("account");
-    msg.account_guid = text + QLatin1String("account_guid");
+    msg.setAccount(text + QLatin1String("account"));
+    msg.setAccountGuid(text + QLatin1String("account_guid"));
     msg.setServiceCenter(text + QLatin1String("service_center"));
     msg.setSubject(text + QLatin1String("subject"));
     msg.setCacheRoomnames(text + QLatin1String("cache_roomnames"));

@@ -27,7 +27,7 @@ protected:
         MsgData data;
         db.messages(data, 0);
         for (_MsgMessage *msg : data.messages())
-            m_byGuid.insert(msg->guid, msg);
+            m_byGuid.insert(msg->guid(), msg);
         return data;
     }
 
@@ -129,7 +129,7 @@ TEST_F(ModernMessages, SameMessagesHaveOneIdentityAcrossLayouts)
     {
         const MsgData older = load(folder("older"));
         for (const _MsgMessage *msg : older.messages())
-            olderHashes.insert(msg->guid, msg->logicalHash());
+            olderHashes.insert(msg->guid(), msg->logicalHash());
     }
     m_byGuid.clear();
     const MsgData later = load(folder("later"));

@@ -61,11 +61,12 @@ TEST(ITunesImport, EncryptedBackupLoadsMessagesAttachmentsAndContactNames)
     ASSERT_EQ(messages.size(), sample.contactOfText.size());
     int photos = 0;
     for (const _MsgMessage *message : messages) {
-        ASSERT_TRUE(sample.contactOfText.contains(message->text)) << message->text.toStdString();
+        ASSERT_TRUE(sample.contactOfText.contains(message->text()))
+            << message->text().toStdString();
         // Numbers kept in national form in the book still name their senders.
         if (!message->is_from_me) {
-            EXPECT_EQ(contactOf(*message), sample.contactOfText.value(message->text))
-                << message->text.toStdString();
+            EXPECT_EQ(contactOf(*message), sample.contactOfText.value(message->text()))
+                << message->text().toStdString();
         }
         for (const _MsgAttachment *attachment : message->attachmentMap) {
             ++photos;
@@ -187,7 +188,7 @@ TEST(ITunesImport, IOS5BackupLoadsGroupsIMessagesAndEveryMmsPicture)
     QStringList texts;
     QList<QByteArray> pictures;
     for (const _MsgMessage *message : once.messages()) {
-        texts << message->text;
+        texts << message->text();
         for (const _MsgAttachment *attachment : message->attachmentMap)
             pictures << readAll(attachment->localPath);
     }

@@ -108,7 +108,7 @@ TEST_F(ModernBackup, EveryVariantLoadsTheWholeHistory)
             << progress.endText().toStdString();
         QStringList texts;
         for (const _MsgMessage *m : data.messages())
-            texts << m->text;
+            texts << m->text();
         texts.sort();
         EXPECT_EQ(texts, m_sample.texts());
         ASSERT_EQ(data.p()->attachments.size(), 1);

@@ -56,6 +56,28 @@ protected:
                     "message_attachment_join)");
     }
 
+    // Every row of every table, in row order, one line each.
+    QStringList allRows()
+    {
+        Sqlite3DB db;
+        db.openThrow(dbPath(), Sqlite3DB::kOpenReadOnly);
+        QStringList rows;
+        Sqlite3Cursor tables =
+            db.queryThrow("select name from sqlite_master where type = 'table' order by name");
+        while (tables.moveNext()) {
+            const QString table = tables.getText(0);
+            Sqlite3Cursor cursor =
+                db.queryThrow(QStringLiteral("select * from \"%1\" order by rowid").arg(table));
+            while (cursor.moveNext()) {
+                QStringList values{table};
+                for (int i = 0; i < cursor.columnCount(); ++i)
+                    values << cursor.getText(i);
+                rows << values.join(QLatin1Char('|'));
+            }
+        }
+        return rows;
+    }
+
     // Two people, a one-to-one chat with each and a group of both; seven messages.
     QList<_MsgMessage *> conversation(MsgBuilder &b)
     {
@@ -94,7 +116,7 @@ TEST_F(ExportMessagesDbTest, SameMessagesFromAnotherSourceMergeByContent)
     MsgBuilder android(500, QStringLiteral("android-"));
     const QList<_MsgMessage *> fromPhone = conversation(phone);
     const QList<_MsgMessage *> fromAndroid = conversation(android);
-    ASSERT_NE(fromPhone.first()->guid, fromAndroid.first()->guid);
+    ASSERT_NE(fromPhone.first()->guid(), fromAndroid.first()->guid());
 
     save(fromPhone);
     const QString first = rowCounts();
@@ -103,7 +125,7 @@ TEST_F(ExportMessagesDbTest, SameMessagesFromAnotherSourceMergeByContent)
 
     // A message that differs only in its text is a new one.
     _MsgMessage *changed = fromAndroid.first();
-    changed->text = QStringLiteral("hello!");
+    changed->setText(QStringLiteral("hello!"));
     EXPECT_EQ(save({changed}), 1);
     EXPECT_EQ(messageRows(), fromPhone.size() + 1);
 }
@@ -133,7 +155,7 @@ TEST_F(ExportMessagesDbTest, MessageWithoutChatIsSkippedAndTheRestSaved)
     EXPECT_EQ(save(messages), messages.size() - 1);
     EXPECT_EQ(messageRows(), messages.size() - 1);
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from message where guid = '%1'")
-                         .arg(messages[2]->guid)),
+                         .arg(messages[2]->guid())),
               0);
 }
 
@@ -345,7 +367,7 @@ TEST_F(ExportMessagesDbTest, DuplicatesAreFoundAmongStoredRowsAndThoseOfTheSameR
         _MsgMessage *first = b.message(chat, ann, 1000, QStringLiteral("hello"));
         _MsgMessage *second = b.message(chat, ann, c.date, QString::fromLatin1(c.text));
         if (c.sameGuid)
-            second->guid = first->guid;
+            second->setGuid(first->guid());
         if (c.savedBefore) {
             ASSERT_EQ(save({first}), 1);
         }
@@ -386,6 +408,34 @@ TEST_F(BackupSMSThreadTest, FailureIsReportedAsAnError)
     EXPECT_FALSE(progress.endText().isEmpty());
     // The database this failed run began is gone: no empty archive is left to be listed.
     EXPECT_FALSE(QFileInfo::exists(dbFolder()));
+}
+
+// Messages freed two at a time as they are written are stored as a save that keeps them stores
+// them, a reaction saved after its freed target included; none is left held afterwards.
+TEST_F(BackupSMSThreadTest, FreeingWrittenMessagesStoresTheSameRows)
+{
+    const auto rowsOfSave = [this](bool release) {
+        QDir(dbFolder()).removeRecursively();
+        MsgBuilder b;
+        QList<_MsgMessage *> messages = conversation(b);
+        _MsgMessage *target = messages.first();
+        _MsgMessage *reaction = messages.takeLast();
+        reaction->associated_message_type = 2000;
+        reaction->setAssociatedMessageGuid(target->guid());
+        reaction->reactionTarget = target;
+        target->reactions << reaction;
+        RecordingProgress progress;
+        BackupSMSThread worker(messages, QDir(dbFolder()), QString(), progress);
+        if (release)
+            worker.releaseWritten(b.data(), 2);
+        EXPECT_TRUE(progress.run(worker)) << progress.endText().toStdString();
+        EXPECT_EQ(worker.insertedCount(), 7) << "the reaction is saved after the listed six";
+        EXPECT_EQ(b.data().messages().size(), release ? 0 : 7);
+        return allRows();
+    };
+    const QStringList kept = rowsOfSave(false);
+    EXPECT_GT(kept.size(), 7);
+    EXPECT_EQ(rowsOfSave(true), kept);
 }
 
 TEST_F(BackupSMSThreadTest, SavesAndReportsOnceCountingSavedKnownAndNotSaved)

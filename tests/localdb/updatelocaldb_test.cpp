@@ -113,7 +113,7 @@ TEST_F(UpdateLocalDbTest, EachMediaPartBecomesAMessageWithItsFile)
         ASSERT_EQ(message->attachmentMap.size(), 1);
         const _MsgAttachment *attachment = message->attachmentMap.begin().value();
         transferNames.append(attachment->transfer_name);
-        EXPECT_EQ(fields(message->text, message->date, attachment->mime_type, attachment->uti,
+        EXPECT_EQ(fields(message->text(), message->date, attachment->mime_type, attachment->uti,
                          attachment->created_date),
                   fields(QString(kPlaceholder), 5000, "image/jpeg", "public.jpeg", 5000));
         EXPECT_EQ(message->attributedBody, msgAttaAttributeBody(attachment->guid));
@@ -133,7 +133,7 @@ TEST_F(UpdateLocalDbTest, EachMediaPartBecomesAMessageWithItsFile)
     }
     transferNames.sort();
     EXPECT_EQ(transferNames, QStringList({"Sunset.JPG", "beach.jpg"}));
-    EXPECT_NE(loaded.messages[0]->guid, loaded.messages[1]->guid);
+    EXPECT_NE(loaded.messages[0]->guid(), loaded.messages[1]->guid());
     // The old files stay where they were.
     EXPECT_FALSE(readAll(old.filePath(QStringLiteral("attachments/12/beach.jpg"))).isEmpty());
 }
@@ -155,7 +155,7 @@ TEST_F(UpdateLocalDbTest, BodyAndTextPartsBecomeSeparateMessages)
     const Loaded loaded = load(localFolder(QStringLiteral("Texts")));
     QStringList texts;
     for (const _MsgMessage *message : loaded.messages) {
-        texts.append(message->text);
+        texts.append(message->text());
         EXPECT_TRUE(message->attachmentMap.isEmpty());
         EXPECT_EQ(message->subject(), "Subject line");
         EXPECT_EQ(message->is_from_me, 1);
@@ -184,7 +184,7 @@ TEST_F(UpdateLocalDbTest, ApplicationAndUntypedPartsAreSkipped)
 
     const Loaded loaded = load(localFolder(QStringLiteral("Skips")));
     ASSERT_EQ(loaded.messages.size(), 1);
-    EXPECT_EQ(loaded.messages.first()->text, "kept");
+    EXPECT_EQ(loaded.messages.first()->text(), "kept");
     EXPECT_EQ(scalar(QStringLiteral("Skips"), QStringLiteral("select count(*) from attachment")),
               0);
     EXPECT_TRUE(filesBelow(localFolder(QStringLiteral("Skips"))
@@ -213,8 +213,8 @@ TEST_F(UpdateLocalDbTest, DatesDirectionsAddressesAndContactsCarryOver)
     ASSERT_EQ(loaded.messages.size(), 4);
     const _MsgMessage *first = loaded.messages[0];
     const _MsgHandle *sender = must(first->handle);
-    EXPECT_EQ(fields(first->text, first->date, first->date_read, first->date_delivered,
-                     first->is_from_me, first->service, sender->id, sender->_ct_name,
+    EXPECT_EQ(fields(first->text(), first->date, first->date_read, first->date_delivered,
+                     first->is_from_me, first->service(), sender->id, sender->_ct_name,
                      first->chat->chat_identifier, first->chat->guid),
               fields("at the epoch", 0, 0, 0, 0, "SMS", "+15550001234", "Ann Lee", "+15550001234",
                      "SMS;-;+15550001234"));
@@ -252,7 +252,7 @@ TEST_F(UpdateLocalDbTest, NamesLeavingTheOldFolderAreNeverRead)
     QStringList texts;
     int pictures = 0;
     for (const _MsgMessage *message : loaded.messages) {
-        texts.append(message->text);
+        texts.append(message->text());
         pictures += message->attachmentMap.size();
     }
     EXPECT_TRUE(texts.contains("body stays"));

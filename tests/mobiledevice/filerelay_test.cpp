@@ -190,7 +190,7 @@ TEST(FileRelay, ReceivedArchiveIsUnpackedAndRead)
     const auto db = import.openMessageDb();
     db->messages(data, 0);
     ASSERT_EQ(data.messages().size(), 1);
-    EXPECT_EQ(data.messages().first()->text, QStringLiteral("Relayed hello"));
+    EXPECT_EQ(data.messages().first()->text(), QStringLiteral("Relayed hello"));
 }
 
 TEST(FileRelay, ArchiveThatStopsArrivingIsAnErrorAndNotUnpacked)

@@ -36,12 +36,12 @@ protected:
     {
         _MsgMessage msg;
         msg.rowid = 41;
-        msg.guid = QStringLiteral("0A1B2C3D-0000-1111-2222-333344445555");
-        msg.service = QStringLiteral("iMessage");
+        msg.setGuid(QStringLiteral("0A1B2C3D-0000-1111-2222-333344445555"));
+        msg.setService(QStringLiteral("iMessage"));
         msg.handle = &m_handle;
         msg.date = 0x12345678;
         msg.is_from_me = 1;
-        msg.text = QStringLiteral("Caf\u00e9 \uFFFC\uFFFC");
+        msg.setText(QStringLiteral("Caf\u00e9 \uFFFC\uFFFC"));
         msg.attachmentMap.insert(QStringLiteral("7"), &m_photo);
         msg.attachmentMap.insert(QStringLiteral("8"), &m_card);
         return msg;
@@ -75,10 +75,10 @@ TEST_F(LogicalHash, DigestOfTheDocumentedBytes)
              m.attachmentMap = {};
              m.date = -2;
              m.is_from_me = 0;
-             m.text = QStringLiteral("ok");
+             m.setText(QStringLiteral("ok"));
          },
          QByteArray::fromHex("FEFFFFFF00") + "ok"},
-        {"system item", [](_MsgMessage &m) { m.item_type = 2; }, m_msg.guid.toUtf8()},
+        {"system item", [](_MsgMessage &m) { m.item_type = 2; }, m_msg.guid().toUtf8()},
     };
     for (const auto &c : cases) {
         _MsgMessage msg = makeMessage();
@@ -91,8 +91,8 @@ TEST_F(LogicalHash, IgnoresWhereAndHowTheMessageWasStored)
 {
     _MsgMessage copy = makeMessage();
     copy.rowid = 9000;
-    copy.guid = QStringLiteral("FFFFFFFF-0000-1111-2222-333344445555");
-    copy.service = QStringLiteral("SMS");
+    copy.setGuid(QStringLiteral("FFFFFFFF-0000-1111-2222-333344445555"));
+    copy.setService(QStringLiteral("SMS"));
     copy.is_read = 1;
     copy.setSubject(QStringLiteral("other subject"));
     copy.srcRowId = 12;
@@ -103,7 +103,7 @@ TEST_F(LogicalHash, IgnoresWhereAndHowTheMessageWasStored)
     // Stored in the other order, under other keys.
     copy.attachmentMap.insert(QStringLiteral("1"), &m_card);
     copy.attachmentMap.insert(QStringLiteral("2"), &movedPhoto);
-    copy.text = QStringLiteral("\uFFFCCaf\u00e9 ");
+    copy.setText(QStringLiteral("\uFFFCCaf\u00e9 "));
     EXPECT_EQ(copy.logicalHash(), m_msg.logicalHash());
 }
 
@@ -123,7 +123,7 @@ TEST_F(LogicalHash, EveryContentFieldCounts)
     expectChanged("address", [&](_MsgMessage &m) { m.handle = &other; });
     expectChanged("date", [](_MsgMessage &m) { m.date += 1; });
     expectChanged("direction", [](_MsgMessage &m) { m.is_from_me = 0; });
-    expectChanged("text", [](_MsgMessage &m) { m.text += QLatin1Char('!'); });
+    expectChanged("text", [](_MsgMessage &m) { m.setText(m.text() + QLatin1Char('!')); });
     expectChanged("attachment",
                   [](_MsgMessage &m) { m.attachmentMap.remove(QStringLiteral("8")); });
 }
@@ -133,9 +133,9 @@ TEST_F(LogicalHash, MessagesWithoutAReadableDateStayApartByTheirGuid)
     _MsgMessage first = makeMessage();
     _MsgMessage second = makeMessage();
     first.date = second.date = 0;
-    second.guid = first.guid + QStringLiteral("-2");
+    second.setGuid(first.guid() + QStringLiteral("-2"));
     EXPECT_NE(first.logicalHash(), second.logicalHash());
-    second.guid = first.guid;
+    second.setGuid(first.guid());
     EXPECT_EQ(first.logicalHash(), second.logicalHash());
 }
 

@@ -209,6 +209,49 @@ TEST(MsgDataRemoval, DropsMessagesAndHandsBackTheChatsTheyEmptied)
     }
 }
 
+// Released messages are forgotten everywhere: the hash, every chat's list (message 10 is in two)
+// and the reaction and reply links of those left; the chats stay.
+TEST(MsgDataRelease, ForgetsReleasedMessagesEverywhere)
+{
+    const QList<qint64> cases[] = {{10}, {11}, {12}, {10, 12}, {10, 11, 12}};
+    for (const QList<qint64> &released : cases) {
+        MsgData data = makeLoadedData();
+        _MsgMessage *first = data.p()->messages.value(10);
+        _MsgMessage *second = data.p()->messages.value(11);
+        _MsgMessage *third = data.p()->messages.value(12);
+        // 11 reacts to 10, 12 answers 10 and is reacted to by 11 as well.
+        second->reactionTarget = first;
+        first->reactions << second;
+        third->replyTarget = first;
+        third->reactions << second;
+        QList<_MsgMessage *> doomed;
+        for (const qint64 row : released)
+            doomed << data.p()->messages.value(row);
+        const MsgData other = makeLoadedData();
+        doomed << other.p()->messages.value(11);
+
+        data.releaseMessages(doomed);
+        EXPECT_EQ(data.p()->chats.size(), 3);
+        EXPECT_EQ(other.messages().size(), 3);
+        EXPECT_EQ(data.messages().size(), 3 - released.size());
+        const QList<_MsgMessage *> left = data.messages();
+        for (const _MsgChat *chat : data.chats()) {
+            for (_MsgMessage *message : chat->messageMap)
+                EXPECT_TRUE(left.contains(message)) << released.size();
+        }
+        for (const _MsgMessage *message : left) {
+            const QList<_MsgMessage *> linked =
+                message->reactions +
+                QList<_MsgMessage *>{message->reactionTarget, message->replyTarget};
+            for (_MsgMessage *link : linked)
+                EXPECT_TRUE(!link || left.contains(link)) << message->rowid;
+        }
+        if (!released.contains(10) && !released.contains(11)) {
+            EXPECT_EQ(second->reactionTarget, first) << "a link between kept messages stays";
+        }
+    }
+}
+
 // A record is stored once made; a make that fails, makes nothing or adds to the same hash itself
 // (moving the slot reserved for the row) must leave the hash as if the row were never met.
 TEST(MsgDataContainer, InsertOrGetStoresOnlyWhatWasMade)

@@ -44,7 +44,7 @@ TEST(MsgReactions, RemovalsCancelTheSameSendersEarlierReactionOfTheirKind)
             return __MsgData::insertOrGet(d.messages, rowid, [&] {
                 auto msg = std::make_unique<_MsgMessage>();
                 msg->rowid = msg->srcRowId = rowid;
-                msg->guid = QStringLiteral("G%1").arg(rowid);
+                msg->setGuid(QStringLiteral("G%1").arg(rowid));
                 msg->date = int(rowid) * 10;
                 return msg;
             });

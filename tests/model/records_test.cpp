@@ -50,9 +50,9 @@ void addParticipant(_MsgChat &chat, _MsgHandle &handle)
 TEST(MessageRecord, PlainTextDropsEveryPlaceholder)
 {
     _MsgMessage msg;
-    msg.text = QStringLiteral("\uFFFCHello\uFFFC world\uFFFC");
+    msg.setText(QStringLiteral("\uFFFCHello\uFFFC world\uFFFC"));
     EXPECT_EQ(msg.plainText(), QStringLiteral("Hello world"));
-    msg.text = QStringLiteral("\uFFFC");
+    msg.setText(QStringLiteral("\uFFFC"));
     EXPECT_TRUE(msg.plainText().isEmpty());
 }
 
@@ -76,10 +76,10 @@ TEST(MessageRecord, AttachmentsComeInRowOrderWhateverTheirKeys)
 TEST(MessageSummary, OrdinaryMessages)
 {
     _MsgMessage msg;
-    msg.text = QStringLiteral("  word \n");
+    msg.setText(QStringLiteral("  word \n"));
     EXPECT_EQ(msg.summaryRawEmoji(), QStringLiteral("word"));
 
-    msg.text = QStringLiteral("\uFFFC");
+    msg.setText(QStringLiteral("\uFFFC"));
     _MsgAttachment jpeg = makeAttachment(1, QStringLiteral("image/jpeg"));
     attach(msg, jpeg);
     EXPECT_EQ(msg.summaryRawEmoji(), QStringLiteral("[IMAGE]"));
@@ -88,7 +88,7 @@ TEST(MessageSummary, OrdinaryMessages)
 TEST(MessageSummary, AttachmentTagsFollowTheMimeTypeIgnoringCase)
 {
     _MsgMessage msg;
-    msg.text = QStringLiteral("look");
+    msg.setText(QStringLiteral("look"));
     _MsgAttachment attachments[] = {
         makeAttachment(1, QStringLiteral("IMAGE/PNG")),
         makeAttachment(2, QStringLiteral("Video/mp4")),
@@ -108,8 +108,8 @@ TEST(MessageSummary, AttachmentTagsFollowTheMimeTypeIgnoringCase)
 TEST(MessageSummary, EmojiAreReplacedOnlyInTheCookedSummary)
 {
     _MsgMessage msg;
-    msg.text = QStringLiteral("hi \U0001F600 and \uE415");
-    EXPECT_EQ(msg.summaryRawEmoji(), msg.text);
+    msg.setText(QStringLiteral("hi \U0001F600 and \uE415"));
+    EXPECT_EQ(msg.summaryRawEmoji(), msg.text());
     EXPECT_EQ(msg.summary(), QStringLiteral("hi [EMOJI] and [EMOJI]"));
 }
 
@@ -161,7 +161,7 @@ TEST_F(ItemSummary, EachItemTypeHasItsSentence)
         m_msg.share_status = c.shareStatus;
         m_msg.handle = c.withHandle ? &m_anna : nullptr;
         m_msg.otherHandle = c.withOther ? &m_bob : nullptr;
-        m_msg.text = c.withContent ? QStringLiteral("ignored") : QString();
+        m_msg.setText(c.withContent ? QStringLiteral("ignored") : QString());
         m_msg.attachmentMap = {};
         if (c.withContent)
             attach(m_msg, image);
@@ -234,7 +234,7 @@ TEST(MessageExportText, KeepsTheOwnCharactersAndNamesTheAttachments)
     };
     for (const Case &c : cases) {
         _MsgMessage msg;
-        msg.text = c.text;
+        msg.setText(c.text);
         _MsgAttachment attachment = makeAttachment(1, QStringLiteral("image/jpeg"));
         attachment.transfer_name = c.transferName;
         attachment.filename = c.filename;

@@ -221,7 +221,7 @@ TEST_F(SampleWindow, MessageSearchCountsMatchesAndStepsBothWays)
     // The selected message and the note beside the search line.
     const auto found = [this, note] {
         const int row = m_window.listView()->currentIndex().row();
-        return m_window.smsModel()->messageAt(row)->text + " | " + note->text();
+        return m_window.smsModel()->messageAt(row)->text() + " | " + note->text();
     };
     keyword->setText(QStringLiteral("BOB"));
     m_window.searchMessages();
