@@ -269,17 +269,37 @@ void CliSource::reportSalvaged(qsizetype messages) const
 
 bool CliSource::visitMessages(const std::function<void(const _MsgMessage &)> &show)
 {
-    auto *db = dynamic_cast<IOS6MessageDb *>(m_db.data());
-    if (m_kind == Kind::SmsXml || !db)
+    return stream([&show](IOS6MessageStream &messages) { messages.visit(show); });
+}
+
+bool CliSource::visitSavedMessages(const std::function<void(qsizetype)> &counted,
+                                   const std::function<void(_MsgMessage &)> &save)
+{
+    return stream([&](IOS6MessageStream &messages) {
+        counted(messages.messageCount());
+        messages.visit(save);
+        messages.visitLinkedReactions(save);
+    });
+}
+
+bool CliSource::visitsMessages() const
+{
+    return m_kind != Kind::SmsXml && dynamic_cast<IOS6MessageDb *>(m_db.data());
+}
+
+bool CliSource::stream(const std::function<void(IOS6MessageStream &)> &visit)
+{
+    if (!visitsMessages())
         return false;
+    auto *db = static_cast<IOS6MessageDb *>(m_db.data());
     {
         MsgData data;
-        IOS6MessageStream stream(*db, data);
-        stream.prepare();
+        IOS6MessageStream messages(*db, data);
+        messages.prepare();
         if (m_copy)
             m_copy->restoreAttachmentPaths(data);
-        reportSalvaged(stream.messageCount());
-        stream.visit(show);
+        reportSalvaged(messages.messageCount());
+        visit(messages);
     }
     m_db->close();
     return true;

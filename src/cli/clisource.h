@@ -11,6 +11,7 @@
 #include <memory>
 
 class AbsMessageDb;
+class IOS6MessageStream;
 class PhoneDbCopy;
 struct _MsgMessage;
 
@@ -47,6 +48,13 @@ public:
     // whole. Closes the database as load(). False, calling nothing, for a source not read that
     // way; load() it instead.
     bool visitMessages(const std::function<void(const _MsgMessage &)> &show);
+    // Whether visitMessages and visitSavedMessages read this source (true) or refuse it.
+    bool visitsMessages() const;
+    // Like visitMessages, for a save: calls counted once with how many messages a load holds,
+    // then save with each message in the order a save of the loaded list stores them (the listed
+    // ones, then the reactions shown with their targets).
+    bool visitSavedMessages(const std::function<void(qsizetype)> &counted,
+                            const std::function<void(_MsgMessage &)> &save);
 
     // Where a database folder keeps its message file.
     static QString smsDbPath(const QDir &folder);
@@ -58,6 +66,8 @@ public:
     static void setProgressOutput(ConsoleProgress::Output output);
 
 private:
+    // Runs visit over a stream of the database's messages; false when the source is not read so.
+    bool stream(const std::function<void(IOS6MessageStream &)> &visit);
     void openDb();
     void openBackup(const QString &source);
     // Reads a phone's databases through a private copy, checked for damage first.

@@ -10,10 +10,12 @@
 #include "frame/translation.h"
 #include "localdb/backupsmsthread.h"
 
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTextStream>
 
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -22,6 +24,12 @@ const QRegularExpression &forbiddenNameChars()
 {
     static const QRegularExpression forbidden(QStringLiteral("[\\\\/:*?\"<>|]"));
     return forbidden;
+}
+
+bool isSameFolder(const QDir &a, const QDir &b)
+{
+    const QString path = QFileInfo(a.absolutePath()).canonicalFilePath();
+    return !path.isEmpty() && path == QFileInfo(b.absolutePath()).canonicalFilePath();
 }
 
 } // namespace
@@ -64,15 +72,31 @@ int SaveCommand::run(CliContext &context, const QStringList &args)
         throw CliUsageError(invalidNameText(name));
 
     CliSource source(rest.first());
-    const MsgData data = source.load();
-    const QList<_MsgMessage *> messages = g_selectMessages(data, chat);
     const QDir folder = databaseFolder(name);
-
     ConsoleProgress progress(context.progressOutput());
-    BackupSMSThread worker(messages, folder, QString(), progress);
-    // Nothing reads the messages after the save.
-    worker.releaseWritten(data);
-    CliContext::runWorker(progress, worker);
+    // A whole source is saved as it is read, one message at a time; one conversation is small
+    // enough to load. So is a database saved into itself: its write must not wait on the read.
+    // A salvaged read says how much it found before the save starts, not amid its progress.
+    const bool streamed = chat.isNull() && !CliSource::salvageDamaged() &&
+                          source.visitsMessages() && !isSameFolder(source.folder(), folder);
+    MsgData data;
+    std::unique_ptr<BackupSMSThread> saving;
+    if (streamed) {
+        saving = std::make_unique<BackupSMSThread>(
+            [&source](const auto &total, const auto &write) {
+                if (!source.visitSavedMessages(total, write))
+                    throw std::logic_error("save: the source cannot be read message by message");
+            },
+            folder, QString(), progress);
+    } else {
+        data = source.load();
+        saving = std::make_unique<BackupSMSThread>(g_selectMessages(data, chat), folder, QString(),
+                                                   progress);
+        // Nothing reads the messages after the save.
+        saving->releaseWritten(data);
+    }
+    const BackupSMSThread &worker = *saving;
+    CliContext::runWorker(progress, *saving);
 
     context.output().setColumns({QStringLiteral("database"), QStringLiteral("processed"),
                                  QStringLiteral("saved"), QStringLiteral("path")});

@@ -248,12 +248,12 @@ void IOS6MessageStream::readMessage(const Entry &entry, _MsgMessage &msg)
         msg.attachmentMap.insertRowId(it->attachmentId, it->attachment);
 }
 
-void IOS6MessageStream::visit(const std::function<void(const _MsgMessage &)> &show)
+void IOS6MessageStream::visit(const std::function<void(_MsgMessage &)> &show)
 {
     const __MsgData &d = *m_data.p();
     for (const Entry &entry : m_entries) {
         if (entry.reaction) {
-            if (const _MsgMessage *reaction = d.messages.value(entry.rowid))
+            if (_MsgMessage *reaction = d.messages.value(entry.rowid))
                 show(*reaction);
             continue;
         }
@@ -263,4 +263,18 @@ void IOS6MessageStream::visit(const std::function<void(const _MsgMessage &)> &sh
         show(msg);
     }
     m_db.executeThrow("commit");
+}
+
+void IOS6MessageStream::visitLinkedReactions(const std::function<void(_MsgMessage &)> &show)
+{
+    // The reaction records stay in m_data; only the rows shown alone were dropped after showing.
+    for (const Entry &entry : m_entries) {
+        if (entry.reaction)
+            continue;
+        const auto it = m_reactionsOf.constFind(entry.rowid);
+        if (it == m_reactionsOf.cend())
+            continue;
+        for (_MsgMessage *reaction : it.value())
+            show(*reaction);
+    }
 }

@@ -38,7 +38,11 @@ public:
     qsizetype messageCount() const { return m_messageCount; }
     // Calls show for every message shown alone, in order. The message and the records it links
     // are valid during the call only.
-    void visit(const std::function<void(const _MsgMessage &)> &show);
+    void visit(const std::function<void(_MsgMessage &)> &show);
+    // After visit(): calls show for every reaction shown with its target instead of alone, by
+    // their targets' order, then oldest first. With visit() these are all the messages a load
+    // holds, in the order a save stores them.
+    void visitLinkedReactions(const std::function<void(_MsgMessage &)> &show);
 
 private:
     struct Entry

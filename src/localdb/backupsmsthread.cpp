@@ -26,6 +26,15 @@ BackupSMSThread::BackupSMSThread(const QList<_MsgMessage *> &messages, const QDi
                                  const QString &mmc, AbsProgress &progress, QObject *parent)
     : ProgressWorker(progress, lcLocalDb, "save", parent)
     , m_messages(withReactions(messages))
+    , m_total(m_messages.size())
+    , m_folder(databaseFolder)
+    , m_target(databaseFolder, mmc)
+{}
+
+BackupSMSThread::BackupSMSThread(MessageFeed feed, const QDir &databaseFolder, const QString &mmc,
+                                 AbsProgress &progress, QObject *parent)
+    : ProgressWorker(progress, lcLocalDb, "save", parent)
+    , m_feed(std::move(feed))
     , m_folder(databaseFolder)
     , m_target(databaseFolder, mmc)
 {}
@@ -62,6 +71,10 @@ void BackupSMSThread::work()
     progress().invokeUpdateProgress(g_tr("IDS_BACKING_UP_SMS"), 0, QString());
     m_createdFolder = !m_folder.exists();
     m_target.init();
+    if (m_feed) {
+        m_feed([this](qsizetype total) { m_total = total; },
+               [this](_MsgMessage &message) { writeMessage(message); });
+    }
     // Freed in ten batches: each costs a pass over every chat's list and every message left, and
     // fewer held more memory while saving duplicates.
     const qsizetype batch = m_releaseBatch > 0
@@ -69,10 +82,7 @@ void BackupSMSThread::work()
                                 : std::max<qsizetype>(kMinReleaseBatch, m_messages.size() / 10);
     qsizetype released = 0;
     for (_MsgMessage *message : m_messages) {
-        progress().throwIfCancelled();
-        ++m_processed;
-        reportProgress(m_processed);
-        m_target.write(*message);
+        writeMessage(*message);
         if (m_release && m_processed - released >= batch) {
             releaseBatch(released, m_processed);
             released = m_processed;
@@ -88,6 +98,14 @@ void BackupSMSThread::work()
     if (!m_successNote.isEmpty())
         text += QLatin1Char('\n') + m_successNote;
     progress().invokeSucceed(text);
+}
+
+void BackupSMSThread::writeMessage(_MsgMessage &message)
+{
+    progress().throwIfCancelled();
+    ++m_processed;
+    reportProgress(m_processed);
+    m_target.write(message);
 }
 
 QString BackupSMSThread::successText() const
@@ -121,7 +139,7 @@ void BackupSMSThread::releaseBatch(qsizetype from, qsizetype to)
 
 void BackupSMSThread::reportProgress(int done)
 {
-    const int total = static_cast<int>(m_messages.size());
+    const int total = static_cast<int>(m_total);
     if (g_isProgressStep(done, total)) {
         progress().invokeUpdateProgress(g_tr("IDS_BACKING_UP_SMS"), g_progressPercent(done, total),
                                         g_tr("IDS_SMS_%1_%2").arg(done).arg(total));

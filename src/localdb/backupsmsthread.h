@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class AbsProgress;
@@ -24,6 +25,14 @@ public:
     // mobile country code, empty when saving from a local source.
     BackupSMSThread(const QList<_MsgMessage *> &messages, const QDir &databaseFolder,
                     const QString &mmc, AbsProgress &progress, QObject *parent = nullptr);
+
+    // Calls total once with how many messages there are, then write with each in turn.
+    using MessageFeed = std::function<void(const std::function<void(qsizetype)> &total,
+                                           const std::function<void(_MsgMessage &)> &write)>;
+    // Saves what feed hands over, each message needed only during its write, so that a source
+    // read one message at a time is never held whole.
+    BackupSMSThread(MessageFeed feed, const QDir &databaseFolder, const QString &mmc,
+                    AbsProgress &progress, QObject *parent = nullptr);
 
     // Messages handed over so far, skipped ones included.
     int processedCount() const { return m_processed; }
@@ -49,12 +58,16 @@ protected:
 
 private:
     static QList<_MsgMessage *> withReactions(const QList<_MsgMessage *> &messages);
+    void writeMessage(_MsgMessage &message);
     void reportProgress(int done);
     // Frees the messages [from, to) when releasing written ones.
     void releaseBatch(qsizetype from, qsizetype to);
     QString successText() const;
 
     const QList<_MsgMessage *> m_messages;
+    // Set instead of m_messages for a streamed save.
+    const MessageFeed m_feed;
+    qsizetype m_total = 0;
     const QDir m_folder;
     ExportMessagesDb m_target;
     // Whether this run made the database's folder, which a failed run then takes away.
