@@ -102,6 +102,11 @@ void appendReaction(JsonLine &line, const _MsgMessage &reaction)
 
 void g_appendMessageRecord(JsonLine &line, const _MsgMessage &message)
 {
+    // The guid, the text and the hash go from the record's UTF-8 straight into the line: through
+    // QStrings they cost a good share of a listing.
+    MsgCompactText::Buffer guid;
+    MsgCompactText::Buffer text;
+    _MsgMessage::HashBuffer hash;
     const _MsgHandle *handle = message.handle;
     line.beginObject().beginArray("attachments");
     for (const _MsgAttachment *attachment : message.attachments())
@@ -111,11 +116,11 @@ void g_appendMessageRecord(JsonLine &line, const _MsgMessage &message)
         .add("contact_name", handle ? handle->_ct_name : QString())
         .add("date", g_isoDate21(message.date))
         .add("edited", message.edited)
-        .add("guid", message.guid())
+        .addUtf8("guid", message.compactGuid().utf8(guid))
         .add("handle", handle ? handle->id : QString())
         .add("is_from_me", message.is_from_me ? 1 : 0)
         .add("item_type", message.item_type)
-        .add("logic_hash", message.logicalHash())
+        .addUtf8("logic_hash", message.logicalHash(hash))
         .beginArray("reactions");
     for (const _MsgMessage *reaction : MsgReactions::standing(message))
         appendReaction(line, *reaction);
@@ -123,11 +128,13 @@ void g_appendMessageRecord(JsonLine &line, const _MsgMessage &message)
         .add("reply_to", message.thread_originator_guid())
         .add("rowid", message.rowid)
         .add("service", message.service())
-        .add("subject", message.subject())
-        // A reaction listed alone (its target is not loaded) says what it did.
-        .add("text", message.isReaction() ? MsgReactions::sentence(message) : message.plainText())
-        .add("unsent", message.unsent)
-        .endObject();
+        .add("subject", message.subject());
+    // A reaction listed alone (its target is not loaded) says what it did.
+    if (message.isReaction())
+        line.add("text", MsgReactions::sentence(message));
+    else
+        line.addUtf8("text", message.compactText().utf8(text), true);
+    line.add("unsent", message.unsent).endObject();
 }
 
 QList<_MsgMessage *> g_selectMessages(const MsgData &data, const QString &chatIdentifier)
