@@ -13,6 +13,13 @@ namespace {
 constexpr size_t kRecent = 16;
 thread_local std::array<Pointer, kRecent> t_recent;
 
+// Readers hand over a value equal to the row before's as that very string, and blocks keep the
+// strings they were given: most comparisons end at the pointers.
+bool same(const QString &a, const QString &b)
+{
+    return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
+}
+
 } // namespace
 
 const _MsgMessageAccount &none()
@@ -24,14 +31,14 @@ const _MsgMessageAccount &none()
 Pointer with(const Pointer &current, QString _MsgMessageAccount::*field, const QString &value)
 {
     const _MsgMessageAccount &from = current ? *current : none();
-    if (from.*field == value)
+    if (same(from.*field, value))
         return current;
     // Compared in place: copying the four strings for every value set cost a tenth of a load.
     const auto isWanted = [&](const _MsgMessageAccount &block) {
         for (QString _MsgMessageAccount::*other :
              {&_MsgMessageAccount::country, &_MsgMessageAccount::service,
               &_MsgMessageAccount::account, &_MsgMessageAccount::account_guid}) {
-            if (block.*other != (other == field ? value : from.*other))
+            if (!same(block.*other, other == field ? value : from.*other))
                 return false;
         }
         return true;
