@@ -1,10 +1,10 @@
 #pragma once
 
+#include "model/sqlite3stmt.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QSharedPointer>
-#include "model/sqlite3stmt.h"
-
 #include <QString>
 
 // The rows of a query, positioned before the first. Copies share one statement, and with it the
