@@ -92,6 +92,20 @@ void addPlainText(QCryptographicHash &md5, QByteArrayView utf8)
     md5.addData(utf8.sliced(from));
 }
 
+// The text's UTF-8 into the hash; an address (plain ASCII) without making a QByteArray of it.
+void addText(QCryptographicHash &md5, const QString &text)
+{
+    std::array<char, 64> ascii;
+    if (text.size() > qsizetype(ascii.size()) ||
+        !std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; })) {
+        md5.addData(text.toUtf8());
+        return;
+    }
+    std::transform(text.cbegin(), text.cend(), ascii.begin(),
+                   [](QChar c) { return char(c.unicode()); });
+    md5.addData(QByteArrayView(ascii.data(), text.size()));
+}
+
 } // namespace
 
 QString _MsgMessage::plainText() const
@@ -183,7 +197,9 @@ QString _MsgMessage::logicalHash() const
 
 QByteArrayView _MsgMessage::logicalHash(HashBuffer &buffer) const
 {
-    QCryptographicHash md5(QCryptographicHash::Md5);
+    // One per thread, started afresh for each message: a listing hashes every message it prints.
+    thread_local QCryptographicHash md5(QCryptographicHash::Md5);
+    md5.reset();
     MsgCompactText::Buffer utf8;
     if (item_type != 0) {
         // The sentence of a group or system item is generated, so only its guid tells it apart.
@@ -194,7 +210,7 @@ QByteArrayView _MsgMessage::logicalHash(HashBuffer &buffer) const
         if (date == 0)
             md5.addData(m_guid.utf8(utf8));
         if (handle)
-            md5.addData(handle->id.toUtf8());
+            addText(md5, handle->id);
         const qint32 leDate = qToLittleEndian<qint32>(date);
         md5.addData(QByteArrayView(reinterpret_cast<const char *>(&leDate), sizeof leDate));
         const char fromMe = static_cast<char>(is_from_me & 0xFF);
