@@ -188,6 +188,59 @@ QByteArray renamed(const QByteArray &name, const QString &family)
     return out + texts;
 }
 
+// The character map with its full Unicode subtable (format 12: ranges, searched on every look-up)
+// replaced by one glyph number per character from 0 on (format 10: an array, read directly).
+// A PDF's font subset looks up every character of the basic plane once. Unchanged when there is
+// no such subtable or the array would be large.
+QByteArray withDirectLookUp(const QByteArray &cmap)
+{
+    constexpr quint32 kMaxChars = 0x30000;
+    if (cmap.size() < 4)
+        return cmap;
+    const int records = u16(cmap, 2);
+    if (4 + 8 * records > cmap.size())
+        return cmap;
+    std::vector<int> replaced;
+    QByteArray glyphs;
+    for (int i = 0; i < records; ++i) {
+        const int at = 4 + 8 * i;
+        const quint32 table = u32(cmap, at + 4);
+        if (table + 16 > quint32(cmap.size()) || u16(cmap, int(table)) != 12)
+            continue;
+        replaced.push_back(at);
+        if (!glyphs.isEmpty())
+            continue; // the same map under another platform's name
+        const quint32 groups = u32(cmap, int(table) + 12);
+        if (groups > (quint32(cmap.size()) - table - 16) / 12)
+            return cmap;
+        for (quint32 g = 0; g < groups; ++g) {
+            const int group = int(table + 16 + 12 * g);
+            const quint32 first = u32(cmap, group);
+            const quint32 last = u32(cmap, group + 4);
+            const quint32 glyph = u32(cmap, group + 8);
+            if (last < first || last >= kMaxChars || glyph + (last - first) > 0xFFFF)
+                return cmap;
+            if (quint32(glyphs.size()) < 2 * (last + 1))
+                glyphs.resize(2 * (last + 1), '\0');
+            for (quint32 c = first; c <= last; ++c)
+                put16(glyphs, int(2 * c), quint16(glyph + (c - first)));
+        }
+    }
+    if (glyphs.isEmpty())
+        return cmap;
+    QByteArray out = cmap;
+    padTo4(out);
+    for (const int at : replaced)
+        put32(out, at + 4, quint32(out.size()));
+    append16(out, 10);
+    append16(out, 0);
+    append32(out, quint32(20 + glyphs.size()));
+    append32(out, 0); // language
+    append32(out, 0); // first character
+    append32(out, quint32(glyphs.size() / 2));
+    return out + glyphs;
+}
+
 quint32 checksum(const QByteArray &table)
 {
     QByteArray padded = table;
@@ -256,6 +309,7 @@ QByteArray UnhintedFace::strip(const QRawFont &face, const QString &family)
     put32(head, 8, 0);  // the file's checksum adjustment, set when it is put together
     put16(maxp, 26, 0); // the largest glyph program
     name = renamed(name, family);
+    tables["cmap"] = withDirectLookUp(tables["cmap"]);
     if (name.isEmpty())
         return QByteArray();
     return fontFile(tables);

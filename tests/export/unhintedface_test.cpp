@@ -25,9 +25,12 @@ TEST(UnhintedFaceTest, CopyKeepsGlyphsOutlinesAndAdvancesButNoHinting)
     for (const char *table : {"fpgm", "prep", "cvt "})
         EXPECT_TRUE(copy.fontTable(table).isEmpty()) << table;
 
-    // Plain and accented (composite) letters, other scripts, digits and signs.
-    const QString text = QStringLiteral("Hamburg Åæ ÿ Ǻ ő Ωμέγα Жёлтый שלום سلام 0-9 € ∑ ✓");
+    // Plain and accented (composite) letters, other scripts, digits, signs and beyond the basic
+    // plane (double-struck A, a face).
+    const QString text =
+        QStringLiteral("Hamburg Åæ ÿ Ǻ ő Ωμέγα Жёлтый שלום سلام 0-9 € ∑ ✓ \U0001D538 \U0001F643");
     const QList<quint32> glyphs = original.glyphIndexesForString(text);
+    ASSERT_FALSE(glyphs.contains(0u));
     ASSERT_EQ(copy.glyphIndexesForString(text), glyphs);
     EXPECT_EQ(copy.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics),
               original.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics));
