@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -168,7 +169,19 @@ QByteArray renamed(const QByteArray &name, const QString &family)
             continue;
         records[{u16(name, at), u16(name, at + 2), language, id}] = name.mid(from, length);
     }
-    constexpr quint16 kWindows = 3, kUnicodeBmp = 1, kEnglish = 0x409;
+    constexpr quint16 kMac = 1, kWindows = 3, kUnicodeBmp = 1, kEnglish = 0x409;
+    // Every PDF carries this table in its font subset; texts the Windows records hold too (the
+    // licence, many kilobytes) are kept there only.
+    std::set<quint16> windowsIds;
+    for (const auto &record : records) {
+        if (std::get<0>(record.first) == kWindows)
+            windowsIds.insert(std::get<3>(record.first));
+    }
+    for (auto it = records.begin(); it != records.end();) {
+        const bool twice =
+            std::get<0>(it->first) == kMac && windowsIds.count(std::get<3>(it->first));
+        it = twice ? records.erase(it) : std::next(it);
+    }
     records[{kWindows, kUnicodeBmp, kEnglish, 1}] = utf16be(family);
     records[{kWindows, kUnicodeBmp, kEnglish, 3}] = utf16be(family);
     records[{kWindows, kUnicodeBmp, kEnglish, 4}] = utf16be(family);
