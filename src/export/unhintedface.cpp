@@ -231,7 +231,7 @@ QByteArray withDirectLookUp(const QByteArray &cmap)
             const quint32 first = u32(cmap, group);
             const quint32 last = u32(cmap, group + 4);
             const quint32 glyph = u32(cmap, group + 8);
-            if (last < first || last >= kMaxChars || glyph + (last - first) > 0xFFFF)
+            if (last < first || last >= kMaxChars || quint64(glyph) + (last - first) > 0xFFFF)
                 return cmap;
             if (quint32(glyphs.size()) < 2 * (last + 1))
                 glyphs.resize(2 * (last + 1), '\0');
