@@ -2,10 +2,12 @@
 #include "uitestdata.h"
 #include "windowprobe.h"
 
+#include "fixtures/smsdbwriter.h"
 #include "frame/appdirs.h"
 #include "model/msgfunctions.h"
 #include "model/msgmessage.h"
 #include "ui/absdbitemnode.h"
+#include "ui/chatsessionitemnode.h"
 #include "ui/desktopcontroller.h"
 #include "ui/itemmodelmain.h"
 #include "ui/itemmodelsms.h"
@@ -21,6 +23,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+
+#include <functional>
 
 namespace {
 
@@ -192,4 +196,137 @@ TEST(SourceLoad, APhonesChatChosenBeforeItsMessagesAreReadIsShownOnceTheyAre)
     EXPECT_EQ(current->parent, phone);
     EXPECT_EQ(shownTexts(window),
               QStringList({QStringLiteral("hello alice"), QStringLiteral("alice again")}));
+}
+
+namespace {
+
+// A local database "big" of count messages in three chats: enough that its list fills in
+// several steps. Returns its folder.
+QString writeBigLocalDb(int count)
+{
+    const QString folder = g_localDbDir().filePath(QStringLiteral("big"));
+    SmsDbWriter writer{QDir(folder), SmsDbWriter::Layout::Extended};
+    writer.addBulk(count, 3);
+    writer.close();
+    return folder;
+}
+
+// What a user leaving the list of all while it fills does, on its first rows.
+using MidFill = std::function<void(MainWindow &, _AbsDBItemNode *big)>;
+
+// Chooses "big" and does midFill when its first rows have come; returns how many rows there were.
+qsizetype chooseAndLeaveMidFill(MainWindow &window, _AbsDBItemNode *big, const MidFill &midFill)
+{
+    qsizetype rows = 0;
+    const QMetaObject::Connection watch =
+        QObject::connect(&window.display().loader(), &SourceLoader::rowsLoaded, &window,
+                         [&](_AbsDBItemNode *, const MsgData &, const QList<_MsgMessage *> &batch) {
+                             if (rows == 0)
+                                 midFill(window, big);
+                             rows += batch.size();
+                         });
+    click(window, big);
+    EXPECT_TRUE(settles(window));
+    QObject::disconnect(watch);
+    return rows;
+}
+
+} // namespace
+
+TEST(SourceLoad, AllFillsInListOrderWhileItIsReadAndEndsWhole)
+{
+    const ScopedDataFolder data;
+    const QString folder = writeBigLocalDb(3000);
+    MainWindow window;
+    _AbsDBItemNode *big = localDb(window, 0);
+    QList<_MsgMessage *> arrived;
+    int batches = 0;
+    QObject::connect(&window.display().loader(), &SourceLoader::rowsLoaded, &window,
+                     [&](_AbsDBItemNode *, const MsgData &, const QList<_MsgMessage *> &rows) {
+                         ++batches;
+                         arrived += rows;
+                         // Shown at once, the rest still loading.
+                         EXPECT_EQ(window.smsModel()->messages(), arrived);
+                         EXPECT_EQ(countText(window), QStringLiteral("Loading messages..."));
+                         EXPECT_FALSE(big->messagesLoaded);
+                     });
+
+    click(window, big);
+    ASSERT_TRUE(settles(window));
+    // At least once before the load landed (more when the list took them apart).
+    EXPECT_GT(batches, 0);
+    EXPECT_EQ(shownTexts(window), textsReadInPlace(folder));
+    // The rows shown while filling stayed: the list went on from them.
+    EXPECT_EQ(window.smsModel()->messages().mid(0, arrived.size()), arrived);
+    EXPECT_EQ(countText(window), QStringLiteral("Messages: 3000"));
+}
+
+TEST(SourceLoad, LeavingAllWhileItFillsDropsTheRest)
+{
+    const ScopedDataFolder data;
+    writeBigLocalDb(3000);
+    g_writeSampleLocalDb(QStringLiteral("other"));
+    MainWindow window;
+    _AbsDBItemNode *big = localDb(window, 0);
+    ASSERT_EQ(big->title, QStringLiteral("big"));
+
+    EXPECT_GT(chooseAndLeaveMidFill(
+                  window, big,
+                  [](MainWindow &w, _AbsDBItemNode *) {
+                      w.findChild<QPushButton *>(QStringLiteral("btnCancelLoading"))->click();
+                  }),
+              0);
+    EXPECT_FALSE(big->messagesLoaded);
+    EXPECT_EQ(window.smsModel()->rowCount(), 0);
+    EXPECT_EQ(countText(window), QStringLiteral("Messages: 0"));
+
+    // Another source, shown from memory, chosen while all of big fills.
+    select(window, localDb(window, 1));
+    select(window, window.treeModel()->localDbRoot());
+    EXPECT_GT(chooseAndLeaveMidFill(
+                  window, big, [](MainWindow &w, _AbsDBItemNode *) { click(w, localDb(w, 1)); }),
+              0);
+    EXPECT_FALSE(big->messagesLoaded);
+    EXPECT_EQ(shownTexts(window),
+              QStringList({QStringLiteral("hello alice"), QStringLiteral("bob says hi"),
+                           QStringLiteral("alice again"), QStringLiteral("bye bob")}));
+}
+
+TEST(SourceLoad, AChatChosenWhileAllFillsIsShownAloneAndAllComesBackFilled)
+{
+    const ScopedDataFolder data;
+    const QString folder = writeBigLocalDb(3000);
+    MainWindow window;
+    _AbsDBItemNode *big = localDb(window, 0);
+    AbsTreeItemModel::_ItemNode *chat = nullptr;
+    qsizetype arrived = 0;
+    QObject::connect(&window.display().loader(), &SourceLoader::rowsLoaded, &window,
+                     [&](_AbsDBItemNode *, const MsgData &, const QList<_MsgMessage *> &rows) {
+                         const bool first = arrived == 0;
+                         arrived += rows.size();
+                         if (!first) {
+                             // Rows that follow go to all, not to the chat shown.
+                             EXPECT_EQ(window.smsModel()->rowCount(), chat ? 0 : arrived);
+                             return;
+                         }
+                         click(window, big->child(0));
+                         EXPECT_EQ(window.smsModel()->rowCount(), 0);
+                         // Back to all: the rows read so far, at once.
+                         click(window, big);
+                         EXPECT_EQ(window.smsModel()->rowCount(), arrived);
+                         chat = big->child(1);
+                         click(window, chat);
+                     });
+
+    click(window, big);
+    ASSERT_TRUE(settles(window));
+    ASSERT_NE(chat, nullptr);
+    const auto *current = static_cast<_ChatSessionItemNode *>(window.display().currentNode());
+    ASSERT_NE(current, nullptr);
+    EXPECT_EQ(current->parent, big);
+    const QList<_MsgMessage *> shown = window.smsModel()->messages();
+    EXPECT_EQ(shown.size(), current->merge.messages().size());
+    EXPECT_GT(shown.size(), 0);
+    for (const _MsgMessage *message : shown)
+        EXPECT_EQ(message->chat, current->firstChat());
 }
