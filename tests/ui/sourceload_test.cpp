@@ -4,7 +4,10 @@
 
 #include "fixtures/smsdbwriter.h"
 #include "frame/appdirs.h"
+#include "model/msgattachment.h"
+#include "model/msgchat.h"
 #include "model/msgfunctions.h"
+#include "model/msghandle.h"
 #include "model/msgmessage.h"
 #include "ui/absdbitemnode.h"
 #include "ui/chatsessionitemnode.h"
@@ -24,6 +27,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -329,4 +333,115 @@ TEST(SourceLoad, AChatChosenWhileAllFillsIsShownAloneAndAllComesBackFilled)
     EXPECT_GT(shown.size(), 0);
     for (const _MsgMessage *message : shown)
         EXPECT_EQ(message->chat, current->firstChat());
+}
+
+namespace {
+
+QString rowidOf(const _MsgMessage *message)
+{
+    return message ? QString::number(message->rowid) : QStringLiteral("-");
+}
+
+// Every link of data's records, one line a record, in row id order.
+QStringList linksOf(const MsgData &data)
+{
+    QStringList lines;
+    QList<_MsgChat *> chats = data.chats();
+    std::sort(chats.begin(), chats.end(), [](auto *a, auto *b) { return a->rowid < b->rowid; });
+    for (const _MsgChat *chat : std::as_const(chats)) {
+        QStringList messages;
+        for (const _MsgMessage *message : chat->messageMap)
+            messages << rowidOf(message);
+        messages.sort();
+        lines << QStringLiteral("chat %1 %2 last %3: %4")
+                     .arg(chat->rowid)
+                     .arg(chat->chat_identifier)
+                     .arg(chat->last)
+                     .arg(messages.join(QLatin1Char(' ')));
+    }
+    QList<_MsgMessage *> messages = data.messages();
+    std::sort(messages.begin(), messages.end(),
+              [](auto *a, auto *b) { return a->rowid < b->rowid; });
+    for (const _MsgMessage *message : std::as_const(messages)) {
+        QStringList reactions;
+        for (const _MsgMessage *reaction : message->reactions)
+            reactions << rowidOf(reaction);
+        QStringList attachments;
+        for (const _MsgAttachment *attachment : message->attachments())
+            attachments << QString::number(attachment->rowid) + attachment->filename;
+        lines << QStringLiteral("message %1 in %2 from %3 alone %4 reactions %5 to %6 reply to %7 "
+                                "attachments %8")
+                     .arg(rowidOf(message), message->chat->chat_identifier,
+                          message->handle ? message->handle->id : QStringLiteral("-"))
+                     .arg(message->isShownAlone())
+                     .arg(reactions.join(QLatin1Char(' ')), rowidOf(message->reactionTarget),
+                          rowidOf(message->replyTarget), attachments.join(QLatin1Char(' ')));
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST(SourceLoad, RecordsReadInListOrderAreLinkedAsAWholeReadLinksThem)
+{
+    const ScopedDataFolder data;
+    const QString folder = g_localDbDir().filePath(QStringLiteral("linked"));
+    {
+        SmsDbWriter w{QDir(folder), SmsDbWriter::Layout::Extended};
+        for (const char *column :
+             {"associated_message_guid text", "associated_message_type integer",
+              "thread_originator_guid text"})
+            w.exec(QStringLiteral("alter table message add column %1").arg(QLatin1String(column)));
+        const qint64 anna = w.addHandle(QStringLiteral("+15551230001"));
+        const qint64 ben = w.addHandle(QStringLiteral("+15551230002"));
+        const qint64 annaChat = w.addChat(anna);
+        const qint64 benChat = w.addChat(ben);
+        const auto add = [&w](qint64 chat, int date, qint64 from, const char *guid) {
+            SmsDbWriter::Message m;
+            m.text = QStringLiteral("at %1").arg(date);
+            m.date = date;
+            m.handle = from;
+            m.fromMe = from == 0;
+            m.guid = QLatin1String(guid);
+            return w.addMessage(chat, m);
+        };
+        add(annaChat, 500, anna, "A1");
+        add(benChat, 100, ben, "");
+        // One message in both chats, with an attachment.
+        const qint64 shared = add(benChat, 300, ben, "");
+        w.exec(QStringLiteral("insert into chat_message_join values (%1, %2)")
+                   .arg(annaChat)
+                   .arg(shared));
+        w.addAttachment(shared, QStringLiteral("~/Library/SMS/Attachments/s.jpg"),
+                        QStringLiteral("image/jpeg"));
+        // Reactions to A1 from the other chat, one taken back; a reply to it; a reaction whose
+        // target is missing.
+        const auto react = [&w](qint64 rowid, const char *target, int type) {
+            w.exec(QStringLiteral("update message set associated_message_guid = 'p:0/%1', "
+                                  "associated_message_type = %2 where rowid = %3")
+                       .arg(QLatin1String(target))
+                       .arg(type)
+                       .arg(rowid));
+        };
+        react(add(benChat, 510, ben, ""), "A1", 2000);
+        react(add(benChat, 520, ben, ""), "A1", 3000);
+        react(add(annaChat, 530, 0, ""), "GONE", 2001);
+        w.exec(QStringLiteral("update message set thread_originator_guid = 'A1' where rowid = %1")
+                   .arg(add(benChat, 600, 0, "")));
+        w.close();
+    }
+    MsgData whole;
+    DesktopController::localSource(folder)->messages(whole, 0);
+    MainWindow window;
+    _AbsDBItemNode *db = localDb(window, 0);
+
+    click(window, db);
+    ASSERT_TRUE(settles(window));
+    ASSERT_TRUE(db->messagesLoaded);
+    const QStringList expected = linksOf(whole);
+    EXPECT_EQ(linksOf(db->data), expected);
+    // The fixture holds what the comparison is about.
+    const QString all = expected.join(QLatin1Char('\n'));
+    for (const char *piece : {"last 530: 1 3 6", "reactions 4 5 to", "reply to 1 ", "s.jpg"})
+        EXPECT_TRUE(all.contains(QLatin1String(piece))) << piece;
 }
