@@ -23,6 +23,8 @@
 #include <QLabel>
 #include <QPersistentModelIndex>
 
+#include <utility>
+
 namespace {
 
 constexpr int kChatNameMaxLength = 25;
@@ -168,9 +170,21 @@ void SourceDisplay::present(const QList<_MsgMessage *> &oldestFirst, _MsgChat *c
 
 void SourceDisplay::showFilled()
 {
-    m_views.list.loadSMS(m_filled);
+    // The list holds the rows from here on.
+    m_views.list.loadSMS(std::exchange(m_filled, {}));
     m_listFilled = true;
     m_views.chatName.setText(chatLabel(nullptr));
+}
+
+QList<_MsgMessage *> SourceDisplay::listInOrder() const
+{
+    QList<_MsgMessage *> rows = m_views.list.messages();
+    // The user may have sorted the list by another column meanwhile.
+    const QHeaderView *header = m_views.listView.header();
+    if (header->sortIndicatorSection() != ItemModelSms::ColDate ||
+        header->sortIndicatorOrder() != Qt::AscendingOrder)
+        g_sortMessages(rows, Qt::AscendingOrder);
+    return rows;
 }
 
 void SourceDisplay::letGoOfFill()
@@ -199,16 +213,20 @@ void SourceDisplay::onRowsLoaded(_AbsDBItemNode *source, const MsgData &data,
         m_fillOf = data;
         m_filled.clear();
     }
-    m_filled += rows;
-    if (m_listFilled)
+    if (m_listFilled) {
         m_views.list.appendSMS(rows);
-    else if (currentNode() == source)
+        return;
+    }
+    m_filled += rows;
+    if (currentNode() == source)
         showFilled();
 }
 
 void SourceDisplay::reset()
 {
     m_currentChat = nullptr;
+    if (m_listFilled)
+        m_filled = listInOrder();
     m_views.list.clear();
     m_listFilled = false;
     letGoOfFill();
@@ -330,21 +348,27 @@ void SourceDisplay::onLoaded(_AbsDBItemNode *source, const MsgData &data,
                                ? static_cast<_ChatSessionItemNode *>(current)->firstChat()
                                : nullptr;
     const QString chatId = chat ? chat->chat_identifier : QString();
-    // The rows the list shows already, when it was filled as they were read; their records are
-    // those of data.
-    const qsizetype filled =
-        m_listFilled && m_fillSource == source && m_views.list.rowCount() == m_filled.size()
-            ? m_filled.size()
-            : -1;
+    // The rows before shown: in the list (which goes on from them) or kept for it.
+    const bool inList = m_listFilled && m_fillSource == source;
+    QList<_MsgMessage *> all;
+    if (inList) {
+        m_views.list.appendSMS(shown);
+        all = listInOrder();
+    } else if (m_fillSource == source) {
+        all = std::exchange(m_filled, {});
+        all += shown;
+    } else {
+        all = shown;
+    }
     m_listFilled = false;
     m_fillSource = nullptr;
     m_fillOf = MsgData();
-    m_filled.clear();
+    m_filled = {};
     // Set first: swapping the nodes moves the tree's selection, and a source shown meanwhile
     // must not start loading again.
     source->messagesLoaded = true;
     adopt(source, data, nodes);
-    m_all = shown;
+    m_all = all;
     m_allOf = data;
     m_allSource = source;
     m_allCount = data.p()->messages.size();
@@ -352,8 +376,7 @@ void SourceDisplay::onLoaded(_AbsDBItemNode *source, const MsgData &data,
         expandLater(source);
         if (source->type == ITEMNODE_LOCALDB && source->childCount() == 0) {
             reset();
-        } else if (filled >= 0 && m_views.list.rowCount() == filled) {
-            m_views.list.appendSMS(m_all.mid(filled));
+        } else if (inList && m_views.list.rowCount() == m_all.size()) {
             present(m_all, nullptr);
         } else {
             showSorted(m_all, nullptr);

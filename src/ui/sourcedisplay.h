@@ -81,6 +81,8 @@ private:
     void present(const QList<_MsgMessage *> &oldestFirst, _MsgChat *chat);
     // The rows of the loading source so far, in the list.
     void showFilled();
+    // The list's rows, oldest first.
+    QList<_MsgMessage *> listInOrder() const;
     // Drops the rows of a load that no longer runs.
     void letGoOfFill();
     void onRowsLoaded(_AbsDBItemNode *source, const MsgData &data,
@@ -104,8 +106,8 @@ private:
     QList<_MsgMessage *> m_all;
     const _AbsDBItemNode *m_allSource = nullptr;
     qsizetype m_allCount = 0;
-    // The rows of the source loading now, as far as they have come, and the records holding
-    // them; the list shows them while that source is chosen (m_listFilled).
+    // The source loading now, the records holding the rows of its list of all that have come,
+    // and those rows while the list does not hold them (m_listFilled: it does).
     const _AbsDBItemNode *m_fillSource = nullptr;
     MsgData m_fillOf;
     QList<_MsgMessage *> m_filled;

@@ -41,8 +41,8 @@ Q_SIGNALS:
     // The next rows of the whole source's list, oldest first, finished and never written by the
     // load after; data holds their records (whoever shows them keeps a copy of it meanwhile).
     void rowsLoaded(_AbsDBItemNode *source, const MsgData &data, const QList<_MsgMessage *> &rows);
-    // shown: the messages the list shows for the whole source, oldest first; it starts with the
-    // rows loaded before.
+    // shown: the messages the list shows for the whole source, oldest first, after the rows
+    // loaded before (all of them when there were none).
     void loaded(_AbsDBItemNode *source, const MsgData &data, const QList<_MsgMessage *> &shown,
                 ItemModelMain::ChatNodes *nodes);
     void failed(_AbsDBItemNode *source, const QString &error);

@@ -131,7 +131,7 @@ void SourceLoadWorker::read()
     QList<_MsgMessage *> shown;
     if (auto *inOrder = dynamic_cast<IOS6MessageDb *>(m_db.data())) {
         readInOrder(*inOrder, newest, data, shown);
-        qCInfo(lcUi).nospace() << shown.size() << " messages read in list order in "
+        qCInfo(lcUi).nospace() << m_handedOver + shown.size() << " messages read in list order in "
                                << clock.elapsed() << " ms (" << threadCpuMs() - cpuAtStart
                                << " ms of processor)";
     } else {
@@ -153,7 +153,7 @@ void SourceLoadWorker::read()
 }
 
 void SourceLoadWorker::readInOrder(IOS6MessageDb &db, const QHash<qint64, int> &newest,
-                                   MsgData &data, QList<_MsgMessage *> &shown)
+                                   MsgData &data, QList<_MsgMessage *> &rest)
 {
     IOS6MessageStream stream(db, data);
     stream.prepare();
@@ -166,26 +166,25 @@ void SourceLoadWorker::readInOrder(IOS6MessageDb &db, const QHash<qint64, int> &
 
     // Each row is made a record of data as a load makes it, then handed over: it is finished
     // by then (its reactions, whose targets all come before them here, and its attachments).
-    shown.reserve(stream.messageCount());
     QList<_MsgMessage *> rows;
     bool anyReply = false;
     stream.visit([&](_MsgMessage &msg) {
         // A reaction shown alone is a record of data already; any other row is a new one.
-        _MsgMessage *kept = __MsgData::insertOrGet(d.messages, msg.rowid, [&msg] {
-            return std::make_unique<_MsgMessage>(std::move(msg));
-        });
+        _MsgMessage *kept = __MsgData::insertOrGet(
+            d.messages, msg.rowid, [&msg] { return std::make_unique<_MsgMessage>(std::move(msg)); });
         for (_MsgMessage *reaction : std::as_const(kept->reactions))
             reaction->reactionTarget = kept;
         kept->chat->messageMap.insertRowId(kept->rowid, kept);
         anyReply = anyReply || !kept->thread_originator_guid().isEmpty();
-        shown.append(kept);
         rows.append(kept);
         if (rows.size() % kRowsBetweenChecks == 0) {
             progress().throwIfCancelled();
-            handOver(data, rows, false);
+            handOver(data, rows);
         }
     });
-    handOver(data, rows, true);
+    // The last rows land with the load: handed over now, the list would lay out all its rows
+    // just before the landing does.
+    rest = std::move(rows);
     stream.visitLinkedReactions([&](_MsgMessage &reaction) {
         reaction.chat->messageMap.insertRowId(reaction.rowid, &reaction);
         anyReply = anyReply || !reaction.thread_originator_guid().isEmpty();
@@ -199,13 +198,11 @@ void SourceLoadWorker::readInOrder(IOS6MessageDb &db, const QHash<qint64, int> &
     progress().throwIfCancelled();
 }
 
-void SourceLoadWorker::handOver(const MsgData &data, QList<_MsgMessage *> &rows, bool last)
+void SourceLoadWorker::handOver(const MsgData &data, QList<_MsgMessage *> &rows)
 {
-    if (rows.isEmpty())
-        return;
     // Each hand-over makes the list lay out all its rows again: the batches double, so that all
     // of them together cost about two lay-outs of the whole list.
-    if (!last && rows.size() < std::max(kFirstRows, m_handedOver))
+    if (rows.size() < std::max(kFirstRows, m_handedOver))
         return;
     if (m_handedOver == 0)
         qCInfo(lcUi) << "first rows handed over after" << m_sinceStart.elapsed() << "ms";
@@ -214,10 +211,14 @@ void SourceLoadWorker::handOver(const MsgData &data, QList<_MsgMessage *> &rows,
     {
         const QMutexLocker lock(&m_rowsLock);
         waiting = !m_rows.isEmpty();
-        m_rows += rows;
+        if (waiting)
+            m_rows += rows;
+        else
+            m_rows = std::move(rows);
         m_rowsHolder = data;
     }
-    rows.clear();
+    rows = QList<_MsgMessage *>();
+    rows.reserve(m_handedOver);
     if (!waiting)
         Q_EMIT rowsRead();
 }

@@ -31,7 +31,7 @@ public:
     // The chats alone; ready when chatsListed() is emitted, never written after.
     const MsgData &chats() const { return m_chats; }
     // Ready once the thread has finished with success: the records, and the messages the list
-    // shows (reactions left out), oldest first.
+    // shows (reactions left out), oldest first, but for the rows handed over by takeRows().
     const MsgData &data() const { return m_data; }
     const QList<_MsgMessage *> &shown() const { return m_shown; }
     // The chat nodes of chats() (once chatsListed() is emitted) and of data() (once finished),
@@ -39,7 +39,7 @@ public:
     ItemModelMain::ChatNodes &listedNodes() { return m_listedNodes; }
     ItemModelMain::ChatNodes &loadedNodes() { return m_loadedNodes; }
     // The rows read since the last call, in list order, and into holder the records holding them
-    // (which become data()). shown() starts with all the rows handed over this way.
+    // (which become data()). shown() follows on from the last rows handed over this way.
     QList<_MsgMessage *> takeRows(MsgData &holder);
     // Once finished: the replies and the messages they answer, for the GUI thread to link, since
     // the replies may already be shown.
@@ -59,11 +59,11 @@ protected:
 private:
     void read();
     // The messages of a database read in list order into data, the rows handed over as they come.
-    // newest: each chat's newest date by its row id.
+    // newest: each chat's newest date by its row id. rest: the rows not handed over.
     void readInOrder(IOS6MessageDb &db, const QHash<qint64, int> &newest, MsgData &data,
-                     QList<_MsgMessage *> &shown);
-    // Rows to hand over, when enough have gathered since the last time (or last is true).
-    void handOver(const MsgData &data, QList<_MsgMessage *> &rows, bool last);
+                     QList<_MsgMessage *> &rest);
+    // Hands rows over when enough have gathered since the last time.
+    void handOver(const MsgData &data, QList<_MsgMessage *> &rows);
     void findReplyTargets(const MsgData &data);
 
     const QSharedPointer<AbsMessageDb> m_db;
