@@ -155,9 +155,13 @@ void SourceLoadWorker::read()
 void SourceLoadWorker::readInOrder(IOS6MessageDb &db, const QHash<qint64, int> &newest,
                                    MsgData &data, QList<_MsgMessage *> &rest)
 {
+    const qint64 cpuAtStart = threadCpuMs();
     IOS6MessageStream stream(db, data);
     stream.prepare();
     progress().throwIfCancelled();
+    qCInfo(lcUi).nospace() << "list order of " << stream.messageCount()
+                           << " messages prepared after " << m_sinceStart.elapsed() << " ms ("
+                           << threadCpuMs() - cpuAtStart << " ms of processor)";
     if (const auto *copy = dynamic_cast<const PhoneCopyMessageDb *>(&db))
         copy->restoreAttachmentPaths(data);
     __MsgData &d = *data.p();
@@ -170,8 +174,9 @@ void SourceLoadWorker::readInOrder(IOS6MessageDb &db, const QHash<qint64, int> &
     bool anyReply = false;
     stream.visit([&](_MsgMessage &msg) {
         // A reaction shown alone is a record of data already; any other row is a new one.
-        _MsgMessage *kept = __MsgData::insertOrGet(
-            d.messages, msg.rowid, [&msg] { return std::make_unique<_MsgMessage>(std::move(msg)); });
+        _MsgMessage *kept = __MsgData::insertOrGet(d.messages, msg.rowid, [&msg] {
+            return std::make_unique<_MsgMessage>(std::move(msg));
+        });
         for (_MsgMessage *reaction : std::as_const(kept->reactions))
             reaction->reactionTarget = kept;
         kept->chat->messageMap.insertRowId(kept->rowid, kept);
