@@ -182,8 +182,8 @@ int main(int argc, char **argv)
         return 1;
     report("  every message of all listed", step.elapsed(), "(for reference)");
     reportFreeze("  longest freeze meanwhile", freeze, "<= 100");
-    std::printf("  (%d chats, %d messages listed; peak memory so far %lld MB)\n",
-                db->childCount(), window.smsModel()->rowCount(), peakMemoryMb());
+    std::printf("  (%d chats, %d messages listed; peak memory so far %lld MB)\n", db->childCount(),
+                window.smsModel()->rowCount(), peakMemoryMb());
 
     // Marking the matches of the whole list repaints it; nothing may be laid out again.
     auto *box = window.findChild<QLineEdit *>(QStringLiteral("txtSMSKeyword"));
