@@ -92,8 +92,12 @@ void SourceLoader::onChatsListed(Job *job)
 
 void SourceLoader::onRowsRead(Job *job)
 {
-    if (job != m_current.get())
-        return;
+    if (job == m_current.get())
+        deliverRows(job);
+}
+
+void SourceLoader::deliverRows(Job *job)
+{
     MsgData holder;
     const QList<_MsgMessage *> rows = job->worker.takeRows(holder);
     if (!rows.isEmpty())
@@ -116,6 +120,8 @@ void SourceLoader::onFinished(Job *job)
         qCInfo(lcUi) << "loaded" << done->source->title << "in" << done->clock.elapsed() << "ms";
         for (const auto &[reply, target] : done->worker.replyLinks())
             reply->replyTarget = target;
+        // Rows handed over but not yet taken (finish() lands a load before their turn comes).
+        deliverRows(done.get());
         Q_EMIT loaded(done->source, done->worker.data(), done->worker.shown(),
                       &done->worker.loadedNodes());
     } else if (!done->progress.error().isEmpty()) {

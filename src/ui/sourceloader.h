@@ -54,6 +54,8 @@ private:
 
     void onChatsListed(Job *job);
     void onRowsRead(Job *job);
+    // Sends the rows the job's worker handed over since the last time, if any.
+    void deliverRows(Job *job);
     void onFinished(Job *job);
 
     std::unique_ptr<Job> m_current;

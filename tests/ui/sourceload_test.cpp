@@ -445,3 +445,19 @@ TEST(SourceLoad, RecordsReadInListOrderAreLinkedAsAWholeReadLinksThem)
     for (const char *piece : {"last 530: 1 3 6", "reactions 4 5 to", "reply to 1 ", "s.jpg"})
         EXPECT_TRUE(all.contains(QLatin1String(piece))) << piece;
 }
+
+TEST(SourceLoad, AllMessagesAskedForWhileAllFillsLandTheLoadWithEveryRow)
+{
+    const ScopedDataFolder data;
+    const QString folder = writeBigLocalDb(3000);
+    MainWindow window;
+    _AbsDBItemNode *big = localDb(window, 0);
+
+    // What an export or a deletion does first: it waits for the whole source.
+    qsizetype all = 0;
+    chooseAndLeaveMidFill(window, big, [&all](MainWindow &w, _AbsDBItemNode *source) {
+        all = w.display().allMessages(source).size();
+    });
+    EXPECT_EQ(all, 3000);
+    EXPECT_EQ(shownTexts(window), textsReadInPlace(folder));
+}
