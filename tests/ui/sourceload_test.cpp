@@ -294,6 +294,11 @@ TEST(SourceLoad, LeavingAllWhileItFillsDropsTheRest)
     EXPECT_EQ(shownTexts(window),
               QStringList({QStringLiteral("hello alice"), QStringLiteral("bob says hi"),
                            QStringLiteral("alice again"), QStringLiteral("bye bob")}));
+
+    // Nothing of the reads cut short stands in the way of the next.
+    select(window, big);
+    EXPECT_TRUE(big->messagesLoaded);
+    EXPECT_EQ(window.smsModel()->rowCount(), 3000);
 }
 
 TEST(SourceLoad, AChatChosenWhileAllFillsIsShownAloneAndAllComesBackFilled)
