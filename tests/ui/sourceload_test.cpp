@@ -215,26 +215,6 @@ QString writeBigLocalDb(int count)
     return folder;
 }
 
-// What a user leaving the list of all while it fills does, on its first rows.
-using MidFill = std::function<void(MainWindow &, _AbsDBItemNode *big)>;
-
-// Chooses "big" and does midFill when its first rows have come; returns how many rows there were.
-qsizetype chooseAndLeaveMidFill(MainWindow &window, _AbsDBItemNode *big, const MidFill &midFill)
-{
-    qsizetype rows = 0;
-    const QMetaObject::Connection watch =
-        QObject::connect(&window.display().loader(), &SourceLoader::rowsLoaded, &window,
-                         [&](_AbsDBItemNode *, const MsgData &, const QList<_MsgMessage *> &batch) {
-                             if (rows == 0)
-                                 midFill(window, big);
-                             rows += batch.size();
-                         });
-    click(window, big);
-    EXPECT_TRUE(settles(window));
-    QObject::disconnect(watch);
-    return rows;
-}
-
 } // namespace
 
 TEST(SourceLoad, AllFillsInListOrderWhileItIsReadAndEndsWhole)
@@ -263,42 +243,6 @@ TEST(SourceLoad, AllFillsInListOrderWhileItIsReadAndEndsWhole)
     // The rows shown while filling stayed: the list went on from them.
     EXPECT_EQ(window.smsModel()->messages().mid(0, arrived.size()), arrived);
     EXPECT_EQ(countText(window), QStringLiteral("Messages: 3000"));
-}
-
-TEST(SourceLoad, LeavingAllWhileItFillsDropsTheRest)
-{
-    const ScopedDataFolder data;
-    writeBigLocalDb(3000);
-    g_writeSampleLocalDb(QStringLiteral("other"));
-    MainWindow window;
-    _AbsDBItemNode *big = localDb(window, 0);
-    ASSERT_EQ(big->title, QStringLiteral("big"));
-
-    EXPECT_GT(chooseAndLeaveMidFill(
-                  window, big,
-                  [](MainWindow &w, _AbsDBItemNode *) {
-                      w.findChild<QPushButton *>(QStringLiteral("btnCancelLoading"))->click();
-                  }),
-              0);
-    EXPECT_FALSE(big->messagesLoaded);
-    EXPECT_EQ(window.smsModel()->rowCount(), 0);
-    EXPECT_EQ(countText(window), QStringLiteral("Messages: 0"));
-
-    // Another source, shown from memory, chosen while all of big fills.
-    select(window, localDb(window, 1));
-    select(window, window.treeModel()->localDbRoot());
-    EXPECT_GT(chooseAndLeaveMidFill(
-                  window, big, [](MainWindow &w, _AbsDBItemNode *) { click(w, localDb(w, 1)); }),
-              0);
-    EXPECT_FALSE(big->messagesLoaded);
-    EXPECT_EQ(shownTexts(window),
-              QStringList({QStringLiteral("hello alice"), QStringLiteral("bob says hi"),
-                           QStringLiteral("alice again"), QStringLiteral("bye bob")}));
-
-    // Nothing of the reads cut short stands in the way of the next.
-    select(window, big);
-    EXPECT_TRUE(big->messagesLoaded);
-    EXPECT_EQ(window.smsModel()->rowCount(), 3000);
 }
 
 TEST(SourceLoad, AChatChosenWhileAllFillsIsShownAloneAndAllComesBackFilled)
@@ -451,18 +395,63 @@ TEST(SourceLoad, RecordsReadInListOrderAreLinkedAsAWholeReadLinksThem)
         EXPECT_TRUE(all.contains(QLatin1String(piece))) << piece;
 }
 
-TEST(SourceLoad, AllMessagesAskedForWhileAllFillsLandTheLoadWithEveryRow)
+namespace {
+
+// What the user does on the first rows of "big" while its list of all fills, and what the list
+// then shows once nothing loads any more.
+struct MidFillCase
+{
+    const char *name;
+    std::function<void(MainWindow &, _AbsDBItemNode *big)> act;
+    bool bigLoaded;
+    int rows;
+};
+
+class SourceLoadMidFill : public testing::TestWithParam<MidFillCase>
+{};
+
+TEST_P(SourceLoadMidFill, LeavesNothingHalfDone)
 {
     const ScopedDataFolder data;
-    const QString folder = writeBigLocalDb(3000);
+    writeBigLocalDb(3000);
+    g_writeSampleLocalDb(QStringLiteral("other"));
     MainWindow window;
     _AbsDBItemNode *big = localDb(window, 0);
-
-    // What an export or a deletion does first: it waits for the whole source.
-    qsizetype all = 0;
-    chooseAndLeaveMidFill(window, big, [&all](MainWindow &w, _AbsDBItemNode *source) {
-        all = w.display().allMessages(source).size();
+    bool acted = false;
+    QObject::connect(&window.display().loader(), &SourceLoader::rowsLoaded, &window, [&] {
+        if (!std::exchange(acted, true))
+            GetParam().act(window, big);
     });
-    EXPECT_EQ(all, 3000);
-    EXPECT_EQ(shownTexts(window), textsReadInPlace(folder));
+
+    click(window, big);
+    ASSERT_TRUE(settles(window));
+    ASSERT_TRUE(acted);
+    EXPECT_EQ(big->messagesLoaded, GetParam().bigLoaded);
+    EXPECT_EQ(window.smsModel()->rowCount(), GetParam().rows);
+
+    // Nothing of a read cut short stands in the way of the next.
+    select(window, localDb(window, 1));
+    select(window, big);
+    EXPECT_TRUE(big->messagesLoaded);
+    EXPECT_EQ(window.smsModel()->rowCount(), 3000);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    SourceLoad, SourceLoadMidFill,
+    testing::Values(
+        MidFillCase{"Cancelled",
+                    [](MainWindow &w, _AbsDBItemNode *) {
+                        w.findChild<QPushButton *>(QStringLiteral("btnCancelLoading"))->click();
+                    },
+                    false, 0},
+        MidFillCase{"AnotherSourceChosen",
+                    [](MainWindow &w, _AbsDBItemNode *) { click(w, localDb(w, 1)); }, false, 4},
+        // What an export or a deletion does first: it waits for the whole source.
+        MidFillCase{"AllMessagesAskedFor",
+                    [](MainWindow &w, _AbsDBItemNode *big) {
+                        EXPECT_EQ(w.display().allMessages(big).size(), 3000);
+                    },
+                    true, 3000}),
+    [](const testing::TestParamInfo<MidFillCase> &info) { return std::string(info.param.name); });
+
+} // namespace
