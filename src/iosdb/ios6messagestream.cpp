@@ -106,7 +106,10 @@ void IOS6MessageStream::prepare()
     m_db.openCheck();
     // Rows added or deleted by another program meanwhile would not match what was counted.
     m_db.executeThrow("begin");
-    m_db.chatsUndated(m_data);
+    if (m_chatDates)
+        m_db.chats(m_data);
+    else
+        m_db.chatsUndated(m_data);
     m_rows = std::make_unique<RowReader>(m_db);
     readEntries();
     readAttachments();
@@ -120,6 +123,35 @@ void IOS6MessageStream::prepare()
     g_sortInMessageOrder(m_entries.begin(), m_entries.end(), [](const Entry &entry) {
         return MsgOrderKey{entry.date, entry.rowid, entry.rowid};
     });
+}
+
+QList<const _MsgChat *> IOS6MessageStream::listedChats() const
+{
+    QSet<const _MsgChat *> seen;
+    QList<const _MsgChat *> chats;
+    for (const Entry &entry : m_entries) {
+        if (!seen.contains(entry.chat)) {
+            seen.insert(entry.chat);
+            chats.append(entry.chat);
+        }
+    }
+    return chats;
+}
+
+void IOS6MessageStream::groupByChat(const QHash<const _MsgChat *, int> &ranks)
+{
+    // Each entry's rank looked up once, not in every comparison.
+    std::vector<std::pair<int, qsizetype>> ranked;
+    ranked.reserve(m_entries.size());
+    for (size_t i = 0; i < m_entries.size(); ++i)
+        ranked.emplace_back(ranks.value(m_entries[i].chat), qsizetype(i));
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<Entry> grouped;
+    grouped.reserve(m_entries.size());
+    for (const auto &item : ranked)
+        grouped.push_back(m_entries[size_t(item.second)]);
+    m_entries = std::move(grouped);
 }
 
 void IOS6MessageStream::readEntries()
