@@ -58,12 +58,17 @@ void ExportMessagesThread::feedFrom(IOS6MessageStream &messages, FormatType form
 
 void ExportMessagesThread::work()
 {
-    progress().invokeUpdateProgress(g_tr("IDS_EXPORTING_MESSAGES_TO_FILE"), -1, QString());
     if (m_feed) {
-        // The source is read first: a source that fails leaves no file or folder behind.
-        m_feed([this](qsizetype total) { begin(total); },
-               [this](_MsgMessage &message) { writeMessage(message); });
+        // The source is read first: one that fails says only why, as a failed load does, and
+        // leaves no file or folder behind.
+        m_feed(
+            [this](qsizetype total) {
+                announce();
+                begin(total);
+            },
+            [this](_MsgMessage &message) { writeMessage(message); });
     } else {
+        announce();
         if (g_isPerChatFormat(m_format))
             g_sortMessagesByChat(m_messages);
         else
@@ -77,6 +82,11 @@ void ExportMessagesThread::work()
         m_exporter.reset();
     }
     progress().invokeSucceed(g_tr("IDS_SUC_EXPORT_%1_MMS").arg(m_exported));
+}
+
+void ExportMessagesThread::announce()
+{
+    progress().invokeUpdateProgress(g_tr("IDS_EXPORTING_MESSAGES_TO_FILE"), -1, QString());
 }
 
 void ExportMessagesThread::begin(qsizetype total)

@@ -52,6 +52,7 @@ protected:
     void rollback(bool cancelled) override;
 
 private:
+    void announce();
     // Sets the total and opens the file, or makes the folder of a per-chat format.
     void begin(qsizetype total);
     void writeMessage(_MsgMessage &message);
