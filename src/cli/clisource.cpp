@@ -282,9 +282,9 @@ bool CliSource::visitSavedMessages(const std::function<void(qsizetype)> &counted
     });
 }
 
-bool CliSource::visitStream(bool chatDates, const std::function<void(IOS6MessageStream &)> &visit)
+bool CliSource::visitStream(bool linked, const std::function<void(IOS6MessageStream &)> &visit)
 {
-    return stream(visit, chatDates);
+    return stream(visit, linked);
 }
 
 bool CliSource::visitsMessages() const
@@ -292,7 +292,7 @@ bool CliSource::visitsMessages() const
     return m_kind != Kind::SmsXml && dynamic_cast<IOS6MessageDb *>(m_db.data());
 }
 
-bool CliSource::stream(const std::function<void(IOS6MessageStream &)> &visit, bool chatDates)
+bool CliSource::stream(const std::function<void(IOS6MessageStream &)> &visit, bool linked)
 {
     if (!visitsMessages())
         return false;
@@ -300,8 +300,8 @@ bool CliSource::stream(const std::function<void(IOS6MessageStream &)> &visit, bo
     {
         MsgData data;
         IOS6MessageStream messages(*db, data);
-        if (chatDates)
-            messages.readChatDates();
+        if (linked)
+            messages.linkAsLoaded();
         messages.prepare();
         if (m_copy)
             m_copy->restoreAttachmentPaths(data);

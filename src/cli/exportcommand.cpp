@@ -43,10 +43,9 @@ int ExportCommand::run(CliContext &context, const QStringList &args)
     if (streamed) {
         exporting = std::make_unique<ExportMessagesThread>(
             [&source, format](const auto &total, const auto &write) {
-                const bool read =
-                    source.visitStream(g_isPerChatFormat(format), [&](IOS6MessageStream &messages) {
-                        ExportMessagesThread::feedFrom(messages, format, total, write);
-                    });
+                const bool read = source.visitStream(true, [&](IOS6MessageStream &messages) {
+                    ExportMessagesThread::feedFrom(messages, format, total, write);
+                });
                 if (!read)
                     throw std::logic_error("export: the source cannot be read message by message");
             },

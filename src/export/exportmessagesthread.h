@@ -38,8 +38,8 @@ public:
                          AbsProgress &progress, QObject *parent = nullptr);
 
     // Hands a prepared stream's messages to a feed's total and write, in the order format writes
-    // them. For a per-chat format the stream was prepared after readChatDates(): the order of the
-    // chats depends on their newest dates.
+    // them. The stream was prepared after linkAsLoaded(): the order of the chats depends on their
+    // newest dates, and a reply quotes the message it answers.
     static void feedFrom(IOS6MessageStream &messages, FormatType format,
                          const std::function<void(qsizetype)> &total,
                          const std::function<void(_MsgMessage &)> &write);

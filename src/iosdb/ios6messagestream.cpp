@@ -106,7 +106,7 @@ void IOS6MessageStream::prepare()
     m_db.openCheck();
     // Rows added or deleted by another program meanwhile would not match what was counted.
     m_db.executeThrow("begin");
-    if (m_chatDates)
+    if (m_linkAsLoaded)
         m_db.chats(m_data);
     else
         m_db.chatsUndated(m_data);
@@ -114,6 +114,8 @@ void IOS6MessageStream::prepare()
     readEntries();
     readAttachments();
     readReactions();
+    if (m_linkAsLoaded)
+        readReplyTargets();
     m_messageCount = qsizetype(m_entries.size());
     // Only what is shown alone is listed, and the order is that of the list shown: which items
     // take part changes the outcome of the merge sort (its predicate is not transitive).
@@ -265,6 +267,37 @@ void IOS6MessageStream::readReactions()
     }
 }
 
+void IOS6MessageStream::readReplyTargets()
+{
+    if (!m_db.tableSqlContains(kMessageTable, QStringLiteral("thread_originator_guid")))
+        return;
+    QHash<qint64, QString> replies;
+    Sqlite3Cursor c = m_db.queryThrow(
+        "select rowid, thread_originator_guid from message where thread_originator_guid <> ''");
+    while (c.moveNext()) {
+        if (entryOf(c.getInt64(0)))
+            replies.insert(c.getInt64(0), c.getText(1));
+    }
+    if (replies.isEmpty())
+        return;
+    const QHash<QString, qint64> loaded = loadedByGuid(replies.values());
+    __MsgData &d = *m_data.p();
+    for (auto it = replies.cbegin(); it != replies.cend(); ++it) {
+        const qint64 targetId = loaded.value(it.value());
+        if (targetId == 0)
+            continue;
+        _MsgMessage *target = __MsgData::insertOrGet(d.messages, targetId, [&] {
+            auto created = std::make_unique<_MsgMessage>();
+            readMessage(*entryOf(targetId), *created);
+            return created;
+        });
+        m_replyTargets.insert(it.key(), target);
+        // A reaction kept as a record may answer a message too.
+        if (_MsgMessage *kept = d.messages.value(it.key()))
+            kept->replyTarget = target;
+    }
+}
+
 QHash<QString, qint64> IOS6MessageStream::loadedByGuid(const QList<QString> &guids)
 {
     QSet<QString> wanted(guids.cbegin(), guids.cend());
@@ -308,6 +341,7 @@ void IOS6MessageStream::visit(const std::function<void(_MsgMessage &)> &show)
         _MsgMessage msg;
         readMessage(entry, msg);
         msg.reactions = m_reactionsOf.value(entry.rowid);
+        msg.replyTarget = m_replyTargets.value(entry.rowid);
         show(msg);
     }
     m_db.executeThrow("commit");

@@ -31,9 +31,10 @@ public:
     IOS6MessageStream(const IOS6MessageStream &) = delete;
     IOS6MessageStream &operator=(const IOS6MessageStream &) = delete;
 
-    // Before prepare(): each chat also gets the date of its newest message (_MsgChat::last), as a
-    // load gives it; a listing that does not show it skips that pass over all messages.
-    void readChatDates() { m_chatDates = true; }
+    // Before prepare(): each chat also gets the date of its newest message (_MsgChat::last) and
+    // each reply the message it answers (replyTarget), as a load gives them; a listing that shows
+    // neither skips those passes over all messages.
+    void linkAsLoaded() { m_linkAsLoaded = true; }
     // Reads everything but the message rows, within a read transaction that visit() ends, so
     // that the rows visited are those counted. Throws as a load does.
     void prepare();
@@ -80,6 +81,8 @@ private:
     Entry *entryOf(qint64 rowid);
     void readAttachments();
     void readReactions();
+    // The messages replies answer, kept as records for the quote a reply shows.
+    void readReplyTargets();
     // Guid to row id of the loaded messages whose guid is in guids.
     QHash<QString, qint64> loadedByGuid(const QList<QString> &guids);
     // Fills msg from the entry's message row, with its links.
@@ -93,8 +96,10 @@ private:
     std::vector<AttachmentLink> m_attachments;
     // Reactions in force or not, oldest first, by their target's row id.
     QHash<qint64, QList<_MsgMessage *>> m_reactionsOf;
+    // By the reply's row id.
+    QHash<qint64, _MsgMessage *> m_replyTargets;
     qsizetype m_messageCount = 0;
-    bool m_chatDates = false;
+    bool m_linkAsLoaded = false;
     class RowReader;
     std::unique_ptr<RowReader> m_rows;
 };

@@ -42,7 +42,8 @@ void reactTo(SmsDbWriter &w, qint64 rowid, const QString &guid, int type)
 // Chats whose dates interleave: two that differ only in the case of their identifier (exported
 // as one conversation, dated by the newer), a group, two chats ending at the same date, two
 // whose file names clash (the older conversation, met first, keeps the plain name), an
-// attachment, a reaction shown with its target in another chat and one whose target is missing.
+// attachment, a reaction shown with its target in another chat and one whose target is missing,
+// and a reply to a message of another chat.
 void writePhone(const QDir &folder)
 {
     SmsDbWriter w(folder, SmsDbWriter::Layout::Extended);
@@ -75,6 +76,8 @@ void writePhone(const QDir &folder)
     reactTo(w, w.addMessage(benChat, message(5010, ben)), QStringLiteral("A1"), 2000);
     reactTo(w, w.addMessage(annaChat, message(5040, 0)), QStringLiteral("GONE"), 2003);
     w.addMessage(benChat, message(7000, ben));
+    w.exec(QStringLiteral("update message set thread_originator_guid = 'A1' where rowid = %1")
+               .arg(w.addMessage(group, message(7500, ben))));
     w.addMessage(group, message(7000, anna));
     w.addMessage(leoChat, message(9000, 0));
     w.close();
@@ -117,8 +120,7 @@ QString streamedExport(const QDir &phone, ExportFormat format, const QString &pa
     IOS6MessageDb db(phone, QString(), false);
     MsgData data;
     IOS6MessageStream stream(db, data);
-    if (g_isPerChatFormat(format))
-        stream.readChatDates();
+    stream.linkAsLoaded();
     stream.prepare();
     QDir().mkpath(QFileInfo(path).path());
     RecordingProgress progress;
@@ -138,6 +140,7 @@ struct Case
     const char *name;
     ExportFormat format;
     const char *target; // a file, or the folder of a per-chat format
+    const char *shown;  // what the sample shows in this format
 };
 
 class StreamedExport : public testing::TestWithParam<Case>
@@ -154,16 +157,16 @@ TEST_P(StreamedExport, WritesTheFilesOfALoadedExport)
     const QString got = streamedExport(root.filePath(QStringLiteral("phone")), GetParam().format,
                                        root.filePath(QStringLiteral("streamed/out/") + target));
     EXPECT_EQ(got.toStdString(), expected.toStdString());
-    // The sample holds what the comparison is about: the merged conversation and the reaction.
-    EXPECT_TRUE(expected.contains(QLatin1String("at 150")));
+    // The sample holds what the comparison is about: the reaction shown with its target, and
+    // the quote of the message replied to.
     EXPECT_FALSE(expected.contains(QLatin1String("at 5010")));
+    EXPECT_TRUE(expected.contains(QString::fromUtf8(GetParam().shown)));
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, StreamedExport,
-                         testing::Values(Case{"Csv", ExportFormat::Csv, "messages.csv"},
-                                         Case{"Html", ExportFormat::Html, "chats"}),
-                         [](const testing::TestParamInfo<Case> &info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Formats, StreamedExport,
+    testing::Values(Case{"Csv", ExportFormat::Csv, "messages.csv", "at 7500"},
+                    Case{"Html", ExportFormat::Html, "chats", "Reply to “at 5000”"}),
+    [](const testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
 
 } // namespace
