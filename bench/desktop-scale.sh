@@ -9,6 +9,9 @@ set -eu
 data=${DATA:-$work/data}
 if [ ! -d "$data/local_databases/Big" ]; then
     "$gen" --messages "${CONVERSATION:-50000}" --chats 1 "$work/conversation" >/dev/null
+    # The generator repeats its guids and texts: made its own, the conversation is all new.
+    sqlite3 "$work/conversation/file-relay/var/mobile/Library/SMS/sms.db" \
+        "update message set guid = 'conversation-' || guid, text = text || ' ~'"
     "$cli" --data-dir "$data" --quiet save "$work/phone" --to Big >/dev/null
     "$cli" --data-dir "$data" --quiet save "$work/conversation" --to Big >/dev/null
 fi

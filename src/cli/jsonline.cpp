@@ -173,6 +173,13 @@ JsonLine &JsonLine::add(const char *key, const QString &value)
     return *this;
 }
 
+JsonLine &JsonLine::addUtf8(const char *key, QByteArrayView value, bool withoutPlaceholders)
+{
+    appendKey(key);
+    setEnd(putUtf8String(room(2 + value.size() * kMaxBytesPerUnit), value, withoutPlaceholders));
+    return *this;
+}
+
 JsonLine &JsonLine::add(const char *key, qint64 value)
 {
     appendKey(key);
@@ -225,6 +232,32 @@ char *JsonLine::putString(char *p, const QString &value)
             // A lone half of a pair has no UTF-8 form; the escape keeps it, as Qt's writer does.
             p = putEscape(p, unit);
         }
+    }
+    *p++ = '"';
+    return p;
+}
+
+char *JsonLine::putUtf8String(char *p, QByteArrayView value, bool withoutPlaceholders)
+{
+    // Valid UTF-8 holds no lone surrogate, so every byte from 0x80 up is copied as it stands:
+    // the text a QString of it would be written as.
+    static constexpr char kPlaceholder[] = "\xEF\xBF\xBC"; // U+FFFC
+    *p++ = '"';
+    const char *it = value.data();
+    const char *const end = it + value.size();
+    while (it != end) {
+        const auto byte = uchar(*it);
+        if (byte >= 0x20 && byte != '"' && byte != '\\') {
+            if (withoutPlaceholders && byte == 0xEF && end - it >= 3 &&
+                std::memcmp(it, kPlaceholder, 3) == 0) {
+                it += 3;
+                continue;
+            }
+            *p++ = char(byte);
+        } else {
+            p = putAscii(p, byte);
+        }
+        ++it;
     }
     *p++ = '"';
     return p;

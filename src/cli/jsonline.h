@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <memory>
@@ -23,6 +24,9 @@ public:
 
     // key must be plain ASCII without characters that need escaping.
     JsonLine &add(const char *key, const QString &value);
+    // value: valid UTF-8 (as MsgCompactText keeps text), written as the same text as a QString
+    // would be; every U+FFFC in it is left out when withoutPlaceholders is set.
+    JsonLine &addUtf8(const char *key, QByteArrayView value, bool withoutPlaceholders = false);
     JsonLine &add(const char *key, qint64 value);
     JsonLine &add(const char *key, int value) { return add(key, qint64(value)); }
     JsonLine &add(const char *key, bool value);
@@ -42,6 +46,7 @@ private:
     // Writes value as a JSON string literal with quotes at p (room for 2 + 6 * size bytes),
     // escaped as QJsonDocument escapes; returns the end.
     static char *putString(char *p, const QString &value);
+    static char *putUtf8String(char *p, QByteArrayView value, bool withoutPlaceholders);
     // Whether a comma goes before the next item; notes that the open object has an item now.
     bool needsComma();
     void appendKey(const char *key);

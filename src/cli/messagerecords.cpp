@@ -11,13 +11,21 @@
 #include "model/msgmessage.h"
 #include "model/msgreactions.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QJsonDocument>
 #include <QSet>
 
+#include <array>
 #include <stdexcept>
 
-QString g_isoDate21(int date)
+#include <sys/stat.h>
+
+namespace {
+
+// Room for "YYYY-MM-DDThh:mm:ssZ".
+using IsoDate = std::array<char, 20>;
+
+QByteArrayView isoDate21(int date, IsoDate &text)
 {
     // Formatted by hand: through QDateTime this took a noticeable share of listing time. The
     // time is unsigned 32-bit (see dtFromDate21), so the year always has four digits.
@@ -36,12 +44,11 @@ QString g_isoDate21(int date)
     const int day = int(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
     const int month = int(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
     const int year = int(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
-    // "YYYY-MM-DDThh:mm:ssZ", digits written directly: printf cost more than the arithmetic.
-    char16_t text[20] = {0,    0, 0, 0,    u'-', 0, 0,    u'-', 0, 0,
-                         u'T', 0, 0, u':', 0,    0, u':', 0,    0, u'Z'};
+    // Digits written directly: printf cost more than the arithmetic.
+    text = {0, 0, 0, 0, '-', 0, 0, '-', 0, 0, 'T', 0, 0, ':', 0, 0, ':', 0, 0, 'Z'};
     const auto put = [&text](int at, int value, int digits) {
         for (int i = at + digits - 1; i >= at; --i, value /= 10)
-            text[i] = char16_t(u'0' + value % 10);
+            text[size_t(i)] = char('0' + value % 10);
     };
     put(0, year, 4);
     put(5, month, 2);
@@ -49,7 +56,15 @@ QString g_isoDate21(int date)
     put(11, secondOfDay / 3600, 2);
     put(14, secondOfDay / 60 % 60, 2);
     put(17, secondOfDay % 60, 2);
-    return QString(reinterpret_cast<const QChar *>(text), 20);
+    return {text.data(), qsizetype(text.size())};
+}
+
+} // namespace
+
+QString g_isoDate21(int date)
+{
+    IsoDate text;
+    return QString::fromLatin1(isoDate21(date, text));
 }
 
 QStringList g_messageColumns()
@@ -71,12 +86,21 @@ QStringList g_messageColumns()
 
 namespace {
 
+// A file, or a link to one (as QFileInfo::isFile), asked of the system directly: a QFileInfo for
+// every attachment listed cost more than the look-up itself.
+bool isFile(const QString &path)
+{
+    struct stat info;
+    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 &&
+           S_ISREG(info.st_mode);
+}
+
 // Keys in the order QJsonDocument writes them (sorted), as the command line has always printed
 // them.
 void appendAttachment(JsonLine &line, const _MsgAttachment &attachment)
 {
     line.beginObject()
-        .add("exists", !attachment.localPath.isEmpty() && QFileInfo(attachment.localPath).isFile())
+        .add("exists", isFile(attachment.localPath))
         .add("filename", attachment.filename)
         .add("guid", attachment.guid)
         .add("local_path", attachment.localPath)
@@ -88,9 +112,10 @@ void appendAttachment(JsonLine &line, const _MsgAttachment &attachment)
 void appendReaction(JsonLine &line, const _MsgMessage &reaction)
 {
     const _MsgHandle *handle = reaction.is_from_me ? nullptr : reaction.handle;
+    IsoDate date;
     line.beginObject()
         .add("contact_name", handle ? handle->_ct_name : QString())
-        .add("date", g_isoDate21(reaction.date))
+        .addUtf8("date", isoDate21(reaction.date, date))
         .add("emoji", reaction.associated_message_emoji())
         .add("handle", handle ? handle->id : QString())
         .add("is_from_me", reaction.is_from_me != 0)
@@ -102,6 +127,12 @@ void appendReaction(JsonLine &line, const _MsgMessage &reaction)
 
 void g_appendMessageRecord(JsonLine &line, const _MsgMessage &message)
 {
+    // The guid, the text and the hash go from the record's UTF-8 straight into the line: through
+    // QStrings they cost a good share of a listing.
+    MsgCompactText::Buffer guid;
+    MsgCompactText::Buffer text;
+    _MsgMessage::HashBuffer hash;
+    IsoDate date;
     const _MsgHandle *handle = message.handle;
     line.beginObject().beginArray("attachments");
     for (const _MsgAttachment *attachment : message.attachments())
@@ -109,13 +140,13 @@ void g_appendMessageRecord(JsonLine &line, const _MsgMessage &message)
     line.endArray()
         .add("chat_identifier", message.chat ? message.chat->chat_identifier : QString())
         .add("contact_name", handle ? handle->_ct_name : QString())
-        .add("date", g_isoDate21(message.date))
+        .addUtf8("date", isoDate21(message.date, date))
         .add("edited", message.edited)
-        .add("guid", message.guid())
+        .addUtf8("guid", message.compactGuid().utf8(guid))
         .add("handle", handle ? handle->id : QString())
         .add("is_from_me", message.is_from_me ? 1 : 0)
         .add("item_type", message.item_type)
-        .add("logic_hash", message.logicalHash())
+        .addUtf8("logic_hash", message.logicalHash(hash))
         .beginArray("reactions");
     for (const _MsgMessage *reaction : MsgReactions::standing(message))
         appendReaction(line, *reaction);
@@ -123,11 +154,13 @@ void g_appendMessageRecord(JsonLine &line, const _MsgMessage &message)
         .add("reply_to", message.thread_originator_guid())
         .add("rowid", message.rowid)
         .add("service", message.service())
-        .add("subject", message.subject())
-        // A reaction listed alone (its target is not loaded) says what it did.
-        .add("text", message.isReaction() ? MsgReactions::sentence(message) : message.plainText())
-        .add("unsent", message.unsent)
-        .endObject();
+        .add("subject", message.subject());
+    // A reaction listed alone (its target is not loaded) says what it did.
+    if (message.isReaction())
+        line.add("text", MsgReactions::sentence(message));
+    else
+        line.addUtf8("text", message.compactText().utf8(text), true);
+    line.add("unsent", message.unsent).endObject();
 }
 
 QList<_MsgMessage *> g_selectMessages(const MsgData &data, const QString &chatIdentifier)

@@ -846,6 +846,16 @@ bool IOS6MessageDb::isHandleBelong2Chat(qint64 chatId, qint64 handleId)
     return c.moveNext();
 }
 
+bool IOS6MessageDb::isAttaOfMessage(qint64 messageId, qint64 attachmentId)
+{
+    openCheck();
+    Sqlite3RepeatStmt &stmt = repeatStmt(QByteArrayLiteral(
+        "select 1 from message_attachment_join where message_id=? and attachment_id=?"));
+    stmt.bindInt64(1, messageId);
+    stmt.bindInt64(2, attachmentId);
+    return stmt.firstInt64() != 0;
+}
+
 qint64 IOS6MessageDb::firstRowId(const Sqlite3Sql &sql)
 {
     openCheck();

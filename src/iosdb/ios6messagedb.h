@@ -54,6 +54,7 @@ public:
     // Only then can group and system items be stored here.
     bool isItemTypeEnabled() const;
     bool isHandleBelong2Chat(qint64 chatId, qint64 handleId);
+    bool isAttaOfMessage(qint64 messageId, qint64 attachmentId);
 
     // Row id of the first matching row, 0 when none.
     qint64 findChat(const QString &guid);

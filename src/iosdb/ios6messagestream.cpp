@@ -1,6 +1,7 @@
 #include "iosdb/ios6messagestream.h"
 
 #include "iosdb/ios6messagedb.h"
+#include "iosdb/iosdblog.h"
 #include "model/msgattachment.h"
 #include "model/msgchat.h"
 #include "model/msgdata.h"
@@ -15,6 +16,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -85,7 +87,19 @@ private:
 
 IOS6MessageStream::IOS6MessageStream(IOS6MessageDb &db, MsgData &data) : m_db(db), m_data(data) {}
 
-IOS6MessageStream::~IOS6MessageStream() = default;
+IOS6MessageStream::~IOS6MessageStream()
+{
+    // A visit cut short (an error, a cancel) leaves the read transaction open on a connection
+    // that outlives the stream; its statement goes first.
+    m_rows.reset();
+    if (!m_db.inTransaction())
+        return;
+    try {
+        m_db.rollbackTran();
+    } catch (const std::exception &e) {
+        qCWarning(lcIosdb) << "ending the read of the message list failed:" << e.what();
+    }
+}
 
 void IOS6MessageStream::prepare()
 {
@@ -142,8 +156,10 @@ void IOS6MessageStream::readEntries()
         std::stable_sort(m_entries.begin(), m_entries.end(), byRowid);
     auto kept = m_entries.begin();
     for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-        if (it + 1 != m_entries.end() && (it + 1)->rowid == it->rowid)
+        if (it + 1 != m_entries.end() && (it + 1)->rowid == it->rowid) {
+            m_otherChats.emplace_back(it->rowid, it->chat);
             continue;
+        }
         *kept++ = *it;
     }
     m_entries.erase(kept, m_entries.end());

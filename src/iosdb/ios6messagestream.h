@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class IOS6MessageDb;
@@ -43,6 +44,9 @@ public:
     // their targets' order, then oldest first. With visit() these are all the messages a load
     // holds, in the order a save stores them.
     void visitLinkedReactions(const std::function<void(_MsgMessage &)> &show);
+    // After prepare(): messages joined to more than one chat, by row id, with each chat but the
+    // one they are shown in (a load lists such a message in every chat it is joined to).
+    const std::vector<std::pair<qint64, _MsgChat *>> &otherChats() const { return m_otherChats; }
 
 private:
     struct Entry
@@ -74,6 +78,7 @@ private:
     IOS6MessageDb &m_db;
     MsgData &m_data;
     std::vector<Entry> m_entries;
+    std::vector<std::pair<qint64, _MsgChat *>> m_otherChats;
     // By message row id.
     std::vector<AttachmentLink> m_attachments;
     // Reactions in force or not, oldest first, by their target's row id.

@@ -58,7 +58,7 @@ void applySummary(_MsgMessage &msg)
 void MessageBody::complete(_MsgMessage &msg)
 {
     // The text column wins where both are filled: the archive can hold an older text.
-    if (msg.text().isEmpty() && !msg.attributedBody.isEmpty()) {
+    if (msg.compactText().isEmpty() && !msg.attributedBody.isEmpty()) {
         if (const auto text = TypedStreamReader::attributedText(msg.attributedBody))
             msg.setText(*text);
         else

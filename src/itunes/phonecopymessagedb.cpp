@@ -15,5 +15,10 @@ PhoneCopyMessageDb::~PhoneCopyMessageDb()
 void PhoneCopyMessageDb::messages(MsgData &data, qint64 chatId)
 {
     IOS6MessageDb::messages(data, chatId);
+    restoreAttachmentPaths(data);
+}
+
+void PhoneCopyMessageDb::restoreAttachmentPaths(MsgData &data) const
+{
     m_copy->restoreAttachmentPaths(data);
 }

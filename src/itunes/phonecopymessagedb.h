@@ -16,6 +16,8 @@ public:
     ~PhoneCopyMessageDb() override;
 
     void messages(MsgData &data, qint64 chatId) override;
+    // Points the attachments of data, read from the copy, back to the phone folder's own files.
+    void restoreAttachmentPaths(MsgData &data) const;
 
 private:
     const std::unique_ptr<PhoneDbCopy> m_copy;

@@ -10,8 +10,10 @@
 #include "model/sqlite3cursor.h"
 #include "model/sqlite3db.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <sqlite3.h>
 
@@ -245,12 +247,21 @@ void PhoneDbCopy::restoreAttachmentPaths(MsgData &data) const
 {
     const QString copyRoot = QDir::cleanPath(m_copy.absolutePath()) + QLatin1Char('/');
     const QString sourceRoot = QDir::cleanPath(m_source.absolutePath()) + QLatin1Char('/');
+    // The copy holds a handful of files: listed once, they are not asked for one by one.
+    QSet<QString> inCopy;
+    QDirIterator files(m_copy.absolutePath(), QDir::Files | QDir::Hidden | QDir::System,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = QDir::cleanPath(files.next());
+        if (g_isPlainFile(path))
+            inCopy.insert(path);
+    }
     for (_MsgAttachment *attachment : data.p()->attachments) {
         if (!attachment->localPath.startsWith(copyRoot))
             continue;
         const QString original = sourceRoot + attachment->localPath.mid(copyRoot.size());
         // Files made while reading (the parts of old phones' MMS) exist only in the copy.
-        if (!g_isPlainFile(attachment->localPath) || g_isPlainFile(original))
+        if (!inCopy.contains(attachment->localPath) || g_isPlainFile(original))
             attachment->localPath = original;
     }
 }

@@ -140,7 +140,8 @@ void ExportMessagesDb::write(_MsgMessage &message)
     qint64 messageId = m_known.rowIdOfHash(keys);
     if (messageId == 0 && m_known.mayHoldGuid(keys))
         messageId = m_db->findMessage(message.guid());
-    if (messageId == 0) {
+    const bool known = messageId != 0;
+    if (!known) {
         const qint64 otherHandleId =
             message.otherHandle ? handleRowId(*message.otherHandle, chatId) : 0;
         messageId = m_db->insertMessage(message, handleId, otherHandleId, hash);
@@ -153,7 +154,7 @@ void ExportMessagesDb::write(_MsgMessage &message)
     if (message.chat->isGroup() && message.handle)
         updateLastHandle(chatId, message.handle->id);
 
-    writeAttachments(message, messageId);
+    writeAttachments(message, messageId, known);
 }
 
 qint64 ExportMessagesDb::chatRowId(const _MsgChat &chat)
@@ -217,7 +218,7 @@ void ExportMessagesDb::updateLastHandle(qint64 chatId, const QString &address)
     m_lastHandles.insert(chatId, address);
 }
 
-void ExportMessagesDb::writeAttachments(const _MsgMessage &message, qint64 messageId)
+void ExportMessagesDb::writeAttachments(const _MsgMessage &message, qint64 messageId, bool known)
 {
     QList<_MsgAttachment *> attachments = message.attachmentMap.values();
     std::sort(attachments.begin(), attachments.end(), compareMsgAttachmentAsc);
@@ -225,8 +226,13 @@ void ExportMessagesDb::writeAttachments(const _MsgMessage &message, qint64 messa
         if (g_isPlainFile(attachment->localPath))
             copyAttachmentFile(*attachment);
         qint64 attachmentId = m_db->findAttachment(*attachment);
-        if (attachmentId == 0)
+        if (attachmentId == 0) {
             attachmentId = m_db->insertAttachment(*attachment);
+        } else if (known && m_db->isAttaOfMessage(messageId, attachmentId)) {
+            // Linking a stored pair again would rewrite the message row (the link's insert
+            // trigger): a tenth of saving a source that is all duplicates.
+            continue;
+        }
         m_db->joinMessageAtta(messageId, attachmentId);
     }
 }

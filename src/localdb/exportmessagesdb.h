@@ -55,7 +55,7 @@ private:
     void updateLastHandle(qint64 chatId, const QString &address);
     void noteChatDate(qint64 chatId, int date);
     void writeChatDates();
-    void writeAttachments(const _MsgMessage &message, qint64 messageId);
+    void writeAttachments(const _MsgMessage &message, qint64 messageId, bool known);
     void copyAttachmentFile(const _MsgAttachment &attachment) const;
     void forgetLookups();
 

@@ -13,46 +13,47 @@ bool isDashAt(int i)
     return i == 8 || i == 13 || i == 18 || i == 23;
 }
 
-int hexValue(char c, bool &upper, bool &lower)
+// What each byte is worth as a hexadecimal digit, with bits telling its letter case; 0 for a byte
+// that is no digit. Looked up rather than compared: every message's guid is parsed on reading.
+constexpr uchar kDigit = 0x10;
+constexpr uchar kUpper = 0x20;
+constexpr uchar kLower = 0x40;
+
+constexpr std::array<uchar, 256> digitTable()
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F') {
-        upper = true;
-        return c - 'A' + 10;
+    std::array<uchar, 256> table{};
+    for (int c = '0'; c <= '9'; ++c)
+        table[size_t(c)] = uchar(kDigit | (c - '0'));
+    for (int c = 0; c < 6; ++c) {
+        table[size_t('A' + c)] = uchar(kDigit | kUpper | (10 + c));
+        table[size_t('a' + c)] = uchar(kDigit | kLower | (10 + c));
     }
-    if (c >= 'a' && c <= 'f') {
-        lower = true;
-        return c - 'a' + 10;
-    }
-    return -1;
+    return table;
 }
+
+constexpr std::array<uchar, 256> kDigits = digitTable();
 
 // The 16 bytes of a UUID spelt in one letter case; false for anything else.
 bool parseUuid(QByteArrayView text, std::array<char, kUuidBytes> &bytes, bool &lowerCase)
 {
     if (text.size() != kUuidLength)
         return false;
-    bool upper = false;
-    bool lower = false;
-    int nibble = 0;
-    for (int i = 0; i < kUuidLength; ++i) {
-        const char c = text[i];
-        if (isDashAt(i)) {
-            if (c != '-')
-                return false;
-            continue;
-        }
-        const int value = hexValue(c, upper, lower);
-        if (value < 0)
+    uchar all = kDigit;
+    uchar any = 0;
+    int at = 0;
+    for (int i = 0; i < kUuidBytes; ++i) {
+        if (isDashAt(at) && text[at++] != '-')
             return false;
-        char &byte = bytes[size_t(nibble / 2)];
-        byte = char(nibble % 2 == 0 ? value << 4 : (uchar(byte) | value));
-        ++nibble;
+        const uchar high = kDigits[uchar(text[at])];
+        const uchar low = kDigits[uchar(text[at + 1])];
+        at += 2;
+        all &= high & low;
+        any |= high | low;
+        bytes[size_t(i)] = char(((high & 0xF) << 4) | (low & 0xF));
     }
-    if (upper && lower)
+    if (!(all & kDigit) || (any & kUpper && any & kLower))
         return false;
-    lowerCase = lower;
+    lowerCase = any & kLower;
     return true;
 }
 

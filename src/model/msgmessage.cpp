@@ -92,6 +92,20 @@ void addPlainText(QCryptographicHash &md5, QByteArrayView utf8)
     md5.addData(utf8.sliced(from));
 }
 
+// The text's UTF-8 into the hash; an address (plain ASCII) without making a QByteArray of it.
+void addText(QCryptographicHash &md5, const QString &text)
+{
+    std::array<char, 64> ascii;
+    if (text.size() > qsizetype(ascii.size()) ||
+        !std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; })) {
+        md5.addData(text.toUtf8());
+        return;
+    }
+    std::transform(text.cbegin(), text.cend(), ascii.begin(),
+                   [](QChar c) { return char(c.unicode()); });
+    md5.addData(QByteArrayView(ascii.data(), text.size()));
+}
+
 } // namespace
 
 QString _MsgMessage::plainText() const
@@ -177,32 +191,47 @@ QString _MsgMessage::contactInfo() const
 
 QString _MsgMessage::logicalHash() const
 {
-    QCryptographicHash md5(QCryptographicHash::Md5);
-    MsgCompactText::Buffer buffer;
+    HashBuffer buffer;
+    return QString::fromLatin1(logicalHash(buffer));
+}
+
+QByteArrayView _MsgMessage::logicalHash(HashBuffer &buffer) const
+{
+    // One per thread, started afresh for each message: a listing hashes every message it prints.
+    thread_local QCryptographicHash md5(QCryptographicHash::Md5);
+    md5.reset();
+    MsgCompactText::Buffer utf8;
     if (item_type != 0) {
         // The sentence of a group or system item is generated, so only its guid tells it apart.
-        md5.addData(m_guid.utf8(buffer));
-        return QString::fromLatin1(md5.result().toHex());
+        md5.addData(m_guid.utf8(utf8));
+    } else {
+        // A date that could not be read (missing, text, a blob) reads as 0: without the guid,
+        // two such messages of one sender with one text would become one.
+        if (date == 0)
+            md5.addData(m_guid.utf8(utf8));
+        if (handle)
+            addText(md5, handle->id);
+        const qint32 leDate = qToLittleEndian<qint32>(date);
+        md5.addData(QByteArrayView(reinterpret_cast<const char *>(&leDate), sizeof leDate));
+        const char fromMe = static_cast<char>(is_from_me & 0xFF);
+        md5.addData(QByteArrayView(&fromMe, 1));
+        addPlainText(md5, m_text.utf8(utf8));
+        // Two reactions of one sender in one second often carry no text: what they react to
+        // and how tells them apart.
+        if (isReaction())
+            md5.addData(
+                (QString::number(associated_message_type) + associated_message_guid()).toUtf8());
+        for (const QString &name : fingerprintNames(attachmentMap))
+            md5.addData(name.toUtf8());
     }
-    // A date that could not be read (missing, text, a blob) reads as 0: without the guid, two
-    // such messages of one sender with one text would become one.
-    if (date == 0)
-        md5.addData(m_guid.utf8(buffer));
-    if (handle)
-        md5.addData(handle->id.toUtf8());
-    const qint32 leDate = qToLittleEndian<qint32>(date);
-    md5.addData(QByteArrayView(reinterpret_cast<const char *>(&leDate), sizeof leDate));
-    const char fromMe = static_cast<char>(is_from_me & 0xFF);
-    md5.addData(QByteArrayView(&fromMe, 1));
-    addPlainText(md5, m_text.utf8(buffer));
-    // Two reactions of one sender in one second often carry no text: what they react to and
-    // how tells them apart.
-    if (isReaction())
-        md5.addData(
-            (QString::number(associated_message_type) + associated_message_guid()).toUtf8());
-    for (const QString &name : fingerprintNames(attachmentMap))
-        md5.addData(name.toUtf8());
-    return QString::fromLatin1(md5.result().toHex());
+    // Spelt by hand: toHex and a QString for every message cost more than the digest's end.
+    const QByteArrayView digest = md5.resultView();
+    for (qsizetype i = 0; i < digest.size(); ++i) {
+        const auto byte = uchar(digest[i]);
+        buffer[size_t(2 * i)] = "0123456789abcdef"[byte >> 4];
+        buffer[size_t(2 * i + 1)] = "0123456789abcdef"[byte & 0xF];
+    }
+    return {buffer.data(), qsizetype(buffer.size())};
 }
 
 _MsgMessage::_MsgMessage()

@@ -11,6 +11,8 @@
 #include <QSharedDataPointer>
 #include <QString>
 
+#include <array>
+
 struct _MsgAttachment;
 struct _MsgChat;
 struct _MsgHandle;
@@ -174,6 +176,9 @@ struct _MsgMessage
     // Content fingerprint (32 lower-case hexadecimal digits) that recognises the same message
     // read from different sources: address text, date, direction, text and attachment names.
     QString logicalHash() const;
+    // The same digits spelt into buffer, for writers that need no QString of them.
+    using HashBuffer = std::array<char, 32>;
+    QByteArrayView logicalHash(HashBuffer &buffer) const;
 
 private:
     template <typename T> const T &extra(T _MsgMessageExtras::*field) const

@@ -13,6 +13,13 @@ namespace {
 constexpr size_t kRecent = 16;
 thread_local std::array<Pointer, kRecent> t_recent;
 
+// Readers hand over a value equal to the row before's as that very string, and blocks keep the
+// strings they were given: most comparisons end at the pointers.
+bool same(const QString &a, const QString &b)
+{
+    return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
+}
+
 } // namespace
 
 const _MsgMessageAccount &none()
@@ -21,17 +28,18 @@ const _MsgMessageAccount &none()
     return empty;
 }
 
-Pointer with(const Pointer &current, QString _MsgMessageAccount::*field, const QString &value)
+namespace {
+
+// The block of current (whose values are from) with field set to value, which differs.
+Pointer find(const Pointer &current, QString _MsgMessageAccount::*field, const QString &value)
 {
     const _MsgMessageAccount &from = current ? *current : none();
-    if (from.*field == value)
-        return current;
     // Compared in place: copying the four strings for every value set cost a tenth of a load.
     const auto isWanted = [&](const _MsgMessageAccount &block) {
         for (QString _MsgMessageAccount::*other :
              {&_MsgMessageAccount::country, &_MsgMessageAccount::service,
               &_MsgMessageAccount::account, &_MsgMessageAccount::account_guid}) {
-            if (block.*other != (other == field ? value : from.*other))
+            if (!same(block.*other, other == field ? value : from.*other))
                 return false;
         }
         return true;
@@ -51,6 +59,36 @@ Pointer with(const Pointer &current, QString _MsgMessageAccount::*field, const Q
     std::move_backward(t_recent.begin(), t_recent.end() - 1, t_recent.end());
     t_recent[0] = made;
     return made;
+}
+
+// The steps taken last. A reader sets the values of every row in the same order, so nearly every
+// step is one of these, and is found without comparing blocks.
+struct Step
+{
+    Pointer from;
+    QString _MsgMessageAccount::*field = nullptr;
+    QString value;
+    Pointer to;
+};
+constexpr size_t kSteps = 8;
+thread_local std::array<Step, kSteps> t_steps;
+thread_local size_t t_nextStep = 0;
+
+} // namespace
+
+Pointer with(const Pointer &current, QString _MsgMessageAccount::*field, const QString &value)
+{
+    const _MsgMessageAccount &from = current ? *current : none();
+    if (same(from.*field, value))
+        return current;
+    for (const Step &step : t_steps) {
+        if (step.field == field && step.from == current && same(step.value, value))
+            return step.to;
+    }
+    Pointer to = find(current, field, value);
+    t_steps[t_nextStep] = Step{current, field, value, to};
+    t_nextStep = (t_nextStep + 1) % kSteps;
+    return to;
 }
 
 } // namespace MsgMessageAccount

@@ -36,39 +36,9 @@ QByteArray Sqlite3Cursor::getBlob(const QString &column) const
     return getBlob(columnIndex(column));
 }
 
-int Sqlite3Cursor::getInt(int index) const
-{
-    return m_stmt ? m_stmt->intAt(index) : 0;
-}
-
-QString Sqlite3Cursor::getText(int index) const
-{
-    return m_stmt ? m_stmt->textAt(index) : QString();
-}
-
-QString Sqlite3Cursor::getText(int index, const QString &previous) const
-{
-    return m_stmt ? m_stmt->textAt(index, previous) : QString();
-}
-
-QByteArrayView Sqlite3Cursor::getUtf8(int index) const
-{
-    return m_stmt ? m_stmt->utf8At(index) : QByteArrayView();
-}
-
-QByteArray Sqlite3Cursor::getBlob(int index) const
-{
-    return m_stmt ? m_stmt->blobAt(index) : QByteArray();
-}
-
 quint64 Sqlite3Cursor::layoutId() const
 {
     return m_stmt ? m_stmt->layoutId() : 0;
-}
-
-qint64 Sqlite3Cursor::getInt64(int index) const
-{
-    return m_stmt ? m_stmt->int64At(index) : 0;
 }
 
 bool Sqlite3Cursor::hasColumn(const QString &column) const

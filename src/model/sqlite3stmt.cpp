@@ -162,11 +162,6 @@ int Sqlite3Stmt::columnIndex(const QString &name) const
     return m_lowerColumns.value(name.toLower(), -1);
 }
 
-bool Sqlite3Stmt::readable(int index) const
-{
-    return m_hasRow && index >= 0 && index < m_columnCount;
-}
-
 int Sqlite3Stmt::intAt(int index) const
 {
     return readable(index) ? sqlite3_column_int(m_stmt.get(), index) : 0;

@@ -72,7 +72,8 @@ private:
     void bind(const Sqlite3Sql &sql);
     void buildColumnIndex();
     void checkReprepared();
-    bool readable(int index) const;
+    // Inline, as the value readers below: they run for every column of every row.
+    bool readable(int index) const { return m_hasRow && index >= 0 && index < m_columnCount; }
 
     sqlite3 *m_db;
     Sqlite3Sql m_sql;

@@ -178,6 +178,16 @@ void ItemModelSms::loadSMS(const QList<_MsgMessage *> &messages)
     endResetModel();
 }
 
+void ItemModelSms::appendSMS(const QList<_MsgMessage *> &messages)
+{
+    if (messages.isEmpty())
+        return;
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(messages.size()) - 1);
+    m_messages += messages;
+    endInsertRows();
+}
+
 void ItemModelSms::clear()
 {
     loadSMS({});

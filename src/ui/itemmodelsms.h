@@ -25,6 +25,8 @@ public:
     void sort(int column, Qt::SortOrder order) override;
 
     void loadSMS(const QList<_MsgMessage *> &messages);
+    // Adds rows after the last one.
+    void appendSMS(const QList<_MsgMessage *> &messages);
     void clear();
     // Column 0 of row; invalid when out of range.
     QModelIndex indexOfPos(int row) const;

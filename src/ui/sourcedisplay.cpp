@@ -23,6 +23,8 @@
 #include <QLabel>
 #include <QPersistentModelIndex>
 
+#include <utility>
+
 namespace {
 
 constexpr int kChatNameMaxLength = 25;
@@ -41,10 +43,13 @@ QString chatLabel(const _MsgChat *chat)
 SourceDisplay::SourceDisplay(const Views &views, QObject *parent) : QObject(parent), m_views(views)
 {
     connect(&m_loader, &SourceLoader::chatsListed, this, &SourceDisplay::onChatsListed);
+    connect(&m_loader, &SourceLoader::rowsLoaded, this, &SourceDisplay::onRowsLoaded);
     connect(&m_loader, &SourceLoader::loaded, this, &SourceDisplay::onLoaded);
     connect(&m_loader, &SourceLoader::failed, this, &SourceDisplay::onFailed);
-    connect(&m_loader, &SourceLoader::idle, this,
-            [this] { m_views.loadingBar.setVisible(m_loader.source() != nullptr); });
+    connect(&m_loader, &SourceLoader::idle, this, [this] {
+        m_views.loadingBar.setVisible(m_loader.source() != nullptr);
+        letGoOfFill();
+    });
     connect(&m_views.loadingBar, &LoadingBar::cancelRequested, this, [this] {
         m_loader.cancel();
         reset();
@@ -96,6 +101,8 @@ void SourceDisplay::showSource(_AbsDBItemNode *node)
 {
     if (!node->messagesLoaded) {
         showLoading(node);
+        if (m_fillSource == node && !m_filled.isEmpty())
+            showFilled();
         return;
     }
     // A local database without chats shows nothing; a phone shows its (empty) list of all.
@@ -139,8 +146,15 @@ void SourceDisplay::showMessages(const QList<_MsgMessage *> &messages, _MsgChat 
 
 void SourceDisplay::showSorted(const QList<_MsgMessage *> &oldestFirst, _MsgChat *chat)
 {
-    m_currentChat = chat;
     m_views.list.loadSMS(oldestFirst);
+    m_listFilled = false;
+    letGoOfFill();
+    present(oldestFirst, chat);
+}
+
+void SourceDisplay::present(const QList<_MsgMessage *> &oldestFirst, _MsgChat *chat)
+{
+    m_currentChat = chat;
     // Sorting again into the order the list already has would only cost time.
     const QHeaderView *header = m_views.listView.header();
     if (header->sortIndicatorSection() != ItemModelSms::ColDate ||
@@ -154,10 +168,68 @@ void SourceDisplay::showSorted(const QList<_MsgMessage *> &oldestFirst, _MsgChat
     Q_EMIT shown();
 }
 
+void SourceDisplay::showFilled()
+{
+    // The list holds the rows from here on.
+    m_views.list.loadSMS(std::exchange(m_filled, {}));
+    m_listFilled = true;
+    m_views.chatName.setText(chatLabel(nullptr));
+}
+
+QList<_MsgMessage *> SourceDisplay::listInOrder() const
+{
+    QList<_MsgMessage *> rows = m_views.list.messages();
+    // The user may have sorted the list by another column meanwhile.
+    const QHeaderView *header = m_views.listView.header();
+    if (header->sortIndicatorSection() != ItemModelSms::ColDate ||
+        header->sortIndicatorOrder() != Qt::AscendingOrder)
+        g_sortMessages(rows, Qt::AscendingOrder);
+    return rows;
+}
+
+void SourceDisplay::letGoOfFill()
+{
+    // Kept while that source loads: it may be chosen again meanwhile.
+    if (!m_fillSource || m_loader.source() == m_fillSource)
+        return;
+    if (m_listFilled) {
+        // The list lets go of the rows first; that comes back here.
+        reset();
+        return;
+    }
+    m_fillSource = nullptr;
+    m_fillOf = MsgData();
+    m_filled.clear();
+}
+
+void SourceDisplay::onRowsLoaded(_AbsDBItemNode *source, const MsgData &data,
+                                 const QList<_MsgMessage *> &rows)
+{
+    if (m_fillSource != source) {
+        // The list of another source may still be filled (one load supersedes another).
+        if (m_listFilled)
+            reset();
+        m_fillSource = source;
+        m_fillOf = data;
+        m_filled.clear();
+    }
+    if (m_listFilled) {
+        m_views.list.appendSMS(rows);
+        return;
+    }
+    m_filled += rows;
+    if (currentNode() == source)
+        showFilled();
+}
+
 void SourceDisplay::reset()
 {
     m_currentChat = nullptr;
+    if (m_listFilled)
+        m_filled = listInOrder();
     m_views.list.clear();
+    m_listFilled = false;
+    letGoOfFill();
     m_views.bubble.showBubble({});
     m_views.count.setText(g_tr("IDS_SMS_COUNT_%1").arg(0));
     m_views.chatName.clear();
@@ -276,20 +348,39 @@ void SourceDisplay::onLoaded(_AbsDBItemNode *source, const MsgData &data,
                                ? static_cast<_ChatSessionItemNode *>(current)->firstChat()
                                : nullptr;
     const QString chatId = chat ? chat->chat_identifier : QString();
+    // The rows before shown: in the list (which goes on from them) or kept for it.
+    const bool inList = m_listFilled && m_fillSource == source;
+    QList<_MsgMessage *> all;
+    if (inList) {
+        m_views.list.appendSMS(shown);
+        all = listInOrder();
+    } else if (m_fillSource == source) {
+        all = std::exchange(m_filled, {});
+        all += shown;
+    } else {
+        all = shown;
+    }
+    m_listFilled = false;
+    m_fillSource = nullptr;
+    m_fillOf = MsgData();
+    m_filled = {};
     // Set first: swapping the nodes moves the tree's selection, and a source shown meanwhile
     // must not start loading again.
     source->messagesLoaded = true;
     adopt(source, data, nodes);
-    m_all = shown;
+    m_all = all;
     m_allOf = data;
     m_allSource = source;
     m_allCount = data.p()->messages.size();
     if (sourceShown) {
         expandLater(source);
-        if (source->type == ITEMNODE_LOCALDB && source->childCount() == 0)
+        if (source->type == ITEMNODE_LOCALDB && source->childCount() == 0) {
             reset();
-        else
+        } else if (inList && m_views.list.rowCount() == m_all.size()) {
+            present(m_all, nullptr);
+        } else {
             showSorted(m_all, nullptr);
+        }
     } else if (!chatId.isEmpty()) {
         // The chat chosen while the source loaded: shown through the selection change.
         if (AbsTreeItemModel::_ItemNode *node = ItemModelMain::chatNodeOf(source, chatId))

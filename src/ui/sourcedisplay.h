@@ -22,8 +22,9 @@ struct _MsgMessage;
 
 // Shows what the source tree's selection stands for in the message list and the conversation
 // pane. A source (local database or phone) is read in the background the first time it is
-// chosen: its chats are listed as soon as they are read, its messages when all are; meanwhile the
-// window stays usable.
+// chosen: its chats are listed as soon as they are read, and its list of all messages fills as
+// they are read (when the source is read in list order), otherwise when all are; meanwhile the
+// window stays usable. Conversations, search and the rest wait for the whole source.
 class SourceDisplay : public QObject
 {
     Q_OBJECT
@@ -76,6 +77,16 @@ private:
     void showLoading(_AbsDBItemNode *source);
     void showMessages(const QList<_MsgMessage *> &messages, _MsgChat *chat);
     void showSorted(const QList<_MsgMessage *> &oldestFirst, _MsgChat *chat);
+    // All but putting the rows into the list, which holds oldestFirst already.
+    void present(const QList<_MsgMessage *> &oldestFirst, _MsgChat *chat);
+    // The rows of the loading source so far, in the list.
+    void showFilled();
+    // The list's rows, oldest first.
+    QList<_MsgMessage *> listInOrder() const;
+    // Drops the rows of a load that no longer runs.
+    void letGoOfFill();
+    void onRowsLoaded(_AbsDBItemNode *source, const MsgData &data,
+                      const QList<_MsgMessage *> &rows);
     void expandLater(const _AbsDBItemNode *source);
     void onChatsListed(_AbsDBItemNode *source, const MsgData &chats,
                        ItemModelMain::ChatNodes *nodes);
@@ -95,4 +106,10 @@ private:
     QList<_MsgMessage *> m_all;
     const _AbsDBItemNode *m_allSource = nullptr;
     qsizetype m_allCount = 0;
+    // The source loading now, the records holding the rows of its list of all that have come,
+    // and those rows while the list does not hold them (m_listFilled: it does).
+    const _AbsDBItemNode *m_fillSource = nullptr;
+    MsgData m_fillOf;
+    QList<_MsgMessage *> m_filled;
+    bool m_listFilled = false;
 };

@@ -1,5 +1,6 @@
 #include "ui/sourceloader.h"
 
+#include "model/msgmessage.h"
 #include "ui/absdbitemnode.h"
 #include "ui/signalprogress.h"
 #include "ui/sourceloadworker.h"
@@ -42,6 +43,9 @@ void SourceLoader::load(_AbsDBItemNode *source)
     connect(
         &job->worker, &SourceLoadWorker::chatsListed, &job->worker,
         [this, job] { onChatsListed(job); }, Qt::QueuedConnection);
+    connect(
+        &job->worker, &SourceLoadWorker::rowsRead, &job->worker, [this, job] { onRowsRead(job); },
+        Qt::QueuedConnection);
     connect(
         &job->worker, &QThread::finished, &job->worker, [this, job] { onFinished(job); },
         Qt::QueuedConnection);
@@ -86,6 +90,20 @@ void SourceLoader::onChatsListed(Job *job)
     Q_EMIT chatsListed(job->source, job->worker.chats(), &job->worker.listedNodes());
 }
 
+void SourceLoader::onRowsRead(Job *job)
+{
+    if (job == m_current.get())
+        deliverRows(job);
+}
+
+void SourceLoader::deliverRows(Job *job)
+{
+    MsgData holder;
+    const QList<_MsgMessage *> rows = job->worker.takeRows(holder);
+    if (!rows.isEmpty())
+        Q_EMIT rowsLoaded(job->source, holder, rows);
+}
+
 void SourceLoader::onFinished(Job *job)
 {
     const auto retired = std::find_if(m_retired.begin(), m_retired.end(),
@@ -100,6 +118,10 @@ void SourceLoader::onFinished(Job *job)
     const std::unique_ptr<Job> done = std::move(m_current);
     if (done->progress.succeeded()) {
         qCInfo(lcUi) << "loaded" << done->source->title << "in" << done->clock.elapsed() << "ms";
+        for (const auto &[reply, target] : done->worker.replyLinks())
+            reply->replyTarget = target;
+        // Rows handed over but not yet taken (finish() lands a load before their turn comes).
+        deliverRows(done.get());
         Q_EMIT loaded(done->source, done->worker.data(), done->worker.shown(),
                       &done->worker.loadedNodes());
     } else if (!done->progress.error().isEmpty()) {

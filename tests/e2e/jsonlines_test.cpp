@@ -22,6 +22,8 @@ QStringList awkwardTexts()
             QStringLiteral("Grüße, 你好, ") + QString::fromUcs4(U"\U0001F600 emoji"),
             QStringLiteral("line sep ") + QChar(0x2028) + QChar(0x2029),
             QStringLiteral("lone ") + QChar(0xD83D) + QStringLiteral(" half") + QChar(0xDC00),
+            QChar(0xFFFC) + QStringLiteral("object ") + QChar(0xFFFC) + QChar(0xFFFC) +
+                QStringLiteral(" marks ") + QChar(0xFFFD),
             QString()};
 }
 
@@ -70,10 +72,10 @@ TEST(JsonLines, MessageLinesAreByteForByteWhatQtWouldWrite)
         seen << doc.object().value(QLatin1String("text")).toString();
         dates << doc.object().value(QLatin1String("date")).toString();
     }
-    // Texts that have a UTF-8 form survive unchanged.
+    // Texts that have a UTF-8 form survive unchanged, but for the marks where attachments stand.
     for (const QString &text : texts) {
         if (!text.contains(QChar(0xD83D))) {
-            EXPECT_TRUE(seen.contains(text)) << text.toStdString();
+            EXPECT_TRUE(seen.contains(QString(text).remove(QChar(0xFFFC)))) << text.toStdString();
         }
     }
     // Dates read as unsigned 32-bit Unix times, formatted as Qt formats them.

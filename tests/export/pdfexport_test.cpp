@@ -19,10 +19,13 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QImage>
 #include <QPdfWriter>
+#include <QRawFont>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -107,6 +110,27 @@ TEST_F(PdfExportTest, EachChatGetsItsOwnFileWithItsTextsAndNames)
                   "DejaVuSans")
             << file.toStdString();
     EXPECT_FALSE(oneToOne.contains(QStringLiteral("Привет")));
+}
+
+// Letters the page's face lacks are drawn from another installed face, embedded beside it.
+TEST_F(PdfExportTest, LettersThePageFaceLacksComeFromAnotherFace)
+{
+    const QChar arc(0x2312);
+    ASSERT_FALSE(QRawFont::fromFont(PrintBubble::bubbleFont()).supportsCharacter(arc));
+    const QStringList families = QFontDatabase::families();
+    if (std::none_of(families.begin(), families.end(), [&](const QString &family) {
+            return QRawFont::fromFont(QFont(family)).supportsCharacter(arc);
+        }))
+        GTEST_SKIP() << "no installed face has U+2312";
+    _MsgChat *chat = m_b.chat(m_b.handle(QStringLiteral("math@example.com")));
+    m_b.message(chat, nullptr, kDay, QStringLiteral("an arc %1 here").arg(arc));
+
+    const QString file =
+        QDir(exportAll(m_b.data().messages())).filePath(QStringLiteral("math@example.com.pdf"));
+    EXPECT_TRUE(PdfProbe::text(file).contains(QStringLiteral("an arc %1 here").arg(arc)));
+    const QStringList fonts = PdfProbe::fonts(file);
+    EXPECT_EQ(fonts.size(), 2) << fonts.join(' ').toStdString();
+    EXPECT_TRUE(fonts.contains(QStringLiteral("DejaVuSans")));
 }
 
 TEST_F(PdfExportTest, MoreMessagesMakeMorePagesEachNumbered)

@@ -250,6 +250,24 @@ TEST_F(AttachmentCopy, MissingFileOfAFirstSaveIsAddedByTheNext)
     EXPECT_EQ(scalar("select count(*) from attachment"), 1);
 }
 
+TEST_F(AttachmentCopy, KnownMessageGainsItsNewAttachmentAndKeepsItsStoredLinks)
+{
+    MsgBuilder b;
+    _MsgMessage *message = messageWithAttachment(
+        b, QStringLiteral("~/Library/SMS/Attachments/aa/01/first.jpg"), "first");
+    save({message});
+    const char *links = "select group_concat(rowid || ':' || message_id || ':' || attachment_id) "
+                        "from message_attachment_join";
+    const QString before = text(links);
+
+    b.attachment(message, QStringLiteral("~/Library/SMS/Attachments/aa/02/second.jpg"),
+                 m_dir.filePath(QStringLiteral("source/file1")));
+    EXPECT_EQ(save({message}), 0);
+    EXPECT_EQ(scalar("select count(*) from attachment"), 2);
+    EXPECT_EQ(text(links), before + QStringLiteral(",2:1:2"));
+    EXPECT_EQ(scalar("select cache_has_attachments from message"), 1);
+}
+
 TEST_F(ExportMessagesDbTest, DuplicateGroupMessageStillUpdatesTheLastAddressedHandle)
 {
     MsgBuilder b;
