@@ -1,6 +1,7 @@
 #include "android/androidsmsrecord.h"
 #include "android/simpleprotocol.h"
 #include "android/simpleprotocolerrors.h"
+#include "errortext.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -52,12 +53,9 @@ TEST(SimpleProtocol, LinesAndCommands)
     EXPECT_EQ(simpleprotocol::readLine(pair.local, 5000), QString::fromLatin1(longLine));
     EXPECT_EQ(simpleprotocol::readCommand(pair.local, 5000), QStringLiteral("$count:7"));
     EXPECT_THROW(simpleprotocol::readCommand(pair.local, 5000), SocketDataTransferException);
-    try {
-        simpleprotocol::readCommand(pair.local, 5000);
-        FAIL() << "an error line must throw";
-    } catch (const RemoteException &e) {
-        EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("Speicher voll ü"));
-    }
+    EXPECT_EQ(
+        errorText<RemoteException>([&pair] { simpleprotocol::readCommand(pair.local, 5000); }),
+        QStringLiteral("Speicher voll ü"));
 }
 
 TEST(SimpleProtocol, WrongFeedbackTellsThePeer)

@@ -69,21 +69,17 @@ void checkLaterConversation(const QHash<QString, QJsonObject> &messages)
 
 } // namespace
 
-TEST_F(ModernPhone, MessagesShowReactionsRepliesEditsAndUnsent)
-{
-    checkLaterConversation(byGuid(m_later));
-    EXPECT_EQ(only(ok({"chats", m_later}).value(0), {"message_count", "last"}),
-              (QJsonObject{{"message_count", 9}, {"last", "2023-03-08T20:36:40Z"}}));
-}
-
 TEST_F(ModernPhone, SavingTheLaterDatabaseAfterTheOlderAddsOnlyNewMessages)
 {
     EXPECT_EQ(ok({"save", m_older, "--to", "Archive"}).value(0).value("saved").toInt(), 3);
     // Thirteen rows (five of them reactions), three of which the archive holds already.
     EXPECT_EQ(only(ok({"save", m_later, "--to", "Archive"}).value(0), {"processed", "saved"}),
               (QJsonObject{{"processed", 13}, {"saved", 10}}));
-    // What the archive keeps reads back as the phone said it.
+    // What the archive keeps reads back as the phone said it: a fault in reading the phone
+    // shows here too.
     checkLaterConversation(byGuid(QStringLiteral("Archive")));
+    EXPECT_EQ(only(ok({"chats", m_later}).value(0), {"message_count", "last"}),
+              (QJsonObject{{"message_count", 9}, {"last", "2023-03-08T20:36:40Z"}}));
     EXPECT_EQ(ok({"save", m_later, "--to", "Archive"})[0].value("saved").toInt(), 0);
 }
 

@@ -194,12 +194,8 @@ TEST_F(BackupManifestTest, WrongPasswordIsInvalidPasswordNeverDamage)
 
     EXPECT_FALSE(backup.setPasscode("wrong"));
     EXPECT_FALSE(backup.isUnlocked());
-    try {
-        backup.unlock("Right");
-        FAIL() << "a wrong password unlocked the backup";
-    } catch (const InvalidPasswordError &e) {
-        EXPECT_STREQ(e.what(), "Invalid password.");
-    }
+    EXPECT_EQ(errorText<InvalidPasswordError>([&backup] { backup.unlock("Right"); }),
+              QStringLiteral("Invalid password."));
     // Before unlocking, copying would hand out cipher text: it is refused instead.
     const QString target = m_out.filePath("sms.db");
     EXPECT_THROW(backup.copyFile(backup.findNode(kSmsPath), target), std::runtime_error);

@@ -1,5 +1,6 @@
 #include "scripteddevicelink.h"
 
+#include "errortext.h"
 #include "frame/translation.h"
 #include "itunes/backupmanifest.h"
 #include "mobiledevice/backup2tool.h"
@@ -102,13 +103,8 @@ TEST(BackupTool, FailingToolThrowsItsLastWords)
                        "echo 'ERROR: Backup failed' >&2\nexit 1\n");
     const IOSDevice device(link, {QStringLiteral("abc"), false});
     backup2tool tool(device, QDir(dir.path()));
-    try {
-        tool.runThrow({});
-        FAIL() << "a failed backup passed";
-    } catch (const std::runtime_error &e) {
-        EXPECT_EQ(QString::fromUtf8(e.what()),
-                  g_tr("IDS_IOS_BACKUP_FAILED_%1").arg(QStringLiteral("ERROR: Backup failed")));
-    }
+    EXPECT_EQ(errorText([&tool] { tool.runThrow({}); }),
+              g_tr("IDS_IOS_BACKUP_FAILED_%1").arg(QStringLiteral("ERROR: Backup failed")));
 }
 
 TEST(BackupTool, MissingToolIsAClearError)

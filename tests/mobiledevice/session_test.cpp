@@ -1,5 +1,6 @@
 #include "scripteddevicelink.h"
 
+#include "errortext.h"
 #include "frame/translation.h"
 #include "mobiledevice/abslockdownsession.h"
 #include "mobiledevice/absserviceconnection.h"
@@ -94,14 +95,9 @@ TEST(Session, ServiceThatDoesNotStartNamesServiceAndCode)
     ScriptedDeviceLink link;
     link.serviceStatus = status(LinkResult::Failed, -26, "lockdownd_start_service");
     const IOSDevice device(link, {kUdid, false});
-    try {
-        mobiledevice_filerelay_start(device, nullptr);
-        FAIL() << "the service started";
-    } catch (const std::runtime_error &e) {
-        EXPECT_EQ(missingFrom(QString::fromUtf8(e.what()),
-                              {"com.apple.mobile.file_relay", "lockdownd_start_service=-26"}),
-                  QStringList());
-    }
+    EXPECT_EQ(missingFrom(errorText([&device] { mobiledevice_filerelay_start(device, nullptr); }),
+                          {"com.apple.mobile.file_relay", "lockdownd_start_service=-26"}),
+              QStringList());
 }
 
 TEST(DeviceValues, LockdownValuesMapOntoTheDevice)
