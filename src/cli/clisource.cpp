@@ -282,12 +282,17 @@ bool CliSource::visitSavedMessages(const std::function<void(qsizetype)> &counted
     });
 }
 
+bool CliSource::visitStream(bool linked, const std::function<void(IOS6MessageStream &)> &visit)
+{
+    return stream(visit, linked);
+}
+
 bool CliSource::visitsMessages() const
 {
     return m_kind != Kind::SmsXml && dynamic_cast<IOS6MessageDb *>(m_db.data());
 }
 
-bool CliSource::stream(const std::function<void(IOS6MessageStream &)> &visit)
+bool CliSource::stream(const std::function<void(IOS6MessageStream &)> &visit, bool linked)
 {
     if (!visitsMessages())
         return false;
@@ -295,6 +300,8 @@ bool CliSource::stream(const std::function<void(IOS6MessageStream &)> &visit)
     {
         MsgData data;
         IOS6MessageStream messages(*db, data);
+        if (linked)
+            messages.linkAsLoaded();
         messages.prepare();
         if (m_copy)
             m_copy->restoreAttachmentPaths(data);

@@ -55,6 +55,11 @@ public:
     // ones, then the reactions shown with their targets).
     bool visitSavedMessages(const std::function<void(qsizetype)> &counted,
                             const std::function<void(_MsgMessage &)> &save);
+    // Runs visit over a prepared stream of the messages load() would list, for a caller that
+    // orders or counts them itself; linked: chats and replies are linked as a load links them
+    // (IOS6MessageStream::linkAsLoaded). Closes the database as load(). False, calling nothing,
+    // as visitMessages.
+    bool visitStream(bool linked, const std::function<void(IOS6MessageStream &)> &visit);
 
     // Where a database folder keeps its message file.
     static QString smsDbPath(const QDir &folder);
@@ -67,7 +72,7 @@ public:
 
 private:
     // Runs visit over a stream of the database's messages; false when the source is not read so.
-    bool stream(const std::function<void(IOS6MessageStream &)> &visit);
+    bool stream(const std::function<void(IOS6MessageStream &)> &visit, bool linked = false);
     void openDb();
     void openBackup(const QString &source);
     // Reads a phone's databases through a private copy, checked for damage first.

@@ -8,11 +8,13 @@
 #include "export/exportmessagesthread.h"
 #include "export/exportpaths.h"
 #include "frame/consoleprogress.h"
+#include "iosdb/ios6messagestream.h"
 
 #include <QDir>
 #include <QJsonObject>
 #include <QTextStream>
 
+#include <memory>
 #include <stdexcept>
 
 int ExportCommand::run(CliContext &context, const QStringList &args)
@@ -31,12 +33,29 @@ int ExportCommand::run(CliContext &context, const QStringList &args)
     const ExportFormat format = g_exportFormatOf(*type);
 
     CliSource source(rest.first());
-    const MsgData data = source.load();
-    const QList<_MsgMessage *> messages = g_selectMessages(data, chat);
     const QString target = QDir::cleanPath(QDir().absoluteFilePath(g_exportTargetPath(out, *type)));
-
     ConsoleProgress progress(context.progressOutput());
-    ExportMessagesThread worker(messages, target, format, progress);
+    // A whole source is read one message at a time while it is written, unless it can only be
+    // loaded. A salvaged read says how much it found before the export starts.
+    const bool streamed = chat.isNull() && !CliSource::salvageDamaged() && source.visitsMessages();
+    MsgData data;
+    std::unique_ptr<ExportMessagesThread> exporting;
+    if (streamed) {
+        exporting = std::make_unique<ExportMessagesThread>(
+            [&source, format](const auto &total, const auto &write) {
+                const bool read = source.visitStream(true, [&](IOS6MessageStream &messages) {
+                    ExportMessagesThread::feedFrom(messages, format, total, write);
+                });
+                if (!read)
+                    throw std::logic_error("export: the source cannot be read message by message");
+            },
+            target, format, progress);
+    } else {
+        data = source.load();
+        exporting = std::make_unique<ExportMessagesThread>(g_selectMessages(data, chat), target,
+                                                           format, progress);
+    }
+    ExportMessagesThread &worker = *exporting;
     CliContext::runWorker(progress, worker);
 
     context.output().setColumns(

@@ -22,6 +22,14 @@ int lastOf(const _MsgMessage *message)
     return message->chat ? message->chat->last : 0;
 }
 
+QString chatKeyOf(const _MsgChat *chat)
+{
+    // The prefixes keep a chat whose identifier is empty apart from messages without a chat.
+    if (!chat)
+        return QStringLiteral("n");
+    return QStringLiteral("c:") + chat->chat_identifier.toCaseFolded();
+}
+
 } // namespace
 
 bool compareMsgMessageChatDateAsc(const _MsgMessage *a, const _MsgMessage *b)
@@ -33,45 +41,61 @@ bool compareMsgMessageChatDateAsc(const _MsgMessage *a, const _MsgMessage *b)
 
 QString g_exportChatKey(const _MsgMessage &message)
 {
-    // The prefixes keep a chat whose identifier is empty apart from messages without a chat.
-    if (!message.chat)
-        return QStringLiteral("n");
-    return QStringLiteral("c:") + message.chat->chat_identifier.toCaseFolded();
+    return chatKeyOf(message.chat);
 }
 
 void g_sortMessagesByChat(QList<_MsgMessage *> &messages)
 {
-    // Each chat's key once: folding the identifier's case for every message costs more than the
-    // sort itself.
-    QHash<const _MsgChat *, QString> keys;
-    const auto keyOf = [&keys](const _MsgMessage &message) -> const QString & {
-        auto found = keys.find(message.chat);
-        if (found == keys.end())
-            found = keys.insert(message.chat, g_exportChatKey(message));
-        return *found;
-    };
-    // Chats merged by identifier are one group, dated by the newest of them.
-    QHash<QString, int> groupLast;
+    QList<const _MsgChat *> chats;
+    QHash<const _MsgChat *, int> ranks;
     for (const _MsgMessage *message : std::as_const(messages)) {
-        const QString &key = keyOf(*message);
+        if (!ranks.contains(message->chat)) {
+            ranks.insert(message->chat, 0);
+            chats.append(message->chat);
+        }
+    }
+    ranks = g_chatGroupRanks(chats);
+    // Message order first, then a stable sort by group, which moves whole groups and keeps the
+    // message order inside each.
+    g_sortMessages(messages, Qt::AscendingOrder);
+    using Ranked = std::pair<int, _MsgMessage *>;
+    std::vector<Ranked> ranked;
+    ranked.reserve(static_cast<size_t>(messages.size()));
+    for (_MsgMessage *message : std::as_const(messages))
+        ranked.emplace_back(ranks.value(message->chat), message);
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const Ranked &a, const Ranked &b) { return a.first < b.first; });
+    for (qsizetype i = 0; i < messages.size(); ++i)
+        messages[i] = ranked[static_cast<size_t>(i)].second;
+}
+
+QHash<const _MsgChat *, int> g_chatGroupRanks(const QList<const _MsgChat *> &chats)
+{
+    // Chats merged by identifier are one group, dated by the newest of them. Each chat's key is
+    // folded once: folding it for every message cost more than the sort itself.
+    QHash<const _MsgChat *, QString> keys;
+    QHash<QString, int> groupLast;
+    for (const _MsgChat *chat : chats) {
+        const QString key = chatKeyOf(chat);
+        keys.insert(chat, key);
+        const int last = chat ? chat->last : 0;
         const auto found = groupLast.find(key);
         if (found == groupLast.end())
-            groupLast.insert(key, lastOf(message));
+            groupLast.insert(key, last);
         else
-            *found = qMax(*found, lastOf(message));
+            *found = qMax(*found, last);
     }
-    // Message order first, then a stable sort by (group date, group key) - a strict weak ordering
-    // that moves whole groups and keeps the message order inside each.
-    g_sortMessages(messages, Qt::AscendingOrder);
-    using Keyed = std::pair<std::pair<int, QString>, _MsgMessage *>;
-    std::vector<Keyed> keyed;
-    keyed.reserve(static_cast<size_t>(messages.size()));
-    for (_MsgMessage *message : std::as_const(messages)) {
-        const QString &key = keyOf(*message);
-        keyed.push_back({{groupLast.value(key), key}, message});
-    }
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const Keyed &a, const Keyed &b) { return a.first < b.first; });
-    for (qsizetype i = 0; i < messages.size(); ++i)
-        messages[i] = keyed[static_cast<size_t>(i)].second;
+    // Groups by (date, key): a strict weak ordering, so groups of equal date keep a fixed order.
+    std::vector<std::pair<int, QString>> groups;
+    groups.reserve(static_cast<size_t>(groupLast.size()));
+    for (auto it = groupLast.cbegin(); it != groupLast.cend(); ++it)
+        groups.emplace_back(it.value(), it.key());
+    std::sort(groups.begin(), groups.end());
+    QHash<QString, int> rankOfKey;
+    for (size_t i = 0; i < groups.size(); ++i)
+        rankOfKey.insert(groups[i].second, static_cast<int>(i));
+    QHash<const _MsgChat *, int> ranks;
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it)
+        ranks.insert(it.key(), rankOfKey.value(it.value()));
+    return ranks;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
+struct _MsgChat;
 struct _MsgMessage;
 
 // How exports that write one file per chat order and group messages.
@@ -22,3 +24,8 @@ QString g_exportChatKey(const _MsgMessage &message);
 // group), every group contiguous, its messages in message order. Groups of equal date keep a
 // fixed order by their key, so the result does not depend on the input order.
 void g_sortMessagesByChat(QList<_MsgMessage *> &messages);
+
+// The place of each chat's group in that order (null: messages without a chat), for lists that
+// are put into message order first and then grouped stably by these ranks. chats: every chat of
+// the messages exported, each once; the group's date is the newest of its chats among them.
+QHash<const _MsgChat *, int> g_chatGroupRanks(const QList<const _MsgChat *> &chats);

@@ -7,6 +7,7 @@
 #include "frame/filenames.h"
 #include "frame/progressstep.h"
 #include "frame/translation.h"
+#include "iosdb/ios6messagestream.h"
 #include "model/msgchat.h"
 #include "model/msgfunctions.h"
 #include "model/msgmessage.h"
@@ -36,34 +37,78 @@ ExportMessagesThread::ExportMessagesThread(const QList<_MsgMessage *> &messages,
     , m_format(format)
 {}
 
+ExportMessagesThread::ExportMessagesThread(MessageFeed feed, const QString &path, FormatType format,
+                                           AbsProgress &progress, QObject *parent)
+    : ProgressWorker(progress, lcExport, "export", parent)
+    , m_feed(std::move(feed))
+    , m_path(path)
+    , m_format(format)
+{}
+
+void ExportMessagesThread::feedFrom(IOS6MessageStream &messages, FormatType format,
+                                    const std::function<void(qsizetype)> &total,
+                                    const std::function<void(_MsgMessage &)> &write)
+{
+    // The stream lists in message order, which is the order of a one-file format.
+    if (g_isPerChatFormat(format))
+        messages.groupByChat(g_chatGroupRanks(messages.listedChats()));
+    total(messages.listedCount());
+    messages.visit(write);
+}
+
 void ExportMessagesThread::work()
 {
-    progress().invokeUpdateProgress(g_tr("IDS_EXPORTING_MESSAGES_TO_FILE"), -1, QString());
-    const bool perChat = g_isPerChatFormat(m_format);
-    if (perChat) {
-        makeFolder(m_path);
-        g_sortMessagesByChat(m_messages);
+    if (m_feed) {
+        // The source is read first: one that fails says only why, as a failed load does, and
+        // leaves no file or folder behind.
+        m_feed(
+            [this](qsizetype total) {
+                announce();
+                begin(total);
+            },
+            [this](_MsgMessage &message) { writeMessage(message); });
     } else {
-        g_sortMessages(m_messages, Qt::AscendingOrder);
-        // Made before the first message, so that an empty selection still gives a file.
-        m_exporter = g_createExporter(m_format, m_path);
-        m_exporter->init();
-    }
-    const int total = static_cast<int>(m_messages.size());
-    int done = 0;
-    for (_MsgMessage *message : std::as_const(m_messages)) {
-        progress().throwIfCancelled();
-        reportProgress(++done, total);
-        if (perChat && (!m_exporter || g_exportChatKey(*message) != m_chatKey))
-            switchChat(*message);
-        m_exporter->write(*message);
-        ++m_exported;
+        announce();
+        if (g_isPerChatFormat(m_format))
+            g_sortMessagesByChat(m_messages);
+        else
+            g_sortMessages(m_messages, Qt::AscendingOrder);
+        begin(m_messages.size());
+        for (_MsgMessage *message : std::as_const(m_messages))
+            writeMessage(*message);
     }
     if (m_exporter) {
         m_exporter->uninit();
         m_exporter.reset();
     }
     progress().invokeSucceed(g_tr("IDS_SUC_EXPORT_%1_MMS").arg(m_exported));
+}
+
+void ExportMessagesThread::announce()
+{
+    progress().invokeUpdateProgress(g_tr("IDS_EXPORTING_MESSAGES_TO_FILE"), -1, QString());
+}
+
+void ExportMessagesThread::begin(qsizetype total)
+{
+    m_total = total;
+    if (g_isPerChatFormat(m_format)) {
+        makeFolder(m_path);
+        return;
+    }
+    // Made before the first message, so that an empty selection still gives a file.
+    m_exporter = g_createExporter(m_format, m_path);
+    m_exporter->init();
+}
+
+void ExportMessagesThread::writeMessage(_MsgMessage &message)
+{
+    progress().throwIfCancelled();
+    reportProgress(m_exported + 1, static_cast<int>(m_total));
+    if (g_isPerChatFormat(m_format) && (!m_exporter || g_exportChatKey(message) != m_chatKey))
+        switchChat(message);
+    m_exporter->write(message);
+    ++m_exported;
 }
 
 void ExportMessagesThread::rollback(bool)

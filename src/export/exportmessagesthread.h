@@ -7,7 +7,10 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class AbsProgress;
+class IOS6MessageStream;
 struct _MsgMessage;
 
 // Exports messages to a file (TXT, CSV) or to one file per chat in a folder (PDF, HTML), sorted
@@ -25,6 +28,22 @@ public:
     ExportMessagesThread(const QList<_MsgMessage *> &messages, const QString &path,
                          FormatType format, AbsProgress &progress, QObject *parent = nullptr);
 
+    // Calls total once with how many messages there are, then write with each in the order the
+    // format writes them (see g_sortMessagesByChat for per-chat formats, else oldest first).
+    using MessageFeed = std::function<void(const std::function<void(qsizetype)> &total,
+                                           const std::function<void(_MsgMessage &)> &write)>;
+    // Exports what feed hands over, each message needed only during its write, so that a source
+    // read one message at a time is never held whole.
+    ExportMessagesThread(MessageFeed feed, const QString &path, FormatType format,
+                         AbsProgress &progress, QObject *parent = nullptr);
+
+    // Hands a prepared stream's messages to a feed's total and write, in the order format writes
+    // them. The stream was prepared after linkAsLoaded(): the order of the chats depends on their
+    // newest dates, and a reply quotes the message it answers.
+    static void feedFrom(IOS6MessageStream &messages, FormatType format,
+                         const std::function<void(qsizetype)> &total,
+                         const std::function<void(_MsgMessage &)> &write);
+
     // Messages written so far.
     int exportedCount() const { return m_exported; }
 
@@ -33,12 +52,19 @@ protected:
     void rollback(bool cancelled) override;
 
 private:
+    void announce();
+    // Sets the total and opens the file, or makes the folder of a per-chat format.
+    void begin(qsizetype total);
+    void writeMessage(_MsgMessage &message);
     void switchChat(const _MsgMessage &message);
     QString chatFileName(const _MsgMessage &message) const;
     void copyPageResources() const;
     void reportProgress(int done, int total);
 
     QList<_MsgMessage *> m_messages;
+    // Set instead of m_messages for a streamed export.
+    const MessageFeed m_feed;
+    qsizetype m_total = 0;
     const QString m_path;
     const FormatType m_format;
     MessageExporter m_exporter;

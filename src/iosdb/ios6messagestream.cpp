@@ -106,11 +106,16 @@ void IOS6MessageStream::prepare()
     m_db.openCheck();
     // Rows added or deleted by another program meanwhile would not match what was counted.
     m_db.executeThrow("begin");
-    m_db.chatsUndated(m_data);
+    if (m_linkAsLoaded)
+        m_db.chats(m_data);
+    else
+        m_db.chatsUndated(m_data);
     m_rows = std::make_unique<RowReader>(m_db);
     readEntries();
     readAttachments();
     readReactions();
+    if (m_linkAsLoaded)
+        readReplyTargets();
     m_messageCount = qsizetype(m_entries.size());
     // Only what is shown alone is listed, and the order is that of the list shown: which items
     // take part changes the outcome of the merge sort (its predicate is not transitive).
@@ -120,6 +125,35 @@ void IOS6MessageStream::prepare()
     g_sortInMessageOrder(m_entries.begin(), m_entries.end(), [](const Entry &entry) {
         return MsgOrderKey{entry.date, entry.rowid, entry.rowid};
     });
+}
+
+QList<const _MsgChat *> IOS6MessageStream::listedChats() const
+{
+    QSet<const _MsgChat *> seen;
+    QList<const _MsgChat *> chats;
+    for (const Entry &entry : m_entries) {
+        if (!seen.contains(entry.chat)) {
+            seen.insert(entry.chat);
+            chats.append(entry.chat);
+        }
+    }
+    return chats;
+}
+
+void IOS6MessageStream::groupByChat(const QHash<const _MsgChat *, int> &ranks)
+{
+    // Each entry's rank looked up once, not in every comparison.
+    std::vector<std::pair<int, qsizetype>> ranked;
+    ranked.reserve(m_entries.size());
+    for (size_t i = 0; i < m_entries.size(); ++i)
+        ranked.emplace_back(ranks.value(m_entries[i].chat), qsizetype(i));
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<Entry> grouped;
+    grouped.reserve(m_entries.size());
+    for (const auto &item : ranked)
+        grouped.push_back(m_entries[size_t(item.second)]);
+    m_entries = std::move(grouped);
 }
 
 void IOS6MessageStream::readEntries()
@@ -233,6 +267,37 @@ void IOS6MessageStream::readReactions()
     }
 }
 
+void IOS6MessageStream::readReplyTargets()
+{
+    if (!m_db.tableSqlContains(kMessageTable, QStringLiteral("thread_originator_guid")))
+        return;
+    QHash<qint64, QString> replies;
+    Sqlite3Cursor c = m_db.queryThrow(
+        "select rowid, thread_originator_guid from message where thread_originator_guid <> ''");
+    while (c.moveNext()) {
+        if (entryOf(c.getInt64(0)))
+            replies.insert(c.getInt64(0), c.getText(1));
+    }
+    if (replies.isEmpty())
+        return;
+    const QHash<QString, qint64> loaded = loadedByGuid(replies.values());
+    __MsgData &d = *m_data.p();
+    for (auto it = replies.cbegin(); it != replies.cend(); ++it) {
+        const qint64 targetId = loaded.value(it.value());
+        if (targetId == 0)
+            continue;
+        _MsgMessage *target = __MsgData::insertOrGet(d.messages, targetId, [&] {
+            auto created = std::make_unique<_MsgMessage>();
+            readMessage(*entryOf(targetId), *created);
+            return created;
+        });
+        m_replyTargets.insert(it.key(), target);
+        // A reaction kept as a record may answer a message too.
+        if (_MsgMessage *kept = d.messages.value(it.key()))
+            kept->replyTarget = target;
+    }
+}
+
 QHash<QString, qint64> IOS6MessageStream::loadedByGuid(const QList<QString> &guids)
 {
     QSet<QString> wanted(guids.cbegin(), guids.cend());
@@ -276,6 +341,7 @@ void IOS6MessageStream::visit(const std::function<void(_MsgMessage &)> &show)
         _MsgMessage msg;
         readMessage(entry, msg);
         msg.reactions = m_reactionsOf.value(entry.rowid);
+        msg.replyTarget = m_replyTargets.value(entry.rowid);
         show(msg);
     }
     m_db.executeThrow("commit");

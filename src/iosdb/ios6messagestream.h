@@ -31,12 +31,23 @@ public:
     IOS6MessageStream(const IOS6MessageStream &) = delete;
     IOS6MessageStream &operator=(const IOS6MessageStream &) = delete;
 
+    // Before prepare(): each chat also gets the date of its newest message (_MsgChat::last) and
+    // each reply the message it answers (replyTarget), as a load gives them; a listing that shows
+    // neither skips those passes over all messages.
+    void linkAsLoaded() { m_linkAsLoaded = true; }
     // Reads everything but the message rows, within a read transaction that visit() ends, so
     // that the rows visited are those counted. Throws as a load does.
     void prepare();
     // How many messages a load would hold (those shown alone and the reactions shown with their
     // targets).
     qsizetype messageCount() const { return m_messageCount; }
+    // After prepare(): how many messages visit() shows.
+    qsizetype listedCount() const { return qsizetype(m_entries.size()); }
+    // After prepare(): the chats of the messages visit() shows, each once.
+    QList<const _MsgChat *> listedChats() const;
+    // After prepare(): moves the messages into the order of their chats' ranks (given for every
+    // listed chat), keeping the message order among those of equal rank.
+    void groupByChat(const QHash<const _MsgChat *, int> &ranks);
     // Calls show for every message shown alone, in order. The message and the records it links
     // are valid during the call only.
     void visit(const std::function<void(_MsgMessage &)> &show);
@@ -70,6 +81,8 @@ private:
     Entry *entryOf(qint64 rowid);
     void readAttachments();
     void readReactions();
+    // The messages replies answer, kept as records for the quote a reply shows.
+    void readReplyTargets();
     // Guid to row id of the loaded messages whose guid is in guids.
     QHash<QString, qint64> loadedByGuid(const QList<QString> &guids);
     // Fills msg from the entry's message row, with its links.
@@ -83,7 +96,10 @@ private:
     std::vector<AttachmentLink> m_attachments;
     // Reactions in force or not, oldest first, by their target's row id.
     QHash<qint64, QList<_MsgMessage *>> m_reactionsOf;
+    // By the reply's row id.
+    QHash<qint64, _MsgMessage *> m_replyTargets;
     qsizetype m_messageCount = 0;
+    bool m_linkAsLoaded = false;
     class RowReader;
     std::unique_ptr<RowReader> m_rows;
 };

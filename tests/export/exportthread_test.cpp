@@ -117,7 +117,8 @@ TEST_F(ExportThreadTest, CsvIsWrittenOldestFirstAndReported)
 
 TEST_F(ExportThreadTest, EmptySelectionStillGivesAFile)
 {
-    ExportMessagesThread worker({}, path("empty.txt"), ExportFormat::Text, m_progress);
+    ExportMessagesThread worker(QList<_MsgMessage *>(), path("empty.txt"), ExportFormat::Text,
+                                m_progress);
     ASSERT_TRUE(m_progress.run(worker));
     EXPECT_TRUE(readAll(path("empty.txt")).startsWith("Date"));
 }
