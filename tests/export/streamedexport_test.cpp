@@ -19,25 +19,7 @@
 
 namespace {
 
-SmsDbWriter::Message message(int date, qint64 handle, const QString &guid = QString())
-{
-    SmsDbWriter::Message m;
-    m.text = QStringLiteral("at %1").arg(date);
-    m.date = date;
-    m.handle = handle;
-    m.fromMe = handle == 0;
-    m.guid = guid;
-    return m;
-}
-
-void reactTo(SmsDbWriter &w, qint64 rowid, const QString &guid, int type)
-{
-    w.exec(QStringLiteral("update message set associated_message_guid = 'p:0/%1', "
-                          "associated_message_type = %2 where rowid = %3")
-               .arg(guid)
-               .arg(type)
-               .arg(rowid));
-}
+using Message = SmsDbWriter::Message;
 
 // Chats whose dates interleave: two that differ only in the case of their identifier (exported
 // as one conversation, dated by the newer), a group, two chats ending at the same date, two
@@ -61,25 +43,25 @@ void writePhone(const QDir &folder)
     const qint64 group = w.addGroupChat({anna, ben}, QStringLiteral("iMessage"));
     const qint64 clashOld = w.addChat(w.addHandle(QStringLiteral("ann?@x.com")));
     const qint64 clashNew = w.addChat(w.addHandle(QStringLiteral("ann*@x.com")));
-    w.addMessage(clashNew, message(8000, 0));
-    w.addMessage(clashOld, message(10, 0));
-    w.addMessage(annaChat, message(100, anna));
-    w.addMessage(leoLowerChat, message(150, leoLower));
+    w.addMessage(clashNew, Message::at(8000, 0));
+    w.addMessage(clashOld, Message::at(10, 0));
+    w.addMessage(annaChat, Message::at(100, anna));
+    w.addMessage(leoLowerChat, Message::at(150, leoLower));
     const QByteArray picture("not really a picture");
-    w.addAttachment(w.addMessage(annaChat, message(200, 0)),
+    w.addAttachment(w.addMessage(annaChat, Message::at(200, 0)),
                     QStringLiteral("~/Library/SMS/Attachments/p.jpg"), QStringLiteral("image/jpeg"),
                     &picture);
-    w.addMessage(leoChat, message(300, leo));
-    w.addMessage(group, message(2000, ben));
-    w.addMessage(benChat, message(4000, ben));
-    w.addMessage(annaChat, message(5000, anna, QStringLiteral("A1")));
-    reactTo(w, w.addMessage(benChat, message(5010, ben)), QStringLiteral("A1"), 2000);
-    reactTo(w, w.addMessage(annaChat, message(5040, 0)), QStringLiteral("GONE"), 2003);
-    w.addMessage(benChat, message(7000, ben));
+    w.addMessage(leoChat, Message::at(300, leo));
+    w.addMessage(group, Message::at(2000, ben));
+    w.addMessage(benChat, Message::at(4000, ben));
+    w.addMessage(annaChat, Message::at(5000, anna, QStringLiteral("A1")));
+    w.setReaction(w.addMessage(benChat, Message::at(5010, ben)), QStringLiteral("A1"), 2000);
+    w.setReaction(w.addMessage(annaChat, Message::at(5040, 0)), QStringLiteral("GONE"), 2003);
+    w.addMessage(benChat, Message::at(7000, ben));
     w.exec(QStringLiteral("update message set thread_originator_guid = 'A1' where rowid = %1")
-               .arg(w.addMessage(group, message(7500, ben))));
-    w.addMessage(group, message(7000, anna));
-    w.addMessage(leoChat, message(9000, 0));
+               .arg(w.addMessage(group, Message::at(7500, ben))));
+    w.addMessage(group, Message::at(7000, anna));
+    w.addMessage(leoChat, Message::at(9000, 0));
     w.close();
 }
 

@@ -20,6 +20,7 @@
 namespace {
 
 using Layout = SmsDbWriter::Layout;
+using Message = SmsDbWriter::Message;
 
 // Everything a listing shows of a message that depends on how it was read.
 QString described(const _MsgMessage &msg)
@@ -59,17 +60,6 @@ QStringList loaded(const QDir &folder)
     return lines;
 }
 
-SmsDbWriter::Message message(int date, qint64 handle, const QString &guid = QString())
-{
-    SmsDbWriter::Message m;
-    m.text = QStringLiteral("at %1").arg(date);
-    m.date = date;
-    m.handle = handle;
-    m.fromMe = handle == 0;
-    m.guid = guid;
-    return m;
-}
-
 struct TwoChats
 {
     qint64 anna = 0, ben = 0, annaChat = 0, benChat = 0;
@@ -84,35 +74,25 @@ TwoChats twoChats(SmsDbWriter &w)
     const qint64 ben = c.ben = w.addHandle(QStringLiteral("+15551230002"));
     const qint64 annaChat = c.annaChat = w.addChat(anna);
     const qint64 benChat = c.benChat = w.addChat(ben);
-    w.addMessage(annaChat, message(5000, anna, QStringLiteral("A1")));
-    w.addMessage(benChat, message(100, ben));
-    w.addMessage(annaChat, message(100, 0));
-    const qint64 shared = w.addMessage(benChat, message(100, ben));
+    w.addMessage(annaChat, Message::at(5000, anna, QStringLiteral("A1")));
+    w.addMessage(benChat, Message::at(100, ben));
+    w.addMessage(annaChat, Message::at(100, 0));
+    const qint64 shared = w.addMessage(benChat, Message::at(100, ben));
     w.exec(
         QStringLiteral("insert into chat_message_join values (%1, %2)").arg(annaChat).arg(shared));
-    w.addMessage(annaChat, message(50, anna));
-    const qint64 photo = w.addMessage(benChat, message(20000, 0));
+    w.addMessage(annaChat, Message::at(50, anna));
+    const qint64 photo = w.addMessage(benChat, Message::at(20000, 0));
     w.addAttachment(photo, QStringLiteral("~/Library/SMS/Attachments/p.jpg"),
                     QStringLiteral("image/jpeg"));
     w.addAttachment(shared, QStringLiteral("~/Library/SMS/Attachments/s.jpg"),
                     QStringLiteral("image/jpeg"));
-    SmsDbWriter::Message location = message(3000, ben);
+    SmsDbWriter::Message location = Message::at(3000, ben);
     location.itemType = 4;
     w.addMessage(benChat, location);
-    const qint64 orphan = w.addMessage(benChat, message(4000, ben));
+    const qint64 orphan = w.addMessage(benChat, Message::at(4000, ben));
     w.exec(QStringLiteral("update chat_message_join set chat_id = 999 where message_id = %1")
                .arg(orphan));
     return c;
-}
-
-// A reaction of rowid to guid.
-void reactTo(SmsDbWriter &w, qint64 rowid, const QString &guid, int type)
-{
-    w.exec(QStringLiteral("update message set associated_message_guid = 'p:0/%1', "
-                          "associated_message_type = %2 where rowid = %3")
-               .arg(guid)
-               .arg(type)
-               .arg(rowid));
 }
 
 // On top of twoChats: reactions in the other chat than their target, one taken back, one whose
@@ -122,12 +102,12 @@ void reactions(SmsDbWriter &w, const TwoChats &c)
     for (const char *column : {"associated_message_guid text", "associated_message_type integer",
                                "associated_message_emoji text", "thread_originator_guid text"})
         w.exec(QStringLiteral("alter table message add column %1").arg(QLatin1String(column)));
-    reactTo(w, w.addMessage(c.benChat, message(5010, c.ben)), QStringLiteral("A1"), 2000);
-    reactTo(w, w.addMessage(c.benChat, message(5020, c.ben)), QStringLiteral("A1"), 2001);
-    reactTo(w, w.addMessage(c.benChat, message(5030, c.ben)), QStringLiteral("A1"), 3000);
-    reactTo(w, w.addMessage(c.annaChat, message(5040, 0, QStringLiteral("R4"))),
-            QStringLiteral("GONE"), 2003);
-    reactTo(w, w.addMessage(c.annaChat, message(5050, 0)), QStringLiteral("R4"), 2002);
+    w.setReaction(w.addMessage(c.benChat, Message::at(5010, c.ben)), QStringLiteral("A1"), 2000);
+    w.setReaction(w.addMessage(c.benChat, Message::at(5020, c.ben)), QStringLiteral("A1"), 2001);
+    w.setReaction(w.addMessage(c.benChat, Message::at(5030, c.ben)), QStringLiteral("A1"), 3000);
+    w.setReaction(w.addMessage(c.annaChat, Message::at(5040, 0, QStringLiteral("R4"))),
+                  QStringLiteral("GONE"), 2003);
+    w.setReaction(w.addMessage(c.annaChat, Message::at(5050, 0)), QStringLiteral("R4"), 2002);
 }
 
 struct Case

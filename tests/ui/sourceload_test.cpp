@@ -365,16 +365,9 @@ TEST(SourceLoad, RecordsReadInListOrderAreLinkedAsAWholeReadLinksThem)
                         QStringLiteral("image/jpeg"));
         // Reactions to A1 from the other chat, one taken back; a reply to it; a reaction whose
         // target is missing.
-        const auto react = [&w](qint64 rowid, const char *target, int type) {
-            w.exec(QStringLiteral("update message set associated_message_guid = 'p:0/%1', "
-                                  "associated_message_type = %2 where rowid = %3")
-                       .arg(QLatin1String(target))
-                       .arg(type)
-                       .arg(rowid));
-        };
-        react(add(benChat, 510, ben, ""), "A1", 2000);
-        react(add(benChat, 520, ben, ""), "A1", 3000);
-        react(add(annaChat, 530, 0, ""), "GONE", 2001);
+        w.setReaction(add(benChat, 510, ben, ""), QStringLiteral("A1"), 2000);
+        w.setReaction(add(benChat, 520, ben, ""), QStringLiteral("A1"), 3000);
+        w.setReaction(add(annaChat, 530, 0, ""), QStringLiteral("GONE"), 2001);
         w.exec(QStringLiteral("update message set thread_originator_guid = 'A1' where rowid = %1")
                    .arg(add(benChat, 600, 0, "")));
         w.close();
