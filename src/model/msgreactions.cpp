@@ -10,6 +10,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kFirstReaction = 2000;
@@ -56,6 +58,30 @@ void clearLinks(__MsgData &data)
         msg->replyTarget = nullptr;
         msg->reactions.clear();
     }
+}
+
+QHash<QString, _MsgMessage *> guidIndex(const __MsgData &data)
+{
+    QHash<QString, _MsgMessage *> byGuid;
+    byGuid.reserve(data.messages.size());
+    for (_MsgMessage *msg : std::as_const(data.messages)) {
+        if (!msg->guid().isEmpty())
+            byGuid.insert(msg->guid(), msg);
+    }
+    return byGuid;
+}
+
+MsgReactions::ReplyLinks repliesIn(const __MsgData &data,
+                                   const QHash<QString, _MsgMessage *> &byGuid)
+{
+    MsgReactions::ReplyLinks links;
+    for (_MsgMessage *msg : std::as_const(data.messages)) {
+        if (msg->thread_originator_guid().isEmpty())
+            continue;
+        if (_MsgMessage *target = byGuid.value(msg->thread_originator_guid()))
+            links.emplace_back(msg, target);
+    }
+    return links;
 }
 
 } // namespace
@@ -170,12 +196,7 @@ void MsgReactions::link(__MsgData &data)
     // time and memory at the peak of a load.
     if (reactions.isEmpty() && !anyReply)
         return;
-    QHash<QString, _MsgMessage *> byGuid;
-    byGuid.reserve(data.messages.size());
-    for (_MsgMessage *msg : std::as_const(data.messages)) {
-        if (!msg->guid().isEmpty())
-            byGuid.insert(msg->guid(), msg);
-    }
+    const QHash<QString, _MsgMessage *> byGuid = guidIndex(data);
     // Oldest first, so that a removal meets the reactions it may cancel.
     g_sortMessages(reactions, Qt::AscendingOrder);
     for (_MsgMessage *reaction : std::as_const(reactions)) {
@@ -185,8 +206,15 @@ void MsgReactions::link(__MsgData &data)
         reaction->reactionTarget = target;
         target->reactions.append(reaction);
     }
-    for (_MsgMessage *msg : std::as_const(data.messages)) {
-        if (!msg->thread_originator_guid().isEmpty())
-            msg->replyTarget = byGuid.value(msg->thread_originator_guid());
-    }
+    for (const auto &[reply, target] : repliesIn(data, byGuid))
+        reply->replyTarget = target;
+}
+
+MsgReactions::ReplyLinks MsgReactions::replyLinks(const __MsgData &data)
+{
+    const bool anyReply =
+        std::any_of(data.messages.cbegin(), data.messages.cend(), [](const _MsgMessage *msg) {
+            return !msg->thread_originator_guid().isEmpty();
+        });
+    return anyReply ? repliesIn(data, guidIndex(data)) : ReplyLinks();
 }

@@ -3,6 +3,9 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+#include <vector>
+
 class __MsgData;
 struct _MsgMessage;
 
@@ -17,6 +20,10 @@ public:
     // whose target is loaded are no longer shown alone, yet stay records of data (saved like any
     // message).
     static void link(__MsgData &data);
+    // Each reply among data's records with the loaded message it answers; writes nothing, for a
+    // caller whose records may be read elsewhere meanwhile (it sets replyTarget itself).
+    using ReplyLinks = std::vector<std::pair<_MsgMessage *, _MsgMessage *>>;
+    static ReplyLinks replyLinks(const __MsgData &data);
 
     static bool isReactionType(int associatedType);
     static bool isRemovalType(int associatedType);

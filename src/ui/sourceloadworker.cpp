@@ -171,7 +171,6 @@ void SourceLoadWorker::readInOrder(IOS6MessageDb &db, const QHash<qint64, int> &
     // Each row is made a record of data as a load makes it, then handed over: it is finished
     // by then (its reactions, whose targets all come before them here, and its attachments).
     QList<_MsgMessage *> rows;
-    bool anyReply = false;
     stream.visit([&](_MsgMessage &msg) {
         // A reaction shown alone is a record of data already; any other row is a new one.
         _MsgMessage *kept = __MsgData::insertOrGet(d.messages, msg.rowid, [&msg] {
@@ -180,7 +179,6 @@ void SourceLoadWorker::readInOrder(IOS6MessageDb &db, const QHash<qint64, int> &
         for (_MsgMessage *reaction : std::as_const(kept->reactions))
             reaction->reactionTarget = kept;
         kept->chat->messageMap.insertRowId(kept->rowid, kept);
-        anyReply = anyReply || !kept->thread_originator_guid().isEmpty();
         rows.append(kept);
         if (rows.size() % kRowsBetweenChecks == 0) {
             progress().throwIfCancelled();
@@ -192,14 +190,13 @@ void SourceLoadWorker::readInOrder(IOS6MessageDb &db, const QHash<qint64, int> &
     rest = std::move(rows);
     stream.visitLinkedReactions([&](_MsgMessage &reaction) {
         reaction.chat->messageMap.insertRowId(reaction.rowid, &reaction);
-        anyReply = anyReply || !reaction.thread_originator_guid().isEmpty();
     });
     for (const auto &[rowid, chat] : stream.otherChats()) {
         if (_MsgMessage *msg = d.messages.value(rowid))
             chat->messageMap.insertRowId(rowid, msg);
     }
-    if (anyReply)
-        findReplyTargets(data);
+    // Only found here: the replies may be shown already, so the GUI thread sets the links.
+    m_replyLinks = MsgReactions::replyLinks(d);
     progress().throwIfCancelled();
 }
 
@@ -226,22 +223,4 @@ void SourceLoadWorker::handOver(const MsgData &data, QList<_MsgMessage *> &rows)
     rows.reserve(m_handedOver);
     if (!waiting)
         Q_EMIT rowsRead();
-}
-
-void SourceLoadWorker::findReplyTargets(const MsgData &data)
-{
-    // Only read here: the replies may be shown already, so the GUI thread sets the links.
-    const __MsgData &d = *data.p();
-    QHash<QString, _MsgMessage *> byGuid;
-    byGuid.reserve(d.messages.size());
-    for (_MsgMessage *msg : d.messages) {
-        if (!msg->guid().isEmpty())
-            byGuid.insert(msg->guid(), msg);
-    }
-    for (_MsgMessage *msg : d.messages) {
-        if (msg->thread_originator_guid().isEmpty())
-            continue;
-        if (_MsgMessage *target = byGuid.value(msg->thread_originator_guid()))
-            m_replyLinks.push_back({msg, target});
-    }
 }

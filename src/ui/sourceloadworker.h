@@ -2,16 +2,14 @@
 
 #include "frame/progressworker.h"
 #include "model/msgdata.h"
+#include "model/msgreactions.h"
 #include "ui/itemmodelmain.h"
 
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QMutex>
-#include <QPair>
 #include <QSharedPointer>
-
-#include <vector>
 
 class AbsMessageDb;
 class IOS6MessageDb;
@@ -43,8 +41,7 @@ public:
     QList<_MsgMessage *> takeRows(MsgData &holder);
     // Once finished: the replies and the messages they answer, for the GUI thread to link, since
     // the replies may already be shown.
-    using ReplyLinks = std::vector<QPair<_MsgMessage *, _MsgMessage *>>;
-    const ReplyLinks &replyLinks() const { return m_replyLinks; }
+    const MsgReactions::ReplyLinks &replyLinks() const { return m_replyLinks; }
 
 Q_SIGNALS:
     void chatsListed();
@@ -64,7 +61,6 @@ private:
                      QList<_MsgMessage *> &rest);
     // Hands rows over when enough have gathered since the last time.
     void handOver(const MsgData &data, QList<_MsgMessage *> &rows);
-    void findReplyTargets(const MsgData &data);
 
     const QSharedPointer<AbsMessageDb> m_db;
     MsgData m_chats;
@@ -72,7 +68,7 @@ private:
     QList<_MsgMessage *> m_shown;
     ItemModelMain::ChatNodes m_listedNodes;
     ItemModelMain::ChatNodes m_loadedNodes;
-    ReplyLinks m_replyLinks;
+    MsgReactions::ReplyLinks m_replyLinks;
     QMutex m_rowsLock;
     // Under m_rowsLock: rows not taken yet, and the records holding them.
     QList<_MsgMessage *> m_rows;
