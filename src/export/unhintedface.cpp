@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QRawFont>
+#include <QtEndian>
 
 #include <algorithm>
 #include <map>
@@ -27,25 +28,22 @@ constexpr quint16 kReplacedNames[] = {1, 3, 4, 16, 17, 21, 22};
 
 quint16 u16(const QByteArray &data, int at)
 {
-    return static_cast<quint16>(static_cast<uchar>(data[at]) << 8 |
-                                static_cast<uchar>(data[at + 1]));
+    return qFromBigEndian<quint16>(data.constData() + at);
 }
 
 quint32 u32(const QByteArray &data, int at)
 {
-    return static_cast<quint32>(u16(data, at)) << 16 | u16(data, at + 2);
+    return qFromBigEndian<quint32>(data.constData() + at);
 }
 
 void put16(QByteArray &data, int at, quint16 value)
 {
-    data[at] = static_cast<char>(value >> 8);
-    data[at + 1] = static_cast<char>(value);
+    qToBigEndian(value, data.data() + at);
 }
 
 void put32(QByteArray &data, int at, quint32 value)
 {
-    put16(data, at, static_cast<quint16>(value >> 16));
-    put16(data, at + 2, static_cast<quint16>(value));
+    qToBigEndian(value, data.data() + at);
 }
 
 void append16(QByteArray &data, quint16 value)
