@@ -197,6 +197,11 @@ void SourceDisplay::letGoOfFill()
         reset();
         return;
     }
+    forgetFill();
+}
+
+void SourceDisplay::forgetFill()
+{
     m_fillSource = nullptr;
     m_fillOf = MsgData();
     m_filled.clear();
@@ -361,9 +366,7 @@ void SourceDisplay::onLoaded(_AbsDBItemNode *source, const MsgData &data,
         all = shown;
     }
     m_listFilled = false;
-    m_fillSource = nullptr;
-    m_fillOf = MsgData();
-    m_filled = {};
+    forgetFill();
     // Set first: swapping the nodes moves the tree's selection, and a source shown meanwhile
     // must not start loading again.
     source->messagesLoaded = true;

@@ -85,6 +85,8 @@ private:
     QList<_MsgMessage *> listInOrder() const;
     // Drops the rows of a load that no longer runs.
     void letGoOfFill();
+    // Forgets the filling source, its records and the rows kept for the list.
+    void forgetFill();
     void onRowsLoaded(_AbsDBItemNode *source, const MsgData &data,
                       const QList<_MsgMessage *> &rows);
     void expandLater(const _AbsDBItemNode *source);
